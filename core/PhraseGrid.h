@@ -1,0 +1,87 @@
+#pragma once
+#include <functional>
+#include <vector>
+
+#include "core/Bytes.h"
+
+namespace parlo {
+
+// Columns of the phrase grid.
+constexpr int kColGrip = 0;    // fixed; the handle by which a row is dragged
+constexpr int kColButton = 1;  // the send button; never current
+constexpr int kColLabel = 2;
+constexpr int kColText = 3;
+constexpr int kColCount = 4;
+
+inline constexpr const char kSeparatorLabel[] = "-----";
+
+// Told by the model when something the view must follow has changed.
+class GridObserver {
+ public:
+  virtual ~GridObserver() = default;
+  virtual void RowCountChanged() = 0;
+  virtual void CurrentChanged(int oldCol, int oldRow) = 0;
+};
+
+// The phrase grid's data: cells of four columns, a row count that never falls below 1,
+// and the current cell. Moving the current cell first asks the select hook, as the grid
+// control does for moves by mouse, keyboard or program.
+class GridModel {
+ public:
+  // Answers whether (col, row) may become current; may itself move the current cell.
+  using SelectHook = std::function<bool(int col, int row)>;
+
+  GridModel();
+
+  int RowCount() const { return static_cast<int>(rows_.size()); }
+  // A count of 0 or less gives 1. New rows are empty; a current row past the end moves to the last row.
+  void SetRowCount(int count);
+
+  // A cell outside the grid reads as empty; writing one is ignored.
+  const Bytes& Cell(int col, int row) const;
+  void SetCell(int col, int row, Bytes text);
+  const Bytes& Label(int row) const { return Cell(kColLabel, row); }
+  const Bytes& Text(int row) const { return Cell(kColText, row); }
+
+  int Row() const { return row_; }
+  int Col() const { return col_; }
+  // Each moves the current cell only when the value differs and the hook agrees.
+  void SetRow(int row);
+  void SetCol(int col);
+  // Moves both at once (a click or a key in the grid); returns whether the cell became current.
+  bool SelectCell(int col, int row);
+
+  // Moves a whole row (all four cells) to another index, shifting the rows between; the
+  // current row follows the row it was on.
+  void MoveRow(int from, int to);
+
+  void SetSelectHook(SelectHook hook) { selectHook_ = std::move(hook); }
+  void SetObserver(GridObserver* observer) { observer_ = observer; }
+
+ private:
+  struct RowCells {
+    Bytes cells[kColCount];
+  };
+  bool MaySelect(int col, int row);
+  void SetCurrent(int col, int row);
+
+  std::vector<RowCells> rows_;
+  int row_ = 0;
+  int col_ = kColButton;  // a new grid starts on the first non-fixed column
+  SelectHook selectHook_;
+  GridObserver* observer_ = nullptr;
+};
+
+// A row that may be sent: its text is not empty, its label is not exactly "-----" and
+// does not begin with an apostrophe.
+bool IsSayRow(const GridModel& grid, int row);
+bool IsSeparatorRow(const GridModel& grid, int row);
+bool IsCommentLabel(const Bytes& label);
+
+// The editing buttons and the empty book. Each leaves the repaint to the caller.
+void ClearSays(GridModel& grid, Bytes& currentFile);
+void AddRows(GridModel& grid);    // five empty rows at the end
+void InsertRow(GridModel& grid);  // an empty row takes the current row's place
+void DeleteRow(GridModel& grid);  // removes the current row; a single row is emptied instead
+
+}  // namespace parlo

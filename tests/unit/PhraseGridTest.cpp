@@ -1,0 +1,173 @@
+#include "core/PhraseGrid.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace parlo {
+namespace {
+
+GridModel MakeGrid(const std::vector<std::pair<Bytes, Bytes>>& rows) {
+  GridModel grid;
+  grid.SetRowCount(static_cast<int>(rows.size()));
+  for (size_t r = 0; r < rows.size(); ++r) {
+    grid.SetCell(kColLabel, static_cast<int>(r), rows[r].first);
+    grid.SetCell(kColText, static_cast<int>(r), rows[r].second);
+  }
+  return grid;
+}
+
+std::vector<std::pair<Bytes, Bytes>> Rows(const GridModel& grid) {
+  std::vector<std::pair<Bytes, Bytes>> rows;
+  for (int r = 0; r < grid.RowCount(); ++r) rows.emplace_back(grid.Label(r), grid.Text(r));
+  return rows;
+}
+
+TEST(RowKinds, SendableNeedsTextAndAnOrdinaryLabel) {
+  GridModel grid = MakeGrid({{"Greet", "hello"},
+                             {"", "word"},
+                             {"-----", "text"},
+                             {"'note", "x"},
+                             {"'", "y"},
+                             {"Empty", ""},
+                             {" -----", "a"},
+                             {"------", "b"},
+                             {"----", "c"},
+                             {"a'", "d"}});
+  std::vector<bool> expected = {true, true, false, false, false, false, true, true, true, true};
+  for (int r = 0; r < grid.RowCount(); ++r) EXPECT_EQ(IsSayRow(grid, r), expected[r]) << "row " << r;
+  EXPECT_TRUE(IsSeparatorRow(grid, 2));
+  EXPECT_FALSE(IsSeparatorRow(grid, 6));
+  EXPECT_FALSE(IsSeparatorRow(grid, 7));
+  EXPECT_FALSE(IsSayRow(grid, -1));
+  EXPECT_FALSE(IsSayRow(grid, 10));
+}
+
+TEST(GridModel, RowCountNeverBelowOne) {
+  GridModel grid;
+  EXPECT_EQ(grid.RowCount(), 1);
+  grid.SetRowCount(0);
+  EXPECT_EQ(grid.RowCount(), 1);
+  grid.SetRowCount(-7);
+  EXPECT_EQ(grid.RowCount(), 1);
+  grid.SetRowCount(3);
+  grid.SetCell(kColText, 2, "x");
+  EXPECT_EQ(grid.Text(2), "x");
+  EXPECT_EQ(grid.Text(3), "");  // outside reads empty
+  grid.SetCell(kColText, 3, "lost");
+  EXPECT_EQ(grid.RowCount(), 3);
+}
+
+TEST(GridModel, ShrinkingMovesCurrentRowToTheNewLastRow) {
+  GridModel grid;
+  grid.SetRowCount(5);
+  grid.SetCol(kColLabel);
+  grid.SetRow(4);
+  grid.SetRowCount(2);
+  EXPECT_EQ(grid.Row(), 1);
+}
+
+TEST(GridModel, SelectHookCanRedirectColumnOne) {
+  GridModel grid;
+  grid.SetRowCount(4);
+  grid.SetCol(kColLabel);
+  int asked = 0;
+  grid.SetSelectHook([&](int col, int row) {
+    ++asked;
+    if (col != kColButton) return true;
+    grid.SetRow(row);
+    grid.SetCol(kColLabel);
+    return false;
+  });
+  EXPECT_FALSE(grid.SelectCell(kColButton, 3));
+  EXPECT_EQ(grid.Row(), 3);
+  EXPECT_EQ(grid.Col(), kColLabel);
+  asked = 0;
+  grid.SetRow(3);  // unchanged value: no question asked
+  EXPECT_EQ(asked, 0);
+  EXPECT_TRUE(grid.SelectCell(kColText, 1));
+  EXPECT_EQ(grid.Col(), kColText);
+  EXPECT_FALSE(grid.SelectCell(kColGrip, 1));
+  EXPECT_FALSE(grid.SelectCell(kColText, 4));
+}
+
+TEST(GridModel, MoveRowCarriesAllCellsAndTheCurrentRow) {
+  GridModel grid = MakeGrid({{"a", "1"}, {"b", "2"}, {"c", "3"}, {"d", "4"}});
+  grid.SetCol(kColLabel);
+  grid.SetRow(0);
+  grid.MoveRow(0, 2);
+  EXPECT_EQ(Rows(grid), (std::vector<std::pair<Bytes, Bytes>>{{"b", "2"}, {"c", "3"}, {"a", "1"}, {"d", "4"}}));
+  EXPECT_EQ(grid.Row(), 2);
+  grid.MoveRow(3, 0);
+  EXPECT_EQ(Rows(grid), (std::vector<std::pair<Bytes, Bytes>>{{"d", "4"}, {"b", "2"}, {"c", "3"}, {"a", "1"}}));
+  EXPECT_EQ(grid.Row(), 3);
+  grid.MoveRow(1, 9);  // outside: nothing moves
+  EXPECT_EQ(grid.Label(1), "b");
+}
+
+TEST(EditButtons, AddAppendsFiveEmptyRowsWithoutMovingTheCurrentCell) {
+  GridModel grid = MakeGrid({{"a", "1"}});
+  grid.SetCol(kColText);
+  AddRows(grid);
+  EXPECT_EQ(grid.RowCount(), 6);
+  for (int r = 1; r < 6; ++r) EXPECT_TRUE(grid.Label(r).empty() && grid.Text(r).empty());
+  EXPECT_EQ(grid.Row(), 0);
+  EXPECT_EQ(grid.Col(), kColText);
+}
+
+TEST(EditButtons, InsertPutsAnEmptyRowAtTheCurrentRow) {
+  GridModel grid = MakeGrid({{"a", "1"}, {"b", "2"}, {"c", "3"}});
+  grid.SetCol(kColLabel);
+  grid.SetRow(2);
+  InsertRow(grid);
+  EXPECT_EQ(Rows(grid), (std::vector<std::pair<Bytes, Bytes>>{{"a", "1"}, {"b", "2"}, {"", ""}, {"c", "3"}}));
+  EXPECT_EQ(grid.Row(), 2);
+  grid.SetRow(0);
+  InsertRow(grid);
+  EXPECT_EQ(Rows(grid).front(), (std::pair<Bytes, Bytes>{"", ""}));
+  EXPECT_EQ(grid.Label(1), "a");
+  EXPECT_EQ(grid.RowCount(), 5);
+}
+
+TEST(EditButtons, InsertMovesOnlyLabelAndText) {
+  GridModel grid = MakeGrid({{"a", "1"}, {"b", "2"}});
+  grid.SetCell(kColButton, 0, "kept");
+  InsertRow(grid);
+  EXPECT_EQ(grid.Cell(kColButton, 0), "kept");
+  EXPECT_EQ(grid.Cell(kColButton, 1), "");
+}
+
+TEST(EditButtons, DeleteOnOneRowEmptiesIt) {
+  GridModel grid = MakeGrid({{"a", "1"}});
+  grid.SetCell(kColButton, 0, "x");
+  DeleteRow(grid);
+  EXPECT_EQ(grid.RowCount(), 1);
+  EXPECT_EQ(grid.Cell(kColButton, 0), "");
+  EXPECT_EQ(grid.Label(0), "");
+  EXPECT_EQ(grid.Text(0), "");
+}
+
+TEST(EditButtons, DeleteShiftsRowsUpAndKeepsTheLastRowCurrent) {
+  GridModel grid = MakeGrid({{"a", "1"}, {"b", "2"}, {"c", "3"}});
+  grid.SetCol(kColLabel);
+  DeleteRow(grid);  // row 0
+  EXPECT_EQ(Rows(grid), (std::vector<std::pair<Bytes, Bytes>>{{"b", "2"}, {"c", "3"}}));
+  grid.SetRow(1);
+  DeleteRow(grid);  // the last row
+  EXPECT_EQ(Rows(grid), (std::vector<std::pair<Bytes, Bytes>>{{"b", "2"}}));
+  EXPECT_EQ(grid.Row(), 0);
+}
+
+TEST(EditButtons, ClearSaysLeavesOneEmptyUnnamedRow) {
+  GridModel grid;
+  grid.SetRowCount(10);
+  for (int r = 0; r < 10; ++r) grid.SetCell(kColText, r, "t");
+  Bytes current = "sayA.txt";
+  ClearSays(grid, current);
+  EXPECT_EQ(current, "say.txt");
+  EXPECT_EQ(grid.RowCount(), 1);
+  EXPECT_EQ(grid.Text(0), "");
+}
+
+}  // namespace
+}  // namespace parlo
