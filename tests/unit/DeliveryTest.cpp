@@ -1,0 +1,233 @@
+#include "core/Delivery.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace parlo {
+namespace {
+
+constexpr WindowRef kGame = 0x1234;
+
+// Records every platform call as one line, in order, so a test can compare the whole sequence.
+class RecordingGame : public GamePort {
+ public:
+  WindowRef window = kGame;
+  bool visible = true;
+  bool comesToFront = true;
+  std::vector<std::string> calls;
+
+  WindowRef FindGameWindow() override {
+    calls.push_back("find");
+    return window;
+  }
+  void PostImeChar(WindowRef w, unsigned code) override { calls.push_back("ime " + Hex(w) + " " + Hex(code)); }
+  bool IsVisible(WindowRef w) override {
+    calls.push_back("visible? " + Hex(w));
+    return visible;
+  }
+  void BringToFront(WindowRef w) override { calls.push_back("front " + Hex(w)); }
+  bool WaitUntilForeground(WindowRef w, int maxMs) override {
+    calls.push_back("wait " + Hex(w) + " " + std::to_string(maxMs));
+    return comesToFront;
+  }
+  unsigned ScanCode(unsigned vk) override {
+    calls.push_back("scan " + std::to_string(vk));
+    return 0x100 + vk;  // the high byte must not reach the key event
+  }
+  void KeyEvent(unsigned vk, unsigned scan, unsigned flags) override {
+    calls.push_back("key " + std::to_string(vk) + " " + Hex(scan) + " " + std::to_string(flags));
+  }
+
+  static std::string Hex(std::uintptr_t v) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%llx", static_cast<unsigned long long>(v));
+    return buf;
+  }
+};
+
+using Calls = std::vector<std::string>;
+
+// What SendKey does for a plain Enter, after the characters.
+const Calls kEnter = {"visible? 1234", "front 1234", "wait 1234 200", "scan 17", "scan 16", "scan 18",
+                      "scan 13",       "key 13 d 0", "key 13 d 2"};
+
+Calls Concat(Calls a, const Calls& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
+TEST(YellRewrite, SampleLines) {
+  EXPECT_EQ(YellRewrite(": waves"), "! *waves*");
+  EXPECT_EQ(YellRewrite(": "), "! **");
+  EXPECT_EQ(YellRewrite(":waves"), "! :waves");
+  EXPECT_EQ(YellRewrite("; any words"), "; any words");
+  EXPECT_EQ(YellRewrite("hello"), "! hello");
+  EXPECT_EQ(YellRewrite("x"), "! x");
+  EXPECT_EQ(YellRewrite(":"), "! :");
+  EXPECT_EQ(YellRewrite(";"), "! ;");
+  EXPECT_EQ(YellRewrite("! any words"), "! ! any words");
+  EXPECT_EQ(YellRewrite(" : x"), "!  : x");
+  // Bytes past the prefix are kept as they are, a zero byte and high bytes included.
+  EXPECT_EQ(YellRewrite(Bytes(": a\0\x82\xA0", 6)), Bytes("! *a\0\x82\xA0*", 8));
+}
+
+TEST(CharacterCodes, LeadBytesJoinTheirTrail) {
+  LeadBytes none;
+  LeadBytes sjis{{0x81, 0x9F}, {0xE0, 0xFC}};
+  EXPECT_EQ(CharacterCodes("\x82\xA0", none), (std::vector<unsigned>{0x82, 0xA0}));
+  EXPECT_EQ(CharacterCodes("\x82\xA0", sjis), (std::vector<unsigned>{0x82A0}));
+  EXPECT_EQ(CharacterCodes("a\x82\xA0z", sjis), (std::vector<unsigned>{0x61, 0x82A0, 0x7A}));
+  EXPECT_EQ(CharacterCodes("a\x82", sjis), (std::vector<unsigned>{0x61, 0x8200}));
+  // A trail byte that is itself in a lead range still belongs to the character before it.
+  EXPECT_EQ(CharacterCodes("\x82\x82\x41", sjis), (std::vector<unsigned>{0x8282, 0x41}));
+  // Control bytes and zero bytes go out like any other.
+  EXPECT_EQ(CharacterCodes(Bytes("\t\r\n\0\xFF", 5), sjis), (std::vector<unsigned>{9, 13, 10, 0, 0xFF}));
+}
+
+TEST(LeadBytes, RangesFromTheSystemList) {
+  const unsigned char list[12] = {0x81, 0x9F, 0xE0, 0xFC, 0, 0, 0xA0, 0xA0};
+  LeadBytes lead = LeadBytes::FromRangeList(list, sizeof list);
+  EXPECT_TRUE(lead.Any());
+  EXPECT_FALSE(lead.IsLead(0x80));
+  EXPECT_TRUE(lead.IsLead(0x81));
+  EXPECT_TRUE(lead.IsLead(0x9F));
+  EXPECT_FALSE(lead.IsLead(0xA0));  // after the terminating pair
+  EXPECT_TRUE(lead.IsLead(0xE0));
+  EXPECT_TRUE(lead.IsLead(0xFC));
+  EXPECT_FALSE(lead.IsLead(0xFD));
+
+  const unsigned char empty[12] = {};
+  EXPECT_FALSE(LeadBytes::FromRangeList(empty, sizeof empty).Any());
+  EXPECT_FALSE(LeadBytes::FromRangeList(nullptr, 12).Any());
+
+  // Seven ranges and no terminator: the seventh is beyond what the system can describe.
+  const unsigned char full[14] = {1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6, 0xFF, 0x10, 0x10};
+  LeadBytes most = LeadBytes::FromRangeList(full, sizeof full);
+  EXPECT_TRUE(most.IsLead(6));
+  EXPECT_TRUE(most.IsLead(0xFF));
+  const unsigned char seventh[14] = {1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6, 6, 0x80, 0x80};
+  EXPECT_FALSE(LeadBytes::FromRangeList(seventh, sizeof seventh).IsLead(0x80));
+  LeadBytes seven{{1, 1}, {2, 2}, {3, 3}, {4, 4}, {5, 5}, {6, 6}, {0x80, 0x80}};
+  EXPECT_TRUE(seven.IsLead(6));
+  EXPECT_FALSE(seven.IsLead(0x80));
+  // An odd count leaves a half pair, which is not a range.
+  const unsigned char odd[3] = {0x81, 0x82, 0x90};
+  EXPECT_FALSE(LeadBytes::FromRangeList(odd, sizeof odd).IsLead(0x90));
+  // A reversed range holds nothing.
+  LeadBytes reversed{{0x90, 0x80}};
+  EXPECT_FALSE(reversed.IsLead(0x85));
+  EXPECT_FALSE(reversed.IsLead(0x90));
+}
+
+TEST(SendSay, EmptyTextTouchesNothing) {
+  RecordingGame game;
+  SendSay(game, LeadBytes{{0x81, 0x9F}}, "", true, true);
+  SendSay(game, LeadBytes(), "", false, false);
+  EXPECT_TRUE(game.calls.empty());
+}
+
+TEST(SendSay, NoGameWindowStopsAfterTheSearch) {
+  RecordingGame game;
+  game.window = 0;
+  SendSay(game, LeadBytes(), "hello", true, false);
+  SendSay(game, LeadBytes(), "hello", false, true);
+  EXPECT_EQ(game.calls, (Calls{"find", "find"}));
+}
+
+TEST(SendSay, TwoCharactersThenEnter) {
+  RecordingGame game;
+  SendSay(game, LeadBytes(), "ab", false, false);
+  EXPECT_EQ(game.calls, Concat({"find", "ime 1234 61", "ime 1234 62"}, kEnter));
+}
+
+TEST(SendSay, YellFlagRewritesBeforePosting) {
+  RecordingGame game;
+  SendSay(game, LeadBytes(), ": a", true, false);
+  EXPECT_EQ(game.calls, Concat({"find", "ime 1234 21", "ime 1234 20", "ime 1234 2a", "ime 1234 61",
+                                "ime 1234 2a"},
+                               kEnter));
+  game.calls.clear();
+  SendSay(game, LeadBytes(), ": a", false, false);  // without the flag the emote goes as typed
+  EXPECT_EQ(game.calls, Concat({"find", "ime 1234 3a", "ime 1234 20", "ime 1234 61"}, kEnter));
+}
+
+TEST(SendSay, DoubleByteCharacterDependsOnTheSystem) {
+  RecordingGame game;
+  SendSay(game, LeadBytes{{0x81, 0x9F}, {0xE0, 0xFC}}, "\x82\xA0", false, true);
+  EXPECT_EQ(game.calls, (Calls{"find", "ime 1234 82a0", "front 1234"}));
+  game.calls.clear();
+  SendSay(game, LeadBytes(), "\x82\xA0", false, true);
+  EXPECT_EQ(game.calls, (Calls{"find", "ime 1234 82", "ime 1234 a0", "front 1234"}));
+  game.calls.clear();
+  SendSay(game, LeadBytes{{0x81, 0x9F}}, "x\x82", false, true);
+  EXPECT_EQ(game.calls, (Calls{"find", "ime 1234 78", "ime 1234 8200", "front 1234"}));
+}
+
+TEST(SendSay, PasteOnlyBringsToFrontWithoutKeysOrVisibilityCheck) {
+  RecordingGame game;
+  game.visible = false;
+  SendSay(game, LeadBytes(), "hi", true, true);
+  EXPECT_EQ(game.calls,
+            (Calls{"find", "ime 1234 21", "ime 1234 20", "ime 1234 68", "ime 1234 69", "front 1234"}));
+}
+
+TEST(SendSay, HiddenGameWindowGetsTheCharactersOnly) {
+  RecordingGame game;
+  game.visible = false;
+  SendSay(game, LeadBytes(), "ab", false, false);
+  EXPECT_EQ(game.calls, (Calls{"find", "ime 1234 61", "ime 1234 62", "visible? 1234"}));
+}
+
+TEST(SendSay, CallerTextIsLeftAlone) {
+  RecordingGame game;
+  Bytes line = "hello";
+  SendSay(game, LeadBytes(), line, true, false);
+  EXPECT_EQ(line, "hello");
+}
+
+TEST(SendKey, AllModifiersInTableOrder) {
+  RecordingGame game;
+  EXPECT_TRUE(SendKey(game, kGame, 'K', true, true, true));
+  EXPECT_EQ(game.calls, (Calls{"visible? 1234", "front 1234", "wait 1234 200", "scan 17", "scan 16",
+                               "scan 18", "scan 75", "key 18 12 1", "key 17 11 0", "key 16 10 0",
+                               "key 75 4b 0", "key 75 4b 2", "key 16 10 2", "key 17 11 2", "key 18 12 3"}));
+}
+
+TEST(SendKey, EachModifierAlone) {
+  struct Case {
+    bool alt, ctrl, shift;
+    Calls keys;
+  } cases[] = {
+      {true, false, false, {"key 18 12 1", "key 65 41 0", "key 65 41 2", "key 18 12 3"}},
+      {false, true, false, {"key 17 11 0", "key 65 41 0", "key 65 41 2", "key 17 11 2"}},
+      {false, false, true, {"key 16 10 0", "key 65 41 0", "key 65 41 2", "key 16 10 2"}},
+      {false, false, false, {"key 65 41 0", "key 65 41 2"}},
+  };
+  for (const Case& c : cases) {
+    RecordingGame game;
+    EXPECT_TRUE(SendKey(game, kGame, 'A', c.alt, c.ctrl, c.shift));
+    Calls expected = Concat(
+        {"visible? 1234", "front 1234", "wait 1234 200", "scan 17", "scan 16", "scan 18", "scan 65"}, c.keys);
+    EXPECT_EQ(game.calls, expected) << c.alt << c.ctrl << c.shift;
+  }
+}
+
+TEST(SendKey, KeysGoEvenWhenTheWindowNeverComesToFront) {
+  RecordingGame game;
+  game.comesToFront = false;
+  EXPECT_TRUE(SendKey(game, kGame, kVkReturn, false, false, false));
+  EXPECT_EQ(game.calls, kEnter);
+}
+
+TEST(SendKey, InvisibleWindowGetsNothing) {
+  RecordingGame game;
+  game.visible = false;
+  EXPECT_FALSE(SendKey(game, kGame, kVkReturn, true, true, true));
+  EXPECT_EQ(game.calls, (Calls{"visible? 1234"}));
+}
+
+}  // namespace
+}  // namespace parlo
