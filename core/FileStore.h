@@ -1,0 +1,49 @@
+#pragma once
+#include <cstddef>
+#include <vector>
+
+#include "core/Bytes.h"
+
+namespace parlo {
+
+// The file operations the phrase books need. Paths and names are ANSI bytes.
+class FileStore {
+ public:
+  virtual ~FileStore() = default;
+
+  // True only for a plain file; a folder of that name does not count.
+  virtual bool FileExists(const Bytes& path) const = 0;
+  // The whole file, opened without sharing. False on any failure; out is then unspecified.
+  virtual bool ReadWhole(const Bytes& path, Bytes& out) = 0;
+  // Afterwards the file holds either its old content or the new one, never a part of either.
+  virtual bool WriteWholeAtomic(const Bytes& path, const Bytes& content) = 0;
+  virtual bool Delete(const Bytes& path) = 0;
+  // Names (no folder) of the plain files in dir that match the wildcard, skipping hidden and
+  // system files, in the order the directory gives them, letter case kept.
+  virtual std::vector<Bytes> List(const Bytes& dir, const Bytes& wildcard) = 0;
+};
+
+// Windows' wildcard rule on one long name: '*' any run of bytes, '?' one byte, letters without
+// regard to case. Used to drop names that the system matched by their short alias only.
+inline bool MatchesWildcard(const Bytes& name, const Bytes& pattern) {
+  auto fold = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
+  size_t n = 0, p = 0, starP = Bytes::npos, starN = 0;
+  while (n < name.size()) {
+    if (p < pattern.size() && pattern[p] == '*') {
+      starP = p++;
+      starN = n;
+    } else if (p < pattern.size() && (pattern[p] == '?' || fold(pattern[p]) == fold(name[n]))) {
+      ++p;
+      ++n;
+    } else if (starP != Bytes::npos) {
+      p = starP + 1;
+      n = ++starN;
+    } else {
+      return false;
+    }
+  }
+  while (p < pattern.size() && pattern[p] == '*') ++p;
+  return p == pattern.size();
+}
+
+}  // namespace parlo

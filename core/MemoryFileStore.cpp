@@ -1,0 +1,96 @@
+#include "core/MemoryFileStore.h"
+
+namespace parlo {
+
+Bytes MemoryFileStore::Key(const Bytes& path) {
+  Bytes key = path;
+  for (char& c : key) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (c == '/') c = '\\';
+  }
+  return key;
+}
+
+const MemoryFileStore::Entry* MemoryFileStore::Find(const Bytes& path) const {
+  auto it = entries_.find(Key(path));
+  return it == entries_.end() ? nullptr : &it->second;
+}
+
+bool MemoryFileStore::FileExists(const Bytes& path) const {
+  const Entry* e = Find(path);
+  return e && !e->folder;
+}
+
+bool MemoryFileStore::ReadWhole(const Bytes& path, Bytes& out) {
+  ++readCalls_;
+  if (failReads_ > 0) {
+    --failReads_;
+    return false;
+  }
+  const Entry* e = Find(path);
+  if (!e || e->folder) return false;
+  out = e->content;
+  return true;
+}
+
+bool MemoryFileStore::WriteWholeAtomic(const Bytes& path, const Bytes& content) {
+  ++writeCalls_;
+  if (failWrites_ > 0) {
+    --failWrites_;
+    return false;
+  }
+  if (path.empty() || path.back() == '\\' || path.back() == '/') return false;
+  auto it = entries_.find(Key(path));
+  if (it != entries_.end()) {
+    if (it->second.folder) return false;
+    it->second.content = content;
+    return true;
+  }
+  entries_[Key(path)] = Entry{path, content, kPlain, false};
+  return true;
+}
+
+bool MemoryFileStore::Delete(const Bytes& path) {
+  auto it = entries_.find(Key(path));
+  if (it == entries_.end() || it->second.folder) return false;
+  entries_.erase(it);
+  return true;
+}
+
+std::vector<Bytes> MemoryFileStore::List(const Bytes& dir, const Bytes& wildcard) {
+  Bytes prefix = Key(dir);
+  if (!prefix.empty() && prefix.back() != '\\') prefix += '\\';
+  std::vector<Bytes> names;
+  for (const auto& [key, entry] : entries_) {
+    if (key.compare(0, prefix.size(), prefix) != 0) continue;
+    if (key.find('\\', prefix.size()) != Bytes::npos) continue;
+    if (entry.folder || (entry.attributes & (kHidden | kSystem))) continue;
+    Bytes name = entry.path.substr(prefix.size());
+    if (MatchesWildcard(name, wildcard)) names.push_back(std::move(name));
+  }
+  return names;
+}
+
+void MemoryFileStore::Put(const Bytes& path, Bytes content, unsigned attributes) {
+  Entry& e = entries_[Key(path)];
+  if (e.path.empty()) e.path = path;
+  e.content = std::move(content);
+  e.attributes = attributes;
+  e.folder = false;
+}
+
+void MemoryFileStore::AddFolder(const Bytes& path) { entries_[Key(path)] = Entry{path, Bytes(), kPlain, true}; }
+
+const Bytes* MemoryFileStore::Content(const Bytes& path) const {
+  const Entry* e = Find(path);
+  return (e && !e->folder) ? &e->content : nullptr;
+}
+
+size_t MemoryFileStore::FileCount() const {
+  size_t n = 0;
+  for (const auto& entry : entries_)
+    if (!entry.second.folder) ++n;
+  return n;
+}
+
+}  // namespace parlo
