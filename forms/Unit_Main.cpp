@@ -1,0 +1,240 @@
+// The main window: its layout, its lifecycle and the routing of its messages to the handlers.
+#include "forms/Unit_Main.h"
+
+#include <commctrl.h>
+
+#include <stdexcept>
+
+#include "forms/ControlIds.h"
+#include "forms/ExceptionBox.h"
+
+namespace parlo {
+
+TForm_Main* Form_Main = nullptr;
+
+namespace {
+
+constexpr FontSpec kMainFont{"Arial", -12, SHIFTJIS_CHARSET, false};
+constexpr FontSpec kBottomPanelFont{"Arial", -11, ANSI_CHARSET, false};
+
+// The main window's components. Aligned panels get their rectangles from LayOut.
+const ControlSpec kMainLayout[] = {
+    {IDC_PANEL_TOP, ControlKind::Panel, 0, 0, 0, 0, 28, nullptr, 2, true, nullptr},
+    {IDC_COMBOBOX_FILES, ControlKind::DropDownList, IDC_PANEL_TOP, 8, 4, 193, 20, nullptr, 0, true, nullptr},
+    {IDC_BUTTON_SAVE, ControlKind::Button, IDC_PANEL_TOP, 208, 4, 57, 19, "&Save As", 1, true, nullptr},
+    {IDC_BUTTON1, ControlKind::Button, IDC_PANEL_TOP, 272, 4, 49, 19, "&Delete", 2, true, nullptr},
+    {IDC_PANEL1, ControlKind::Panel, 0, 0, 0, 0, 48, nullptr, 0, true, &kBottomPanelFont},
+    {IDC_BUTTON_PASTE, ControlKind::Button, IDC_PANEL1, 6, 4, 44, 19, "&Paste", 0, true, nullptr},
+    {IDC_BUTTON_BARD, ControlKind::Button, IDC_PANEL1, 54, 4, 44, 19, "&Bard", 1, true, nullptr},
+    {IDC_BUTTON_ADD, ControlKind::Button, IDC_PANEL1, 104, 4, 40, 19, "Add", 2, true, nullptr},
+    {IDC_BUTTON_DELETE, ControlKind::Button, IDC_PANEL1, 144, 4, 40, 19, "Delete", 3, true, nullptr},
+    {IDC_BUTTON_INSERT, ControlKind::Button, IDC_PANEL1, 184, 4, 40, 19, "Insert", 4, true, nullptr},
+    {IDC_BUTTON_CONFIG, ControlKind::Button, IDC_PANEL1, 232, 4, 48, 19, "Config...", 5, true, nullptr},
+    {IDC_BUTTON_ABOUT, ControlKind::Button, IDC_PANEL1, 280, 4, 48, 19, "About...", 6, true, nullptr},
+    {IDC_BEVEL1, ControlKind::BevelLine, IDC_PANEL1, 0, 26, 0, 2, nullptr, -1, true, nullptr},
+    {IDC_CHECKBOX_PASTE, ControlKind::CheckBox, IDC_PANEL1, 4, 30, 51, 17, "&Paste", 7, true, nullptr},
+    {IDC_CHECKBOX_YELL, ControlKind::CheckBox, IDC_PANEL1, 54, 30, 41, 17, "&Yell", 8, true, nullptr},
+    {IDC_CHECKBOX_RANDOM, ControlKind::CheckBox, IDC_PANEL1, 98, 30, 81, 17, "&Randomize", 9, true, nullptr},
+    {IDC_IMAGE1, ControlKind::Bitmap, IDC_PANEL1, 0, 0, 11, 11, nullptr, -1, false, nullptr},
+    {IDC_LABEL_DUMMY, ControlKind::Label, IDC_PANEL1, 0, 0, 0, 0, "Label_Dummy", -1, false, nullptr},
+    {IDC_IMAGE2, ControlKind::Bitmap, 0, 0, 0, 11, 11, nullptr, -1, false, nullptr},
+    {IDC_FILELISTBOX_SAY, ControlKind::ListBox, 0, 152, 88, 145, 97, nullptr, 3, false, nullptr},
+};
+
+constexpr int kTopPanelHeight = 28;
+constexpr int kBottomPanelHeight = 48;
+constexpr int kBevelTop = kBottomPanelHeight - 22;
+
+}  // namespace
+
+TForm_Main::TForm_Main(MainServices services) : services_(std::move(services)), grid_(*this) {}
+
+TForm_Main::~TForm_Main() {
+  if (Form_Main == this) Form_Main = nullptr;
+}
+
+void TForm_Main::Create() {
+  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_HOTKEY_CLASS | ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&icc);
+  RegisterWindowClass(PARLO_CLASS_MAIN, 0, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1),
+                      LoadIconA(ModuleInstance(), MAKEINTRESOURCEA(1)));
+  CreateWindowObject(WS_EX_CONTROLPARENT, PARLO_CLASS_MAIN, "Parlo!", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 671,
+                     112, 373, 472, nullptr, nullptr);
+  if (!Handle()) throw std::runtime_error("The main window could not be created");
+  Form_Main = this;
+  CreateComponents();
+  LayOut();
+  RunGuarded([this] { FormCreate(); });
+}
+
+void TForm_Main::CreateComponents() {
+  controls_.Create(Handle(), kMainLayout, sizeof kMainLayout / sizeof kMainLayout[0], kMainFont);
+
+  // The grid sits between the two panels in the tab order: after Panel1, before Panel_Top.
+  grid_.Create(Handle(), IDC_STRINGGRID1, 0, kTopPanelHeight, 0, 0);
+  SetWindowPos(grid_.Handle(), Control(IDC_PANEL1), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+
+  HWND tip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Handle(), nullptr, ModuleInstance(),
+                             nullptr);
+  if (tip) {
+    TTTOOLINFOA info{};
+    info.cbSize = TTTOOLINFOA_V1_SIZE;
+    info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    info.hwnd = Handle();
+    info.uId = reinterpret_cast<UINT_PTR>(Control(IDC_CHECKBOX_PASTE));
+    info.lpszText = const_cast<char*>("Paste Only");
+    SendMessageA(tip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&info));
+  }
+
+  // The grid's design font; the settings file normally replaces it at start-up.
+  LOGFONTA design{};
+  design.lfHeight = -12;
+  design.lfWeight = FW_NORMAL;
+  design.lfCharSet = SHIFTJIS_CHARSET;
+  lstrcpynA(design.lfFaceName, "\x82\x6C\x82\x72\x20\x82\x6F\x83\x53\x83\x56\x83\x62\x83\x4E", LF_FACESIZE);
+  grid_.SetGridFont(design, PhraseGridControl::kTextColor);
+
+  HBITMAP gem = static_cast<HBITMAP>(LoadImageA(ModuleInstance(), MAKEINTRESOURCEA(101), IMAGE_BITMAP, 0, 0, 0));
+  HBITMAP pressed = static_cast<HBITMAP>(LoadImageA(ModuleInstance(), MAKEINTRESOURCEA(102), IMAGE_BITMAP, 0, 0, 0));
+  if (gem) SendMessageA(Control(IDC_IMAGE1), STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(gem));
+  if (pressed) SendMessageA(Control(IDC_IMAGE2), STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(pressed));
+}
+
+void TForm_Main::LayOut() {
+  RECT client;
+  GetClientRect(Handle(), &client);
+  int width = client.right;
+  int height = client.bottom;
+  MoveWindow(Control(IDC_PANEL_TOP), 0, 0, width, kTopPanelHeight, TRUE);
+  MoveWindow(Control(IDC_PANEL1), 0, height - kBottomPanelHeight, width, kBottomPanelHeight, TRUE);
+  MoveWindow(Control(IDC_BEVEL1), 0, kBevelTop, width, 2, TRUE);
+  int gridHeight = height - kTopPanelHeight - kBottomPanelHeight;
+  MoveWindow(grid_.Handle(), 0, kTopPanelHeight, width, gridHeight > 0 ? gridHeight : 0, TRUE);
+}
+
+void TForm_Main::Button_AboutClick() {
+  ApplyStayOnTop();
+}
+
+void TForm_Main::Show(int showCommand) {
+  ShowWindow(Handle(), showCommand);
+  RunGuarded([this] { FormShow(); });
+}
+
+void TForm_Main::FormCreate() {
+  IniFileName = IniFileNameFor(services_.exePath, services_.isLead);
+  SayDir = SayDirFor(services_.exePath, services_.isLead);
+  // FileListBox_Say lists SayDir with the mask "say*.txt" (RefreshFileList).
+  grid_.Model().SetCol(kColLabel);
+  CaptionList = std::make_unique<std::vector<Bytes>>(5);
+
+  ReadStartupSettings();
+  FitGridToFont(Control(IDC_LABEL_DUMMY));
+  OpenInitialBook();
+}
+
+void TForm_Main::FormShow() { ApplyStayOnTop(); }
+
+void TForm_Main::FormDestroy() {
+  // The phrase book first: it is saved even when writing the settings fails.
+  if (!CurrentFile.empty()) SaveSayFile(CurrentFile);
+  UnregisterHotKey(Handle(), kBardHotKeyId);
+  WriteSettings();
+  CaptionList.reset();
+}
+
+void TForm_Main::ApplyStayOnTop() {
+  SetWindowPos(Handle(), StayOnTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+}
+
+bool TForm_Main::Checked(int checkBoxId) const {
+  return SendMessageA(Control(checkBoxId), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void TForm_Main::SetChecked(int checkBoxId, bool checked) {
+  SendMessageA(Control(checkBoxId), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void TForm_Main::Close() {
+  // No question on closing. The window is hidden before the book and the settings are written.
+  ShowWindow(Handle(), SW_HIDE);
+  if (!destroyed_) {
+    destroyed_ = true;
+    RunGuarded([this] { FormDestroy(); });
+  }
+  DestroyWindow(Handle());
+}
+
+void TForm_Main::OnCommand(int id, int code) {
+  if (id == IDC_COMBOBOX_FILES) {
+    if (code == CBN_SELCHANGE) ComboBox_FilesChange();
+    return;
+  }
+  if (code != BN_CLICKED) return;
+  switch (id) {
+    case IDC_BUTTON_SAVE:
+      Button_SaveClick();
+      break;
+    case IDC_BUTTON1:
+      Button1Click();
+      break;
+    case IDC_BUTTON_PASTE:
+      Button_PasteClick();
+      break;
+    case IDC_BUTTON_BARD:
+      Button_BardClick();
+      break;
+    case IDC_BUTTON_ADD:
+      Button_AddClick();
+      break;
+    case IDC_BUTTON_DELETE:
+      Button_DeleteClick();
+      break;
+    case IDC_BUTTON_INSERT:
+      Button_InsertClick();
+      break;
+    case IDC_BUTTON_CONFIG:
+      Button_ConfigClick();
+      break;
+    case IDC_BUTTON_ABOUT:
+      Button_AboutClick();
+      break;
+    default:
+      break;
+  }
+}
+
+LRESULT TForm_Main::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_SIZE:
+      LayOut();
+      FormResize();
+      return 0;
+    case WM_COMMAND:
+      OnCommand(LOWORD(wParam), HIWORD(wParam));
+      return 0;
+    case WM_HOTKEY:
+      OnHotKey(wParam);
+      return 0;
+    case WM_CLOSE:
+      Close();
+      return 0;
+    case WM_QUERYENDSESSION:
+      return TRUE;
+    case WM_ENDSESSION:
+      // Windows is ending without a WM_CLOSE: write the book and the settings all the same.
+      if (wParam && !destroyed_) {
+        destroyed_ = true;
+        RunGuarded([this] { FormDestroy(); });
+      }
+      return 0;
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return 0;
+    default:
+      return Default(message, wParam, lParam);
+  }
+}
+
+}  // namespace parlo

@@ -1,0 +1,137 @@
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "core/AppPaths.h"
+#include "core/Bytes.h"
+#include "core/MessageBoxPort.h"
+#include "forms/Layout.h"
+#include "forms/PhraseGridControl.h"
+#include "forms/Window.h"
+
+namespace parlo {
+
+class GamePort;
+class LeadBytes;
+
+// Everything outside the program that the main window talks to. The program wires the Win32
+// implementations; tests put fakes in their place.
+struct MainServices {
+  Bytes exePath;                          // full path of the running executable
+  LeadByteTest isLead;                    // lead bytes of the ANSI code page, read once at start-up
+  MessageBoxPort* appMessages = nullptr;  // boxes modal to the whole application
+  GamePort* game = nullptr;
+  const LeadBytes* leadBytes = nullptr;
+};
+
+// The main window and owner of all program state.
+class TForm_Main : public Window, public GridEvents {
+ public:
+  explicit TForm_Main(MainServices services);
+  ~TForm_Main() override;
+
+  // Creates the window and its components, then runs FormCreate. An error escaping FormCreate
+  // is shown and start-up goes on.
+  void Create();
+  // Shows the window as the message loop starts (runs FormShow).
+  void Show(int showCommand);
+  HWND Control(int id) const { return controls_.Get(id); }
+  PhraseGridControl& Grid() { return grid_; }
+
+  // Own fields, in declaration order.
+  bool Pressing = false;
+  Bytes IniFileName;
+  Bytes CurrentFile;
+  Bytes GameCaption;
+  std::unique_ptr<std::vector<Bytes>> CaptionList;
+  std::int32_t PressedRow = 0;
+  bool StayOnTop = false;
+  Bytes SayDir;
+  bool BardAlt = false;
+  bool BardCtrl = false;
+  bool BardShift = false;
+  std::uint16_t BardKey = 0;
+
+  // Lifecycle
+  void FormCreate();
+  void FormDestroy();
+  void FormShow();
+  void FormResize();
+  void ApplyStayOnTop();
+  void Button_AboutClick();
+
+  // Settings, configuration and the Bard hot key
+  void Button_ConfigClick();
+  void RegisterBardHotKey();
+  void OnHotKey(WPARAM id);
+
+  // Delivery
+  void SendSay(Bytes text, bool yell, bool pasteOnly);
+
+  // Phrase grid
+  bool IsSayRow(int row) const;
+  void ClearSays();
+  void Button_AddClick();
+  void Button_InsertClick();
+  void Button_DeleteClick();
+  void StringGrid1DrawCell(HDC dc, int col, int row, const RECT& rect) override;
+  void StringGrid1MouseDown(MouseButton button, int x, int y) override;
+  void StringGrid1MouseMove(int x, int y) override;
+  void StringGrid1MouseUp(MouseButton button, int x, int y) override;
+  void StringGrid1SelectCell(int col, int row, bool& canSelect) override;
+  void StringGrid1SetEditText(int col, int row, const Bytes& value) override;
+  void StringGrid1CaptureLost() override;
+
+  // Bard and Paste
+  void Button_BardClick();
+  void Button_PasteClick();
+
+  // Say files
+  bool LoadSayFile(const Bytes& name);
+  bool SaveSayFile(const Bytes& name);
+  bool DeleteSayFile();
+  void RefreshFileList();
+  int FindFileIndex(const Bytes& name);
+  void ComboBox_FilesChange();
+  void Button_SaveClick();
+  void Button1Click();
+
+  static constexpr int kBardHotKeyId = 14;
+
+  // FormCreate steps 5 to 11 (the settings file) and FormDestroy steps 3 and 4.
+  void ReadStartupSettings();
+  void WriteSettings();
+  // Row height and label column from the grid font as a measuring label shows it.
+  void FitGridToFont(HWND measuringLabel);
+  // FormCreate step 12: the last open book, else the first, else an empty unnamed one.
+  void OpenInitialBook();
+
+  bool Checked(int checkBoxId) const;
+  void SetChecked(int checkBoxId, bool checked);
+
+ protected:
+  LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  void CreateComponents();
+  void LayOut();
+  void OnCommand(int id, int code);
+  void Close();
+
+  MainServices services_;
+  ControlSet controls_;
+  PhraseGridControl grid_;
+  bool destroyed_ = false;  // FormDestroy ran (close, or the session ended)
+  Bytes lastOpen_;          // "LastOpen" as read at start-up
+};
+
+// The pointer is over the held send button's cell, so the pressed glyph is drawn.
+extern bool PressedInside;
+
+// The one global reference to the main window.
+extern TForm_Main* Form_Main;
+
+}  // namespace parlo

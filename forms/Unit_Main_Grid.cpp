@@ -1,0 +1,131 @@
+// The phrase grid's handlers on the main window: send buttons, the select redirect, the
+// editing buttons and fitting the columns to the font and the window.
+#include "forms/ControlIds.h"
+#include "forms/Unit_Main.h"
+
+namespace parlo {
+
+bool PressedInside = false;
+
+namespace {
+
+void DrawGlyph(HDC dc, HWND image, const RECT& cell) {
+  HBITMAP bitmap = reinterpret_cast<HBITMAP>(SendMessageA(image, STM_GETIMAGE, IMAGE_BITMAP, 0));
+  if (!bitmap) return;
+  BITMAP info{};
+  GetObjectA(bitmap, sizeof info, &info);
+  int x = cell.left + (cell.right - cell.left) / 2 - info.bmWidth / 2;
+  int y = cell.top + (cell.bottom - cell.top) / 2 - info.bmHeight / 2;
+  HDC source = CreateCompatibleDC(dc);
+  HGDIOBJ old = SelectObject(source, bitmap);
+  BitBlt(dc, x, y, info.bmWidth, info.bmHeight, source, 0, 0, SRCCOPY);
+  SelectObject(source, old);
+  DeleteDC(source);
+}
+
+}  // namespace
+
+bool TForm_Main::IsSayRow(int row) const { return parlo::IsSayRow(grid_.Model(), row); }
+
+void TForm_Main::ClearSays() {
+  parlo::ClearSays(grid_.Model(), CurrentFile);
+}
+
+void TForm_Main::Button_AddClick() {
+  AddRows(grid_.Model());
+  grid_.InvalidateGrid();
+}
+
+void TForm_Main::Button_InsertClick() {
+  InsertRow(grid_.Model());
+  grid_.InvalidateGrid();
+}
+
+void TForm_Main::Button_DeleteClick() {
+  DeleteRow(grid_.Model());
+  grid_.InvalidateGrid();
+}
+
+void TForm_Main::StringGrid1DrawCell(HDC dc, int col, int row, const RECT& rect) {
+  if (col != kColButton) return;
+  if (Pressing && row == PressedRow && PressedInside)
+    DrawGlyph(dc, Control(IDC_IMAGE2), rect);
+  else if (IsSayRow(row))
+    DrawGlyph(dc, Control(IDC_IMAGE1), rect);
+}
+
+void TForm_Main::StringGrid1MouseDown(MouseButton button, int x, int y) {
+  if (button != MouseButton::Left) return;
+  int col, row;
+  grid_.MouseToCell(x, y, col, row);
+  if (col == kColButton && IsSayRow(row)) {
+    SetCapture(grid_.Handle());
+    PressedRow = row;
+    Pressing = true;
+    PressedInside = true;
+    grid_.InvalidateCell(kColButton, row);
+  } else {
+    Pressing = false;
+  }
+}
+
+void TForm_Main::StringGrid1MouseMove(int x, int y) {
+  if (!Pressing) return;
+  int col, row;
+  grid_.MouseToCell(x, y, col, row);
+  PressedInside = col == kColButton && row == PressedRow;
+  grid_.InvalidateCell(kColButton, PressedRow);
+}
+
+void TForm_Main::StringGrid1MouseUp(MouseButton button, int x, int y) {
+  if (!Pressing || button != MouseButton::Left) return;
+  // Cleared before the capture goes, so the capture-lost event finds nothing held.
+  Pressing = false;
+  ReleaseCapture();
+  int col, row;
+  grid_.MouseToCell(x, y, col, row);
+  if (col == kColButton && row == PressedRow && !IsCommentLabel(grid_.Model().Label(row)))
+    SendSay(grid_.Model().Text(row), Checked(IDC_CHECKBOX_YELL), Checked(IDC_CHECKBOX_PASTE));
+  PressedRow = -1;
+  PressedInside = false;
+  if (row >= 0) grid_.InvalidateCell(kColButton, row);
+}
+
+void TForm_Main::StringGrid1CaptureLost() {
+  if (!Pressing) return;
+  Pressing = false;
+  PressedInside = false;
+  grid_.InvalidateCell(kColButton, PressedRow);
+  PressedRow = -1;
+}
+
+void TForm_Main::StringGrid1SelectCell(int col, int row, bool& canSelect) {
+  if (col != kColButton) return;
+  grid_.Model().SetRow(row);
+  grid_.Model().SetCol(kColLabel);
+  canSelect = false;
+}
+
+void TForm_Main::StringGrid1SetEditText(int, int row, const Bytes&) { grid_.InvalidateCell(kColButton, row); }
+
+void TForm_Main::FitGridToFont(HWND measuringLabel) {
+  SendMessageA(measuringLabel, WM_SETFONT, reinterpret_cast<WPARAM>(grid_.GridFontHandle()), FALSE);
+  AutoSizeLabel(measuringLabel);
+  RECT rc;
+  GetWindowRect(measuringLabel, &rc);
+  grid_.SetDefaultRowHeight(rc.bottom - rc.top + 4);
+  grid_.SetColWidth(kColLabel, 4 * grid_.DefaultRowHeight());
+  FormResize();
+}
+
+void TForm_Main::FormResize() {
+  if (!grid_.Handle()) return;
+  RECT outer;
+  GetWindowRect(grid_.Handle(), &outer);
+  int width = (outer.right - outer.left) - grid_.ColWidth(kColGrip) - grid_.ColWidth(kColButton) -
+              grid_.ColWidth(kColLabel) - GetSystemMetrics(SM_CXVSCROLL) - 8;
+  if (width < grid_.ColWidth(kColLabel)) width = grid_.ColWidth(kColLabel);
+  grid_.SetColWidth(kColText, width);
+}
+
+}  // namespace parlo
