@@ -1,31 +1,22 @@
 // The program entry: the application title, the main window and the message loop.
 #include <windows.h>
 
-#include <array>
-#include <memory>
 
 #include "forms/ExceptionBox.h"
 #include "forms/Unit_Main.h"
+#include "platform/Win32Clipboard.h"
+#include "platform/Win32GamePort.h"
 #include "platform/Win32Module.h"
 
 namespace {
 
-// The lead bytes of the ANSI code page, read once at start-up.
-parlo::LeadByteTest SystemLeadByteTest() {
-  auto table = std::make_shared<std::array<bool, 256>>();
-  table->fill(false);
-  CPINFO info{};
-  if (GetSystemMetrics(SM_DBCSENABLED) && GetCPInfo(CP_ACP, &info)) {
-    for (int i = 0; i + 1 < MAX_LEADBYTES && info.LeadByte[i]; i += 2)
-      for (int b = info.LeadByte[i]; b <= info.LeadByte[i + 1]; ++b) (*table)[static_cast<size_t>(b)] = true;
-  }
-  return [table](unsigned char b) { return (*table)[b]; };
-}
-
 int RunParlo(int showCommand) {
+  parlo::Win32GamePort game;
   parlo::MainServices services;
   services.exePath = parlo::ExecutablePath();
-  services.isLead = SystemLeadByteTest();
+  services.leadBytes = parlo::SystemLeadBytes();
+  services.game = &game;
+  services.clipboardText = parlo::ReadClipboardText;
 
   parlo::TForm_Main mainWindow(services);
   mainWindow.Create();

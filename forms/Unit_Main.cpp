@@ -123,8 +123,8 @@ void TForm_Main::Show(int showCommand) {
 }
 
 void TForm_Main::FormCreate() {
-  IniFileName = IniFileNameFor(services_.exePath, services_.isLead);
-  SayDir = SayDirFor(services_.exePath, services_.isLead);
+  IniFileName = IniFileNameFor(services_.exePath, IsLeadByte());
+  SayDir = SayDirFor(services_.exePath, IsLeadByte());
   // FileListBox_Say lists SayDir with the mask "say*.txt" (RefreshFileList).
   grid_.Model().SetCol(kColLabel);
   CaptionList = std::make_unique<std::vector<Bytes>>(5);
@@ -146,6 +146,10 @@ void TForm_Main::FormDestroy() {
 
 void TForm_Main::ApplyStayOnTop() {
   SetWindowPos(Handle(), StayOnTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+}
+
+LeadByteTest TForm_Main::IsLeadByte() const {
+  return [this](unsigned char b) { return services_.leadBytes.IsLead(b); };
 }
 
 bool TForm_Main::Checked(int checkBoxId) const {

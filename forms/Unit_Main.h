@@ -5,8 +5,11 @@
 #include <memory>
 #include <vector>
 
+#include <functional>
+
 #include "core/AppPaths.h"
 #include "core/Bytes.h"
+#include "core/LeadBytes.h"
 #include "core/MessageBoxPort.h"
 #include "forms/Layout.h"
 #include "forms/PhraseGridControl.h"
@@ -15,16 +18,15 @@
 namespace parlo {
 
 class GamePort;
-class LeadBytes;
 
 // Everything outside the program that the main window talks to. The program wires the Win32
 // implementations; tests put fakes in their place.
 struct MainServices {
   Bytes exePath;                          // full path of the running executable
-  LeadByteTest isLead;                    // lead bytes of the ANSI code page, read once at start-up
+  LeadBytes leadBytes;                    // of the ANSI code page, read once at start-up
   MessageBoxPort* appMessages = nullptr;  // boxes modal to the whole application
   GamePort* game = nullptr;
-  const LeadBytes* leadBytes = nullptr;
+  std::function<Bytes()> clipboardText;   // the clipboard's CF_TEXT, empty when it has none
 };
 
 // The main window and owner of all program state.
@@ -109,6 +111,7 @@ class TForm_Main : public Window, public GridEvents {
   // FormCreate step 12: the last open book, else the first, else an empty unnamed one.
   void OpenInitialBook();
 
+  LeadByteTest IsLeadByte() const;
   bool Checked(int checkBoxId) const;
   void SetChecked(int checkBoxId, bool checked);
 

@@ -1,12 +1,31 @@
 // Delivery of a line to the game, the Bard recital and the Paste button.
+#include "core/Bard.h"
+#include "core/Delivery.h"
+#include "forms/ControlIds.h"
 #include "forms/Unit_Main.h"
 
 namespace parlo {
 
-void TForm_Main::SendSay(Bytes, bool, bool) {}
+namespace {
+// Starts at 1 with the program and is never reseeded, so every run sees the same sequence.
+BardRandom RandomGenerator;
+}  // namespace
 
-void TForm_Main::Button_BardClick() {}
+void TForm_Main::SendSay(Bytes text, bool yell, bool pasteOnly) {
+  if (services_.game) parlo::SendSay(*services_.game, services_.leadBytes, std::move(text), yell, pasteOnly);
+}
 
-void TForm_Main::Button_PasteClick() {}
+void TForm_Main::Button_BardClick() {
+  BardPress(grid_.Model(), RandomGenerator, Checked(IDC_CHECKBOX_RANDOM), [this](const Bytes& text) {
+    SendSay(text, Checked(IDC_CHECKBOX_YELL), Checked(IDC_CHECKBOX_PASTE));
+  });
+}
+
+void TForm_Main::Button_PasteClick() {
+  Bytes text = services_.clipboardText ? services_.clipboardText() : Bytes();
+  if (text.empty()) return;
+  // A pasted line is never yelled and Enter is never pressed for it.
+  SendSay(FirstClipboardLine(text), false, true);
+}
 
 }  // namespace parlo
