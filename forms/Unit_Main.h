@@ -14,17 +14,20 @@
 #include "forms/Layout.h"
 #include "forms/PhraseGridControl.h"
 #include "forms/Window.h"
+#include "platform/Win32MessageBox.h"
 
 namespace parlo {
 
 class GamePort;
+class FileStore;
 
 // Everything outside the program that the main window talks to. The program wires the Win32
 // implementations; tests put fakes in their place.
 struct MainServices {
   Bytes exePath;                          // full path of the running executable
   LeadBytes leadBytes;                    // of the ANSI code page, read once at start-up
-  MessageBoxPort* appMessages = nullptr;  // boxes modal to the whole application
+  MessageBoxFunction messageBox = ShowMessageBox;  // every box; a null owner: the whole application
+  FileStore* files = nullptr;
   GamePort* game = nullptr;
   std::function<Bytes()> clipboardText;   // the clipboard's CF_TEXT, empty when it has none
 };
