@@ -1,0 +1,365 @@
+#include "core/Settings.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "core/Errors.h"
+
+namespace parlo {
+namespace {
+
+const Bytes kPath = "C:\\Parlo\\parlo.ini";
+
+// Keeps every call in one log, beside the events of the read hooks, and can refuse one write.
+class RecordingStore : public ProfileStore {
+ public:
+  Bytes Read(const Bytes& path, const Bytes& section, const Bytes& key, const Bytes& def) override {
+    log.push_back("R " + section + "/" + key);
+    return files.Read(path, section, key, def);
+  }
+  bool Write(const Bytes& path, const Bytes& section, const Bytes& key, const Bytes& value) override {
+    log.push_back("W " + section + "/" + key + "=" + value);
+    if (writes++ == failingWrite) return false;
+    return files.Write(path, section, key, value);
+  }
+  std::vector<Bytes> Writes() const {
+    std::vector<Bytes> out;
+    for (const Bytes& entry : log)
+      if (entry[0] == 'W') out.push_back(entry.substr(2));
+    return out;
+  }
+
+  MemoryProfileStore files;
+  std::vector<Bytes> log;
+  int failingWrite = -1;
+  int writes = 0;
+};
+
+Settings ReadFrom(const Bytes& content, Settings settings = {}) {
+  MemoryProfileStore store;
+  store.SetFile(kPath, content);
+  TIniFile ini(kPath, store);
+  ReadSettings(ini, settings);
+  return settings;
+}
+
+Settings Sample() {
+  Settings s;
+  s.bounds = {-5, 20, 640, 480};
+  s.paste = true;
+  s.yell = false;
+  s.random = true;
+  s.stayOnTop = true;
+  s.bardAlt = true;
+  s.bardCtrl = false;
+  s.bardShift = true;
+  s.bardKey = 0x74;
+  s.gameCaption = "Ultima Online - Bob";
+  s.captionList = {"Ultima Online - Bob", " lead", "trail ", "'single'", ""};
+  s.font = {0, "Arial", 11, false, true};
+  s.lastOpen = "say my book.txt";
+  return s;
+}
+
+TEST(SettingsRead, MissingFileGivesTheDefaultsOfEveryKey) {
+  MemoryProfileStore store;
+  TIniFile ini(kPath, store);
+  Settings s;
+  ReadSettings(ini, s);
+  EXPECT_EQ(s.bounds, (WindowBounds{671, 112, 373, 472}));
+  EXPECT_FALSE(s.paste || s.yell || s.random || s.stayOnTop || s.bardAlt || s.bardCtrl || s.bardShift);
+  EXPECT_EQ(s.bardKey, 0);
+  // The store trims the trailing blank of the default, as the platform does.
+  EXPECT_EQ(s.gameCaption, "Ultima Online -");
+  for (const Bytes& caption : s.captionList) EXPECT_EQ(caption, "Ultima Online -");
+  EXPECT_EQ(s.font.charset, 128);
+  EXPECT_EQ(s.font.name, kGridDesignFace);
+  EXPECT_EQ(s.font.size, 9);
+  EXPECT_TRUE(s.font.bold);  // Bold defaults to on
+  EXPECT_FALSE(s.font.italic);
+  EXPECT_EQ(s.lastOpen, "");
+  EXPECT_FALSE(store.File(kPath));  // reading creates nothing
+}
+
+TEST(SettingsRead, KeysAreReadInOrderWithTheWindowStepsBetween) {
+  RecordingStore store;
+  TIniFile ini(kPath, store);
+  Settings s;
+  SettingsReadSteps steps;
+  steps.applyBounds = [&](const WindowBounds& b) {
+    store.log.push_back("apply " + std::to_string(b.left));
+    return b;
+  };
+  steps.bardKeyRead = [&](const Settings&) { store.log.push_back("register"); };
+  ReadSettings(ini, s, steps);
+  std::vector<Bytes> expected = {
+      "R Window/Left",    "apply 671",     "R Window/Top",     "apply 671",       "R Window/Width",
+      "apply 671",        "R Window/Height", "apply 671",      "R Parlo/Paste",   "R Parlo/Yell",
+      "R Parlo/Random",   "R Window/StayOnTop", "R BardKey/ALT", "R BardKey/CTRL", "R BardKey/SHIFT",
+      "R BardKey/Key",    "register",      "R UO/Caption",     "R UO/Caption0",   "R UO/Caption1",
+      "R UO/Caption2",    "R UO/Caption3", "R UO/Caption4",    "R Font/Charset",  "R Font/Name",
+      "R Font/Size",      "R Font/Bold",   "R Font/Italic",    "R UO/LastOpen"};
+  EXPECT_EQ(store.log, expected);
+}
+
+TEST(SettingsRead, HotKeyStepSeesTheBardGroupButNotTheCaptions) {
+  MemoryProfileStore store;
+  store.SetFile(kPath, "[BardKey]\r\nALT=1\r\nKey=116\r\n[UO]\r\nCaption=\"x\"\r\n");
+  TIniFile ini(kPath, store);
+  Settings s;
+  SettingsReadSteps steps;
+  Settings seen;
+  steps.bardKeyRead = [&](const Settings& now) { seen = now; };
+  ReadSettings(ini, s, steps);
+  EXPECT_TRUE(seen.bardAlt);
+  EXPECT_EQ(seen.bardKey, 116);
+  EXPECT_EQ(seen.gameCaption, "");
+  EXPECT_EQ(s.gameCaption, "x");
+}
+
+TEST(SettingsRead, EachBoundDefaultsToWhereTheWindowReallyIs) {
+  MemoryProfileStore store;
+  store.SetFile(kPath, "[Window]\r\nLeft=10\r\nHeight=300\r\n");
+  TIniFile ini(kPath, store);
+  std::vector<WindowBounds> applied;
+  // A window that refuses to be narrower than 400 pixels.
+  ReadWindowBounds(ini, WindowBounds{}, [&](const WindowBounds& b) {
+    WindowBounds real = b;
+    if (real.width < 400) real.width = 400;
+    applied.push_back(real);
+    return real;
+  });
+  ASSERT_EQ(applied.size(), 4u);
+  EXPECT_EQ(applied[0], (WindowBounds{10, 112, 400, 472}));
+  EXPECT_EQ(applied[3], (WindowBounds{10, 112, 400, 300}));
+}
+
+TEST(SettingsRead, BoundsTakeDecimalAndHexButKeepTheCurrentValueOtherwise) {
+  EXPECT_EQ(ReadFrom("[Window]\r\nLeft=0x40\r\nTop=$40\r\nWidth=64px\r\nHeight=\r\n").bounds,
+            (WindowBounds{64, 64, 373, 472}));
+  EXPECT_EQ(ReadFrom("[window]\r\nleft=-2147483648\r\ntop=x7FFFFFFF\r\nwidth=2147483648\r\nheight=-0\r\n").bounds,
+            (WindowBounds{INT32_MIN, INT32_MAX, 373, 0}));
+  Settings moved;
+  moved.bounds = {1, 2, 3, 4};
+  EXPECT_EQ(ReadFrom("", moved).bounds, (WindowBounds{1, 2, 3, 4}));
+}
+
+TEST(SettingsRead, FlagsAreOnForAnyNonZeroNumber) {
+  Settings s = ReadFrom(
+      "[Parlo]\r\nPaste=2\r\nYell=-1\r\nRandom=0x0\r\n[Window]\r\nStayOnTop=$10\r\n"
+      "[BardKey]\r\nALT=yes\r\nCTRL=1 \r\nSHIFT=\" 1\"\r\n");
+  EXPECT_TRUE(s.paste);
+  EXPECT_TRUE(s.yell);
+  EXPECT_FALSE(s.random);
+  EXPECT_TRUE(s.stayOnTop);
+  EXPECT_FALSE(s.bardAlt);   // not a number: the default
+  EXPECT_TRUE(s.bardCtrl);   // the reader trims the unquoted value
+  EXPECT_TRUE(s.bardShift);  // leading spaces of the number are allowed
+}
+
+TEST(SettingsRead, KeyKeepsItsLow16BitsAndCharsetItsLow8) {
+  EXPECT_EQ(ReadFrom("[BardKey]\r\nKey=0x12345\r\n").bardKey, 0x2345);
+  EXPECT_EQ(ReadFrom("[BardKey]\r\nKey=-1\r\n").bardKey, 0xFFFF);
+  EXPECT_EQ(ReadFrom("[BardKey]\r\nKey=65536\r\n").bardKey, 0);
+  EXPECT_EQ(ReadFrom("[Font]\r\nCharset=384\r\n").font.charset, 128);
+  EXPECT_EQ(ReadFrom("[Font]\r\nCharset=-1\r\n").font.charset, 255);
+  EXPECT_EQ(ReadFrom("[Font]\r\nCharset=0\r\n").font.charset, 0);
+  Settings current;
+  current.font.charset = 1;
+  EXPECT_EQ(ReadFrom("[Font]\r\nCharset=bad\r\n", current).font.charset, 1);
+}
+
+TEST(SettingsRead, FontNameIsCutTo31BytesAndAnEmptyOneKeepsTheCurrentName) {
+  const Bytes forty = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmn";
+  EXPECT_EQ(ReadFrom("[Font]\r\nName=" + forty + "\r\n").font.name, forty.substr(0, 31));
+  EXPECT_EQ(ReadFrom("[Font]\r\nName=" + forty.substr(0, 31) + "\r\n").font.name, forty.substr(0, 31));
+  EXPECT_EQ(ReadFrom("[Font]\r\nName=\r\n").font.name, kGridDesignFace);
+  EXPECT_EQ(ReadFrom("[Font]\r\nName=\"\"\r\n").font.name, kGridDesignFace);
+  EXPECT_EQ(ReadFrom("[Font]\r\nName=Arial\r\n").font.name, "Arial");
+}
+
+TEST(SettingsRead, SizeIsTakenAsItStands) {
+  EXPECT_EQ(ReadFrom("[Font]\r\nSize=14\r\n").font.size, 14);
+  EXPECT_EQ(ReadFrom("[Font]\r\nSize=-3\r\n").font.size, -3);
+  EXPECT_EQ(ReadFrom("[Font]\r\nSize=big\r\n").font.size, 9);
+}
+
+TEST(SettingsRead, StyleTable) {
+  struct Row {
+    const char* file;
+    bool bold, italic;
+  } rows[] = {
+      {"Bold=1\r\nItalic=0", true, false},  {"Bold=0\r\nItalic=1", false, true},
+      {"Bold=1\r\nItalic=1", true, true},   {"Bold=0\r\nItalic=0", false, false},
+      {"Bold=2\r\nItalic=0", true, false},  {"Italic=1", true, true},
+      {"Bold=x\r\nItalic=x", true, false},
+  };
+  for (const Row& row : rows) {
+    Settings s = ReadFrom(Bytes("[Font]\r\n") + row.file + "\r\n");
+    EXPECT_EQ(s.font.bold, row.bold) << row.file;
+    EXPECT_EQ(s.font.italic, row.italic) << row.file;
+  }
+  // Off and off leaves the style as it was; any other pair sets it as a whole.
+  Settings styled;
+  styled.font.italic = true;
+  EXPECT_TRUE(ReadFrom("[Font]\r\nBold=0\r\nItalic=0\r\n", styled).font.italic);
+  Settings s = ReadFrom("[Font]\r\nBold=1\r\nItalic=0\r\n", styled);
+  EXPECT_TRUE(s.font.bold);
+  EXPECT_FALSE(s.font.italic);
+}
+
+TEST(SettingsRead, GarbageHugeAndEmptyValuesGiveTheDefaults) {
+  Bytes huge(5000, '9');
+  const char* numberKeys[][2] = {{"Window", "Left"},    {"Window", "Top"},   {"Window", "Width"},
+                                 {"Window", "Height"},  {"Parlo", "Paste"},  {"Parlo", "Yell"},
+                                 {"Parlo", "Random"},   {"Window", "StayOnTop"}, {"BardKey", "ALT"},
+                                 {"BardKey", "CTRL"},   {"BardKey", "SHIFT"}, {"BardKey", "Key"},
+                                 {"Font", "Charset"},   {"Font", "Size"},    {"Font", "Bold"},
+                                 {"Font", "Italic"}};
+  for (const Bytes& bad : {Bytes("garbage"), huge, Bytes(""), Bytes("\"\""), Bytes("1x"), Bytes("0x")}) {
+    MemoryProfileStore store;
+    for (auto& key : numberKeys) ASSERT_TRUE(store.Write(kPath, key[0], key[1], bad));
+    TIniFile ini(kPath, store);
+    Settings s;
+    ReadSettings(ini, s);
+    EXPECT_EQ(s.bounds, WindowBounds{}) << bad.substr(0, 10);
+    EXPECT_FALSE(s.paste || s.yell || s.random || s.stayOnTop || s.bardAlt || s.bardCtrl || s.bardShift);
+    EXPECT_EQ(s.bardKey, 0);
+    EXPECT_EQ(s.font.charset, 128);
+    EXPECT_EQ(s.font.size, 9);
+    EXPECT_TRUE(s.font.bold);
+    EXPECT_FALSE(s.font.italic);
+  }
+  // Text keys take any text, cut to 1023 bytes.
+  Settings s = ReadFrom("[UO]\r\nCaption=" + huge + "\r\nCaption3=\r\nLastOpen=" + huge + "\r\n[Font]\r\nName=" + huge);
+  EXPECT_EQ(s.gameCaption, huge.substr(0, 1023));
+  EXPECT_EQ(s.captionList[3], "");
+  EXPECT_EQ(s.lastOpen, huge.substr(0, 1023));
+  EXPECT_EQ(s.font.name, huge.substr(0, 31));
+}
+
+TEST(SettingsWrite, EveryKeyInOrder) {
+  RecordingStore store;
+  TIniFile ini(kPath, store);
+  WriteSettings(ini, Sample());
+  std::vector<Bytes> expected = {
+      "Window/Left=-5",
+      "Window/Top=20",
+      "Window/Width=640",
+      "Window/Height=480",
+      "Parlo/Paste=1",
+      "Parlo/Yell=0",
+      "Parlo/Random=1",
+      "Window/StayOnTop=1",
+      "BardKey/ALT=1",
+      "BardKey/CTRL=0",
+      "BardKey/SHIFT=1",
+      "BardKey/Key=116",
+      "UO/LastOpen=\"say my book.txt\"",
+      "UO/Caption=\"Ultima Online - Bob\"",
+      "UO/Caption0=\"Ultima Online - Bob\"",
+      "UO/Caption1=\" lead\"",
+      "UO/Caption2=\"trail \"",
+      "UO/Caption3=\"'single'\"",
+      "UO/Caption4=\"\"",
+      "Font/Charset=0",
+      "Font/Name=Arial",
+      "Font/Size=11",
+      "Font/Bold=0",
+      "Font/Italic=1",
+  };
+  EXPECT_EQ(store.Writes(), expected);
+}
+
+TEST(SettingsWrite, KeyIsWrittenUnsigned) {
+  RecordingStore store;
+  TIniFile ini(kPath, store);
+  Settings s;
+  s.bardKey = 0xFFFF;
+  s.font.charset = 255;
+  WriteSettings(ini, s);
+  EXPECT_EQ(store.Writes()[11], "BardKey/Key=65535");
+  EXPECT_EQ(store.Writes()[19], "Font/Charset=255");
+}
+
+TEST(SettingsWrite, FirstExitWritesTheFormDefaults) {
+  MemoryProfileStore store;
+  TIniFile ini(kPath, store);
+  Settings s;
+  ReadSettings(ini, s);
+  s.lastOpen = "say.txt";
+  WriteSettings(ini, s);
+  EXPECT_EQ(store.File(kPath),
+            "[Window]\r\nLeft=671\r\nTop=112\r\nWidth=373\r\nHeight=472\r\nStayOnTop=0\r\n"
+            "[Parlo]\r\nPaste=0\r\nYell=0\r\nRandom=0\r\n"
+            "[BardKey]\r\nALT=0\r\nCTRL=0\r\nSHIFT=0\r\nKey=0\r\n"
+            "[UO]\r\nLastOpen=\"say.txt\"\r\nCaption=\"Ultima Online -\"\r\n"
+            "Caption0=\"Ultima Online -\"\r\nCaption1=\"Ultima Online -\"\r\nCaption2=\"Ultima Online -\"\r\n"
+            "Caption3=\"Ultima Online -\"\r\nCaption4=\"Ultima Online -\"\r\n"
+            "[Font]\r\nCharset=128\r\nName=" +
+                Bytes(kGridDesignFace) + "\r\nSize=9\r\nBold=1\r\nItalic=0\r\n");
+}
+
+TEST(SettingsWrite, EverythingReadsBackUnchanged) {
+  MemoryProfileStore store;
+  TIniFile ini(kPath, store);
+  const Settings written = Sample();
+  WriteSettings(ini, written);
+  Settings read;
+  ReadSettings(ini, read);
+  EXPECT_EQ(read.bounds, written.bounds);
+  EXPECT_EQ(read.paste, written.paste);
+  EXPECT_EQ(read.yell, written.yell);
+  EXPECT_EQ(read.random, written.random);
+  EXPECT_EQ(read.stayOnTop, written.stayOnTop);
+  EXPECT_EQ(read.bardAlt, written.bardAlt);
+  EXPECT_EQ(read.bardCtrl, written.bardCtrl);
+  EXPECT_EQ(read.bardShift, written.bardShift);
+  EXPECT_EQ(read.bardKey, written.bardKey);
+  EXPECT_EQ(read.gameCaption, written.gameCaption);
+  EXPECT_EQ(read.captionList, written.captionList);
+  EXPECT_EQ(read.font.charset, written.font.charset);
+  EXPECT_EQ(read.font.name, written.font.name);
+  EXPECT_EQ(read.font.size, written.font.size);
+  EXPECT_EQ(read.font.bold, written.font.bold);
+  EXPECT_EQ(read.font.italic, written.font.italic);
+  EXPECT_EQ(read.lastOpen, written.lastOpen);
+}
+
+TEST(SettingsWrite, EmptyCurrentFileIsWrittenAsTwoQuotesAndReadsBackEmpty) {
+  MemoryProfileStore store;
+  TIniFile ini(kPath, store);
+  Settings s;
+  WriteSettings(ini, s);
+  EXPECT_NE(store.File(kPath)->find("LastOpen=\"\"\r\n"), Bytes::npos);
+  EXPECT_EQ(ReadLastOpen(ini), "");
+}
+
+TEST(SettingsWrite, AFailingWriteStopsTheRestAndNamesTheFile) {
+  for (int failing : {0, 12, 23}) {
+    RecordingStore store;
+    store.failingWrite = failing;
+    TIniFile ini(kPath, store);
+    try {
+      WriteSettings(ini, Sample());
+      ADD_FAILURE() << "no error at write " << failing;
+    } catch (const ParloError& e) {
+      EXPECT_EQ(e.AnsiText(), kPath);
+      EXPECT_EQ(e.Utf8Tail(), kCannotWriteTail);
+    }
+    EXPECT_EQ(store.Writes().size(), static_cast<size_t>(failing + 1));
+  }
+}
+
+TEST(SettingsWrite, ReadOnlyFileKeepsEveryOldValue) {
+  MemoryProfileStore store;
+  store.SetFile(kPath, "[Window]\r\nLeft=5\r\n");
+  store.SetReadOnly(kPath, true);
+  TIniFile ini(kPath, store);
+  EXPECT_THROW(WriteSettings(ini, Sample()), ParloError);
+  EXPECT_EQ(store.File(kPath), "[Window]\r\nLeft=5\r\n");
+}
+
+}  // namespace
+}  // namespace parlo
