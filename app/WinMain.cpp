@@ -5,6 +5,7 @@
 #include "forms/ExceptionBox.h"
 #include "forms/Unit_Main.h"
 #include "platform/Win32Clipboard.h"
+#include "platform/Win32FileStore.h"
 #include "platform/Win32GamePort.h"
 #include "platform/Win32Module.h"
 
@@ -12,10 +13,12 @@ namespace {
 
 int RunParlo(int showCommand) {
   parlo::Win32GamePort game;
+  parlo::Win32FileStore files;
   parlo::MainServices services;
   services.exePath = parlo::ExecutablePath();
   services.leadBytes = parlo::SystemLeadBytes();
   services.game = &game;
+  services.files = &files;
   services.clipboardText = parlo::ReadClipboardText;
 
   parlo::TForm_Main mainWindow(services);

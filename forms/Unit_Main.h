@@ -113,6 +113,8 @@ class TForm_Main : public Window, public GridEvents {
   void FitGridToFont(HWND measuringLabel);
   // FormCreate step 12: the last open book, else the first, else an empty unnamed one.
   void OpenInitialBook();
+  // The book the start-up selection looks for first ("LastOpen" of the settings file).
+  void SetLastOpen(Bytes fileName) { lastOpen_ = std::move(fileName); }
 
   LeadByteTest IsLeadByte() const;
   bool Checked(int checkBoxId) const;

@@ -1,24 +1,136 @@
 // The say files: loading, saving, the list of books, switching, Save As and Delete.
+#include <vector>
+
+#include "core/SayCollection.h"
+#include "core/SayFile.h"
+#include "forms/ControlIds.h"
+#include "forms/Unit_InputBox.h"
 #include "forms/Unit_Main.h"
 
 namespace parlo {
 
-bool TForm_Main::LoadSayFile(const Bytes&) { return true; }
+namespace {
 
-bool TForm_Main::SaveSayFile(const Bytes&) { return true; }
+Bytes ComboItem(HWND combo, int index) {
+  LRESULT length = SendMessageA(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
+  if (length == CB_ERR || length <= 0) return Bytes();
+  std::vector<char> buffer(static_cast<size_t>(length) + 1);
+  LRESULT got = SendMessageA(combo, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(buffer.data()));
+  if (got == CB_ERR || got < 0) return Bytes();
+  return Bytes(buffer.data(), static_cast<size_t>(got));
+}
 
-bool TForm_Main::DeleteSayFile() { return false; }
+}  // namespace
 
-void TForm_Main::RefreshFileList() {}
+// Without a file store (a window made for other tests) there is no disk: loading gives the named
+// empty book and saving writes nothing.
 
-int TForm_Main::FindFileIndex(const Bytes&) { return -1; }
+bool TForm_Main::LoadSayFile(const Bytes& name) {
+  bool result = true;
+  if (services_.files) {
+    // The retry prompts belong to the whole application.
+    OwnedMessageBoxes prompt(services_.messageBox, nullptr);
+    SayFiles sayFiles(*services_.files, prompt, SayDir, FallbackSayFileFor(services_.exePath, IsLeadByte()));
+    result = sayFiles.LoadSayFile(grid_.Model(), CurrentFile, name);
+  } else {
+    ClearSays();
+    CurrentFile = name;
+  }
+  grid_.InvalidateGrid();
+  return result;
+}
 
-void TForm_Main::ComboBox_FilesChange() {}
+bool TForm_Main::SaveSayFile(const Bytes& name) {
+  if (!services_.files) return true;
+  OwnedMessageBoxes prompt(services_.messageBox, nullptr);
+  SayFiles sayFiles(*services_.files, prompt, SayDir, FallbackSayFileFor(services_.exePath, IsLeadByte()));
+  return sayFiles.SaveSayFile(grid_.Model(), name);
+}
 
-void TForm_Main::Button_SaveClick() {}
+bool TForm_Main::DeleteSayFile() {
+  return services_.files && parlo::DeleteSayFile(*services_.files, SayDir, CurrentFile);
+}
 
-void TForm_Main::Button1Click() {}
+void TForm_Main::RefreshFileList() {
+  std::vector<Bytes> names;
+  if (services_.files) names = services_.files->List(SayDir, kSayWildcard);
 
-void TForm_Main::OpenInitialBook() { ClearSays(); }
+  // The hidden list keeps the file names as the directory gives them.
+  HWND list = Control(IDC_FILELISTBOX_SAY);
+  SendMessageA(list, LB_RESETCONTENT, 0, 0);
+  for (const Bytes& name : names) SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
+
+  HWND combo = Control(IDC_COMBOBOX_FILES);
+  SendMessageA(combo, CB_RESETCONTENT, 0, 0);
+  for (const Bytes& name : names) {
+    const Bytes display = DisplayNameOf(name);
+    SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(display.c_str()));
+  }
+}
+
+int TForm_Main::FindFileIndex(const Bytes& name) {
+  HWND combo = Control(IDC_COMBOBOX_FILES);
+  LRESULT count = SendMessageA(combo, CB_GETCOUNT, 0, 0);
+  std::vector<Bytes> entries;
+  for (int i = 0; i < count; ++i) entries.push_back(ComboItem(combo, i));
+  return parlo::FindFileIndex(entries, name);
+}
+
+void TForm_Main::ComboBox_FilesChange() {
+  if (!CurrentFile.empty()) SaveSayFile(CurrentFile);
+  HWND combo = Control(IDC_COMBOBOX_FILES);
+  LRESULT selected = SendMessageA(combo, CB_GETCURSEL, 0, 0);
+  const Bytes shown = selected == CB_ERR ? Bytes() : ComboItem(combo, static_cast<int>(selected));
+  LoadSayFile(SayFileNameFor(shown));
+}
+
+void TForm_Main::Button_SaveClick() {
+  {
+    TForm_InputBox box(SayDir, services_.files, services_.messageBox, IsLeadByte());
+    if (box.ShowModal(Handle()) == IDOK) {
+      const Bytes n = SayFileNameFor(box.Text());
+      // When the book could not be written under the new name, it stays open under its old one
+      // rather than being replaced by whatever the switch below would load.
+      if (SaveSayFile(n)) {
+        RefreshFileList();
+        SendMessageA(Control(IDC_COMBOBOX_FILES), CB_SETCURSEL, static_cast<WPARAM>(FindFileIndex(n)), 0);
+        CurrentFile.clear();
+        ComboBox_FilesChange();
+      }
+    }
+  }
+  ApplyStayOnTop();
+}
+
+void TForm_Main::Button1Click() {
+  if (OwnedMessageBoxes(services_.messageBox, Handle()).Show("Delete this file?", "Parlo", kMbYesNo | kMbIconQuestion) !=
+      kIdYes)
+    return;
+  DeleteSayFile();
+  RefreshFileList();
+  CurrentFile.clear();
+  HWND combo = Control(IDC_COMBOBOX_FILES);
+  if (SendMessageA(combo, CB_GETCOUNT, 0, 0) > 0) {
+    SendMessageA(combo, CB_SETCURSEL, 0, 0);
+    ComboBox_FilesChange();
+  } else {
+    ClearSays();
+    grid_.InvalidateGrid();
+  }
+}
+
+void TForm_Main::OpenInitialBook() {
+  RefreshFileList();
+  HWND combo = Control(IDC_COMBOBOX_FILES);
+  if (SendMessageA(combo, CB_GETCOUNT, 0, 0) > 0) {
+    if (!lastOpen_.empty())
+      SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(FindFileIndex(lastOpen_)), 0);
+    if (SendMessageA(combo, CB_GETCURSEL, 0, 0) == CB_ERR) SendMessageA(combo, CB_SETCURSEL, 0, 0);
+    ComboBox_FilesChange();
+  } else {
+    ClearSays();
+    grid_.InvalidateGrid();
+  }
+}
 
 }  // namespace parlo
