@@ -37,6 +37,9 @@ wine_env_start() {
     touch "$prefix/.parlo-ready"
   fi
   wineserver -p >/dev/null 2>&1 || true
+  # Start the prefix's services now, detached from any caller's pipes: otherwise the first program
+  # a test runner starts spawns them with its stdout, and the runner waits for that pipe forever.
+  /usr/lib/wine/wine64 wineboot >/dev/null 2>&1 </dev/null || true
 }
 
 wine_env_stop() {
