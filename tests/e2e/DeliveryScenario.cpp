@@ -1,0 +1,116 @@
+// Chat-line delivery through the real Win32 port, watched from the fake game's side: what
+// arrives, in which order, and what must not arrive.
+#include <windows.h>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "tests/e2e/driver/Scenario.h"
+
+namespace parlo::e2e {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+const char kEnterDown[] = "keydown vk=0x0D scan=0x1C ext=0";
+const char kEnterUp[] = "keyup vk=0x0D scan=0x1C ext=0";
+
+class Delivery : public Scenario {
+ protected:
+  DWORD Say(const std::string& hex, std::vector<std::string> flags = {}) {
+    flags.insert(flags.begin(), hex);
+    return RunTool("saytool.exe", flags);
+  }
+  std::vector<std::string> KeysAndChars() { return Game().Trace({"ime_char", "keydown", "keyup", "syskeydown", "syskeyup"}); }
+};
+
+TEST_F(Delivery, CharactersThenEnterDownAndUpInThatOrder) {
+  StartGame();
+  ASSERT_EQ(Say("6162"), 0u);
+  ASSERT_TRUE(Game().WaitForKind("keyup"));
+  Game().WaitQuiet();
+  EXPECT_THAT(KeysAndChars(), ElementsAre("ime_char wparam=0x0061 lparam=1", "ime_char wparam=0x0062 lparam=1",
+                                          kEnterDown, kEnterUp));
+  EXPECT_THAT(Game().Lines(), ElementsAre("ab"));
+  EXPECT_TRUE(Game().IsForeground());
+}
+
+TEST_F(Delivery, ControlBytesAndHighBytesGoOutUntranslated) {
+  StartGame();
+  ASSERT_EQ(Say("09410DE9FF"), 0u);
+  ASSERT_TRUE(Game().WaitForKind("line"));
+  EXPECT_EQ(Game().ImeChars(), (std::vector<unsigned>{0x09, 0x41, 0x0D, 0xE9, 0xFF}));
+}
+
+TEST_F(Delivery, YelledEmoteArrivesRewritten) {
+  StartGame();
+  ASSERT_EQ(Say(ToHex(": waves"), {"--yell"}), 0u);
+  ASSERT_EQ(Say(ToHex("hello"), {"--yell"}), 0u);
+  ASSERT_TRUE(Game().WaitForKind("line", kEventTimeoutMs, 2));
+  EXPECT_THAT(Game().Lines(), ElementsAre("! *waves*", "! hello"));
+  Shot("yells");
+}
+
+TEST_F(Delivery, PasteOnlyBringsTheGameToTheFrontAndPressesNoKey) {
+  StartGame();
+  // Our own window is in front when the line goes out, so the game must be brought forward.
+  ASSERT_EQ(Say("6162", {"--paste", "--front"}), 0u);
+  ASSERT_TRUE(WaitUntil([&] { return Game().IsForeground(); }, kEventTimeoutMs));
+  Game().WaitQuiet();
+  EXPECT_THAT(KeysAndChars(), ElementsAre("ime_char wparam=0x0061 lparam=1", "ime_char wparam=0x0062 lparam=1"));
+  EXPECT_THAT(Game().Lines(), IsEmpty());
+  std::vector<GameEvent> activations = Game().Events({"activate"});
+  ASSERT_GE(activations.size(), 2u);
+  EXPECT_EQ(activations[activations.size() - 2].Number("state"), 0u) << "the front window never took over";
+  EXPECT_NE(activations.back().Number("state"), 0u);
+}
+
+TEST_F(Delivery, HiddenGameGetsTheCharactersButNoKey) {
+  FakeGame::Options hidden;
+  hidden.hidden = true;
+  StartGame(hidden);
+  ASSERT_FALSE(IsWindowVisible(Game().Window()));
+  ASSERT_EQ(Say("6162"), 0u);
+  ASSERT_TRUE(Game().WaitForKind("ime_char", kEventTimeoutMs, 2));
+  Game().WaitQuiet();
+  EXPECT_THAT(KeysAndChars(), ElementsAre("ime_char wparam=0x0061 lparam=1", "ime_char wparam=0x0062 lparam=1"));
+  EXPECT_THAT(Game().Lines(), IsEmpty());
+  EXPECT_FALSE(Game().IsForeground());
+}
+
+// The foreground switch is asynchronous under Wine: a key sent before it completes goes to the
+// window that was in front. The sender's own window stands in for Parlo's, as when the player
+// clicks a send button.
+TEST_F(Delivery, EnterStillArrivesWhenAWindowOfTheSenderIsInFront) {
+  StartGame();
+  for (int round = 1; round <= 3; ++round) {
+    ASSERT_EQ(Say("6162", {"--front"}), 0u) << "round " << round;
+    EXPECT_TRUE(Game().WaitForKind("keyup", kEventTimeoutMs, static_cast<size_t>(round))) << "round " << round;
+  }
+  Game().WaitQuiet();
+  EXPECT_THAT(Game().Trace({"keydown", "keyup"}),
+              ElementsAre(kEnterDown, kEnterUp, kEnterDown, kEnterUp, kEnterDown, kEnterUp));
+  EXPECT_THAT(Game().Lines(), ElementsAre("ab", "ab", "ab"));
+}
+
+TEST_F(Delivery, WithoutDoubleByteSupportEachByteIsItsOwnCode) {
+  ASSERT_EQ(GetSystemMetrics(SM_DBCSENABLED), 0) << "this scenario needs a locale without double-byte text";
+  StartGame();
+  ASSERT_EQ(Say("82A0"), 0u);
+  ASSERT_TRUE(Game().WaitForKind("line"));
+  EXPECT_EQ(Game().ImeChars(), (std::vector<unsigned>{0x82, 0xA0}));
+  EXPECT_THAT(Game().Lines(), ElementsAre("\x82\xA0"));
+}
+
+TEST_F(Delivery, EmptyTextSendsNothingAndAMissingGameIsNoError) {
+  EXPECT_EQ(Say("6162"), 0u) << "no game window at all";
+  StartGame();
+  size_t before = Game().Events().size();
+  ASSERT_EQ(Say(""), 0u);
+  Game().WaitQuiet();
+  EXPECT_EQ(Game().Events().size(), before) << Game().Events().back().raw;
+}
+
+}  // namespace
+}  // namespace parlo::e2e

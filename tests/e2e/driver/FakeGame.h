@@ -1,0 +1,82 @@
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <initializer_list>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "tests/e2e/driver/Files.h"
+#include "tests/e2e/driver/Process.h"
+#include "tests/e2e/driver/Wait.h"
+
+namespace parlo::e2e {
+
+// One line of the fake game's log, e.g. "keydown vk=0x0D scan=0x1C ext=0":
+// kind "keydown", fields vk, scan, ext.
+struct GameEvent {
+  std::string raw;
+  std::string kind;
+  std::map<std::string, std::string> fields;
+
+  static GameEvent Parse(const std::string& line);
+  bool Is(const std::string& k) const { return kind == k; }
+  // A field as a number (hex with 0x, else decimal); 0 when missing.
+  unsigned long Number(const std::string& field) const;
+  std::string Field(const std::string& field) const;
+};
+
+// The fake game client (fakegame.exe) started in a scenario folder, and what it logged. Its log
+// lists, in arrival order: ime_char (wparam, lparam), keydown/keyup/syskeydown/syskeyup (vk, scan,
+// ext), activate (state), setfocus, killfocus, line (hex of the chat line Enter ended), close.
+class FakeGame {
+ public:
+  struct Options {
+    bool hidden = false;
+    std::string title;     // empty: the practice window's own title
+    int x = 20, y = 40;    // outer top-left corner, clear of Parlo's default place
+    std::string logName = "game.log";
+  };
+
+  // Starts the game and waits until its window exists; throws DriverError when it does not.
+  static FakeGame Start(const std::string& folder, const Options& options);
+  static FakeGame Start(const std::string& folder) { return Start(folder, Options()); }
+
+  HWND Window() const { return window_; }
+  ChildProcess& Process() { return process_; }
+  const std::string& LogPath() const { return logPath_; }
+
+  std::vector<GameEvent> Events() const;
+  // Only the events of these kinds, in order.
+  std::vector<GameEvent> Events(std::initializer_list<const char*> kinds) const;
+  // The raw log lines of these kinds: what a scenario compares with an expected table.
+  std::vector<std::string> Trace(std::initializer_list<const char*> kinds) const;
+  std::vector<unsigned> ImeChars() const;
+  // The chat lines Enter ended, as bytes.
+  std::vector<std::string> Lines() const;
+
+  // Waits until the log holds at least `count` events that satisfy the condition.
+  bool WaitFor(const std::function<bool(const GameEvent&)>& condition, int timeoutMs = kEventTimeoutMs,
+               size_t count = 1) const;
+  bool WaitForKind(const std::string& kind, int timeoutMs = kEventTimeoutMs, size_t count = 1) const;
+  // Waits until the log has stopped growing for quietMs (at most timeoutMs in all): the way to
+  // say "and nothing more arrived".
+  void WaitQuiet(int quietMs = 300, int timeoutMs = 3000) const;
+
+  bool IsForeground() const { return GetForegroundWindow() == window_; }
+
+  // Closes the window and waits for the program to end; kills it when it does not.
+  void Close(int timeoutMs = kExitTimeoutMs);
+
+ private:
+  ChildProcess process_;
+  HWND window_ = nullptr;
+  std::string logPath_;
+};
+
+// Bytes from hex digits ("82A0" -> "\x82\xA0"); throws DriverError on anything else.
+std::string FromHex(const std::string& hex);
+std::string ToHex(const std::string& bytes);
+
+}  // namespace parlo::e2e

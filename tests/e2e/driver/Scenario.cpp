@@ -1,0 +1,32 @@
+#include "tests/e2e/driver/Scenario.h"
+
+#include <cstdio>
+
+namespace parlo::e2e {
+
+void Scenario::TearDown() {
+  if (HasFailure()) {
+    try {
+      std::string path = Shot("failure");
+      std::printf("screenshot of the failure: %s\n", path.c_str());
+    } catch (const DriverError& error) {
+      std::printf("no screenshot: %s\n", error.what());
+    }
+  }
+  parlo_.reset();
+  game_.reset();
+}
+
+FakeGame& Scenario::StartGame(const FakeGame::Options& options) {
+  game_.reset();
+  game_.emplace(FakeGame::Start(Dir().Path(), options));
+  return *game_;
+}
+
+ParloApp& Scenario::StartParlo() {
+  parlo_.reset();
+  parlo_.emplace(ParloApp::Launch(Dir()));
+  return *parlo_;
+}
+
+}  // namespace parlo::e2e

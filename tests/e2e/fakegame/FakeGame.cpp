@@ -1,0 +1,395 @@
+// A stand-in for the game client: a window of class "Ultima Online" that shows the chat lines it
+// receives and writes every input event to a log file, one flushed line per event, so that a
+// test (or a player trying Parlo out) can see exactly what arrived and in which order.
+//
+//   fakegame.exe --log <file> [--hidden] [--title <text>] [--at <x>,<y>]
+//
+// It deliberately installs no keyboard hook: a hook in the receiving process changes how Wine
+// orders foreground switches and key events, and would hide delivery faults.
+#include <windows.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <deque>
+#include <string>
+#include <utility>
+
+namespace parlo {
+namespace {
+
+constexpr char kClassName[] = "Ultima Online";
+constexpr char kDefaultTitle[] = "Ultima Online - practice";
+constexpr int kClientWidth = 600;
+constexpr int kClientHeight = 380;
+constexpr size_t kMaxLines = 200;
+
+// Palette of the chat panel.
+constexpr COLORREF kBackground = RGB(38, 34, 30);
+constexpr COLORREF kPanel = RGB(16, 18, 24);
+constexpr COLORREF kPanelBorder = RGB(92, 80, 56);
+constexpr COLORREF kTitleText = RGB(226, 196, 120);
+constexpr COLORREF kSayText = RGB(230, 230, 220);
+constexpr COLORREF kYellText = RGB(255, 140, 90);
+constexpr COLORREF kEmoteText = RGB(130, 200, 150);
+constexpr COLORREF kInputText = RGB(140, 190, 255);
+constexpr COLORREF kHintText = RGB(150, 140, 120);
+constexpr COLORREF kActiveDot = RGB(110, 220, 110);
+constexpr COLORREF kInactiveDot = RGB(120, 120, 120);
+
+struct Options {
+  std::string logPath;
+  std::string title = kDefaultTitle;
+  bool hidden = false;
+  int x = 20;
+  int y = 40;
+};
+
+// Splits the command line the way the C runtime would, but on the ANSI bytes, so that paths in
+// the system code page come through untouched.
+bool ParseOptions(int argc, char** argv, Options& out) {
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    if (arg == "--log" && i + 1 < argc) {
+      out.logPath = argv[++i];
+    } else if (arg == "--title" && i + 1 < argc) {
+      out.title = argv[++i];
+    } else if (arg == "--hidden") {
+      out.hidden = true;
+    } else if (arg == "--at" && i + 1 < argc) {
+      if (std::sscanf(argv[++i], "%d,%d", &out.x, &out.y) != 2) return false;
+    } else {
+      return false;
+    }
+  }
+  return true;
+}
+
+// The log is shared for reading and writing so that a driver can read it while we append; every
+// line goes out with its own WriteFile, so it is visible to readers at once.
+class EventLog {
+ public:
+  EventLog() = default;
+  EventLog(const EventLog&) = delete;
+  EventLog& operator=(const EventLog&) = delete;
+  ~EventLog() {
+    if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
+  }
+
+  bool Open(const std::string& path) {
+    if (path.empty()) return true;  // a player's practice run needs no log
+    file_ = CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                        nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return file_ != INVALID_HANDLE_VALUE;
+  }
+
+  void Write(const char* format, ...) {
+    if (file_ == INVALID_HANDLE_VALUE) return;
+    char line[512];
+    va_list args;
+    va_start(args, format);
+    int n = std::vsnprintf(line, sizeof line - 1, format, args);
+    va_end(args);
+    if (n < 0) return;
+    size_t len = static_cast<size_t>(n) < sizeof line - 2 ? static_cast<size_t>(n) : sizeof line - 2;
+    line[len++] = '\n';
+    DWORD written = 0;
+    WriteFile(file_, line, static_cast<DWORD>(len), &written, nullptr);
+  }
+
+ private:
+  HANDLE file_ = INVALID_HANDLE_VALUE;
+};
+
+std::string Hex(const std::string& bytes) {
+  static const char kDigits[] = "0123456789ABCDEF";
+  std::string out;
+  for (unsigned char c : bytes) {
+    out += kDigits[c >> 4];
+    out += kDigits[c & 15];
+  }
+  return out;
+}
+
+template <typename T>
+class GdiObject {
+ public:
+  explicit GdiObject(T handle = nullptr) : handle_(handle) {}
+  GdiObject(const GdiObject&) = delete;
+  GdiObject& operator=(const GdiObject&) = delete;
+  ~GdiObject() {
+    if (handle_) DeleteObject(handle_);
+  }
+  T get() const { return handle_; }
+
+ private:
+  T handle_;
+};
+
+class SelectInDc {
+ public:
+  SelectInDc(HDC dc, HGDIOBJ object) : dc_(dc), old_(SelectObject(dc, object)) {}
+  SelectInDc(const SelectInDc&) = delete;
+  SelectInDc& operator=(const SelectInDc&) = delete;
+  ~SelectInDc() { SelectObject(dc_, old_); }
+
+ private:
+  HDC dc_;
+  HGDIOBJ old_;
+};
+
+class FakeGame {
+ public:
+  explicit FakeGame(Options options)
+      : options_(std::move(options)),
+        titleFont_(MakeFont(-16, FW_BOLD)),
+        chatFont_(MakeFont(-14, FW_NORMAL)),
+        hintFont_(MakeFont(-12, FW_NORMAL)) {}
+
+  bool Create(HINSTANCE instance) {
+    if (!log_.Open(options_.logPath)) return false;
+    WNDCLASSA wc = {};
+    wc.style = CS_HREDRAW | CS_VREDRAW;
+    wc.lpfnWndProc = &FakeGame::WndProc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    wc.hIcon = LoadIcon(nullptr, IDI_APPLICATION);
+    wc.lpszClassName = kClassName;
+    if (!RegisterClassA(&wc)) return false;
+
+    RECT frame = {0, 0, kClientWidth, kClientHeight};
+    DWORD style = WS_OVERLAPPEDWINDOW;
+    AdjustWindowRect(&frame, style, FALSE);
+    hwnd_ = CreateWindowExA(0, kClassName, options_.title.c_str(), style, options_.x, options_.y,
+                            frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance, this);
+    if (!hwnd_) return false;
+    if (!options_.hidden) {
+      ShowWindow(hwnd_, SW_SHOWNORMAL);
+      UpdateWindow(hwnd_);
+    }
+    log_.Write("ready hwnd=0x%llX pid=%lu visible=%d", static_cast<unsigned long long>(
+                   reinterpret_cast<UINT_PTR>(hwnd_)), GetCurrentProcessId(), IsWindowVisible(hwnd_) ? 1 : 0);
+    return true;
+  }
+
+ private:
+  static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_NCCREATE) {
+      auto* create = reinterpret_cast<CREATESTRUCTA*>(lp);
+      SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* self = reinterpret_cast<FakeGame*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (!self) return DefWindowProcA(hwnd, msg, wp, lp);
+    return self->Handle(hwnd, msg, wp, lp);
+  }
+
+  LRESULT Handle(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+      case WM_IME_CHAR:
+        log_.Write("ime_char wparam=0x%04X lparam=%ld", static_cast<unsigned>(wp), static_cast<long>(lp));
+        OnCharCode(static_cast<unsigned>(wp));
+        return 0;  // not to DefWindowProc: its WM_CHAR echo would type every character twice
+      case WM_KEYDOWN:
+      case WM_KEYUP:
+      case WM_SYSKEYDOWN:
+      case WM_SYSKEYUP:
+        LogKey(msg, wp, lp);
+        if (msg == WM_KEYDOWN) OnKeyDown(static_cast<unsigned>(wp));
+        break;
+      case WM_CHAR:
+        OnTypedChar(static_cast<unsigned>(wp));
+        return 0;
+      case WM_ACTIVATE:
+        log_.Write("activate state=%u minimized=%u", LOWORD(wp), HIWORD(wp));
+        active_ = LOWORD(wp) != WA_INACTIVE;
+        InvalidateRect(hwnd, nullptr, FALSE);
+        break;
+      case WM_SETFOCUS:
+        log_.Write("setfocus");
+        break;
+      case WM_KILLFOCUS:
+        log_.Write("killfocus");
+        break;
+      case WM_ERASEBKGND:
+        return 1;  // the whole client is painted double-buffered
+      case WM_PAINT:
+        Paint(hwnd);
+        return 0;
+      case WM_CLOSE:
+        log_.Write("close");
+        break;
+      case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+      default:
+        break;
+    }
+    return DefWindowProcA(hwnd, msg, wp, lp);
+  }
+
+  void LogKey(UINT msg, WPARAM wp, LPARAM lp) {
+    const char* name = msg == WM_KEYDOWN ? "keydown" : msg == WM_KEYUP ? "keyup"
+                       : msg == WM_SYSKEYDOWN ? "syskeydown" : "syskeyup";
+    unsigned scan = (static_cast<unsigned long>(lp) >> 16) & 0xFF;
+    unsigned extended = (static_cast<unsigned long>(lp) >> 24) & 1;
+    log_.Write("%s vk=0x%02X scan=0x%02X ext=%u", name, static_cast<unsigned>(wp), scan, extended);
+  }
+
+  // A double-byte character arrives as one code, lead byte high; the chat line keeps its bytes.
+  void OnCharCode(unsigned code) {
+    if (code > 0xFF) typing_ += static_cast<char>((code >> 8) & 0xFF);
+    typing_ += static_cast<char>(code & 0xFF);
+    InvalidateRect(hwnd_, nullptr, FALSE);
+  }
+
+  // Keys typed on the keyboard by a player practising; Enter is taken from WM_KEYDOWN instead.
+  void OnTypedChar(unsigned code) {
+    if (code == '\r' || code == '\n') return;
+    if (code == '\b') {
+      if (!typing_.empty()) typing_.pop_back();
+      InvalidateRect(hwnd_, nullptr, FALSE);
+      return;
+    }
+    if (code >= 0x20) OnCharCode(code);
+  }
+
+  void OnKeyDown(unsigned vk) {
+    if (vk != VK_RETURN) return;
+    log_.Write("line hex=%s", Hex(typing_).c_str());
+    lines_.push_back(std::move(typing_));
+    typing_.clear();
+    while (lines_.size() > kMaxLines) lines_.pop_front();
+    InvalidateRect(hwnd_, nullptr, FALSE);
+  }
+
+  static HFONT MakeFont(int height, int weight) {
+    return CreateFontA(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                       CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_SWISS, "Tahoma");
+  }
+
+  static COLORREF LineColour(const std::string& line) {
+    if (line.size() >= 3 && line.compare(0, 3, "! *") == 0) return kEmoteText;
+    if (line.size() >= 2 && line.compare(0, 2, "! ") == 0) return kYellText;
+    if (line.size() >= 2 && line.compare(0, 2, ": ") == 0) return kEmoteText;
+    return kSayText;
+  }
+
+  void Paint(HWND hwnd) {
+    PAINTSTRUCT ps;
+    HDC screen = BeginPaint(hwnd, &ps);
+    RECT client;
+    GetClientRect(hwnd, &client);
+    HDC dc = CreateCompatibleDC(screen);
+    {
+      GdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(screen, client.right, client.bottom));
+      SelectInDc keepBitmap(dc, bitmap.get());
+      DrawScene(dc, client);
+      BitBlt(screen, 0, 0, client.right, client.bottom, dc, 0, 0, SRCCOPY);
+    }
+    DeleteDC(dc);
+    EndPaint(hwnd, &ps);
+  }
+
+  void Fill(HDC dc, const RECT& rect, COLORREF colour) {
+    GdiObject<HBRUSH> brush(CreateSolidBrush(colour));
+    FillRect(dc, &rect, brush.get());
+  }
+
+  void DrawScene(HDC dc, const RECT& client) {
+    Fill(dc, client, kBackground);
+    SetBkMode(dc, TRANSPARENT);
+
+    // Header: title and whether the window has the keyboard.
+    RECT header = {16, 10, client.right - 16, 34};
+    {
+      SelectInDc font(dc, titleFont_.get());
+      SetTextColor(dc, kTitleText);
+      DrawTextA(dc, "Practice chat", -1, &header, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
+    }
+    {
+      SelectInDc font(dc, hintFont_.get());
+      SetTextColor(dc, kHintText);
+      RECT status = header;
+      status.right -= 18;
+      DrawTextA(dc, active_ ? "in front" : "in the background", -1, &status,
+                DT_RIGHT | DT_VCENTER | DT_SINGLELINE);
+      GdiObject<HBRUSH> dot(CreateSolidBrush(active_ ? kActiveDot : kInactiveDot));
+      GdiObject<HPEN> noPen(CreatePen(PS_NULL, 0, 0));
+      SelectInDc brush(dc, dot.get());
+      SelectInDc pen(dc, noPen.get());
+      int cy = (header.top + header.bottom) / 2;
+      Ellipse(dc, header.right - 11, cy - 5, header.right - 1, cy + 5);
+    }
+
+    // The chat panel: received lines, newest at the bottom, then the line being typed.
+    RECT panel = {12, 40, client.right - 12, client.bottom - 36};
+    Fill(dc, panel, kPanelBorder);
+    RECT inner = {panel.left + 1, panel.top + 1, panel.right - 1, panel.bottom - 1};
+    Fill(dc, inner, kPanel);
+
+    SelectInDc font(dc, chatFont_.get());
+    TEXTMETRICA metrics;
+    GetTextMetricsA(dc, &metrics);
+    int lineHeight = metrics.tmHeight + 4;
+    int inputTop = inner.bottom - lineHeight - 6;
+
+    RECT separator = {inner.left + 8, inputTop - 4, inner.right - 8, inputTop - 3};
+    Fill(dc, separator, kPanelBorder);
+
+    std::string input = "> " + typing_ + "_";
+    SetTextColor(dc, kInputText);
+    RECT inputRect = {inner.left + 10, inputTop, inner.right - 10, inputTop + lineHeight};
+    DrawTextA(dc, input.c_str(), static_cast<int>(input.size()), &inputRect,
+              DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+
+    int y = inputTop - 8 - lineHeight;
+    for (auto it = lines_.rbegin(); it != lines_.rend() && y >= inner.top + 4; ++it, y -= lineHeight) {
+      SetTextColor(dc, LineColour(*it));
+      RECT lineRect = {inner.left + 10, y, inner.right - 10, y + lineHeight};
+      DrawTextA(dc, it->c_str(), static_cast<int>(it->size()), &lineRect,
+                DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+    }
+    if (lines_.empty()) {
+      SetTextColor(dc, kHintText);
+      RECT empty = {inner.left, inner.top, inner.right, inputTop - 8};
+      DrawTextA(dc, "No lines yet", -1, &empty, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    }
+
+    SelectInDc hint(dc, hintFont_.get());
+    SetTextColor(dc, kHintText);
+    RECT hintRect = {16, client.bottom - 30, client.right - 16, client.bottom - 8};
+    DrawTextA(dc, "Send a line from Parlo, or type here; Enter ends the line.", -1, &hintRect,
+              DT_LEFT | DT_VCENTER | DT_SINGLELINE);
+  }
+
+  Options options_;
+  EventLog log_;
+  HWND hwnd_ = nullptr;
+  GdiObject<HFONT> titleFont_;
+  GdiObject<HFONT> chatFont_;
+  GdiObject<HFONT> hintFont_;
+  std::deque<std::string> lines_;
+  std::string typing_;
+  bool active_ = false;
+};
+
+}  // namespace
+}  // namespace parlo
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  parlo::Options options;
+  if (!parlo::ParseOptions(__argc, __argv, options)) {
+    MessageBoxA(nullptr, "Usage: fakegame.exe --log <file> [--hidden] [--title <text>] [--at <x>,<y>]",
+                parlo::kDefaultTitle, MB_OK | MB_ICONINFORMATION);
+    return 2;
+  }
+  parlo::FakeGame game(options);
+  if (!game.Create(instance)) return 1;
+  MSG msg;
+  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  return static_cast<int>(msg.wParam);
+}
