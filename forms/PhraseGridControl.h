@@ -26,11 +26,18 @@ class GridEvents {
 
 // The phrase grid window: draws a GridModel, edits cells in place, drags rows by their grip,
 // scrolls, and raises GridEvents.
+//
+// Geometry: every row is DefaultRowHeight high; column 0 (the grip) stays put while the other
+// columns scroll sideways by pixels; the grid scrolls down by whole rows (TopRow).
 class PhraseGridControl : public Window, private GridObserver {
  public:
   static constexpr const char* kClassName = "TStringGrid";
   static constexpr COLORREF kColor = RGB(206, 185, 140);
   static constexpr COLORREF kTextColor = RGB(51, 41, 26);
+  // The current cell: a lighter parchment, so that it stands out without hiding the text.
+  static constexpr COLORREF kCurrentColor = RGB(236, 224, 194);
+  // Where a dragged row will land.
+  static constexpr COLORREF kDropLineColor = RGB(120, 60, 20);
 
   explicit PhraseGridControl(GridEvents& events);
   ~PhraseGridControl() override;
@@ -49,26 +56,117 @@ class PhraseGridControl : public Window, private GridObserver {
   int ColWidth(int col) const;
   void SetColWidth(int col, int width);
 
-  // The cell under a point in client pixels; -1, -1 where there is none.
+  // The cell under a point in client pixels; -1, -1 where there is none (outside the client
+  // area, past the last row or column).
   void MouseToCell(int x, int y, int& col, int& row) const;
+  // The cell's rectangle in client pixels, scrolling included (it may lie outside the client).
   RECT CellRect(int col, int row) const;
   void InvalidateCell(int col, int row);
+  void InvalidateRow(int row);
   void InvalidateGrid();
+
+  // Scrolling.
+  int TopRow() const { return state_.topRow; }
+  void SetTopRow(int row);
+  int LeftOffset() const { return state_.leftOffset; }
+  void SetLeftOffset(int pixels);
+  // Rows that fit entirely in the client area (at least 1).
+  int VisibleRowCount() const;
+  // Scrolls the least needed to show the cell.
+  void ScrollIntoView(int col, int row);
+
+  // In-place editing of the current cell (columns 2 and 3 only).
+  bool IsEditing() const { return state_.editing; }
+  HWND Editor() const { return editor_; }
+  // Opens the editor on the current cell, with its text, or empty when `empty` (typing replaces).
+  bool ShowEditor(bool empty = false);
+  // Closes the editor: storing its text (and raising StringGrid1SetEditText when it changed) or
+  // dropping it. Does nothing when no editor is open.
+  void EndEdit(bool commit);
+
+  bool IsDraggingRow() const { return state_.drag == DragState::Dragging; }
+  int DropRow() const { return state_.dropRow; }
+
+  // Paints the grid as the client area shows it into any DC (client coordinates), limited to
+  // the area. WM_PAINT and WM_PRINTCLIENT both come here.
+  void PaintTo(HDC dc, const RECT& area);
 
  protected:
   LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:
+  enum class DragState { None, Armed, Dragging };
+  // Everything about the view that is not the data.
+  struct State {
+    int topRow = 0;
+    int leftOffset = 0;     // pixels scrolled off to the left, past the grip
+    bool editing = false;
+    int editCol = -1, editRow = -1;  // the cell the open editor stores into
+    bool endingEdit = false;         // EndEdit is running; focus changes must not re-enter
+    bool selectingByMouse = false;   // a click moves the current cell; the view must not move under it
+    bool updatingScrollBars = false;
+    bool destroying = false;
+    DragState drag = DragState::None;
+    int dragRow = -1;
+    int dropRow = -1;
+    POINT dragStart{};
+    int wheelRemainder = 0;
+  };
+
   void RowCountChanged() override;
   void CurrentChanged(int oldCol, int oldRow) override;
+
+  // Message handlers.
   void OnPaint();
+  void OnSize();
+  void OnButtonDown(MouseButton button, int x, int y, bool doubleClick);
+  void OnMouseMove(int x, int y);
+  void OnButtonUp(MouseButton button, int x, int y);
+  void OnCaptureChanged(HWND newCapture);
+  void OnKeyDown(UINT vk);
+  void OnChar(WPARAM ch);
+  void OnVScroll(int code);
+  void OnHScroll(int code);
+  void OnMouseWheel(int delta);
+  void OnTimer(UINT_PTR id);
+  LRESULT OnGetDlgCode(const MSG* msg);
+  LRESULT OnCtlColorEdit(HDC dc);
+
+  // Keyboard movement; false when the key is not one of the grid's.
+  bool MoveByKey(UINT vk, bool shift, bool ctrl);
+  void MoveTo(int col, int row);
+
+  void UpdateScrollBars();
+  void ClampScroll();
+  int ScrollableWidth() const;  // columns 1..3
+  int MaxTopRow() const;
+  int MaxLeftOffset() const;
+  RECT Client() const;
+
+  void PaintCell(HDC dc, int col, int row, const RECT& rc, bool focused);
+  void PaintDropLine(HDC dc);
+  RECT DropLineRect(int dropRow) const;
+
+  // Row dragging by the grip.
+  void UpdateDrag(int x, int y);
+  void FinishDrag(bool drop);
+  int DropRowAt(int y) const;
+
+  void PlaceEditor();
+  static LRESULT CALLBACK EditorProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                     DWORD_PTR self);
+  LRESULT OnEditorMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
 
   GridEvents& events_;
   GridModel model_;
+  State state_;
   LOGFONTA logFont_{};
   Font font_;
   COLORREF fontColor_ = kTextColor;
   Brush background_;
+  Brush currentBrush_;
+  Brush dropBrush_;
+  HWND editor_ = nullptr;  // a child of the grid: destroyed with it
   int rowHeight_ = 16;
   int colWidths_[kColCount] = {8, 14, 79, 206};
 };

@@ -27,21 +27,28 @@ void DrawGlyph(HDC dc, HWND image, const RECT& cell) {
 
 bool TForm_Main::IsSayRow(int row) const { return parlo::IsSayRow(grid_.Model(), row); }
 
+// Each change of the rows first stores an edit in progress, into the row it was made in.
+
 void TForm_Main::ClearSays() {
+  grid_.EndEdit(true);
   parlo::ClearSays(grid_.Model(), CurrentFile);
+  grid_.InvalidateGrid();
 }
 
 void TForm_Main::Button_AddClick() {
+  grid_.EndEdit(true);
   AddRows(grid_.Model());
   grid_.InvalidateGrid();
 }
 
 void TForm_Main::Button_InsertClick() {
+  grid_.EndEdit(true);
   InsertRow(grid_.Model());
   grid_.InvalidateGrid();
 }
 
 void TForm_Main::Button_DeleteClick() {
+  grid_.EndEdit(true);
   DeleteRow(grid_.Model());
   grid_.InvalidateGrid();
 }
