@@ -1,0 +1,10 @@
+#pragma once
+#include "core/Bytes.h"
+
+namespace parlo {
+
+// The clipboard's text (CF_TEXT), up to its terminating zero; empty when the clipboard holds no
+// text or cannot be opened.
+Bytes ReadClipboardText();
+
+}  // namespace parlo

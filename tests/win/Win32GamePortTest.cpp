@@ -1,0 +1,189 @@
+#include "platform/Win32GamePort.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <functional>
+#include <vector>
+
+namespace parlo {
+namespace {
+
+struct Seen {
+  UINT message;
+  WPARAM wParam;
+  LPARAM lParam;
+};
+
+std::vector<Seen> g_seen;  // what the stand-in game window received, in order
+
+LRESULT CALLBACK GameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_IME_CHAR:
+      g_seen.push_back({message, wParam, lParam});
+      return 0;  // no WM_CHAR echo: only what was posted is of interest
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+      g_seen.push_back({message, wParam, lParam});
+      return 0;
+    default:
+      return DefWindowProcA(hwnd, message, wParam, lParam);
+  }
+}
+
+// Runs the message loop until the condition holds or two seconds have passed.
+bool PumpUntil(const std::function<bool()>& done) {
+  ULONGLONG start = GetTickCount64();
+  for (;;) {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+    if (done()) return true;
+    if (GetTickCount64() - start > 2000) return false;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+  }
+}
+
+void PumpFor(DWORD ms) {
+  ULONGLONG start = GetTickCount64();
+  PumpUntil([&] { return GetTickCount64() - start >= ms; });
+}
+
+std::vector<Seen> ImeChars() {
+  std::vector<Seen> chars;
+  for (const Seen& s : g_seen)
+    if (s.message == WM_IME_CHAR) chars.push_back(s);
+  return chars;
+}
+
+std::vector<WPARAM> ImeCodes() {
+  std::vector<WPARAM> codes;
+  for (const Seen& s : ImeChars()) codes.push_back(s.wParam);
+  return codes;
+}
+
+bool SawKey(UINT message, WPARAM vk) {
+  for (const Seen& s : g_seen)
+    if (s.message == message && s.wParam == vk) return true;
+  return false;
+}
+
+class GameWindowTest : public testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = GameProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = kGameWindowClass;
+    RegisterClassA(&wc);
+  }
+
+  void TearDown() override {
+    if (game_) DestroyWindow(game_);
+    PumpFor(20);
+    g_seen.clear();
+  }
+
+  HWND CreateGame(bool visible) {
+    game_ = CreateWindowExA(0, kGameWindowClass, "game", WS_OVERLAPPEDWINDOW | (visible ? WS_VISIBLE : 0), 10,
+                            10, 300, 200, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    EXPECT_NE(game_, nullptr);
+    PumpFor(50);
+    g_seen.clear();
+    return game_;
+  }
+
+  Win32GamePort port_;
+  HWND game_ = nullptr;
+};
+
+TEST_F(GameWindowTest, FindsTheWindowByItsClassOnly) {
+  EXPECT_EQ(port_.FindGameWindow(), 0u);
+  HWND game = CreateGame(false);
+  EXPECT_EQ(Win32GamePort::ToHandle(port_.FindGameWindow()), game);
+  EXPECT_FALSE(port_.IsVisible(port_.FindGameWindow()));
+  DestroyWindow(game);
+  game_ = nullptr;
+  EXPECT_EQ(port_.FindGameWindow(), 0u);
+}
+
+TEST_F(GameWindowTest, HiddenWindowGetsEveryCharacterInOrderAndNoFocus) {
+  HWND other = CreateWindowExA(0, "STATIC", "front", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 400, 10, 100, 100,
+                               nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  SetForegroundWindow(other);
+  port_.WaitUntilForeground(Win32GamePort::ToRef(other), 500);
+  CreateGame(false);
+  SendSay(port_, LeadBytes(), Bytes("Hi \t!\xA5", 6), false, false);
+  ASSERT_TRUE(PumpUntil([] { return ImeChars().size() >= 6; }));
+  PumpFor(50);
+  EXPECT_EQ(ImeCodes(), (std::vector<WPARAM>{'H', 'i', ' ', '\t', '!', 0xA5}));
+  for (const Seen& s : ImeChars()) EXPECT_EQ(s.lParam, 1);
+  EXPECT_FALSE(SawKey(WM_KEYDOWN, VK_RETURN));
+  EXPECT_EQ(GetForegroundWindow(), other);
+  DestroyWindow(other);
+}
+
+TEST_F(GameWindowTest, VisibleWindowGetsTheLineThenEnter) {
+  HWND game = CreateGame(true);
+  SendSay(port_, LeadBytes(), ": hi", true, false);
+  ASSERT_TRUE(PumpUntil([] { return SawKey(WM_KEYUP, VK_RETURN); }));
+  EXPECT_EQ(ImeCodes(), (std::vector<WPARAM>{'!', ' ', '*', 'h', 'i', '*'}));
+  EXPECT_EQ(GetForegroundWindow(), game);
+  // Every character is in before the Enter, and Enter carries its own scan code.
+  std::size_t down = 0;
+  while (down < g_seen.size() && g_seen[down].message != WM_KEYDOWN) ++down;
+  ASSERT_LT(down, g_seen.size());
+  EXPECT_EQ(down, 6u);
+  EXPECT_EQ(g_seen[down].wParam, static_cast<WPARAM>(VK_RETURN));
+  EXPECT_EQ((g_seen[down].lParam >> 16) & 0xFF, 0x1C);
+}
+
+TEST_F(GameWindowTest, PasteOnlyLeavesTheLineUnsent) {
+  HWND game = CreateGame(true);
+  SendSay(port_, LeadBytes(), "abc", false, true);
+  ASSERT_TRUE(PumpUntil([&] { return ImeChars().size() >= 3 && GetForegroundWindow() == game; }));
+  PumpFor(100);
+  EXPECT_EQ(ImeCodes(), (std::vector<WPARAM>{'a', 'b', 'c'}));
+  EXPECT_FALSE(SawKey(WM_KEYDOWN, VK_RETURN));
+}
+
+TEST_F(GameWindowTest, WaitUntilForegroundKnowsWhichWindowIsInFront) {
+  HWND game = CreateGame(true);
+  port_.BringToFront(Win32GamePort::ToRef(game));
+  EXPECT_TRUE(port_.WaitUntilForeground(Win32GamePort::ToRef(game), 500));
+  HWND other = CreateWindowExA(0, "STATIC", "other", WS_OVERLAPPEDWINDOW, 400, 10, 100, 100, nullptr, nullptr,
+                               GetModuleHandleA(nullptr), nullptr);
+  EXPECT_FALSE(port_.WaitUntilForeground(Win32GamePort::ToRef(other), 20));
+  EXPECT_FALSE(port_.WaitUntilForeground(Win32GamePort::ToRef(other), 0));
+  DestroyWindow(other);
+}
+
+TEST_F(GameWindowTest, DoubleByteCharacterArrivesWhole) {
+  if (GetACP() != 932) GTEST_SKIP() << "needs a double-byte ANSI code page (LANG=ja_JP.UTF-8)";
+  CreateGame(false);
+  SendSay(port_, SystemLeadBytes(), "a\x82\xA0", false, false);
+  ASSERT_TRUE(PumpUntil([] { return ImeChars().size() >= 2; }));
+  PumpFor(50);
+  EXPECT_EQ(ImeCodes(), (std::vector<WPARAM>{'a', 0x82A0}));
+}
+
+TEST(Win32GamePort, ScanCodeOfEnter) {
+  Win32GamePort port;
+  EXPECT_EQ(port.ScanCode(VK_RETURN), 0x1Cu);
+  EXPECT_EQ(port.ScanCode(VK_SHIFT), 0x2Au);
+}
+
+TEST(SystemLeadBytes, AgreesWithTheCodePage) {
+  LeadBytes lead = SystemLeadBytes();
+  bool dbcs = GetSystemMetrics(SM_DBCSENABLED) != 0;
+  EXPECT_EQ(lead.Any(), dbcs);
+  for (unsigned b = 0; b < 256; ++b) {
+    bool expected = dbcs && IsDBCSLeadByteEx(CP_ACP, static_cast<BYTE>(b));
+    EXPECT_EQ(lead.IsLead(static_cast<unsigned char>(b)), expected) << b;
+  }
+}
+
+}  // namespace
+}  // namespace parlo
