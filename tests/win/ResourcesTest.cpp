@@ -127,6 +127,10 @@ class GemGlyphs : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(ParseBmp8(ReadAll(ResPath("gem.bmp")), normal_));
     ASSERT_TRUE(ParseBmp8(ReadAll(ResPath("gem_pressed.bmp")), pressed_));
+    for (const PaletteBitmap* gem : {&normal_, &pressed_}) {
+      ASSERT_EQ(gem->width, 11);
+      ASSERT_EQ(gem->height, 11);
+    }
   }
   // A pixel lies wholly outside the round gem when even its nearest point is past the radius.
   static bool OutsideTheCircle(int x, int y) {
@@ -136,13 +140,6 @@ class GemGlyphs : public ::testing::Test {
   }
   PaletteBitmap normal_, pressed_;
 };
-
-TEST_F(GemGlyphs, AreElevenPixelsSquare) {
-  for (const PaletteBitmap* gem : {&normal_, &pressed_}) {
-    EXPECT_EQ(gem->width, 11);
-    EXPECT_EQ(gem->height, 11);
-  }
-}
 
 TEST_F(GemGlyphs, CornerAreasAreExactlyTheGridColour) {
   int corner = 0;
