@@ -134,8 +134,16 @@ std::string_view TrimDefault(std::string_view def) {
 }
 
 Bytes Unquote(std::string_view value) {
-  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
-    value = value.substr(1, value.size() - 2);
+  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front()) {
+    // The platform cuts first and then drops the last byte kept, unless the closing quote was
+    // already cut off: a quoted text of exactly 1023 bytes comes back one byte short.
+    std::string_view inner = value.substr(1);
+    if (inner.size() <= kProfileValueMax + 1) {
+      inner = inner.substr(0, kProfileValueMax);
+      inner.remove_suffix(1);
+    }
+    return Bytes(inner.substr(0, kProfileValueMax));
+  }
   return Bytes(value.substr(0, kProfileValueMax));
 }
 

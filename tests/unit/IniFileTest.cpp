@@ -139,8 +139,13 @@ TEST_F(ProfileRules, ValuesAreCutTo1023Bytes) {
   EXPECT_EQ(Read("s", "long"), longValue.substr(0, 1023));
   ASSERT_TRUE(Write("s", "quoted", "\"" + longValue + "\""));
   EXPECT_EQ(Read("s", "quoted"), longValue.substr(0, 1023));
+  ASSERT_TRUE(Write("s", "fits", "\"" + longValue.substr(0, 1022) + "\""));
+  EXPECT_EQ(Read("s", "fits"), longValue.substr(0, 1022));
+  // The platform loses one byte more when the text between the quotes is exactly 1023 bytes.
   ASSERT_TRUE(Write("s", "edge", "\"" + longValue.substr(0, 1023) + "\""));
-  EXPECT_EQ(Read("s", "edge"), longValue.substr(0, 1023));
+  EXPECT_EQ(Read("s", "edge"), longValue.substr(0, 1022));
+  ASSERT_TRUE(Write("s", "over", "\"" + longValue.substr(0, 1024) + "\""));
+  EXPECT_EQ(Read("s", "over"), longValue.substr(0, 1023));
   EXPECT_EQ(Read("s", "none", longValue), longValue.substr(0, 1023));
 }
 
