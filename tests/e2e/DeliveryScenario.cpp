@@ -1,9 +1,8 @@
 // Chat-line delivery through the real Win32 port, watched from the fake game's side: what
 // arrives, in which order, and what must not arrive.
-#include <windows.h>
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include "tests/e2e/driver/Scenario.h"
 
@@ -22,7 +21,9 @@ class Delivery : public Scenario {
     flags.insert(flags.begin(), hex);
     return RunTool("saytool.exe", flags);
   }
-  std::vector<std::string> KeysAndChars() { return Game().Trace({"ime_char", "keydown", "keyup", "syskeydown", "syskeyup"}); }
+  std::vector<std::string> KeysAndChars() {
+    return Game().Trace({"ime_char", "keydown", "keyup", "syskeydown", "syskeyup"});
+  }
 };
 
 TEST_F(Delivery, CharactersThenEnterDownAndUpInThatOrder) {
@@ -30,8 +31,8 @@ TEST_F(Delivery, CharactersThenEnterDownAndUpInThatOrder) {
   ASSERT_EQ(Say("6162"), 0u);
   ASSERT_TRUE(Game().WaitForKind("keyup"));
   Game().WaitQuiet();
-  EXPECT_THAT(KeysAndChars(), ElementsAre("ime_char wparam=0x0061 lparam=1", "ime_char wparam=0x0062 lparam=1",
-                                          kEnterDown, kEnterUp));
+  EXPECT_THAT(KeysAndChars(), ElementsAre("ime_char wparam=0x0061 lparam=1",
+                                          "ime_char wparam=0x0062 lparam=1", kEnterDown, kEnterUp));
   EXPECT_THAT(Game().Lines(), ElementsAre("ab"));
   EXPECT_TRUE(Game().IsForeground());
 }
@@ -49,7 +50,7 @@ TEST_F(Delivery, YelledEmoteArrivesRewritten) {
   ASSERT_EQ(Say(ToHex("hello"), {"--yell"}), 0u);
   ASSERT_TRUE(Game().WaitForKind("line", kEventTimeoutMs, 2));
   EXPECT_THAT(Game().Lines(), ElementsAre("! *waves*", "! hello"));
-  Shot("yells");
+  Shot("yells", Game().Window());
 }
 
 TEST_F(Delivery, PasteOnlyBringsTheGameToTheFrontAndPressesNoKey) {
@@ -58,7 +59,8 @@ TEST_F(Delivery, PasteOnlyBringsTheGameToTheFrontAndPressesNoKey) {
   ASSERT_EQ(Say("6162", {"--paste", "--front"}), 0u);
   ASSERT_TRUE(WaitUntil([&] { return Game().IsForeground(); }, kEventTimeoutMs));
   Game().WaitQuiet();
-  EXPECT_THAT(KeysAndChars(), ElementsAre("ime_char wparam=0x0061 lparam=1", "ime_char wparam=0x0062 lparam=1"));
+  EXPECT_THAT(KeysAndChars(),
+              ElementsAre("ime_char wparam=0x0061 lparam=1", "ime_char wparam=0x0062 lparam=1"));
   EXPECT_THAT(Game().Lines(), IsEmpty());
   std::vector<GameEvent> activations = Game().Events({"activate"});
   ASSERT_GE(activations.size(), 2u);
@@ -74,7 +76,8 @@ TEST_F(Delivery, HiddenGameGetsTheCharactersButNoKey) {
   ASSERT_EQ(Say("6162"), 0u);
   ASSERT_TRUE(Game().WaitForKind("ime_char", kEventTimeoutMs, 2));
   Game().WaitQuiet();
-  EXPECT_THAT(KeysAndChars(), ElementsAre("ime_char wparam=0x0061 lparam=1", "ime_char wparam=0x0062 lparam=1"));
+  EXPECT_THAT(KeysAndChars(),
+              ElementsAre("ime_char wparam=0x0061 lparam=1", "ime_char wparam=0x0062 lparam=1"));
   EXPECT_THAT(Game().Lines(), IsEmpty());
   EXPECT_FALSE(Game().IsForeground());
 }
@@ -86,7 +89,8 @@ TEST_F(Delivery, EnterStillArrivesWhenAWindowOfTheSenderIsInFront) {
   StartGame();
   for (int round = 1; round <= 3; ++round) {
     ASSERT_EQ(Say("6162", {"--front"}), 0u) << "round " << round;
-    EXPECT_TRUE(Game().WaitForKind("keyup", kEventTimeoutMs, static_cast<size_t>(round))) << "round " << round;
+    ASSERT_TRUE(Game().WaitForKind("keyup", kEventTimeoutMs, static_cast<size_t>(round)))
+        << "Enter lost in round " << round;
   }
   Game().WaitQuiet();
   EXPECT_THAT(Game().Trace({"keydown", "keyup"}),

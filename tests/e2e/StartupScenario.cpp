@@ -1,8 +1,7 @@
 // Parlo's first start in an empty folder and its clean exit.
-#include <windows.h>
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include "tests/e2e/driver/Scenario.h"
 
@@ -25,7 +24,7 @@ TEST_F(Startup, FirstStartWithNothingBesideItOpensAtTheDefaultPlaceAndExitsClean
   EXPECT_FALSE(IsChecked(parlo.Control(IDC_CHECKBOX_PASTE)));
   EXPECT_FALSE(IsChecked(parlo.Control(IDC_CHECKBOX_YELL)));
   EXPECT_FALSE(IsChecked(parlo.Control(IDC_CHECKBOX_RANDOM)));
-  Shot("main");
+  Shot("main", parlo.Main());
 
   std::optional<DWORD> exitCode = parlo.Close();
   ASSERT_TRUE(exitCode.has_value()) << "Parlo did not end after WM_CLOSE";

@@ -39,7 +39,8 @@ std::string FromHex(const std::string& hex) {
   };
   if (hex.size() % 2) throw DriverError("odd hex: " + hex);
   std::string bytes;
-  for (size_t i = 0; i < hex.size(); i += 2) bytes += static_cast<char>(digit(hex[i]) * 16 + digit(hex[i + 1]));
+  for (size_t i = 0; i < hex.size(); i += 2)
+    bytes += static_cast<char>(digit(hex[i]) * 16 + digit(hex[i + 1]));
   return bytes;
 }
 
@@ -65,10 +66,12 @@ FakeGame FakeGame::Start(const std::string& folder, const Options& options) {
   }
   game.process_ = ChildProcess::Start(JoinPath(ExeDir(), "fakegame.exe"), args, folder);
   if (!game.WaitForKind("ready", kStartTimeoutMs)) {
-    throw DriverError("the fake game did not get ready; its log: " + ReadFileBytes(game.logPath_).value_or(""));
+    throw DriverError("the fake game did not get ready; its log: " +
+                      ReadFileBytes(game.logPath_).value_or(""));
   }
   for (const GameEvent& event : game.Events({"ready"})) {
-    game.window_ = reinterpret_cast<HWND>(static_cast<UINT_PTR>(std::strtoull(event.Field("hwnd").c_str(), nullptr, 0)));
+    game.window_ =
+        reinterpret_cast<HWND>(static_cast<UINT_PTR>(std::strtoull(event.Field("hwnd").c_str(), nullptr, 0)));
   }
   if (!IsWindow(game.window_)) throw DriverError("the fake game reported no window");
   return game;
@@ -106,7 +109,8 @@ std::vector<std::string> FakeGame::Trace(std::initializer_list<const char*> kind
 
 std::vector<unsigned> FakeGame::ImeChars() const {
   std::vector<unsigned> codes;
-  for (const GameEvent& event : Events({"ime_char"})) codes.push_back(static_cast<unsigned>(event.Number("wparam")));
+  for (const GameEvent& event : Events({"ime_char"}))
+    codes.push_back(static_cast<unsigned>(event.Number("wparam")));
   return codes;
 }
 
@@ -116,7 +120,8 @@ std::vector<std::string> FakeGame::Lines() const {
   return lines;
 }
 
-bool FakeGame::WaitFor(const std::function<bool(const GameEvent&)>& condition, int timeoutMs, size_t count) const {
+bool FakeGame::WaitFor(const std::function<bool(const GameEvent&)>& condition, int timeoutMs,
+                       size_t count) const {
   return WaitUntil(
       [&] {
         size_t seen = 0;

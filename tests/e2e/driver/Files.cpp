@@ -1,8 +1,7 @@
 #include "tests/e2e/driver/Files.h"
 
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <algorithm>
 
@@ -37,7 +36,9 @@ std::string ExeDir() {
   return DirOf(std::string(buffer, n));
 }
 
-std::string BuildDir() { return DirOf(ExeDir()); }
+std::string BuildDir() {
+  return DirOf(ExeDir());
+}
 
 std::string JoinPath(const std::string& dir, const std::string& name) {
   if (dir.empty()) return name;
@@ -56,8 +57,9 @@ bool DirExists(const std::string& path) {
 }
 
 std::optional<FileBytes> ReadFileBytes(const std::string& path) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file =
+      CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return std::nullopt;
   FileBytes bytes;
   char chunk[65536];
@@ -68,19 +70,22 @@ std::optional<FileBytes> ReadFileBytes(const std::string& path) {
 }
 
 void WriteFileBytes(const std::string& path, const FileBytes& bytes) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file =
+      CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     throw DriverError("cannot create " + path + " (error " + std::to_string(GetLastError()) + ")");
   }
   DWORD written = 0;
-  BOOL ok = bytes.empty() || WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  BOOL ok =
+      bytes.empty() || WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
   CloseHandle(file);
   if (!ok || written != bytes.size()) throw DriverError("cannot write " + path);
 }
 
 void CopyFileTo(const std::string& from, const std::string& to) {
   if (!CopyFileA(from.c_str(), to.c_str(), FALSE)) {
-    throw DriverError("cannot copy " + from + " to " + to + " (error " + std::to_string(GetLastError()) + ")");
+    throw DriverError("cannot copy " + from + " to " + to + " (error " + std::to_string(GetLastError()) +
+                      ")");
   }
 }
 
@@ -131,7 +136,8 @@ std::string CurrentTestName() {
   const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
   std::string name = info ? std::string(info->test_suite_name()) + "." + info->name() : "no-test";
   for (char& c : name) {
-    if (c == '/' || c == '\\' || c == ':' || c == '*' || c == '?' || c == '"' || c == '<' || c == '>' || c == '|') {
+    if (c == '/' || c == '\\' || c == ':' || c == '*' || c == '?' || c == '"' || c == '<' || c == '>' ||
+        c == '|') {
       c = '_';
     }
   }
@@ -144,7 +150,9 @@ ScenarioDir::ScenarioDir(const std::string& name) : path_(JoinPath(JoinPath(Buil
   if (!DirExists(path_)) throw DriverError("cannot create the scenario folder " + path_);
 }
 
-void ScenarioDir::Remove(const std::string& name) const { DeleteWithRetry(File(name), false); }
+void ScenarioDir::Remove(const std::string& name) const {
+  DeleteWithRetry(File(name), false);
+}
 
 std::string ScenarioDir::CopyIn(const std::string& source) const {
   size_t cut = source.find_last_of("\\/");

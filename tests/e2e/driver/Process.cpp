@@ -35,7 +35,9 @@ ChildProcess& ChildProcess::operator=(ChildProcess&& other) noexcept {
   return *this;
 }
 
-ChildProcess::~ChildProcess() { Release(); }
+ChildProcess::~ChildProcess() {
+  Release();
+}
 
 void ChildProcess::Release() {
   if (!process_) return;

@@ -17,6 +17,19 @@ void Scenario::TearDown() {
   game_.reset();
 }
 
+void Scenario::Settle() {
+  for (HANDLE process :
+       {parlo_ ? parlo_->Process().Handle() : nullptr, game_ ? game_->Process().Handle() : nullptr}) {
+    if (process) WaitForInputIdle(process, 2000);
+  }
+}
+
+std::string Scenario::Shot(const std::string& label, HWND window) {
+  Settle();
+  std::string name = CurrentTestName() + "-" + label;
+  return window ? TakeWindowShot(name, window) : TakeScreenshot(name);
+}
+
 FakeGame& Scenario::StartGame(const FakeGame::Options& options) {
   game_.reset();
   game_.emplace(FakeGame::Start(Dir().Path(), options));

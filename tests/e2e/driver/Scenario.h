@@ -31,12 +31,16 @@ class Scenario : public ::testing::Test {
   ParloApp& Parlo() { return parlo_.value(); }
 
   // Runs a program built beside the scenarios (e.g. "saytool.exe") in the scenario folder.
-  DWORD RunTool(const std::string& exeName, const std::vector<std::string>& args, int timeoutMs = 10000) const {
+  DWORD RunTool(const std::string& exeName, const std::vector<std::string>& args,
+                int timeoutMs = 10000) const {
     return RunProgram(JoinPath(ExeDir(), exeName), args, Dir().Path(), timeoutMs);
   }
 
-  // A screenshot named after the test and the given label.
-  std::string Shot(const std::string& label) { return TakeScreenshot(CurrentTestName() + "-" + label); }
+  // A screenshot named after the test and the given label, of the whole screen or of one window,
+  // taken once the programs of the scenario have painted.
+  std::string Shot(const std::string& label, HWND window = nullptr);
+  // Waits (bounded) until the scenario's programs have handled their pending messages and paints.
+  void Settle();
 
  private:
   std::optional<ScenarioDir> dir_;

@@ -23,7 +23,8 @@ uint32_t Crc32(const std::string& bytes, size_t from) {
     return t;
   }();
   uint32_t crc = 0xFFFFFFFFu;
-  for (size_t i = from; i < bytes.size(); ++i) crc = table[(crc ^ static_cast<unsigned char>(bytes[i])) & 0xFF] ^ (crc >> 8);
+  for (size_t i = from; i < bytes.size(); ++i)
+    crc = table[(crc ^ static_cast<unsigned char>(bytes[i])) & 0xFF] ^ (crc >> 8);
   return crc ^ 0xFFFFFFFFu;
 }
 
@@ -86,11 +87,23 @@ std::string EncodePng(const std::string& rgb, int width, int height) {
   return png;
 }
 
-std::string ShotsDir() { return JoinPath(BuildDir(), "e2e-shots"); }
+std::string ShotsDir() {
+  return JoinPath(BuildDir(), "e2e-shots");
+}
 
 std::string TakeScreenshot(const std::string& name) {
   RECT screen = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
   return TakeScreenshot(name, screen);
+}
+
+std::string TakeWindowShot(const std::string& name, HWND window) {
+  constexpr int kMargin = 8;
+  RECT bounds = {};
+  if (!GetWindowRect(window, &bounds)) throw DriverError("no window to take a screenshot of for " + name);
+  RECT crop = {std::max<LONG>(0, bounds.left - kMargin), std::max<LONG>(0, bounds.top - kMargin),
+               std::min<LONG>(GetSystemMetrics(SM_CXSCREEN), bounds.right + kMargin),
+               std::min<LONG>(GetSystemMetrics(SM_CYSCREEN), bounds.bottom + kMargin)};
+  return TakeScreenshot(name, crop);
 }
 
 std::string TakeScreenshot(const std::string& name, const RECT& crop) {

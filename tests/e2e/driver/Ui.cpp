@@ -93,11 +93,12 @@ std::string ClassOf(HWND hwnd) {
 
 std::string TextOf(HWND hwnd) {
   DWORD_PTR length = 0;
-  if (!SendMessageTimeoutA(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &length)) return {};
+  if (!SendMessageTimeoutA(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &length))
+    return {};
   std::string text(length + 1, '\0');
   DWORD_PTR got = 0;
-  if (!SendMessageTimeoutA(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG,
-                           kSendTimeoutMs, &got)) {
+  if (!SendMessageTimeoutA(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+                           SMTO_ABORTIFHUNG, kSendTimeoutMs, &got)) {
     return {};
   }
   text.resize(got < length ? got : length);
@@ -122,9 +123,13 @@ RECT ClientRectOnScreen(HWND hwnd) {
   return rect;
 }
 
-bool IsTopmost(HWND hwnd) { return (GetWindowLongA(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
+bool IsTopmost(HWND hwnd) {
+  return (GetWindowLongA(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+}
 
-bool IsChecked(HWND button) { return SendMessageA(button, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+bool IsChecked(HWND button) {
+  return SendMessageA(button, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
 
 std::vector<std::string> ComboItems(HWND combo) {
   std::vector<std::string> items;
@@ -133,12 +138,13 @@ std::vector<std::string> ComboItems(HWND combo) {
     LRESULT length = SendMessageW(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0);
     if (length < 0) length = 0;
     std::wstring wide(static_cast<size_t>(length) + 1, L'\0');
-    LRESULT got = SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(wide.data()));
+    LRESULT got =
+        SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(wide.data()));
     wide.resize(got > 0 ? static_cast<size_t>(got) : 0);
     std::string ansi;
     if (!wide.empty()) {
-      int bytes = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr,
-                                      nullptr);
+      int bytes = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
+                                      nullptr, nullptr);
       ansi.resize(static_cast<size_t>(bytes));
       WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), ansi.data(), bytes, nullptr,
                           nullptr);
@@ -148,7 +154,9 @@ std::vector<std::string> ComboItems(HWND combo) {
   return items;
 }
 
-int ComboSelection(HWND combo) { return static_cast<int>(SendMessageW(combo, CB_GETCURSEL, 0, 0)); }
+int ComboSelection(HWND combo) {
+  return static_cast<int>(SendMessageW(combo, CB_GETCURSEL, 0, 0));
+}
 
 std::string MessageBoxWindow::Text() const {
   HWND label = GetDlgItem(hwnd_, 0xFFFF);
@@ -229,18 +237,26 @@ void ClickAt(POINT screen) {
   MouseButton(MOUSEEVENTF_LEFTUP);
 }
 
-void Click(HWND control) { ClickAt(CentreOf(control)); }
+void Click(HWND control) {
+  ClickAt(CentreOf(control));
+}
 
-void PostClick(HWND button) { PostMessageA(button, BM_CLICK, 0, 0); }
+void PostClick(HWND button) {
+  PostMessageA(button, BM_CLICK, 0, 0);
+}
 
 bool SendClick(HWND button, int timeoutMs) {
   DWORD_PTR result = 0;
   return SendMessageTimeoutA(button, BM_CLICK, 0, 0, SMTO_NORMAL, static_cast<UINT>(timeoutMs), &result) != 0;
 }
 
-void KeyDown(BYTE vk) { KeyTransition(vk, vk == VK_MENU ? KEYEVENTF_EXTENDEDKEY : 0); }
+void KeyDown(BYTE vk) {
+  KeyTransition(vk, vk == VK_MENU ? KEYEVENTF_EXTENDEDKEY : 0);
+}
 
-void KeyUp(BYTE vk) { KeyTransition(vk, KEYEVENTF_KEYUP | (vk == VK_MENU ? KEYEVENTF_EXTENDEDKEY : 0)); }
+void KeyUp(BYTE vk) {
+  KeyTransition(vk, KEYEVENTF_KEYUP | (vk == VK_MENU ? KEYEVENTF_EXTENDEDKEY : 0));
+}
 
 void PressKey(BYTE vk, Modifiers modifiers) {
   if (modifiers.alt) KeyDown(VK_MENU);

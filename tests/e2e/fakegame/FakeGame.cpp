@@ -79,8 +79,9 @@ class EventLog {
 
   bool Open(const std::string& path) {
     if (path.empty()) return true;  // a player's practice run needs no log
-    file_ = CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                        nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    file_ =
+        CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     return file_ != INVALID_HANDLE_VALUE;
   }
 
@@ -145,6 +146,7 @@ class FakeGame {
       : options_(std::move(options)),
         titleFont_(MakeFont(-16, FW_BOLD)),
         chatFont_(MakeFont(-14, FW_NORMAL)),
+        chatWideFont_(MakeWideFont(-14)),
         hintFont_(MakeFont(-12, FW_NORMAL)) {}
 
   bool Create(HINSTANCE instance) {
@@ -161,15 +163,17 @@ class FakeGame {
     RECT frame = {0, 0, kClientWidth, kClientHeight};
     DWORD style = WS_OVERLAPPEDWINDOW;
     AdjustWindowRect(&frame, style, FALSE);
-    hwnd_ = CreateWindowExA(0, kClassName, options_.title.c_str(), style, options_.x, options_.y,
-                            frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance, this);
+    hwnd_ =
+        CreateWindowExA(0, kClassName, options_.title.c_str(), style, options_.x, options_.y,
+                        frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance, this);
     if (!hwnd_) return false;
     if (!options_.hidden) {
       ShowWindow(hwnd_, SW_SHOWNORMAL);
       UpdateWindow(hwnd_);
     }
-    log_.Write("ready hwnd=0x%llX pid=%lu visible=%d", static_cast<unsigned long long>(
-                   reinterpret_cast<UINT_PTR>(hwnd_)), GetCurrentProcessId(), IsWindowVisible(hwnd_) ? 1 : 0);
+    log_.Write("ready hwnd=0x%llX pid=%lu visible=%d",
+               static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(hwnd_)), GetCurrentProcessId(),
+               IsWindowVisible(hwnd_) ? 1 : 0);
     return true;
   }
 
@@ -229,8 +233,10 @@ class FakeGame {
   }
 
   void LogKey(UINT msg, WPARAM wp, LPARAM lp) {
-    const char* name = msg == WM_KEYDOWN ? "keydown" : msg == WM_KEYUP ? "keyup"
-                       : msg == WM_SYSKEYDOWN ? "syskeydown" : "syskeyup";
+    const char* name = msg == WM_KEYDOWN      ? "keydown"
+                       : msg == WM_KEYUP      ? "keyup"
+                       : msg == WM_SYSKEYDOWN ? "syskeydown"
+                                              : "syskeyup";
     unsigned scan = (static_cast<unsigned long>(lp) >> 16) & 0xFF;
     unsigned extended = (static_cast<unsigned long>(lp) >> 24) & 1;
     log_.Write("%s vk=0x%02X scan=0x%02X ext=%u", name, static_cast<unsigned>(wp), scan, extended);
@@ -264,8 +270,43 @@ class FakeGame {
   }
 
   static HFONT MakeFont(int height, int weight) {
-    return CreateFontA(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+    return CreateFontA(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
                        CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_SWISS, "Tahoma");
+  }
+
+  // A face for the characters of the system's code page that the Latin face lacks (kana, kanji).
+  static HFONT MakeWideFont(int height) {
+    CHARSETINFO info = {};
+    BYTE charset = DEFAULT_CHARSET;
+    if (TranslateCharsetInfo(reinterpret_cast<DWORD*>(static_cast<UINT_PTR>(GetACP())), &info,
+                             TCI_SRCCODEPAGE)) {
+      charset = static_cast<BYTE>(info.ciCharset);
+    }
+    return CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, charset, OUT_DEFAULT_PRECIS,
+                       CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_SWISS, "");
+  }
+
+  // Draws a received line left-aligned and vertically centred in the rectangle. The bytes are in
+  // the system code page; Latin runs use the chat face and the rest the wide face, since not every
+  // system links a face for double-byte characters into a Latin one.
+  void DrawChatText(HDC dc, const std::string& bytes, const RECT& rect) {
+    int n = MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    std::wstring text(static_cast<size_t>(n > 0 ? n : 0), L'\0');
+    if (n > 0) MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), n);
+    int x = rect.left;
+    size_t pos = 0;
+    while (pos < text.size() && x < rect.right) {
+      bool wide = text[pos] > 0x24F;
+      size_t end = pos;
+      while (end < text.size() && (text[end] > 0x24F) == wide) ++end;
+      SelectInDc font(dc, wide ? chatWideFont_.get() : chatFont_.get());
+      SIZE extent = {};
+      GetTextExtentPoint32W(dc, text.c_str() + pos, static_cast<int>(end - pos), &extent);
+      int y = (rect.top + rect.bottom - extent.cy) / 2;
+      ExtTextOutW(dc, x, y, ETO_CLIPPED, &rect, text.c_str() + pos, static_cast<UINT>(end - pos), nullptr);
+      x += extent.cx;
+      pos = end;
+    }
   }
 
   static COLORREF LineColour(const std::string& line) {
@@ -340,15 +381,13 @@ class FakeGame {
     std::string input = "> " + typing_ + "_";
     SetTextColor(dc, kInputText);
     RECT inputRect = {inner.left + 10, inputTop, inner.right - 10, inputTop + lineHeight};
-    DrawTextA(dc, input.c_str(), static_cast<int>(input.size()), &inputRect,
-              DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+    DrawChatText(dc, input, inputRect);
 
     int y = inputTop - 8 - lineHeight;
     for (auto it = lines_.rbegin(); it != lines_.rend() && y >= inner.top + 4; ++it, y -= lineHeight) {
       SetTextColor(dc, LineColour(*it));
       RECT lineRect = {inner.left + 10, y, inner.right - 10, y + lineHeight};
-      DrawTextA(dc, it->c_str(), static_cast<int>(it->size()), &lineRect,
-                DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+      DrawChatText(dc, *it, lineRect);
     }
     if (lines_.empty()) {
       SetTextColor(dc, kHintText);
@@ -368,6 +407,7 @@ class FakeGame {
   HWND hwnd_ = nullptr;
   GdiObject<HFONT> titleFont_;
   GdiObject<HFONT> chatFont_;
+  GdiObject<HFONT> chatWideFont_;
   GdiObject<HFONT> hintFont_;
   std::deque<std::string> lines_;
   std::string typing_;

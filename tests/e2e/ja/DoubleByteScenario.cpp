@@ -1,9 +1,8 @@
 // Double-byte text, with the driver, the sender and the fake game all in a Japanese locale
 // (code page 932): a lead byte and its trail must reach the game as one character.
-#include <windows.h>
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include "tests/e2e/driver/Scenario.h"
 
@@ -35,8 +34,9 @@ TEST_F(DoubleByte, MixedLineKeepsEveryCharacterWhole) {
   ASSERT_EQ(RunTool("saytool.exe", {"4182A0955C42", "--yell"}), 0u);
   ASSERT_TRUE(Game().WaitForKind("line"));
   EXPECT_EQ(Game().ImeChars(), (std::vector<unsigned>{0x21, 0x20, 0x41, 0x82A0, 0x955C, 0x42}));
-  EXPECT_THAT(Game().Lines(), ElementsAre("! A\x82\xA0\x95\x5C" "B"));
-  Shot("game");
+  EXPECT_THAT(Game().Lines(), ElementsAre("! A\x82\xA0\x95\x5C"
+                                          "B"));
+  Shot("game", Game().Window());
 }
 
 }  // namespace

@@ -49,8 +49,8 @@ HWND OpenFrontWindow() {
   wc.lpszClassName = "SayToolFront";
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
   RegisterClassA(&wc);
-  HWND hwnd = CreateWindowExA(0, wc.lpszClassName, "saytool", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 700, 600, 240, 120,
-                              nullptr, nullptr, wc.hInstance, nullptr);
+  HWND hwnd = CreateWindowExA(0, wc.lpszClassName, "saytool", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 700, 600, 240,
+                              120, nullptr, nullptr, wc.hInstance, nullptr);
   if (!hwnd) return nullptr;
   SetForegroundWindow(hwnd);
   const ULONGLONG deadline = GetTickCount64() + 3000;
