@@ -1,0 +1,85 @@
+#include "platform/Win32HotKeys.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace parlo {
+namespace {
+
+class RecordingBox : public MessageBoxPort {
+ public:
+  int Show(const Bytes& text, const Bytes& caption, unsigned flags) override {
+    shown.push_back(text + " / " + caption + " / " + std::to_string(flags));
+    return kIdOk;
+  }
+  std::vector<std::string> shown;
+};
+
+class Win32HotKeysTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    window_ = CreateWindowExA(0, "STATIC", "hotkeys", 0, 0, 0, 10, 10, nullptr, nullptr, GetModuleHandleA(nullptr),
+                              nullptr);
+    ASSERT_NE(window_, nullptr);
+  }
+  void TearDown() override {
+    UnregisterHotKey(window_, kBardHotKeyId);
+    UnregisterHotKey(window_, kBardHotKeyId + 1);
+    DestroyWindow(window_);
+  }
+
+  // Presses the modifiers and the key through the system's input, then collects the WM_HOTKEY
+  // identifiers that reach the window within a short while.
+  std::vector<WPARAM> Press(std::vector<BYTE> modifiers, BYTE key) {
+    for (BYTE m : modifiers) keybd_event(m, 0, 0, 0);
+    keybd_event(key, 0, 0, 0);
+    keybd_event(key, 0, KEYEVENTF_KEYUP, 0);
+    for (auto it = modifiers.rbegin(); it != modifiers.rend(); ++it) keybd_event(*it, 0, KEYEVENTF_KEYUP, 0);
+    std::vector<WPARAM> ids;
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start < 500) {
+      MSG msg;
+      while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_HOTKEY && msg.hwnd == window_) ids.push_back(msg.wParam);
+        DispatchMessageA(&msg);
+      }
+      Sleep(10);
+    }
+    return ids;
+  }
+
+  HWND window_ = nullptr;
+};
+
+TEST_F(Win32HotKeysTest, RegisteredBardKeyReachesTheWindowUntilUnregistered) {
+  Win32HotKeys hotKeys(window_);
+  RecordingBox box;
+  ASSERT_TRUE(RegisterBardHotKey(hotKeys, box, {true, false, true, VK_F5}));
+  EXPECT_TRUE(box.shown.empty());
+  EXPECT_EQ(Press({VK_MENU, VK_SHIFT}, VK_F5), std::vector<WPARAM>{kBardHotKeyId});
+  EXPECT_TRUE(Press({VK_SHIFT}, VK_F5).empty());  // the combination must match exactly
+  hotKeys.Unregister(kBardHotKeyId);
+  EXPECT_TRUE(Press({VK_MENU, VK_SHIFT}, VK_F5).empty());
+}
+
+TEST_F(Win32HotKeysTest, TakenCombinationIsRefusedAndReported) {
+  Win32HotKeys hotKeys(window_);
+  RecordingBox box;
+  ASSERT_TRUE(hotKeys.Register(kBardHotKeyId + 1, MOD_CONTROL, VK_F9));
+  EXPECT_FALSE(RegisterBardHotKey(hotKeys, box, {false, true, false, VK_F9}));
+  EXPECT_EQ(box.shown, std::vector<std::string>{"Filed to register hot key / Error / 0"});
+}
+
+TEST_F(Win32HotKeysTest, UnregisteringWhatWasNeverRegisteredIsHarmless) {
+  Win32HotKeys hotKeys(window_);
+  RecordingBox box;
+  hotKeys.Unregister(kBardHotKeyId);
+  EXPECT_TRUE(ReregisterBardHotKey(hotKeys, box, {false, false, false, VK_F8}));
+  EXPECT_EQ(Press({}, VK_F8), std::vector<WPARAM>{kBardHotKeyId});
+  EXPECT_TRUE(box.shown.empty());
+}
+
+}  // namespace
+}  // namespace parlo
