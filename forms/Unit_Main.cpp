@@ -113,10 +113,6 @@ void TForm_Main::LayOut() {
   MoveWindow(grid_.Handle(), 0, kTopPanelHeight, width, gridHeight > 0 ? gridHeight : 0, TRUE);
 }
 
-void TForm_Main::Button_AboutClick() {
-  ApplyStayOnTop();
-}
-
 void TForm_Main::Show(int showCommand) {
   ShowWindow(Handle(), showCommand);
   RunGuarded([this] { FormShow(); });
@@ -139,7 +135,7 @@ void TForm_Main::FormShow() { ApplyStayOnTop(); }
 void TForm_Main::FormDestroy() {
   // The phrase book first: it is saved even when writing the settings fails.
   if (!CurrentFile.empty()) SaveSayFile(CurrentFile);
-  UnregisterHotKey(Handle(), kBardHotKeyId);
+  UnregisterBardHotKey();
   WriteSettings();
   CaptionList.reset();
 }
