@@ -45,6 +45,7 @@ Bytes FirstClipboardLine(const Bytes& clipboardText);
 
 // One press of the Bard button: settle on a sendable row, send it unless it is a comment row,
 // then step on, sequentially or at random.
-void BardPress(GridModel& grid, BardRandom& random, bool randomize, const std::function<void(const Bytes&)>& send);
+void BardPress(GridModel& grid, BardRandom& random, bool randomize,
+               const std::function<void(const Bytes&)>& send);
 
 }  // namespace parlo

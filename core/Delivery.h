@@ -26,12 +26,12 @@ constexpr int kForegroundWaitMs = 200;
 class GamePort {
  public:
   virtual ~GamePort() = default;
-  virtual WindowRef FindGameWindow() = 0;                         // FindWindowA("Ultima Online", nullptr)
-  virtual void PostImeChar(WindowRef w, unsigned code) = 0;       // PostMessageA(w, WM_IME_CHAR, code, 1)
-  virtual bool IsVisible(WindowRef w) = 0;                        // IsWindowVisible
-  virtual void BringToFront(WindowRef w) = 0;                     // SetForegroundWindow
-  virtual bool WaitUntilForeground(WindowRef w, int maxMs) = 0;   // poll GetForegroundWindow, bounded
-  virtual unsigned ScanCode(unsigned vk) = 0;                     // MapVirtualKeyA(vk, 0)
+  virtual WindowRef FindGameWindow() = 0;                        // FindWindowA("Ultima Online", nullptr)
+  virtual void PostImeChar(WindowRef w, unsigned code) = 0;      // PostMessageA(w, WM_IME_CHAR, code, 1)
+  virtual bool IsVisible(WindowRef w) = 0;                       // IsWindowVisible
+  virtual void BringToFront(WindowRef w) = 0;                    // SetForegroundWindow
+  virtual bool WaitUntilForeground(WindowRef w, int maxMs) = 0;  // poll GetForegroundWindow, bounded
+  virtual unsigned ScanCode(unsigned vk) = 0;                    // MapVirtualKeyA(vk, 0)
   virtual void KeyEvent(unsigned vk, unsigned scanLowByte, unsigned flags) = 0;  // keybd_event(..., 0)
 };
 

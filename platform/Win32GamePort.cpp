@@ -6,15 +6,21 @@ namespace {
 constexpr DWORD kForegroundPollMs = 2;
 }
 
-WindowRef Win32GamePort::FindGameWindow() { return ToRef(FindWindowA(kGameWindowClass, nullptr)); }
+WindowRef Win32GamePort::FindGameWindow() {
+  return ToRef(FindWindowA(kGameWindowClass, nullptr));
+}
 
 void Win32GamePort::PostImeChar(WindowRef w, unsigned code) {
   PostMessageA(ToHandle(w), WM_IME_CHAR, static_cast<WPARAM>(code), static_cast<LPARAM>(kImeCharLParam));
 }
 
-bool Win32GamePort::IsVisible(WindowRef w) { return IsWindowVisible(ToHandle(w)) != FALSE; }
+bool Win32GamePort::IsVisible(WindowRef w) {
+  return IsWindowVisible(ToHandle(w)) != FALSE;
+}
 
-void Win32GamePort::BringToFront(WindowRef w) { SetForegroundWindow(ToHandle(w)); }
+void Win32GamePort::BringToFront(WindowRef w) {
+  SetForegroundWindow(ToHandle(w));
+}
 
 bool Win32GamePort::WaitUntilForeground(WindowRef w, int maxMs) {
   HWND window = ToHandle(w);
@@ -28,7 +34,9 @@ bool Win32GamePort::WaitUntilForeground(WindowRef w, int maxMs) {
   }
 }
 
-unsigned Win32GamePort::ScanCode(unsigned vk) { return MapVirtualKeyA(vk, 0); }
+unsigned Win32GamePort::ScanCode(unsigned vk) {
+  return MapVirtualKeyA(vk, 0);
+}
 
 void Win32GamePort::KeyEvent(unsigned vk, unsigned scanLowByte, unsigned flags) {
   keybd_event(static_cast<BYTE>(vk), static_cast<BYTE>(scanLowByte), flags, 0);

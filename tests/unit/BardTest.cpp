@@ -1,8 +1,8 @@
-#include "core/Bard.h"
-
 #include <gtest/gtest.h>
 
 #include <vector>
+
+#include "core/Bard.h"
 
 namespace parlo {
 namespace {
@@ -19,7 +19,7 @@ GridModel MakeGrid(const RowList& rows) {
   return grid;
 }
 
-const RowList kSample = {{"Greet", "hello"}, {"Bye", "bye"}, {"-----", ""}, {"Song1", "la"},
+const RowList kSample = {{"Greet", "hello"}, {"Bye", "bye"},  {"-----", ""},  {"Song1", "la"},
                          {"'note", "x"},     {"Song2", "li"}, {"Song3", "lo"}};
 
 RowList With(RowList rows, std::size_t at, std::pair<Bytes, Bytes> row) {

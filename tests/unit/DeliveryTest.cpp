@@ -1,10 +1,10 @@
-#include "core/Delivery.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <string>
 #include <vector>
+
+#include "core/Delivery.h"
 
 namespace parlo {
 namespace {
@@ -23,7 +23,9 @@ class RecordingGame : public GamePort {
     calls.push_back("find");
     return window;
   }
-  void PostImeChar(WindowRef w, unsigned code) override { calls.push_back("ime " + Hex(w) + " " + Hex(code)); }
+  void PostImeChar(WindowRef w, unsigned code) override {
+    calls.push_back("ime " + Hex(w) + " " + Hex(code));
+  }
   bool IsVisible(WindowRef w) override {
     calls.push_back("visible? " + Hex(w));
     return visible;
@@ -51,8 +53,8 @@ class RecordingGame : public GamePort {
 using Calls = std::vector<std::string>;
 
 // What SendKey does for a plain Enter, after the characters.
-const Calls kEnter = {"visible? 1234", "front 1234", "wait 1234 200", "scan 17", "scan 16", "scan 18",
-                      "scan 13",       "key 13 d 0", "key 13 d 2"};
+const Calls kEnter = {"visible? 1234", "front 1234", "wait 1234 200", "scan 17",   "scan 16",
+                      "scan 18",       "scan 13",    "key 13 d 0",    "key 13 d 2"};
 
 Calls Concat(Calls a, const Calls& b) {
   a.insert(a.end(), b.begin(), b.end());
@@ -146,9 +148,9 @@ TEST(SendSay, TwoCharactersThenEnter) {
 TEST(SendSay, YellFlagRewritesBeforePosting) {
   RecordingGame game;
   SendSay(game, LeadBytes(), ": a", true, false);
-  EXPECT_EQ(game.calls, Concat({"find", "ime 1234 21", "ime 1234 20", "ime 1234 2a", "ime 1234 61",
-                                "ime 1234 2a"},
-                               kEnter));
+  EXPECT_EQ(
+      game.calls,
+      Concat({"find", "ime 1234 21", "ime 1234 20", "ime 1234 2a", "ime 1234 61", "ime 1234 2a"}, kEnter));
   game.calls.clear();
   SendSay(game, LeadBytes(), ": a", false, false);  // without the flag the emote goes as typed
   EXPECT_EQ(game.calls, Concat({"find", "ime 1234 3a", "ime 1234 20", "ime 1234 61"}, kEnter));

@@ -1,9 +1,9 @@
-#include "platform/Win32Clipboard.h"
-
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <cstring>
+
+#include "platform/Win32Clipboard.h"
 
 namespace parlo {
 namespace {
@@ -12,8 +12,8 @@ namespace {
 class ClipboardTest : public testing::Test {
  protected:
   void SetUp() override {
-    owner_ = CreateWindowExA(0, "STATIC", "owner", 0, 0, 0, 10, 10, nullptr, nullptr, GetModuleHandleA(nullptr),
-                             nullptr);
+    owner_ = CreateWindowExA(0, "STATIC", "owner", 0, 0, 0, 10, 10, nullptr, nullptr,
+                             GetModuleHandleA(nullptr), nullptr);
     ASSERT_NE(owner_, nullptr);
   }
   void TearDown() override {

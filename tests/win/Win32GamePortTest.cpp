@@ -1,10 +1,10 @@
-#include "platform/Win32GamePort.h"
-
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <functional>
 #include <vector>
+
+#include "platform/Win32GamePort.h"
 
 namespace parlo {
 namespace {
