@@ -1,0 +1,217 @@
+// The Save-As dialog on its own: its layout, Enter and Esc, and the names it lets through.
+#include "forms/Unit_InputBox.h"
+
+#include <windows.h>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/SayCollection.h"
+#include "forms/ControlIds.h"
+#include "platform/Win32FileStore.h"
+#include "tests/win/InputBoxScript.h"
+
+namespace parlo {
+namespace {
+
+using ::testing::IsEmpty;
+using testing::Click;
+using testing::InputBoxScript;
+using testing::PressKey;
+using testing::ScriptedBoxes;
+using testing::TypeName;
+
+class InputBoxTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char temp[MAX_PATH];
+    ASSERT_GT(GetTempPathA(MAX_PATH, temp), 0u);
+    static int counter = 0;
+    dir_ = Bytes(temp) + "parlo-saveas-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter) +
+           "\\";
+    ASSERT_TRUE(CreateDirectoryA(dir_.c_str(), nullptr));
+  }
+  void TearDown() override {
+    for (const Bytes& name : store_.List(dir_, "*")) DeleteFileA((dir_ + name).c_str());
+    RemoveDirectoryA(dir_.c_str());
+  }
+
+  void Put(const Bytes& name) {
+    HANDLE file = CreateFileA((dir_ + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                              nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    CloseHandle(file);
+  }
+
+  // Shows the dialog with the script acting on it; returns the modal result.
+  int Run(std::vector<InputBoxScript::Step> steps, LeadByteTest isLeadByte = {}) {
+    box_ = std::make_unique<TForm_InputBox>(dir_, &store_, boxes_.Function(), std::move(isLeadByte));
+    InputBoxScript script(std::move(steps));
+    int result = box_->ShowModal(nullptr);
+    stepsRun_ = script.StepsRun();
+    shownAs_ = script.Box();
+    return result;
+  }
+
+  Bytes dir_;
+  Win32FileStore store_;
+  ScriptedBoxes boxes_;
+  std::unique_ptr<TForm_InputBox> box_;
+  size_t stepsRun_ = 0;
+  HWND shownAs_ = nullptr;
+};
+
+RECT ChildRect(HWND box, int id) {
+  RECT rc;
+  GetWindowRect(GetDlgItem(box, id), &rc);
+  MapWindowPoints(nullptr, box, reinterpret_cast<POINT*>(&rc), 2);
+  return rc;
+}
+
+std::string TextOf(HWND hwnd) {
+  char text[256] = {};
+  GetWindowTextA(hwnd, text, sizeof text);
+  return text;
+}
+
+#define EXPECT_RECT(rc, l, t, w, h)      \
+  do {                                   \
+    EXPECT_EQ((rc).left, l);             \
+    EXPECT_EQ((rc).top, t);              \
+    EXPECT_EQ((rc).right - (rc).left, w); \
+    EXPECT_EQ((rc).bottom - (rc).top, h); \
+  } while (0)
+
+TEST_F(InputBoxTest, OpensAsAFixedTopmostDialogCentredOnTheScreenWithTheNameFocused) {
+  bool inspected = false;
+  int result = Run({[&](HWND box) {
+    inspected = true;
+    EXPECT_EQ(TextOf(box), "Save this \"Says\" as...");
+    RECT client;
+    GetClientRect(box, &client);
+    EXPECT_EQ(client.right, 233);
+    EXPECT_EQ(client.bottom, 93);
+    LONG style = GetWindowLongA(box, GWL_STYLE);
+    LONG exStyle = GetWindowLongA(box, GWL_EXSTYLE);
+    EXPECT_TRUE(exStyle & WS_EX_TOPMOST);
+    EXPECT_FALSE(style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
+    EXPECT_TRUE(style & WS_CAPTION);
+    RECT outer;
+    GetWindowRect(box, &outer);
+    EXPECT_NEAR((outer.left + outer.right) / 2, GetSystemMetrics(SM_CXSCREEN) / 2, 1);
+    EXPECT_NEAR((outer.top + outer.bottom) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 1);
+
+    HWND label = GetDlgItem(box, IDC_INPUT_LABEL1);
+    HWND edit = GetDlgItem(box, IDC_INPUT_EDIT_TEXT);
+    HWND ok = GetDlgItem(box, IDOK);
+    HWND cancel = GetDlgItem(box, IDCANCEL);
+    EXPECT_EQ(TextOf(label), "Save this \"Says\" as...");
+    RECT labelRect = ChildRect(box, IDC_INPUT_LABEL1);
+    EXPECT_EQ(labelRect.left, 8);
+    EXPECT_EQ(labelRect.top, 9);
+    EXPECT_RECT(ChildRect(box, IDC_INPUT_EDIT_TEXT), 8, 27, 217, 20);
+    EXPECT_RECT(ChildRect(box, IDOK), 70, 59, 75, 25);
+    EXPECT_RECT(ChildRect(box, IDCANCEL), 150, 59, 75, 25);
+    EXPECT_EQ(TextOf(edit), "");
+    EXPECT_EQ(TextOf(ok), "OK");
+    EXPECT_EQ(TextOf(cancel), "Cancel");
+    EXPECT_EQ(GetWindowLongA(ok, GWL_STYLE) & BS_TYPEMASK, BS_DEFPUSHBUTTON);
+
+    EXPECT_EQ(GetFocus(), edit);
+    EXPECT_EQ(GetNextDlgTabItem(box, edit, FALSE), ok);
+    EXPECT_EQ(GetNextDlgTabItem(box, ok, FALSE), cancel);
+    EXPECT_EQ(GetNextDlgTabItem(box, cancel, FALSE), edit);
+
+    LOGFONTA font{};
+    GetObjectA(reinterpret_cast<HFONT>(SendMessageA(edit, WM_GETFONT, 0, 0)), sizeof font, &font);
+    EXPECT_EQ(font.lfHeight, -12);
+    SendMessageA(cancel, BM_CLICK, 0, 0);
+  }});
+  EXPECT_TRUE(inspected);
+  EXPECT_EQ(result, IDCANCEL);
+}
+
+TEST_F(InputBoxTest, EnterTakesAFreeNameAndEscCancels) {
+  EXPECT_EQ(Run({TypeName("Fresh"), PressKey(VK_RETURN)}), IDOK);
+  EXPECT_EQ(box_->Text(), "Fresh");
+  EXPECT_EQ(stepsRun_, 2u);
+
+  EXPECT_EQ(Run({TypeName("Fresh"), PressKey(VK_ESCAPE)}), IDCANCEL);
+  EXPECT_EQ(box_->Text(), "");
+  EXPECT_EQ(stepsRun_, 2u);
+  EXPECT_THAT(boxes_.Calls(), IsEmpty());
+}
+
+TEST_F(InputBoxTest, ATakenNameIsRefusedWhateverItsCaseUntilAFreeOneIsGiven) {
+  Put("sayfoo.txt");
+  boxes_.Then(kIdOk);
+  bool nameFocusedAfterWarning = false;
+  int result = Run({TypeName("FOO"), Click(IDOK),
+                    [&](HWND box) {
+                      nameFocusedAfterWarning = GetFocus() == GetDlgItem(box, IDC_INPUT_EDIT_TEXT);
+                      SetWindowTextA(GetDlgItem(box, IDC_INPUT_EDIT_TEXT), "bar");
+                    },
+                    Click(IDOK)});
+  EXPECT_EQ(result, IDOK);
+  EXPECT_EQ(box_->Text(), "bar");
+  ASSERT_EQ(boxes_.Calls().size(), 1u);
+  EXPECT_EQ(boxes_.Calls()[0].owner, shownAs_);
+  EXPECT_EQ(boxes_.Calls()[0].text, "That file already exists");
+  EXPECT_EQ(boxes_.Calls()[0].caption, "Parlo");
+  EXPECT_EQ(boxes_.Calls()[0].flags, 0x30u);
+  EXPECT_TRUE(nameFocusedAfterWarning);
+}
+
+TEST_F(InputBoxTest, TheEmptyNameIsTheUnnamedBookAndIsRefusedOnlyWhenThatExists) {
+  EXPECT_EQ(Run({Click(IDOK)}), IDOK);
+  EXPECT_EQ(box_->Text(), "");
+  EXPECT_THAT(boxes_.Calls(), IsEmpty());
+
+  Put("say.txt");
+  boxes_.Then(kIdOk);
+  EXPECT_EQ(Run({Click(IDOK), Click(IDCANCEL)}), IDCANCEL);
+  ASSERT_EQ(boxes_.Calls().size(), 1u);
+  EXPECT_EQ(boxes_.Calls()[0].text, "That file already exists");
+}
+
+TEST_F(InputBoxTest, NamesWithSeparatorsOrCharactersWindowsRejectsAreRefusedWithTheReason) {
+  const std::vector<Bytes> names = {"a\\b", "..\\up", "a/b", "C:x", "a*b", "a?b", "a\"b", "a<b", "a>b", "a|b",
+                                    "tab\there", Bytes(300, 'n')};
+  std::vector<InputBoxScript::Step> steps;
+  for (const Bytes& name : names) {
+    boxes_.Then(kIdOk);
+    steps.push_back(TypeName(name));
+    steps.push_back(Click(IDOK));
+  }
+  steps.push_back(Click(IDCANCEL));
+  EXPECT_EQ(Run(steps), IDCANCEL);
+  EXPECT_EQ(stepsRun_, steps.size());
+  ASSERT_EQ(boxes_.Calls().size(), names.size());
+  for (size_t i = 0; i < names.size(); ++i) {
+    SCOPED_TRACE(i);
+    const Bytes reason = SaveAsNameProblem(names[i], dir_);
+    EXPECT_FALSE(reason.empty());
+    EXPECT_EQ(boxes_.Calls()[i].text, reason);
+    EXPECT_EQ(boxes_.Calls()[i].caption, "Parlo");
+    EXPECT_EQ(boxes_.Calls()[i].flags, 0x30u);
+    EXPECT_EQ(boxes_.Calls()[i].owner, shownAs_);
+  }
+}
+
+TEST_F(InputBoxTest, ADoubleByteCharacterWhoseTrailByteLooksLikeABackslashIsAName) {
+  // Shift-JIS 0x95 0x5C: the trail byte is the backslash's code.
+  const Bytes name = "\x95\x5C";
+  auto shiftJisLead = [](unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); };
+  EXPECT_EQ(Run({TypeName(name), Click(IDOK)}, shiftJisLead), IDOK);
+  EXPECT_EQ(box_->Text(), name);
+
+  boxes_.Then(kIdOk);
+  EXPECT_EQ(Run({TypeName(name), Click(IDOK), Click(IDCANCEL)}), IDCANCEL);
+  EXPECT_EQ(boxes_.Calls().size(), 1u);
+}
+
+}  // namespace
+}  // namespace parlo

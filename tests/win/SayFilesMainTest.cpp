@@ -1,0 +1,602 @@
+// The main window's phrase books on disk: the start-up selection, the list, switching, Save As,
+// Delete, the retry prompts and the save at exit, with real windows over a temporary folder.
+#include <windows.h>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "core/SayCollection.h"
+#include "forms/ControlIds.h"
+#include "forms/Unit_Main.h"
+#include "platform/Win32FileStore.h"
+#include "tests/win/InputBoxScript.h"
+
+namespace parlo {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+using testing::BoxCall;
+using testing::Click;
+using testing::InputBoxScript;
+using testing::ScriptedBoxes;
+using testing::TypeName;
+
+using Row = std::pair<Bytes, Bytes>;  // label, text
+
+constexpr unsigned kQuestion = 0x24;
+constexpr unsigned kWarning = 0x30;
+
+// A file opened the way another program that shares nothing opens it.
+class HeldFile {
+ public:
+  explicit HeldFile(const Bytes& path)
+      : handle_(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr)) {}
+  ~HeldFile() { Release(); }
+  HeldFile(const HeldFile&) = delete;
+  HeldFile& operator=(const HeldFile&) = delete;
+  bool Held() const { return handle_ != INVALID_HANDLE_VALUE; }
+  void Release() {
+    if (Held()) CloseHandle(handle_);
+    handle_ = INVALID_HANDLE_VALUE;
+  }
+
+ private:
+  HANDLE handle_;
+};
+
+class SayFilesMainTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char temp[MAX_PATH];
+    ASSERT_GT(GetTempPathA(MAX_PATH, temp), 0u);
+    static int counter = 0;
+    dir_ = Bytes(temp) + "parlo-books-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter) +
+           "\\";
+    ASSERT_TRUE(CreateDirectoryA(dir_.c_str(), nullptr));
+  }
+
+  void TearDown() override {
+    main_.reset();
+    Pump();
+    RemoveTree(dir_);
+  }
+
+  static void RemoveTree(const Bytes& dir) {
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA((dir + "*").c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+      do {
+        Bytes name = data.cFileName;
+        if (name == "." || name == "..") continue;
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+          RemoveTree(dir + name + "\\");
+        else
+          DeleteFileA((dir + name).c_str());
+      } while (FindNextFileA(find, &data));
+      FindClose(find);
+    }
+    RemoveDirectoryA(dir.c_str());
+  }
+
+  // Handles what is queued, as the message loop would; the quit a closed main window posts is
+  // dropped so that it cannot end a later modal loop.
+  static void Pump() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_QUIT) continue;
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+  }
+
+  void Put(const Bytes& name, const Bytes& content) {
+    HANDLE file = CreateFileA((dir_ + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                              nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE) << name;
+    DWORD written = 0;
+    ASSERT_TRUE(WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr));
+    CloseHandle(file);
+  }
+  std::optional<Bytes> Read(const Bytes& name) {
+    Bytes content;
+    if (!store_.FileExists(dir_ + name) || !store_.ReadWhole(dir_ + name, content)) return std::nullopt;
+    return content;
+  }
+  bool Has(const Bytes& name) const { return store_.FileExists(dir_ + name); }
+  std::vector<Bytes> SayFilesOnDisk() {
+    std::vector<Bytes> names = store_.List(dir_, "say*.txt");
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  // Creates the main window over the folder, as the program does at start-up. lastOpen stands
+  // for the settings file's "LastOpen".
+  void Start(const Bytes& lastOpen = Bytes()) {
+    if (!lastOpen.empty()) Put("parlo.ini", "[UO]\r\nLastOpen=" + lastOpen + "\r\n");
+    MainServices services;
+    services.exePath = dir_ + "parlo.exe";
+    services.files = &store_;
+    services.messageBox = boxes_.Function();
+    main_ = std::make_unique<TForm_Main>(services);
+    main_->SetLastOpen(lastOpen);
+    main_->Create();
+    ASSERT_NE(main_->Handle(), nullptr);
+  }
+
+  // Closes the main window as the user does: the exit save runs.
+  void Close() {
+    SendMessageA(main_->Handle(), WM_CLOSE, 0, 0);
+    Pump();
+    main_.reset();
+  }
+
+  HWND Combo() const { return main_->Control(IDC_COMBOBOX_FILES); }
+  std::vector<Bytes> ComboItems() const {
+    std::vector<Bytes> items;
+    LRESULT count = SendMessageA(Combo(), CB_GETCOUNT, 0, 0);
+    for (int i = 0; i < count; ++i) {
+      char text[300] = {};
+      SendMessageA(Combo(), CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+      items.emplace_back(text);
+    }
+    return items;
+  }
+  int Selection() const { return static_cast<int>(SendMessageA(Combo(), CB_GETCURSEL, 0, 0)); }
+  int IndexOf(const Bytes& entry) const {
+    return static_cast<int>(SendMessageA(Combo(), CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                         reinterpret_cast<LPARAM>(entry.c_str())));
+  }
+
+  // The user picks an entry: the list tells the window, as it does for a mouse or key choice.
+  void Pick(const Bytes& entry) {
+    int index = IndexOf(entry);
+    ASSERT_GE(index, 0) << entry;
+    SendMessageA(Combo(), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    SendMessageA(GetParent(Combo()), WM_COMMAND, MAKEWPARAM(IDC_COMBOBOX_FILES, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(Combo()));
+  }
+  // Stay-on-top switched on behind the window's back: only ApplyStayOnTop can make it topmost.
+  // Under Wine a topmost popup owned by the window (the check box's tool tip) keeps the window
+  // itself from becoming topmost, so the tip goes first; this test is about when the state is
+  // applied, not about that.
+  void ShowTopmostCapable() {
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND hwnd, LPARAM owner) {
+          if (GetWindow(hwnd, GW_OWNER) == reinterpret_cast<HWND>(owner) &&
+              (GetWindowLongA(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST))
+            DestroyWindow(hwnd);
+          return TRUE;
+        },
+        reinterpret_cast<LPARAM>(main_->Handle()));
+    main_->StayOnTop = true;
+    ASSERT_FALSE(GetWindowLongA(main_->Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST);
+  }
+  void ClickButton(int id) { SendMessageA(main_->Control(id), BM_CLICK, 0, 0); }
+
+  std::vector<Row> Rows() const {
+    std::vector<Row> rows;
+    const GridModel& grid = main_->Grid().Model();
+    for (int r = 0; r < grid.RowCount(); ++r) rows.emplace_back(grid.Label(r), grid.Text(r));
+    return rows;
+  }
+  void SetText(int row, const Bytes& text) { main_->Grid().Model().SetCell(kColText, row, text); }
+
+  static void ExpectBox(const BoxCall& call, HWND owner, const Bytes& text, const Bytes& caption, unsigned flags) {
+    EXPECT_EQ(call.owner, owner) << text;
+    EXPECT_EQ(call.text, text);
+    EXPECT_EQ(call.caption, caption);
+    EXPECT_EQ(call.flags, flags) << text;
+  }
+
+  Bytes dir_;
+  Win32FileStore store_;
+  ScriptedBoxes boxes_;
+  std::unique_ptr<TForm_Main> main_;
+};
+
+const Bytes kBookA = "[PARLO!]\r\nhi\tHello\r\n";
+const Bytes kBookB = "[PARLO!]\r\nbye\tGood bye\r\n";
+const Bytes kUnnamed = "[PARLO!]\r\nplain\r\n";
+
+// ---- Start-up selection and the list ----
+
+TEST_F(SayFilesMainTest, WithoutSayFilesStartsWithAnEmptyUnnamedBookAndLeavesNoFileAtExit) {
+  Start();
+  EXPECT_THAT(ComboItems(), IsEmpty());
+  EXPECT_THAT(Rows(), ElementsAre(Row("", "")));
+  EXPECT_EQ(main_->CurrentFile, "say.txt");
+  Close();
+  EXPECT_THAT(SayFilesOnDisk(), IsEmpty());
+  EXPECT_THAT(boxes_.Calls(), IsEmpty());
+}
+
+TEST_F(SayFilesMainTest, ListsTheUnnamedBookFirstThenTheOthersIgnoringCaseAndOpensTheFirst) {
+  Put("sayb.txt", kBookB);
+  Put("sayA.txt", kBookA);
+  Put("say.txt", kUnnamed);
+  ASSERT_TRUE(CreateDirectoryA((dir_ + "sayFolder.txt").c_str(), nullptr));
+  Put("sayHidden.txt", kBookA);
+  SetFileAttributesA((dir_ + "sayHidden.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
+  Put("notes.txt", kBookA);
+
+  Start();
+  EXPECT_THAT(ComboItems(), ElementsAre("", "A", "b"));
+  EXPECT_EQ(Selection(), 0);
+  EXPECT_EQ(main_->CurrentFile, "say.txt");
+  EXPECT_THAT(Rows(), ElementsAre(Row("", "plain")));
+}
+
+TEST_F(SayFilesMainTest, WithoutAnUnnamedBookOpensTheFirstInSortedOrder) {
+  Put("sayb.txt", kBookB);
+  Put("sayA.txt", kBookA);
+  Start();
+  EXPECT_THAT(ComboItems(), ElementsAre("A", "b"));
+  EXPECT_EQ(Selection(), 0);
+  EXPECT_EQ(main_->CurrentFile, "sayA.txt");
+  EXPECT_THAT(Rows(), ElementsAre(Row("hi", "Hello")));
+}
+
+TEST_F(SayFilesMainTest, OpensTheLastOpenBookWhenItIsListed) {
+  Put("say.txt", kUnnamed);
+  Put("sayA.txt", kBookA);
+  Put("sayb.txt", kBookB);
+  Start("sayb.txt");
+  EXPECT_EQ(Selection(), IndexOf("b"));
+  EXPECT_EQ(main_->CurrentFile, "sayb.txt");
+  EXPECT_THAT(Rows(), ElementsAre(Row("bye", "Good bye")));
+}
+
+TEST_F(SayFilesMainTest, OpensTheFirstEntryWhenLastOpenNamesNoListedBookExactly) {
+  Put("sayA.txt", kBookA);
+  Put("sayb.txt", kBookB);
+  for (const char* lastOpen : {"sayGone.txt", "sayB.txt"}) {
+    SCOPED_TRACE(lastOpen);
+    Start(lastOpen);
+    EXPECT_EQ(Selection(), 0);
+    EXPECT_EQ(main_->CurrentFile, "sayA.txt");
+    Close();
+  }
+  EXPECT_FALSE(Has("sayGone.txt"));
+}
+
+// ---- Switching ----
+
+TEST_F(SayFilesMainTest, SwitchingWritesTheBookLeftInTheHeadedLayoutWithCrLfThenLoadsThePickedOne) {
+  Put("sayA.txt", "hi\tHello\nThanks\n");  // tabbed, LF
+  Put("sayb.txt", kBookB);
+  Start();
+  ASSERT_EQ(main_->CurrentFile, "sayA.txt");
+  ASSERT_THAT(Rows(), ElementsAre(Row("hi", "Hello"), Row("", "Thanks")));
+  SetText(1, "Thanks a lot");
+
+  Pick("b");
+  EXPECT_EQ(Read("sayA.txt"), "[PARLO!]\r\nhi\tHello\r\nThanks a lot\r\n");
+  EXPECT_EQ(main_->CurrentFile, "sayb.txt");
+  EXPECT_THAT(Rows(), ElementsAre(Row("bye", "Good bye")));
+  EXPECT_EQ(Read("sayb.txt"), kBookB);
+  EXPECT_THAT(boxes_.Calls(), IsEmpty());
+}
+
+TEST_F(SayFilesMainTest, ArrowKeysInTheClosedListSwitchBooksAtEveryStep) {
+  Put("sayA.txt", "[PARLO!]\none\n");
+  Put("sayb.txt", "[PARLO!]\ntwo\n");
+  Put("sayc.txt", "[PARLO!]\nthree\n");
+  Start();
+  ASSERT_EQ(main_->CurrentFile, "sayA.txt");
+
+  PostMessageA(Combo(), WM_KEYDOWN, VK_DOWN, 1);
+  PostMessageA(Combo(), WM_KEYUP, VK_DOWN, 0xC0000001);
+  Pump();
+  EXPECT_EQ(main_->CurrentFile, "sayb.txt");
+  EXPECT_THAT(Rows(), ElementsAre(Row("", "two")));
+  EXPECT_EQ(Read("sayA.txt"), "[PARLO!]\r\none\r\n");
+  EXPECT_EQ(Read("sayb.txt"), "[PARLO!]\ntwo\n");
+
+  PostMessageA(Combo(), WM_KEYDOWN, VK_DOWN, 1);
+  PostMessageA(Combo(), WM_KEYUP, VK_DOWN, 0xC0000001);
+  Pump();
+  EXPECT_EQ(main_->CurrentFile, "sayc.txt");
+  EXPECT_EQ(Read("sayb.txt"), "[PARLO!]\r\ntwo\r\n");
+}
+
+TEST_F(SayFilesMainTest, PickingABookRemovedBehindTheProgramsBackShowsTheFallbackUnderItsName) {
+  Put("sayA.txt", kBookA);
+  Put("sayb.txt", kBookB);
+  Put("say-default.txt", "[PARLO!]\r\ntemplate\r\n");
+  Start();
+  ASSERT_EQ(main_->CurrentFile, "sayA.txt");
+  EXPECT_GE(IndexOf("-default"), 0);
+
+  ASSERT_TRUE(DeleteFileA((dir_ + "sayb.txt").c_str()));
+  Pick("b");
+  EXPECT_EQ(main_->CurrentFile, "sayb.txt");
+  EXPECT_THAT(Rows(), ElementsAre(Row("", "template")));
+
+  Pick("A");
+  EXPECT_EQ(Read("sayb.txt"), "[PARLO!]\r\ntemplate\r\n");
+  EXPECT_EQ(Read("say-default.txt"), "[PARLO!]\r\ntemplate\r\n");
+}
+
+// ---- Exit ----
+
+TEST_F(SayFilesMainTest, ClosingWritesTheCurrentBookBack) {
+  Start();
+  SetText(0, "hello");
+  Close();
+  EXPECT_EQ(Read("say.txt"), "[PARLO!]\r\nhello\r\n");
+}
+
+// ---- Retry prompts ----
+
+TEST_F(SayFilesMainTest, ABookThatCouldNotBeReadIsWrittenNeitherAtExitNorOnSwitching) {
+  const Bytes kept = "[PARLO!]\nkeep\n";
+  Put("sayA.txt", kept);
+  Put("sayb.txt", kBookB);
+  {
+    HeldFile held(dir_ + "sayA.txt");
+    ASSERT_TRUE(held.Held());
+    boxes_.Then(kIdNo);
+    Start();
+  }
+  ASSERT_EQ(boxes_.Calls().size(), 1u);
+  ExpectBox(boxes_.Calls()[0], nullptr, "File Load Error. Retry?", "ERROR", kQuestion);
+  EXPECT_TRUE(main_->CurrentFile.empty());
+  EXPECT_THAT(Rows(), ElementsAre(Row("", "")));
+  Close();
+  EXPECT_EQ(Read("sayA.txt"), kept);
+
+  {
+    HeldFile held(dir_ + "sayA.txt");
+    boxes_.Then(kIdNo);
+    Start();
+  }
+  Pick("b");
+  EXPECT_EQ(Read("sayA.txt"), kept);
+  EXPECT_EQ(main_->CurrentFile, "sayb.txt");
+  EXPECT_EQ(boxes_.Calls().size(), 2u);
+}
+
+TEST_F(SayFilesMainTest, LoadRetryReadsTheBookOnceTheFileIsReleased) {
+  Put("sayA.txt", kBookA);
+  HeldFile held(dir_ + "sayA.txt");
+  ASSERT_TRUE(held.Held());
+  boxes_.Then(kIdYes);  // still held: asked again
+  boxes_.Then([&](const BoxCall&) {
+    held.Release();
+    return kIdYes;
+  });
+  Start();
+  ASSERT_EQ(boxes_.Calls().size(), 2u);
+  ExpectBox(boxes_.Calls()[1], nullptr, "File Load Error. Retry?", "ERROR", kQuestion);
+  EXPECT_THAT(Rows(), ElementsAre(Row("hi", "Hello")));
+  EXPECT_EQ(main_->CurrentFile, "sayA.txt");
+}
+
+TEST_F(SayFilesMainTest, SaveRetryAnsweredNoKeepsTheOldFileAndTheSwitchGoesOn) {
+  const Bytes old = "[PARLO!]\nold\n";
+  Put("sayA.txt", old);
+  Put("sayb.txt", kBookB);
+  Start();
+  SetText(0, "edited");
+  HeldFile held(dir_ + "sayA.txt");
+  ASSERT_TRUE(held.Held());
+  boxes_.Then(kIdNo);
+  Pick("b");
+  held.Release();
+
+  ASSERT_EQ(boxes_.Calls().size(), 1u);
+  ExpectBox(boxes_.Calls()[0], nullptr, "File Save Error. Retry?", "ERROR", kQuestion);
+  EXPECT_EQ(Read("sayA.txt"), old);
+  EXPECT_EQ(main_->CurrentFile, "sayb.txt");
+  EXPECT_THAT(Rows(), ElementsAre(Row("bye", "Good bye")));
+  EXPECT_THAT(SayFilesOnDisk(), ElementsAre("sayA.txt", "sayb.txt"));
+  EXPECT_FALSE(Has("sayA.txt.tmp"));
+}
+
+TEST_F(SayFilesMainTest, SaveRetryWritesTheBookOnceTheFileIsReleased) {
+  Put("sayA.txt", "[PARLO!]\nold\n");
+  Put("sayb.txt", kBookB);
+  Start();
+  SetText(0, "edited");
+  HeldFile held(dir_ + "sayA.txt");
+  boxes_.Then(kIdYes);
+  boxes_.Then([&](const BoxCall&) {
+    held.Release();
+    return kIdYes;
+  });
+  Pick("b");
+  EXPECT_EQ(boxes_.Calls().size(), 2u);
+  EXPECT_EQ(Read("sayA.txt"), "[PARLO!]\r\nedited\r\n");
+  EXPECT_EQ(main_->CurrentFile, "sayb.txt");
+}
+
+// ---- Save As ----
+
+TEST_F(SayFilesMainTest, SaveAsWritesTheGridUnderTheNewNameThenSelectsAndOpensIt) {
+  Put("sayA.txt", "[PARLO!]\r\nold\r\n");
+  Start();
+  SetText(0, "new text");
+  ShowTopmostCapable();
+  HWND owner = nullptr;
+  InputBoxScript script({TypeName("Note"), [&](HWND box) {
+                           owner = GetWindow(box, GW_OWNER);
+                           SendMessageA(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+                         }});
+  ClickButton(IDC_BUTTON_SAVE);
+
+  EXPECT_EQ(script.StepsRun(), 2u);
+  EXPECT_EQ(owner, main_->Handle());
+  EXPECT_EQ(Read("sayNote.txt"), "[PARLO!]\r\nnew text\r\n");
+  EXPECT_EQ(Read("sayA.txt"), "[PARLO!]\r\nold\r\n");  // the book left is not saved again
+  EXPECT_THAT(ComboItems(), ElementsAre("A", "Note"));
+  EXPECT_EQ(Selection(), 1);
+  EXPECT_EQ(main_->CurrentFile, "sayNote.txt");
+  EXPECT_THAT(Rows(), ElementsAre(Row("", "new text")));
+  EXPECT_TRUE(GetWindowLongA(main_->Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST);
+  EXPECT_FALSE(testing::FindInputBox());
+  EXPECT_THAT(boxes_.Calls(), IsEmpty());
+}
+
+TEST_F(SayFilesMainTest, SaveAsToATakenNameWarnsAndTheDialogStaysOpen) {
+  Put("sayA.txt", kBookA);
+  Put("sayNote.txt", kBookB);
+  Start();
+  boxes_.Then(kIdOk);
+  bool stillOpen = false;
+  InputBoxScript script({TypeName("NOTE"), Click(IDOK), [&](HWND box) {
+                           stillOpen = IsWindowVisible(box) != FALSE;
+                           SendMessageA(GetDlgItem(box, IDCANCEL), BM_CLICK, 0, 0);
+                         }});
+  ClickButton(IDC_BUTTON_SAVE);
+
+  ASSERT_EQ(boxes_.Calls().size(), 1u);
+  ExpectBox(boxes_.Calls()[0], script.Box(), "That file already exists", "Parlo", kWarning);
+  EXPECT_TRUE(stillOpen);
+  EXPECT_EQ(Read("sayNote.txt"), kBookB);
+  EXPECT_EQ(main_->CurrentFile, "sayA.txt");
+  EXPECT_THAT(ComboItems(), ElementsAre("A", "Note"));
+}
+
+TEST_F(SayFilesMainTest, SaveAsRefusesNamesThatWouldLeaveTheFolderOrThatWindowsRejects) {
+  Put("sayA.txt", kBookA);
+  Start();
+  const std::vector<Bytes> names = {"..\\escape", "sub/dir", "C:other", "what?"};
+  std::vector<InputBoxScript::Step> steps;
+  for (const Bytes& name : names) {
+    boxes_.Then(kIdOk);
+    steps.push_back(TypeName(name));
+    steps.push_back(Click(IDOK));
+  }
+  steps.push_back(Click(IDCANCEL));
+  InputBoxScript script(steps);
+  ClickButton(IDC_BUTTON_SAVE);
+
+  ASSERT_EQ(boxes_.Calls().size(), names.size());
+  for (size_t i = 0; i < names.size(); ++i) {
+    SCOPED_TRACE(names[i]);
+    EXPECT_FALSE(SaveAsNameProblem(names[i], main_->SayDir).empty());
+    ExpectBox(boxes_.Calls()[i], script.Box(), SaveAsNameProblem(names[i], main_->SayDir), "Parlo", kWarning);
+  }
+  EXPECT_EQ(script.StepsRun(), steps.size());
+  EXPECT_THAT(SayFilesOnDisk(), ElementsAre("sayA.txt"));
+  EXPECT_EQ(main_->CurrentFile, "sayA.txt");
+}
+
+TEST_F(SayFilesMainTest, CancelledSaveAsChangesNothingButReappliesStayOnTop) {
+  Put("sayA.txt", kBookA);
+  Start();
+  SetText(0, "unsaved");
+  ShowTopmostCapable();
+  InputBoxScript script({TypeName("Other"), Click(IDCANCEL)});
+  ClickButton(IDC_BUTTON_SAVE);
+
+  EXPECT_EQ(script.StepsRun(), 2u);
+  EXPECT_THAT(SayFilesOnDisk(), ElementsAre("sayA.txt"));
+  EXPECT_EQ(main_->CurrentFile, "sayA.txt");
+  EXPECT_THAT(Rows(), ElementsAre(Row("hi", "unsaved")));
+  EXPECT_TRUE(GetWindowLongA(main_->Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST);
+}
+
+TEST_F(SayFilesMainTest, SaveAsThatCannotBeWrittenKeepsTheBookOpenUnderItsOldName) {
+  Put("sayA.txt", kBookA);
+  Put("sayb.txt", kBookB);
+  Start();
+  SetText(0, "precious");
+  // The save writes beside the target first; holding that file makes the write fail.
+  HeldFile held(dir_ + "sayNew.txt.tmp");
+  ASSERT_TRUE(held.Held());
+  boxes_.Then(kIdNo);
+  InputBoxScript script({TypeName("New"), Click(IDOK)});
+  ClickButton(IDC_BUTTON_SAVE);
+
+  ASSERT_EQ(boxes_.Calls().size(), 1u);
+  ExpectBox(boxes_.Calls()[0], nullptr, "File Save Error. Retry?", "ERROR", kQuestion);
+  EXPECT_FALSE(Has("sayNew.txt"));
+  EXPECT_EQ(main_->CurrentFile, "sayA.txt");
+  EXPECT_THAT(Rows(), ElementsAre(Row("hi", "precious")));
+  EXPECT_THAT(ComboItems(), ElementsAre("A", "b"));
+  EXPECT_EQ(Selection(), 0);
+}
+
+// ---- Delete ----
+
+TEST_F(SayFilesMainTest, DeleteAsksThenRemovesTheFileAndOpensTheFirstEntryWithoutSaving) {
+  Put("sayA.txt", kBookA);
+  Put("sayb.txt", kBookB);
+  Start();
+  SetText(0, "gone with the file");
+  boxes_.Then(kIdYes);
+  ClickButton(IDC_BUTTON1);
+
+  ASSERT_EQ(boxes_.Calls().size(), 1u);
+  ExpectBox(boxes_.Calls()[0], main_->Handle(), "Delete this file?", "Parlo", kQuestion);
+  EXPECT_THAT(SayFilesOnDisk(), ElementsAre("sayb.txt"));
+  EXPECT_THAT(ComboItems(), ElementsAre("b"));
+  EXPECT_EQ(Selection(), 0);
+  EXPECT_EQ(main_->CurrentFile, "sayb.txt");
+  EXPECT_THAT(Rows(), ElementsAre(Row("bye", "Good bye")));
+}
+
+TEST_F(SayFilesMainTest, DeleteAnsweredNoChangesNothing) {
+  Put("sayA.txt", kBookA);
+  Put("sayb.txt", kBookB);
+  Start();
+  SetText(0, "kept");
+  boxes_.Then(kIdNo);
+  ClickButton(IDC_BUTTON1);
+
+  EXPECT_EQ(boxes_.Calls().size(), 1u);
+  EXPECT_THAT(SayFilesOnDisk(), ElementsAre("sayA.txt", "sayb.txt"));
+  EXPECT_EQ(main_->CurrentFile, "sayA.txt");
+  EXPECT_THAT(Rows(), ElementsAre(Row("hi", "kept")));
+  EXPECT_EQ(Read("sayA.txt"), kBookA);
+}
+
+TEST_F(SayFilesMainTest, DeletingTheLastBookLeavesAnEmptyUnnamedBookThatIsNotWritten) {
+  Put("sayA.txt", kBookA);
+  Start();
+  boxes_.Then(kIdYes);
+  ClickButton(IDC_BUTTON1);
+
+  EXPECT_THAT(SayFilesOnDisk(), IsEmpty());
+  EXPECT_THAT(ComboItems(), IsEmpty());
+  EXPECT_EQ(main_->CurrentFile, "say.txt");
+  EXPECT_THAT(Rows(), ElementsAre(Row("", "")));
+  Close();
+  EXPECT_THAT(SayFilesOnDisk(), IsEmpty());
+}
+
+TEST_F(SayFilesMainTest, DeletingAFileHeldByAnotherProgramFailsSilentlyAndStillMovesOn) {
+  Put("sayA.txt", kBookA);
+  Put("sayb.txt", kBookB);
+  Start();
+  SetText(0, "not written back");
+  HeldFile held(dir_ + "sayA.txt");
+  boxes_.Then(kIdYes);
+  // The first entry is the file that stayed, still held: its load asks too.
+  boxes_.Then([&](const BoxCall&) {
+    held.Release();
+    return kIdYes;
+  });
+  ClickButton(IDC_BUTTON1);
+
+  ASSERT_EQ(boxes_.Calls().size(), 2u);
+  ExpectBox(boxes_.Calls()[1], nullptr, "File Load Error. Retry?", "ERROR", kQuestion);
+  EXPECT_EQ(Read("sayA.txt"), kBookA);
+  EXPECT_EQ(Selection(), 0);
+  EXPECT_EQ(main_->CurrentFile, "sayA.txt");
+  EXPECT_THAT(Rows(), ElementsAre(Row("hi", "Hello")));
+}
+
+}  // namespace
+}  // namespace parlo
