@@ -1,0 +1,473 @@
+// The main window's grid handlers with real windows: send buttons, the select redirect, edits,
+// the editing buttons and the column fitting. The game is a fake port that records each line.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "core/Delivery.h"
+#include "core/MemoryFileStore.h"
+#include "forms/ControlIds.h"
+#include "forms/Unit_Main.h"
+#include "tests/win/PhraseGridTestSupport.h"
+
+namespace parlo {
+namespace {
+
+using namespace testing_support;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+// Each line the program types: its characters, and whether Enter followed.
+class RecordingGame : public GamePort {
+ public:
+  std::vector<std::string> lines;
+  int enters = 0;
+  int fronts = 0;
+
+  WindowRef FindGameWindow() override {
+    lines.emplace_back();
+    return 1;
+  }
+  void PostImeChar(WindowRef, unsigned code) override {
+    if (code > 0xFF) lines.back() += static_cast<char>(code >> 8);
+    lines.back() += static_cast<char>(code & 0xFF);
+  }
+  bool IsVisible(WindowRef) override { return true; }
+  void BringToFront(WindowRef) override { ++fronts; }
+  bool WaitUntilForeground(WindowRef, int) override { return true; }
+  unsigned ScanCode(unsigned vk) override { return vk == kVkReturn ? 0x1C : 0; }
+  void KeyEvent(unsigned vk, unsigned, unsigned flags) override {
+    if (vk == kVkReturn && !(flags & kKeyUp)) ++enters;
+  }
+};
+
+std::string MakeTempFolder() {
+  char base[MAX_PATH];
+  GetTempPathA(MAX_PATH, base);
+  std::string dir = std::string(base) + "parlo-grid-" + std::to_string(GetCurrentProcessId()) + "-" +
+                    std::to_string(GetTickCount64());
+  CreateDirectoryA(dir.c_str(), nullptr);
+  return dir;
+}
+
+HBITMAP LoadGlyph(const char* file) {
+  std::string path = std::string(PARLO_RES_DIR) + "/" + file;
+  return static_cast<HBITMAP>(LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
+}
+
+class MainWindowGridTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder = MakeTempFolder();
+    MainServices services;
+    services.exePath = folder + "\\parlo.exe";
+    services.files = &files;
+    // No box may block a test: every question is answered No.
+    services.messageBox = [this](HWND, const Bytes&, const Bytes&, unsigned) {
+      ++boxesShown;
+      return kIdNo;
+    };
+    services.game = &game;
+    form = std::make_unique<TForm_Main>(services);
+    form->Create();
+    ShowWindow(form->Handle(), SW_SHOWNOACTIVATE);
+    // The test program carries no resources of its own: the glyphs come from the art files.
+    gem = LoadGlyph("gem.bmp");
+    pressedGem = LoadGlyph("gem_pressed.bmp");
+    SendMessageA(form->Control(IDC_IMAGE1), STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(gem));
+    SendMessageA(form->Control(IDC_IMAGE2), STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(pressedGem));
+    Pump();
+  }
+  void TearDown() override {
+    form.reset();
+    Pump();
+    if (gem) DeleteObject(gem);
+    if (pressedGem) DeleteObject(pressedGem);
+    std::string mask = folder + "\\*";
+    WIN32_FIND_DATAA found;
+    HANDLE find = FindFirstFileA(mask.c_str(), &found);
+    if (find != INVALID_HANDLE_VALUE) {
+      do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+          DeleteFileA((folder + "\\" + found.cFileName).c_str());
+      } while (FindNextFileA(find, &found));
+      FindClose(find);
+    }
+    RemoveDirectoryA(folder.c_str());
+  }
+
+  PhraseGridControl& Grid() { return form->Grid(); }
+  GridModel& Model() { return form->Grid().Model(); }
+  HWND GridWindow() { return form->Grid().Handle(); }
+
+  // A small book: a sendable row, a separator, a comment, a row without text, a sendable row.
+  void Book() {
+    Model().SetRowCount(5);
+    const char* rows[][2] = {{"hi", "hello there"}, {"-----", "ignored"}, {"'note", "not sent"}, {"empty", ""},
+                             {"", "waves"}};
+    for (int r = 0; r < 5; ++r) {
+      Model().SetCell(kColLabel, r, rows[r][0]);
+      Model().SetCell(kColText, r, rows[r][1]);
+    }
+    Grid().InvalidateGrid();
+  }
+
+  POINT ButtonCentre(int row) {
+    RECT rc = Grid().CellRect(kColButton, row);
+    return POINT{(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
+  }
+  void Mouse(UINT message, POINT p) {
+    WPARAM keys = message == WM_LBUTTONDOWN || message == WM_MOUSEMOVE ? MK_LBUTTON : 0;
+    SendMessageA(GridWindow(), message, keys, Point(p.x, p.y));
+  }
+  void Click(UINT down, UINT up, POINT p) {
+    Mouse(down, p);
+    Mouse(up, p);
+  }
+  void PressButton(int id) { SendMessageA(form->Handle(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
+  void Type(const char* text) {
+    for (const char* c = text; *c; ++c) SendMessageA(GetFocus(), WM_CHAR, static_cast<unsigned char>(*c), 0);
+  }
+  bool GlyphShown(int row) {
+    RECT rc = Grid().CellRect(kColButton, row);
+    Canvas canvas(rc.right, rc.bottom);
+    Grid().PaintTo(canvas.Dc(), canvas.Area());
+    return canvas.At((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2) != PhraseGridControl::kColor;
+  }
+  void EnsureRowHeight16() {
+    Grid().SetDefaultRowHeight(16);
+    Pump();
+  }
+
+  std::string folder;
+  RecordingGame game;
+  MemoryFileStore files;
+  int boxesShown = 0;
+  std::unique_ptr<TForm_Main> form;
+  HBITMAP gem = nullptr;
+  HBITMAP pressedGem = nullptr;
+};
+
+// ---- The select redirect ----
+
+TEST_F(MainWindowGridTest, ColumnOneSendsTheCurrentCellToThatRowsLabel) {
+  Book();
+  Model().SelectCell(kColText, 0);
+  EXPECT_FALSE(Model().SelectCell(kColButton, 3));
+  EXPECT_EQ(Model().Col(), kColLabel);
+  EXPECT_EQ(Model().Row(), 3);
+
+  Click(WM_LBUTTONDOWN, WM_LBUTTONUP, ButtonCentre(1));
+  EXPECT_EQ(Model().Col(), kColLabel);
+  EXPECT_EQ(Model().Row(), 1);
+  EXPECT_FALSE(form->Pressing) << "a separator's button cell starts no press";
+  EXPECT_THAT(game.lines, IsEmpty());
+}
+
+TEST_F(MainWindowGridTest, TabAndShiftTabStayInTheLabelAndTextColumns) {
+  Book();
+  SetFocus(GridWindow());
+  Model().SelectCell(kColText, 1);
+  SendMessageA(GridWindow(), WM_KEYDOWN, VK_TAB, 0);
+  EXPECT_EQ(Model().Col(), kColLabel);
+  EXPECT_EQ(Model().Row(), 2);
+  HoldKey(VK_SHIFT, true);
+  SendMessageA(GridWindow(), WM_KEYDOWN, VK_TAB, 0);
+  HoldKey(VK_SHIFT, false);
+  EXPECT_EQ(Model().Col(), kColLabel);
+  EXPECT_EQ(Model().Row(), 2);
+  SendMessageA(GridWindow(), WM_KEYDOWN, VK_LEFT, 0);
+  EXPECT_EQ(Model().Col(), kColLabel);
+}
+
+// ---- Drawing the send buttons ----
+
+TEST_F(MainWindowGridTest, TheGlyphSitsTwoRightAndThreeDownInA14By16Cell) {
+  ASSERT_TRUE(gem);
+  Book();
+  EnsureRowHeight16();
+  RECT cell = Grid().CellRect(kColButton, 0);
+  ASSERT_EQ(cell.right - cell.left, 14);
+  ASSERT_EQ(cell.bottom - cell.top, 16);
+  Canvas canvas(200, 100);
+  Grid().PaintTo(canvas.Dc(), canvas.Area());
+
+  HDC glyphDc = CreateCompatibleDC(canvas.Dc());
+  HGDIOBJ old = SelectObject(glyphDc, gem);
+  int mismatches = 0;
+  for (int y = 0; y < 11; ++y)
+    for (int x = 0; x < 11; ++x)
+      if (canvas.At(cell.left + 2 + x, cell.top + 3 + y) != GetPixel(glyphDc, x, y)) ++mismatches;
+  SelectObject(glyphDc, old);
+  DeleteDC(glyphDc);
+  EXPECT_EQ(mismatches, 0);
+  EXPECT_EQ(canvas.At(cell.left + 1, cell.top + 8), PhraseGridControl::kColor) << "left of the glyph";
+  EXPECT_EQ(canvas.At(cell.left + 7, cell.top + 2), PhraseGridControl::kColor) << "above the glyph";
+  EXPECT_EQ(canvas.At(cell.left + 13, cell.top + 8), PhraseGridControl::kColor) << "right of the glyph";
+}
+
+TEST_F(MainWindowGridTest, OnlySendableRowsShowAButton) {
+  Book();
+  EXPECT_TRUE(GlyphShown(0));
+  EXPECT_FALSE(GlyphShown(1)) << "separator";
+  EXPECT_FALSE(GlyphShown(2)) << "comment";
+  EXPECT_FALSE(GlyphShown(3)) << "no text";
+  EXPECT_TRUE(GlyphShown(4)) << "an empty label still sends";
+}
+
+// ---- Pressing the send buttons ----
+
+TEST_F(MainWindowGridTest, PressAndReleaseOnTheSameButtonSendsTheRowOnce) {
+  Book();
+  Mouse(WM_LBUTTONDOWN, ButtonCentre(4));
+  EXPECT_TRUE(form->Pressing);
+  EXPECT_EQ(GetCapture(), GridWindow());
+  Mouse(WM_LBUTTONUP, ButtonCentre(4));
+  EXPECT_FALSE(form->Pressing);
+  EXPECT_EQ(form->PressedRow, -1);
+  EXPECT_NE(GetCapture(), GridWindow());
+  EXPECT_THAT(game.lines, ElementsAre("waves"));
+  EXPECT_EQ(game.enters, 1);
+}
+
+TEST_F(MainWindowGridTest, MovingOutAndBackInStillSendsOnce) {
+  Book();
+  POINT in = ButtonCentre(0);
+  Mouse(WM_LBUTTONDOWN, in);
+  Mouse(WM_MOUSEMOVE, POINT{in.x + 40, in.y});
+  EXPECT_TRUE(form->Pressing);
+  EXPECT_FALSE(PressedInside);
+  Mouse(WM_MOUSEMOVE, POINT{in.x, in.y - 300});
+  Mouse(WM_MOUSEMOVE, in);
+  EXPECT_TRUE(PressedInside);
+  Mouse(WM_LBUTTONUP, in);
+  EXPECT_THAT(game.lines, ElementsAre("hello there"));
+}
+
+TEST_F(MainWindowGridTest, ReleasingOutsideOrOverAnotherRowSendsNothing) {
+  Book();
+  POINT in = ButtonCentre(0);
+  Mouse(WM_LBUTTONDOWN, in);
+  Mouse(WM_MOUSEMOVE, POINT{-50, -50});
+  Mouse(WM_LBUTTONUP, POINT{-50, -50});
+  EXPECT_FALSE(form->Pressing);
+  EXPECT_FALSE(PressedInside);
+
+  Mouse(WM_LBUTTONDOWN, in);
+  Mouse(WM_MOUSEMOVE, ButtonCentre(4));
+  Mouse(WM_LBUTTONUP, ButtonCentre(4));
+  EXPECT_FALSE(form->Pressing);
+  EXPECT_THAT(game.lines, IsEmpty());
+}
+
+TEST_F(MainWindowGridTest, TheRightButtonNeitherPressesNorSends) {
+  Book();
+  Click(WM_RBUTTONDOWN, WM_RBUTTONUP, ButtonCentre(0));
+  EXPECT_FALSE(form->Pressing);
+  // A right release in the middle of a left press changes nothing either.
+  Mouse(WM_LBUTTONDOWN, ButtonCentre(0));
+  Click(WM_RBUTTONDOWN, WM_RBUTTONUP, ButtonCentre(0));
+  EXPECT_TRUE(form->Pressing);
+  EXPECT_TRUE(PressedInside);
+  Mouse(WM_LBUTTONUP, ButtonCentre(0));
+  EXPECT_THAT(game.lines, ElementsAre("hello there"));
+}
+
+TEST_F(MainWindowGridTest, ADoubleClickSendsTwice) {
+  Book();
+  POINT p = ButtonCentre(0);
+  Click(WM_LBUTTONDOWN, WM_LBUTTONUP, p);
+  Click(WM_LBUTTONDBLCLK, WM_LBUTTONUP, p);
+  EXPECT_THAT(game.lines, ElementsAre("hello there", "hello there"));
+}
+
+TEST_F(MainWindowGridTest, LosingTheCaptureEndsAPressWithoutSending) {
+  Book();
+  Mouse(WM_LBUTTONDOWN, ButtonCentre(0));
+  ASSERT_TRUE(form->Pressing);
+  SetCapture(form->Handle());  // e.g. a box or another window taking the mouse
+  ReleaseCapture();
+  EXPECT_FALSE(form->Pressing);
+  EXPECT_FALSE(PressedInside);
+  Mouse(WM_LBUTTONUP, ButtonCentre(0));
+  EXPECT_THAT(game.lines, IsEmpty());
+}
+
+TEST_F(MainWindowGridTest, YellAndPasteReachTheLine) {
+  Book();
+  Model().SetCell(kColText, 0, ": waves");
+  SendMessageA(form->Control(IDC_CHECKBOX_YELL), BM_SETCHECK, BST_CHECKED, 0);
+  Click(WM_LBUTTONDOWN, WM_LBUTTONUP, ButtonCentre(0));
+  SendMessageA(form->Control(IDC_CHECKBOX_PASTE), BM_SETCHECK, BST_CHECKED, 0);
+  Click(WM_LBUTTONDOWN, WM_LBUTTONUP, ButtonCentre(0));
+  EXPECT_THAT(game.lines, ElementsAre("! *waves*", "! *waves*"));
+  EXPECT_EQ(game.enters, 1) << "paste-only presses no key";
+}
+
+TEST_F(MainWindowGridTest, TrackingRepaintsTheHeldCellOnly) {
+  Book();
+  POINT in = ButtonCentre(4);
+  Mouse(WM_LBUTTONDOWN, in);
+  UpdateWindow(GridWindow());
+  Mouse(WM_MOUSEMOVE, POINT{in.x + 60, in.y});
+  RECT pending = PendingUpdate(GridWindow());
+  RECT cell = Grid().CellRect(kColButton, 4);
+  EXPECT_TRUE(EqualRect(&pending, &cell));
+  UpdateWindow(GridWindow());
+  Mouse(WM_MOUSEMOVE, in);
+  pending = PendingUpdate(GridWindow());
+  EXPECT_TRUE(EqualRect(&pending, &cell));
+  Mouse(WM_LBUTTONUP, in);
+}
+
+TEST_F(MainWindowGridTest, ThePressedGlyphShowsOnlyWhileThePointerIsOverIt) {
+  ASSERT_TRUE(gem && pressedGem);
+  Book();
+  POINT in = ButtonCentre(0);
+  auto centreColour = [&] {
+    RECT rc = Grid().CellRect(kColButton, 0);
+    Canvas canvas(rc.right, rc.bottom);
+    Grid().PaintTo(canvas.Dc(), canvas.Area());
+    return canvas.At(rc.left + 7, rc.top + 8);
+  };
+  COLORREF normal = centreColour();
+  Mouse(WM_LBUTTONDOWN, in);
+  COLORREF held = centreColour();
+  EXPECT_NE(held, normal);
+  Mouse(WM_MOUSEMOVE, POINT{in.x + 60, in.y});
+  EXPECT_EQ(centreColour(), normal);
+  Mouse(WM_MOUSEMOVE, in);
+  EXPECT_EQ(centreColour(), held);
+  Mouse(WM_LBUTTONUP, in);
+  EXPECT_EQ(centreColour(), normal);
+}
+
+// ---- Editing ----
+
+TEST_F(MainWindowGridTest, StoringAnEditShowsOrHidesThatRowsButtonAtOnce) {
+  Book();
+  SetFocus(GridWindow());
+  Model().SelectCell(kColText, 3);  // "empty": a label without text
+  ASSERT_FALSE(GlyphShown(3));
+  SendMessageA(GridWindow(), WM_CHAR, 'y', 0);
+  Type("o");
+  UpdateWindow(GridWindow());
+  SendMessageA(Grid().Editor(), WM_KEYDOWN, VK_RETURN, 0);
+  EXPECT_EQ(Model().Text(3), "yo");
+  RECT pending = PendingUpdate(GridWindow());
+  RECT button = Grid().CellRect(kColButton, 3);
+  RECT both;
+  EXPECT_TRUE(IntersectRect(&both, &pending, &button)) << "the button cell waits for a repaint";
+  EXPECT_TRUE(GlyphShown(3));
+
+  Model().SelectCell(kColLabel, 3);
+  SendMessageA(GridWindow(), WM_CHAR, '\'', 0);
+  SendMessageA(Grid().Editor(), WM_KEYDOWN, VK_RETURN, 0);
+  EXPECT_FALSE(GlyphShown(3));
+  Model().SelectCell(kColLabel, 3);
+  SendMessageA(GridWindow(), WM_KEYDOWN, VK_F2, 0);
+  SetWindowTextA(Grid().Editor(), "-----");
+  SendMessageA(Grid().Editor(), WM_KEYDOWN, VK_RETURN, 0);
+  EXPECT_FALSE(GlyphShown(3));
+  SendMessageA(GridWindow(), WM_KEYDOWN, VK_F2, 0);
+  SetWindowTextA(Grid().Editor(), "ok");
+  SendMessageA(Grid().Editor(), WM_KEYDOWN, VK_RETURN, 0);
+  EXPECT_TRUE(GlyphShown(3));
+}
+
+// ---- Add, Insert, Delete ----
+
+TEST_F(MainWindowGridTest, EditingButtonsChangeTheRowsAndRepaintTheWholeGrid) {
+  Book();
+  RECT client;
+  GetClientRect(GridWindow(), &client);
+  auto wholeGridPending = [&] {
+    RECT pending = PendingUpdate(GridWindow());
+    return EqualRect(&pending, &client) != 0;
+  };
+
+  Model().SelectCell(kColLabel, 1);
+  UpdateWindow(GridWindow());
+  PressButton(IDC_BUTTON_INSERT);
+  EXPECT_TRUE(wholeGridPending());
+  EXPECT_EQ(Model().RowCount(), 6);
+  EXPECT_EQ(Model().Label(1), "");
+  EXPECT_EQ(Model().Label(2), "-----");
+  EXPECT_EQ(Model().Row(), 1);
+
+  UpdateWindow(GridWindow());
+  PressButton(IDC_BUTTON_DELETE);
+  EXPECT_TRUE(wholeGridPending());
+  EXPECT_EQ(Model().RowCount(), 5);
+  EXPECT_EQ(Model().Label(1), "-----");
+
+  UpdateWindow(GridWindow());
+  PressButton(IDC_BUTTON_ADD);
+  EXPECT_TRUE(wholeGridPending());
+  EXPECT_EQ(Model().RowCount(), 10);
+  EXPECT_EQ(Model().Row(), 1) << "Add leaves the current cell";
+}
+
+TEST_F(MainWindowGridTest, TheEditingButtonsStoreAnOpenEditFirst) {
+  Book();
+  SetFocus(GridWindow());
+  Model().SelectCell(kColLabel, 1);
+  SendMessageA(GridWindow(), WM_CHAR, 'n', 0);
+  ASSERT_TRUE(Grid().IsEditing());
+  PressButton(IDC_BUTTON_INSERT);  // sent straight to the window: the editor keeps the focus
+  EXPECT_FALSE(Grid().IsEditing());
+  EXPECT_EQ(Model().Label(1), "") << "the new row";
+  EXPECT_EQ(Model().Label(2), "n") << "the edit went into the row it was typed in, which moved down";
+}
+
+TEST_F(MainWindowGridTest, DeleteOnTheOnlyRowEmptiesIt) {
+  Model().SetRowCount(1);
+  Model().SetCell(kColButton, 0, "x");
+  Model().SetCell(kColLabel, 0, "a");
+  Model().SetCell(kColText, 0, "b");
+  PressButton(IDC_BUTTON_DELETE);
+  EXPECT_EQ(Model().RowCount(), 1);
+  EXPECT_EQ(Model().Cell(kColButton, 0), "");
+  EXPECT_EQ(Model().Label(0), "");
+  EXPECT_EQ(Model().Text(0), "");
+}
+
+// ---- Fitting the columns ----
+
+TEST_F(MainWindowGridTest, RowHeightAndLabelColumnFollowTheFont) {
+  HWND label = form->Control(IDC_LABEL_DUMMY);
+  form->FitGridToFont(label);
+  RECT rc;
+  GetWindowRect(label, &rc);
+  EXPECT_EQ(Grid().DefaultRowHeight(), rc.bottom - rc.top + 4);
+  EXPECT_EQ(Grid().ColWidth(kColLabel), 4 * Grid().DefaultRowHeight());
+  EXPECT_EQ(Grid().ColWidth(kColGrip), 8);
+  EXPECT_EQ(Grid().ColWidth(kColButton), 14);
+}
+
+TEST_F(MainWindowGridTest, TheTextColumnFillsTheWidthButNeverShrinksBelowTheLabel) {
+  auto expected = [&] {
+    RECT outer;
+    GetWindowRect(GridWindow(), &outer);
+    return (outer.right - outer.left) - 8 - 14 - Grid().ColWidth(kColLabel) - GetSystemMetrics(SM_CXVSCROLL) - 8;
+  };
+  SetWindowPos(form->Handle(), nullptr, 0, 0, 500, 400, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  EXPECT_EQ(Grid().ColWidth(kColText), expected());
+  EXPECT_GT(Grid().ColWidth(kColText), Grid().ColWidth(kColLabel));
+  SetWindowPos(form->Handle(), nullptr, 0, 0, 150, 400, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ASSERT_LT(expected(), Grid().ColWidth(kColLabel));
+  EXPECT_EQ(Grid().ColWidth(kColText), Grid().ColWidth(kColLabel));
+}
+
+TEST_F(MainWindowGridTest, AtTheDefaultSizeTheColumnsFitWithoutASidewaysScrollBar) {
+  Model().SetRowCount(200);
+  Pump();
+  EXPECT_EQ(GetWindowLongA(GridWindow(), GWL_STYLE) & WS_HSCROLL, 0);
+  EXPECT_NE(GetWindowLongA(GridWindow(), GWL_STYLE) & WS_VSCROLL, 0);
+}
+
+}  // namespace
+}  // namespace parlo
