@@ -126,7 +126,12 @@ TEST_F(GameWindowTest, HiddenWindowGetsEveryCharacterInOrderAndNoFocus) {
 }
 
 TEST_F(GameWindowTest, VisibleWindowGetsTheLineThenEnter) {
+  // The sender's own window is in front, as when the player has just clicked in it.
+  HWND sender = CreateWindowExA(0, "STATIC", "sender", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 400, 10, 100, 100,
+                                nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
   HWND game = CreateGame(true);
+  SetForegroundWindow(sender);
+  ASSERT_TRUE(port_.WaitUntilForeground(Win32GamePort::ToRef(sender), 500));
   SendSay(port_, LeadBytes(), ": hi", true, false);
   ASSERT_TRUE(PumpUntil([] { return SawKey(WM_KEYUP, VK_RETURN); }));
   EXPECT_EQ(ImeCodes(), (std::vector<WPARAM>{'!', ' ', '*', 'h', 'i', '*'}));
@@ -138,6 +143,7 @@ TEST_F(GameWindowTest, VisibleWindowGetsTheLineThenEnter) {
   EXPECT_EQ(down, 6u);
   EXPECT_EQ(g_seen[down].wParam, static_cast<WPARAM>(VK_RETURN));
   EXPECT_EQ((g_seen[down].lParam >> 16) & 0xFF, 0x1C);
+  DestroyWindow(sender);
 }
 
 TEST_F(GameWindowTest, PasteOnlyLeavesTheLineUnsent) {
