@@ -1,0 +1,157 @@
+#include "platform/Win32FileStore.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <new>
+
+namespace parlo {
+
+namespace {
+
+class FileHandle {
+ public:
+  explicit FileHandle(HANDLE handle) : handle_(handle) {}
+  ~FileHandle() { Close(); }
+  FileHandle(const FileHandle&) = delete;
+  FileHandle& operator=(const FileHandle&) = delete;
+
+  explicit operator bool() const { return handle_ != INVALID_HANDLE_VALUE; }
+  HANDLE get() const { return handle_; }
+  // Closing can report a late write error, so writers check it.
+  bool Close() {
+    if (handle_ == INVALID_HANDLE_VALUE) return true;
+    BOOL closed = CloseHandle(handle_);
+    handle_ = INVALID_HANDLE_VALUE;
+    return closed != FALSE;
+  }
+
+ private:
+  HANDLE handle_;
+};
+
+// ReadFile and WriteFile move at most a DWORD at a time; keep well below that.
+constexpr size_t kChunk = size_t{1} << 30;
+
+// A path with a zero byte inside would silently name another file.
+bool Usable(const Bytes& path) { return !path.empty() && path.find('\0') == Bytes::npos; }
+
+bool EndsWithSeparator(const Bytes& path) {
+  bool separator = false;
+  for (size_t i = 0; i < path.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(path[i]);
+    if (IsDBCSLeadByte(c) && i + 1 < path.size()) {
+      ++i;
+      separator = false;
+    } else {
+      separator = c == '\\' || c == '/';
+    }
+  }
+  return separator;
+}
+
+bool WriteAll(HANDLE file, const Bytes& content) {
+  size_t done = 0;
+  while (done < content.size()) {
+    DWORD chunk = static_cast<DWORD>(std::min(content.size() - done, kChunk));
+    DWORD written = 0;
+    if (!WriteFile(file, content.data() + done, chunk, &written, nullptr) || written != chunk) return false;
+    done += written;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool Win32FileStore::FileExists(const Bytes& path) const {
+  if (!Usable(path)) return false;
+  DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool Win32FileStore::ReadWhole(const Bytes& path, Bytes& out) {
+  if (!Usable(path)) return false;
+  FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!file) return false;
+  LARGE_INTEGER size;
+  if (!GetFileSizeEx(file.get(), &size) || size.QuadPart < 0) return false;
+  // A file larger than memory can address (over 4 GB on 32-bit) is a read failure, not a wrap.
+  if (static_cast<unsigned long long>(size.QuadPart) >= out.max_size()) return false;
+  try {
+    out.assign(static_cast<size_t>(size.QuadPart), '\0');
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  size_t done = 0;
+  while (done < out.size()) {
+    DWORD chunk = static_cast<DWORD>(std::min(out.size() - done, kChunk));
+    DWORD got = 0;
+    if (!ReadFile(file.get(), &out[done], chunk, &got, nullptr)) return false;
+    if (got == 0) break;  // shorter than its size said: take what is there
+    done += got;
+  }
+  out.resize(done);
+  return true;
+}
+
+bool Win32FileStore::WriteWholeAtomic(const Bytes& path, const Bytes& content) {
+  if (!Usable(path) || EndsWithSeparator(path)) return false;
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
+  if (exists) {
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return false;
+    // The old file must be ours to overwrite, as when it was written in place without sharing:
+    // a file that another program holds open, or that is read-only, is not replaced behind its
+    // back. Wine's replace also litters the folder when it fails half-way, so fail first.
+    FileHandle probe(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                 nullptr));
+    if (!probe) return false;
+  }
+  const Bytes temp = path + ".tmp";
+  {
+    FileHandle file(CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                nullptr));
+    if (!file) return false;
+    bool written = WriteAll(file.get(), content) && FlushFileBuffers(file.get());
+    if (!file.Close() || !written) {
+      DeleteFileA(temp.c_str());
+      return false;
+    }
+  }
+  // Replacing keeps the old file's attributes; it fails with "not found" when the old file has
+  // gone meanwhile, and then a plain move puts the new one in place.
+  if (exists && ReplaceFileA(path.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
+    return true;
+  if ((!exists || GetLastError() == ERROR_FILE_NOT_FOUND) &&
+      GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES &&
+      MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    return true;
+  DeleteFileA(temp.c_str());
+  return false;
+}
+
+bool Win32FileStore::Delete(const Bytes& path) { return Usable(path) && DeleteFileA(path.c_str()); }
+
+std::vector<Bytes> Win32FileStore::List(const Bytes& dir, const Bytes& wildcard) {
+  std::vector<Bytes> names;
+  Bytes pattern = dir;
+  if (!pattern.empty() && !EndsWithSeparator(pattern)) pattern += '\\';
+  pattern += wildcard;
+  if (!Usable(pattern)) return names;
+  WIN32_FIND_DATAA data;
+  HANDLE find = FindFirstFileA(pattern.c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return names;
+  do {
+    if (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) continue;
+    Bytes name = data.cFileName;
+    // The system also matches by the short alias ("sayx.txtx" as SAYX~1.TXT), and gives '?' for
+    // characters outside the code page; neither name would open the file it stands for.
+    if (name.find('?') != Bytes::npos || !MatchesWildcard(name, wildcard)) continue;
+    names.push_back(std::move(name));
+  } while (FindNextFileA(find, &data));
+  FindClose(find);
+  return names;
+}
+
+}  // namespace parlo

@@ -1,0 +1,253 @@
+#include "platform/Win32FileStore.h"
+
+#include "core/SayFile.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <functional>
+#include <string>
+
+namespace parlo {
+namespace {
+
+// Each test gets a fresh folder under the temporary directory, removed with all it holds.
+class Win32FileStoreTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    char temp[MAX_PATH];
+    ASSERT_GT(GetTempPathA(MAX_PATH, temp), 0u);
+    static int counter = 0;
+    dir_ = Bytes(temp) + "parlo-fs-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter) + "\\";
+    RemoveTree(dir_);  // left over by an earlier run that was cut short
+    ASSERT_TRUE(CreateDirectoryA(dir_.c_str(), nullptr));
+  }
+  void TearDown() override { RemoveTree(dir_); }
+
+  // Wide calls, so that names outside the code page can be removed too.
+  static void RemoveTree(const Bytes& dir) { RemoveTreeW(std::wstring(dir.begin(), dir.end())); }
+  static void RemoveTreeW(const std::wstring& dir) {
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((dir + L"*").c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+      do {
+        std::wstring name = data.cFileName;
+        if (name == L"." || name == L"..") continue;
+        std::wstring path = dir + name;
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+          RemoveTreeW(path + L"\\");
+        } else {
+          SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+          DeleteFileW(path.c_str());
+        }
+      } while (FindNextFileW(find, &data));
+      FindClose(find);
+    }
+    RemoveDirectoryW(dir.c_str());
+  }
+
+  // Everything in the folder, hidden files included, sorted.
+  std::vector<Bytes> AllNames() const {
+    std::vector<Bytes> names;
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA((dir_ + "*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return names;
+    do {
+      Bytes name = data.cFileName;
+      if (name != "." && name != "..") names.push_back(name);
+    } while (FindNextFileA(find, &data));
+    FindClose(find);
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  void Create(const Bytes& name, const Bytes& content, DWORD attributes = FILE_ATTRIBUTE_NORMAL) {
+    HANDLE file = CreateFileA((dir_ + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, attributes, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE) << name;
+    DWORD written = 0;
+    ASSERT_TRUE(WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr));
+    CloseHandle(file);
+  }
+
+  Bytes ReadBack(const Bytes& name) {
+    Bytes content;
+    EXPECT_TRUE(store_.ReadWhole(dir_ + name, content)) << name;
+    return content;
+  }
+
+  // Opens a file the way another program that shares nothing would.
+  HANDLE HoldWithoutSharing(const Bytes& name) {
+    return CreateFileA((dir_ + name).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+  }
+
+  Win32FileStore store_;
+  Bytes dir_;
+};
+
+TEST_F(Win32FileStoreTest, WritesAndReadsBackEveryByte) {
+  Bytes content = "[PARLO!]\r\nhi\tthere\r\n";
+  for (int b = 0; b < 256; ++b) content.push_back(static_cast<char>(b));
+  EXPECT_TRUE(store_.WriteWholeAtomic(dir_ + "sayA.txt", content));
+  EXPECT_TRUE(store_.FileExists(dir_ + "sayA.txt"));
+  EXPECT_EQ(ReadBack("sayA.txt"), content);
+
+  EXPECT_TRUE(store_.WriteWholeAtomic(dir_ + "sayA.txt", "short"));
+  EXPECT_EQ(ReadBack("sayA.txt"), "short");
+  EXPECT_TRUE(store_.WriteWholeAtomic(dir_ + "sayA.txt", ""));
+  EXPECT_EQ(ReadBack("sayA.txt"), "");
+
+  Bytes big(5 * 1024 * 1024 + 7, 'x');
+  for (size_t i = 0; i < big.size(); i += 4093) big[i] = static_cast<char>(i);
+  EXPECT_TRUE(store_.WriteWholeAtomic(dir_ + "sayBig.txt", big));
+  EXPECT_EQ(ReadBack("sayBig.txt"), big);
+  EXPECT_EQ(AllNames(), (std::vector<Bytes>{"sayA.txt", "sayBig.txt"}));  // no temporary file left
+}
+
+TEST_F(Win32FileStoreTest, ReplacesAFileNamedInOtherLetterCase) {
+  Create("SAYNOTE.TXT", "old");
+  EXPECT_TRUE(store_.WriteWholeAtomic(dir_ + "sayNOTE.txt", "new"));
+  EXPECT_EQ(ReadBack("saynote.txt"), "new");
+  std::vector<Bytes> names = AllNames();
+  ASSERT_EQ(names.size(), 1u);
+  EXPECT_EQ(CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, names[0].c_str(), -1, "saynote.txt", -1),
+            CSTR_EQUAL);
+}
+
+TEST_F(Win32FileStoreTest, MissingFileAndMissingFolder) {
+  Bytes content = "untouched";
+  EXPECT_FALSE(store_.FileExists(dir_ + "sayNone.txt"));
+  EXPECT_FALSE(store_.ReadWhole(dir_ + "sayNone.txt", content));
+  EXPECT_FALSE(store_.Delete(dir_ + "sayNone.txt"));
+  EXPECT_FALSE(store_.WriteWholeAtomic(dir_ + "no such folder\\say.txt", "x"));
+  EXPECT_FALSE(store_.FileExists(""));
+  EXPECT_FALSE(store_.ReadWhole("", content));
+  EXPECT_FALSE(store_.WriteWholeAtomic(dir_, "x"));
+  EXPECT_FALSE(store_.WriteWholeAtomic(dir_ + Bytes("say\0.txt", 8), "x"));
+  EXPECT_TRUE(AllNames().empty());
+}
+
+TEST_F(Win32FileStoreTest, FolderIsNotAFile) {
+  ASSERT_TRUE(CreateDirectoryA((dir_ + "sayDir.txt").c_str(), nullptr));
+  Bytes content;
+  EXPECT_FALSE(store_.FileExists(dir_ + "sayDir.txt"));
+  EXPECT_FALSE(store_.ReadWhole(dir_ + "sayDir.txt", content));
+  EXPECT_FALSE(store_.WriteWholeAtomic(dir_ + "sayDir.txt", "x"));
+  EXPECT_FALSE(store_.Delete(dir_ + "sayDir.txt"));
+  EXPECT_EQ(AllNames(), std::vector<Bytes>{"sayDir.txt"});
+  EXPECT_EQ(GetFileAttributesA((dir_ + "sayDir.txt").c_str()) & FILE_ATTRIBUTE_DIRECTORY,
+            DWORD{FILE_ATTRIBUTE_DIRECTORY});
+}
+
+TEST_F(Win32FileStoreTest, DeleteRemovesThePlainFile) {
+  Create("sayA.txt", "x");
+  EXPECT_TRUE(store_.Delete(dir_ + "SAYA.TXT"));
+  EXPECT_FALSE(store_.FileExists(dir_ + "sayA.txt"));
+  EXPECT_TRUE(AllNames().empty());
+}
+
+TEST_F(Win32FileStoreTest, ListingKeepsOnlyVisiblePlainFilesThatReallyMatch) {
+  Create("sayA.txt", "");
+  Create("say.txt", "");
+  Create("SAYNOTE.TXT", "");
+  Create("say-default.txt", "");
+  Create("sayHidden.txt", "", FILE_ATTRIBUTE_HIDDEN);
+  Create("saySystem.txt", "", FILE_ATTRIBUTE_SYSTEM);
+  Create("other.txt", "");
+  Create("sayA.txt.tmp", "");
+  Create("sayx.txtx", "");
+  ASSERT_TRUE(CreateDirectoryA((dir_ + "sayFolder.txt").c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryA((dir_ + "sub").c_str(), nullptr));
+  Create("sub\\sayDeep.txt", "");
+  // A name the ANSI code page cannot spell comes back with '?' and could not be opened.
+  HANDLE wide = CreateFileW((std::wstring(dir_.begin(), dir_.end()) + L"say\u4E00\u4E01.txt").c_str(),
+                            GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(wide, INVALID_HANDLE_VALUE);
+  CloseHandle(wide);
+
+  const std::vector<Bytes> expected = {"SAYNOTE.TXT", "say-default.txt", "say.txt", "sayA.txt"};
+  std::vector<Bytes> names = store_.List(dir_, "say*.txt");
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, expected);
+  names = store_.List(dir_.substr(0, dir_.size() - 1), "say*.txt");  // without the final backslash
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, expected);
+  EXPECT_TRUE(store_.List(dir_ + "missing\\", "say*.txt").empty());
+}
+
+TEST_F(Win32FileStoreTest, FileHeldWithoutSharingFailsToReadAndToReplace) {
+  Create("sayA.txt", "old content");
+  HANDLE held = HoldWithoutSharing("sayA.txt");
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  Bytes content;
+  EXPECT_FALSE(store_.ReadWhole(dir_ + "sayA.txt", content));
+  EXPECT_EQ(GetLastError(), DWORD{ERROR_SHARING_VIOLATION});
+  EXPECT_FALSE(store_.WriteWholeAtomic(dir_ + "sayA.txt", "new content"));
+  CloseHandle(held);
+  EXPECT_EQ(ReadBack("sayA.txt"), "old content");
+  EXPECT_EQ(AllNames(), std::vector<Bytes>{"sayA.txt"});  // the temporary file is gone
+  EXPECT_TRUE(store_.WriteWholeAtomic(dir_ + "sayA.txt", "new content"));
+  EXPECT_EQ(ReadBack("sayA.txt"), "new content");
+}
+
+TEST_F(Win32FileStoreTest, BusyTemporaryFileLeavesTheTargetAlone) {
+  Create("sayA.txt", "old content");
+  Create("sayA.txt.tmp", "someone else's");
+  HANDLE held = HoldWithoutSharing("sayA.txt.tmp");
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  EXPECT_FALSE(store_.WriteWholeAtomic(dir_ + "sayA.txt", "new content"));
+  CloseHandle(held);
+  EXPECT_EQ(ReadBack("sayA.txt"), "old content");
+  EXPECT_EQ(ReadBack("sayA.txt.tmp"), "someone else's");
+}
+
+TEST_F(Win32FileStoreTest, StaleTemporaryFileFromAnInterruptedSaveIsReused) {
+  Create("sayA.txt", "old content");
+  Create("sayA.txt.tmp", "half a bo");
+  EXPECT_TRUE(store_.WriteWholeAtomic(dir_ + "sayA.txt", "new content"));
+  EXPECT_EQ(ReadBack("sayA.txt"), "new content");
+  EXPECT_EQ(AllNames(), std::vector<Bytes>{"sayA.txt"});
+}
+
+// Answers every prompt by running an action first, as a user who closes the other program would.
+class PromptThatActs : public MessageBoxPort {
+ public:
+  explicit PromptThatActs(std::function<int()> act) : act_(std::move(act)) {}
+  int Show(const Bytes& text, const Bytes&, unsigned) override {
+    texts.push_back(text);
+    return act_();
+  }
+  std::vector<Bytes> texts;
+
+ private:
+  std::function<int()> act_;
+};
+
+TEST_F(Win32FileStoreTest, BookHeldElsewhereIsRetriedOnceReleased) {
+  Create("sayA.txt", "[PARLO!]\r\nold\r\n");
+  HANDLE held = HoldWithoutSharing("sayA.txt");
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  PromptThatActs prompt([&] {
+    CloseHandle(held);
+    held = INVALID_HANDLE_VALUE;
+    return kIdYes;
+  });
+  SayFiles files(store_, prompt, dir_, dir_ + "say-default.txt");
+  GridModel grid;
+  Bytes currentFile;
+  EXPECT_TRUE(files.LoadSayFile(grid, currentFile, "sayA.txt"));
+  EXPECT_EQ(grid.Text(0), "old");
+  EXPECT_EQ(currentFile, "sayA.txt");
+
+  held = HoldWithoutSharing("sayA.txt");
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  grid.SetCell(kColText, 0, "new");
+  EXPECT_TRUE(files.SaveSayFile(grid, "sayA.txt"));
+  EXPECT_EQ(ReadBack("sayA.txt"), "[PARLO!]\r\nnew\r\n");
+  EXPECT_EQ(prompt.texts, (std::vector<Bytes>{"File Load Error. Retry?", "File Save Error. Retry?"}));
+  EXPECT_EQ(AllNames(), std::vector<Bytes>{"sayA.txt"});
+}
+
+}  // namespace
+}  // namespace parlo
