@@ -1,0 +1,235 @@
+// The phrase grid driven like a player does: rows typed into cells, send buttons pressed and
+// released with the real mouse, rows dragged by their grip. Watched from the fake game's side.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "tests/e2e/driver/Scenario.h"
+
+namespace parlo::e2e {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+// The grid's current cell is painted in this lighter parchment; the rest of the grid in kParchment.
+constexpr COLORREF kCurrentCell = RGB(236, 224, 194);
+constexpr COLORREF kParchment = RGB(206, 185, 140);
+constexpr int kGripWidth = 8;
+constexpr int kButtonWidth = 14;
+
+COLORREF ScreenPixel(POINT p) {
+  HDC screen = GetDC(nullptr);
+  COLORREF colour = GetPixel(screen, p.x, p.y);
+  ReleaseDC(nullptr, screen);
+  return colour;
+}
+
+void MouseButtonEvent(DWORD flags) {
+  mouse_event(flags, 0, 0, 0, 0);
+  Sleep(20);
+}
+
+class Grid : public Scenario {
+ protected:
+  // Parlo and the game side by side, Parlo in front, and the grid's row height read off the
+  // screen: the current cell (row 0, the label) is painted as one block of its own colour.
+  void Start() {
+    StartGame();
+    StartParlo();
+    grid_ = Parlo().Control(IDC_STRINGGRID1);
+    Front();
+    ASSERT_TRUE(WaitUntil([&] { return ScreenPixel(At(kGripWidth + kButtonWidth + 6, 4)) == kCurrentCell; },
+                          kEventTimeoutMs))
+        << "the grid never showed its current cell";
+    int last = 4;
+    for (int y = 5; y < 80; ++y) {
+      COLORREF c = ScreenPixel(At(kGripWidth + kButtonWidth + 6, y));
+      if (c == kCurrentCell) last = y;
+      if (c == kParchment) break;
+    }
+    rowHeight_ = last + 1;
+    ASSERT_GE(rowHeight_, 10);
+    ASSERT_LE(rowHeight_, 40);
+    // The label column is four rows wide; the text column starts after it.
+    EXPECT_EQ(ScreenPixel(At(kGripWidth + kButtonWidth + 4 * rowHeight_ - 2, rowHeight_ / 2)), kCurrentCell);
+    EXPECT_EQ(ScreenPixel(At(kGripWidth + kButtonWidth + 4 * rowHeight_ + 2, rowHeight_ / 2)), kParchment);
+  }
+
+  void Front() { ASSERT_TRUE(BringToFront(Parlo().Main())); }
+  POINT At(int x, int y) const { return ScreenPointOf(grid_, x, y); }
+  POINT Button(int row) const { return At(kGripWidth + kButtonWidth / 2, row * rowHeight_ + rowHeight_ / 2); }
+  POINT Grip(int row) const { return At(kGripWidth / 2, row * rowHeight_ + rowHeight_ / 2); }
+  POINT Label(int row) const { return At(kGripWidth + kButtonWidth + 10, row * rowHeight_ + rowHeight_ / 2); }
+
+  // Types the rows into the grid from row 0 on, through the keyboard: label, Tab, text, Tab.
+  void TypeRows(const std::vector<std::pair<std::string, std::string>>& rows) {
+    for (size_t added = 1; added < rows.size(); added += 5) Parlo().Click(IDC_BUTTON_ADD);
+    Front();
+    ClickAt(Label(0));
+    for (const auto& [label, text] : rows) {
+      // An empty cell is skipped with Tab alone.
+      if (!label.empty()) TypeText(label);
+      PressKey(VK_TAB);
+      if (!text.empty()) TypeText(text);
+      PressKey(VK_TAB);
+    }
+  }
+
+  void Release(POINT p) { MouseUp(p); }
+  void PressAndRelease(POINT p) {
+    MouseDown(p);
+    MouseUp(p);
+  }
+
+  HWND grid_ = nullptr;
+  int rowHeight_ = 0;
+};
+
+TEST_F(Grid, ASendButtonTypesItsRowIntoTheGameFollowedByEnter) {
+  Start();
+  TypeRows({{"hi", "hello there"}, {"", "waves"}});
+  Front();
+  PressAndRelease(Button(1));
+  ASSERT_TRUE(Game().WaitForKind("line"));
+  Front();
+  PressAndRelease(Button(0));
+  ASSERT_TRUE(Game().WaitForKind("line", kEventTimeoutMs, 2));
+  Game().WaitQuiet();
+  EXPECT_THAT(Game().Lines(), ElementsAre("waves", "hello there"));
+  EXPECT_THAT(Game().Trace({"keydown"}), ElementsAre("keydown vk=0x0D scan=0x1C ext=0",
+                                                      "keydown vk=0x0D scan=0x1C ext=0"));
+}
+
+TEST_F(Grid, WithYellCheckedAnEmoteArrivesYelled) {
+  Start();
+  TypeRows({{"wave", ": waves"}});
+  Parlo().Click(IDC_CHECKBOX_YELL);
+  Front();
+  PressAndRelease(Button(0));
+  ASSERT_TRUE(Game().WaitForKind("line"));
+  EXPECT_THAT(Game().Lines(), ElementsAre("! *waves*"));
+}
+
+TEST_F(Grid, WithPasteCheckedNoKeyIsPressedAndTheGameComesToTheFront) {
+  Start();
+  TypeRows({{"p", "ab"}});
+  Parlo().Click(IDC_CHECKBOX_PASTE);
+  Front();
+  ASSERT_FALSE(Game().IsForeground());
+  PressAndRelease(Button(0));
+  ASSERT_TRUE(WaitUntil([&] { return Game().IsForeground(); }, kEventTimeoutMs));
+  Game().WaitQuiet();
+  EXPECT_THAT(Game().Trace({"ime_char", "keydown", "keyup"}),
+              ElementsAre("ime_char wparam=0x0061 lparam=1", "ime_char wparam=0x0062 lparam=1"));
+  EXPECT_THAT(Game().Lines(), IsEmpty());
+}
+
+TEST_F(Grid, PressMoveOutAndReleaseOutsideTheWindowSendsNothing) {
+  Start();
+  TypeRows({{"hi", "hello"}});
+  Front();
+  RECT bounds = Parlo().Bounds();
+  MouseDown(Button(0));
+  MoveMouse(POINT{bounds.left - 40, bounds.top + 100});
+  Release(POINT{bounds.left - 40, bounds.top + 100});
+  Game().WaitQuiet();
+  EXPECT_THAT(Game().Events({"ime_char", "line"}), IsEmpty());
+
+  // The press is over: the next click sends once.
+  Front();
+  PressAndRelease(Button(0));
+  ASSERT_TRUE(Game().WaitForKind("line"));
+  Game().WaitQuiet();
+  EXPECT_THAT(Game().Lines(), ElementsAre("hello"));
+}
+
+TEST_F(Grid, PressOnOneRowAndReleaseOnAnotherSendsNothing) {
+  Start();
+  TypeRows({{"a", "first"}, {"b", "second"}, {"c", "third"}});
+  Front();
+  MouseDown(Button(1));
+  MoveMouse(Button(2));
+  Release(Button(2));
+  Game().WaitQuiet();
+  EXPECT_THAT(Game().Events({"ime_char", "line"}), IsEmpty());
+}
+
+TEST_F(Grid, ARightClickOnASendButtonSendsNothing) {
+  Start();
+  TypeRows({{"a", "first"}});
+  Front();
+  MoveMouse(Button(0));
+  MouseButtonEvent(MOUSEEVENTF_RIGHTDOWN);
+  MouseButtonEvent(MOUSEEVENTF_RIGHTUP);
+  Game().WaitQuiet();
+  EXPECT_THAT(Game().Events({"ime_char", "line"}), IsEmpty());
+}
+
+TEST_F(Grid, ADoubleClickSendsTwice) {
+  Start();
+  TypeRows({{"a", "again"}});
+  Front();
+  MoveMouse(Button(0));
+  for (int i = 0; i < 2; ++i) {
+    MouseButtonEvent(MOUSEEVENTF_LEFTDOWN);
+    MouseButtonEvent(MOUSEEVENTF_LEFTUP);
+  }
+  ASSERT_TRUE(Game().WaitForKind("line", kEventTimeoutMs, 2));
+  Game().WaitQuiet();
+  EXPECT_THAT(Game().Lines(), ElementsAre("again", "again"));
+}
+
+TEST_F(Grid, DraggingARowByItsGripReordersTheBook) {
+  Start();
+  TypeRows({{"a", "alpha"}, {"b", "beta"}, {"c", "gamma"}});
+  Front();
+  POINT from = Grip(0);
+  MouseDown(from);
+  MoveMouse(POINT{from.x, from.y + 2});
+  MoveMouse(POINT{from.x, from.y + rowHeight_});
+  MoveMouse(Grip(2));
+  MouseUp(Grip(2));
+  // Each row's button now sends what the drag put there.
+  for (int row = 0; row < 3; ++row) {
+    Front();
+    PressAndRelease(Button(row));
+    ASSERT_TRUE(Game().WaitForKind("line", kEventTimeoutMs, static_cast<size_t>(row + 1)));
+  }
+  EXPECT_THAT(Game().Lines(), ElementsAre("beta", "gamma", "alpha"));
+}
+
+TEST_F(Grid, ASmallPhraseBookLooksRight) {
+  Start();
+  TypeRows({{"greet", "hello there"},
+            {"-----", ""},
+            {"'note", "a comment, never sent"},
+            {"wave", ": waves"},
+            {"empty", ""},
+            {"", "no label"},
+            {"-----", "dashes"}});
+  // Gems on the sendable rows only: the gem's blue centre, or plain parchment.
+  auto gemAt = [&](int row) { return ScreenPixel(Button(row)) != kParchment; };
+  // The keys are queued input: wait until the last row typed has its button.
+  ASSERT_TRUE(WaitUntil([&] { return gemAt(5); }, kEventTimeoutMs));
+  Front();
+  ClickAt(Label(3));
+  POINT clear = At(kGripWidth + kButtonWidth + 4 * rowHeight_ - 4, 3 * rowHeight_ + rowHeight_ / 2);
+  ASSERT_TRUE(WaitUntil([&] { return ScreenPixel(clear) == kCurrentCell; }, kEventTimeoutMs));
+  std::string path = Shot("book", Parlo().Main());
+  std::printf("screenshot: %s\n", path.c_str());
+  EXPECT_TRUE(gemAt(0));
+  EXPECT_FALSE(gemAt(1));
+  EXPECT_FALSE(gemAt(2));
+  EXPECT_TRUE(gemAt(3));
+  EXPECT_FALSE(gemAt(4));
+  EXPECT_TRUE(gemAt(5));
+  EXPECT_FALSE(gemAt(6));
+}
+
+}  // namespace
+}  // namespace parlo::e2e
