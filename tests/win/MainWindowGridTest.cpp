@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -378,6 +379,19 @@ TEST_F(MainWindowGridTest, StoringAnEditShowsOrHidesThatRowsButtonAtOnce) {
   EXPECT_TRUE(GlyphShown(3));
 }
 
+TEST_F(MainWindowGridTest, AnEditStillOpenWhenTheWindowClosesIsSavedWithTheBook) {
+  ShowWindow(form->Handle(), SW_SHOW);
+  SetForegroundWindow(form->Handle());
+  SetFocus(GridWindow());
+  SendMessageA(GridWindow(), WM_CHAR, 'q', 0);
+  ASSERT_TRUE(Grid().IsEditing());
+  SendMessageA(form->Handle(), WM_CLOSE, 0, 0);
+  Pump();
+  const Bytes* saved = files.Content(folder + "\\say.txt");
+  ASSERT_NE(saved, nullptr) << "the book was not written";
+  EXPECT_NE(saved->find('q'), Bytes::npos);
+}
+
 // ---- Add, Insert, Delete ----
 
 TEST_F(MainWindowGridTest, EditingButtonsChangeTheRowsAndRepaintTheWholeGrid) {
@@ -440,6 +454,18 @@ TEST_F(MainWindowGridTest, DeleteOnTheOnlyRowEmptiesIt) {
 TEST_F(MainWindowGridTest, RowHeightAndLabelColumnFollowTheFont) {
   HWND label = form->Control(IDC_LABEL_DUMMY);
   form->FitGridToFont(label);
+  // Which face stands in for the design font on this system, for the record.
+  HDC dc = GetDC(GridWindow());
+  HGDIOBJ old = SelectObject(dc, Grid().GridFontHandle());
+  char face[LF_FACESIZE] = "";
+  GetTextFaceA(dc, sizeof face, face);
+  SIZE extent{};
+  GetTextExtentPoint32A(dc, "Wg", 2, &extent);
+  SelectObject(dc, old);
+  ReleaseDC(GridWindow(), dc);
+  RecordProperty("GridFace", face);
+  std::printf("grid font face: %s\n", face);
+  EXPECT_GT(extent.cx, 8) << "Latin text must show in the grid font";
   RECT rc;
   GetWindowRect(label, &rc);
   EXPECT_EQ(Grid().DefaultRowHeight(), rc.bottom - rc.top + 4);
