@@ -8,17 +8,20 @@
 #include "platform/Win32FileStore.h"
 #include "platform/Win32GamePort.h"
 #include "platform/Win32Module.h"
+#include "platform/Win32ProfileStore.h"
 
 namespace {
 
 int RunParlo(int showCommand) {
   parlo::Win32GamePort game;
   parlo::Win32FileStore files;
+  parlo::Win32ProfileStore profile;
   parlo::MainServices services;
   services.exePath = parlo::ExecutablePath();
   services.leadBytes = parlo::SystemLeadBytes();
   services.game = &game;
   services.files = &files;
+  services.profile = &profile;
   services.clipboardText = parlo::ReadClipboardText;
 
   parlo::TForm_Main mainWindow(services);

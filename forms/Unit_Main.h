@@ -9,6 +9,7 @@
 
 #include "core/AppPaths.h"
 #include "core/Bytes.h"
+#include "core/HotKey.h"
 #include "core/LeadBytes.h"
 #include "core/MessageBoxPort.h"
 #include "forms/Layout.h"
@@ -20,6 +21,7 @@ namespace parlo {
 
 class GamePort;
 class FileStore;
+class ProfileStore;
 
 // Everything outside the program that the main window talks to. The program wires the Win32
 // implementations; tests put fakes in their place.
@@ -30,6 +32,8 @@ struct MainServices {
   FileStore* files = nullptr;
   GamePort* game = nullptr;
   std::function<Bytes()> clipboardText;   // the clipboard's CF_TEXT, empty when it has none
+  ProfileStore* profile = nullptr;        // the settings file; none: nothing is read or written
+  HotKeyPort* hotKeys = nullptr;          // none: system hot keys bound to the main window
 };
 
 // The main window and owner of all program state.
@@ -71,6 +75,7 @@ class TForm_Main : public Window, public GridEvents {
   // Settings, configuration and the Bard hot key
   void Button_ConfigClick();
   void RegisterBardHotKey();
+  void UnregisterBardHotKey();
   void OnHotKey(WPARAM id);
 
   // Delivery
@@ -134,6 +139,9 @@ class TForm_Main : public Window, public GridEvents {
   PhraseGridControl grid_;
   bool destroyed_ = false;  // FormDestroy ran (close, or the session ended)
   Bytes lastOpen_;          // "LastOpen" as read at start-up
+  // Settings, configuration and the Bard hot key
+  HotKeyPort& HotKeys();
+  std::unique_ptr<HotKeyPort> ownHotKeys_;  // when the services bring none
 };
 
 // The pointer is over the held send button's cell, so the pressed glyph is drawn.

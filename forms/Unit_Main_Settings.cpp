@@ -1,18 +1,185 @@
 // The settings file at start-up and exit, the configuration dialog and the Bard hot key.
+#include <algorithm>
+#include <cstring>
+
+#include "core/FontLabel.h"
+#include "core/HotKey.h"
+#include "core/IniFile.h"
+#include "core/Settings.h"
+#include "forms/ControlIds.h"
+#include "forms/Unit_Congif.h"
 #include "forms/Unit_Main.h"
+#include "platform/Win32HotKeys.h"
 
 namespace parlo {
 
-void TForm_Main::ReadStartupSettings() {}
+namespace {
 
-void TForm_Main::WriteSettings() {}
+int ScreenDpi() {
+  HDC dc = GetDC(nullptr);
+  int dpi = GetDeviceCaps(dc, LOGPIXELSY);
+  ReleaseDC(nullptr, dc);
+  return dpi > 0 ? dpi : 96;
+}
 
-void TForm_Main::Button_ConfigClick() { ApplyStayOnTop(); }
+WindowBounds BoundsOf(const RECT& rc) { return {rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top}; }
 
-void TForm_Main::RegisterBardHotKey() {}
+// The bounds the window has when it is neither minimised nor maximised. A minimised window sits
+// far off the screen, and writing that would bring the window back out of sight next time.
+WindowBounds RestoredBounds(HWND window) {
+  RECT rc{};
+  GetWindowRect(window, &rc);
+  if (!IsIconic(window) && !IsZoomed(window)) return BoundsOf(rc);
+  WINDOWPLACEMENT placement{};
+  placement.length = sizeof placement;
+  if (!GetWindowPlacement(window, &placement)) return BoundsOf(rc);
+  RECT normal = placement.rcNormalPosition;
+  // The normal position is relative to the work area, not to the screen.
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  if (GetMonitorInfoA(MonitorFromRect(&normal, MONITOR_DEFAULTTOPRIMARY), &monitor))
+    OffsetRect(&normal, monitor.rcWork.left - monitor.rcMonitor.left, monitor.rcWork.top - monitor.rcMonitor.top);
+  return BoundsOf(normal);
+}
+
+GridFont StoredFont(const LOGFONTA& font, int dpi) {
+  GridFont stored;
+  stored.charset = font.lfCharSet;
+  stored.name.assign(font.lfFaceName, strnlen(font.lfFaceName, LF_FACESIZE));
+  stored.size = PointsFromHeight(font.lfHeight, dpi);
+  stored.bold = font.lfWeight >= FW_BOLD;
+  stored.italic = font.lfItalic != 0;
+  return stored;
+}
+
+}  // namespace
+
+HotKeyPort& TForm_Main::HotKeys() {
+  if (services_.hotKeys) return *services_.hotKeys;
+  if (!ownHotKeys_) ownHotKeys_ = std::make_unique<Win32HotKeys>(Handle());
+  return *ownHotKeys_;
+}
+
+void TForm_Main::ReadStartupSettings() {
+  if (!services_.profile) return;
+  TIniFile ini(IniFileName, *services_.profile);
+
+  RECT rc{};
+  GetWindowRect(Handle(), &rc);
+  // Each key moves the window at once; where it really went is the next key's default.
+  ReadWindowBounds(ini, BoundsOf(rc), [this](const WindowBounds& b) {
+    MoveWindow(Handle(), b.left, b.top, b.width, b.height, TRUE);
+    RECT now{};
+    GetWindowRect(Handle(), &now);
+    return BoundsOf(now);
+  });
+
+  Settings settings;
+  ReadOptions(ini, settings);
+  SetChecked(IDC_CHECKBOX_PASTE, settings.paste);
+  SetChecked(IDC_CHECKBOX_YELL, settings.yell);
+  SetChecked(IDC_CHECKBOX_RANDOM, settings.random);
+
+  ReadBardKey(ini, settings);
+  StayOnTop = settings.stayOnTop;
+  BardAlt = settings.bardAlt;
+  BardCtrl = settings.bardCtrl;
+  BardShift = settings.bardShift;
+  BardKey = settings.bardKey;
+  RegisterBardHotKey();
+
+  ReadCaptions(ini, settings);
+  GameCaption = settings.gameCaption;
+  if (!CaptionList) CaptionList = std::make_unique<std::vector<Bytes>>(kCaptionCount);
+  std::copy_n(settings.captionList.begin(), std::min<size_t>(CaptionList->size(), kCaptionCount), CaptionList->begin());
+
+  const int dpi = ScreenDpi();
+  LOGFONTA font = grid_.GridFont();
+  GridFont stored = StoredFont(font, dpi);
+  const GridFont before = stored;
+  ReadGridFont(ini, stored);
+  font.lfCharSet = stored.charset;
+  lstrcpynA(font.lfFaceName, stored.name.c_str(), LF_FACESIZE);
+  if (stored.size != before.size) font.lfHeight = HeightFromPoints(stored.size, dpi);
+  if (stored.bold != before.bold) font.lfWeight = stored.bold ? FW_BOLD : FW_NORMAL;
+  if (stored.italic != before.italic) font.lfItalic = stored.italic ? TRUE : FALSE;
+  font.lfUnderline = FALSE;
+  font.lfStrikeOut = FALSE;
+  grid_.SetGridFont(font, grid_.GridFontColor());
+
+  lastOpen_ = ReadLastOpen(ini);
+}
+
+void TForm_Main::WriteSettings() {
+  if (!services_.profile) return;
+  Settings settings;
+  settings.bounds = RestoredBounds(Handle());
+  settings.paste = Checked(IDC_CHECKBOX_PASTE);
+  settings.yell = Checked(IDC_CHECKBOX_YELL);
+  settings.random = Checked(IDC_CHECKBOX_RANDOM);
+  settings.stayOnTop = StayOnTop;
+  settings.bardAlt = BardAlt;
+  settings.bardCtrl = BardCtrl;
+  settings.bardShift = BardShift;
+  settings.bardKey = BardKey;
+  settings.gameCaption = GameCaption;
+  if (CaptionList) {
+    for (size_t i = 0; i < settings.captionList.size() && i < CaptionList->size(); ++i)
+      settings.captionList[i] = (*CaptionList)[i];
+  }
+  settings.font = StoredFont(grid_.GridFont(), ScreenDpi());
+  settings.lastOpen = CurrentFile;
+
+  TIniFile ini(IniFileName, *services_.profile);
+  parlo::WriteSettings(ini, settings);
+}
+
+void TForm_Main::Button_ConfigClick() {
+  {
+    TForm_Config form;
+    TForm_Config::Values& in = form.Data();
+    in.captionText = GameCaption;
+    if (CaptionList) in.captionItems = *CaptionList;
+    in.labelFont = grid_.GridFont();
+    in.onTop = StayOnTop;
+    in.alt = BardAlt;
+    in.ctrl = BardCtrl;
+    in.shift = BardShift;
+    in.hotKey = HotKeyControlFromBardKey(BardKey);
+
+    if (form.ShowModal(Handle()) == IDOK) {
+      const TForm_Config::Values& out = form.Data();
+      BardAlt = out.alt;
+      BardCtrl = out.ctrl;
+      BardShift = out.shift;
+      BardKey = BardKeyFromHotKeyControl(out.hotKey);
+      UnregisterBardHotKey();
+      RegisterBardHotKey();
+      StayOnTop = out.onTop;
+      GameCaption = out.captionText;
+      CaptionList = std::make_unique<std::vector<Bytes>>(out.captionItems);
+      grid_.SetGridFont(out.labelFont, grid_.GridFontColor());
+      grid_.SetDefaultRowHeight(out.labelFontHeight + 4);
+      grid_.SetColWidth(kColLabel, 4 * grid_.DefaultRowHeight());
+      FormResize();
+    }
+  }
+  ApplyStayOnTop();
+}
+
+void TForm_Main::RegisterBardHotKey() {
+  OwnedMessageBoxes messages(services_.messageBox, nullptr);
+  parlo::RegisterBardHotKey(HotKeys(), messages, BardHotKey{BardAlt, BardCtrl, BardShift, BardKey});
+}
+
+void TForm_Main::UnregisterBardHotKey() { HotKeys().Unregister(kBardHotKeyId); }
 
 void TForm_Main::OnHotKey(WPARAM id) {
-  if (id == kBardHotKeyId) Button_BardClick();
+  if (id != static_cast<WPARAM>(kBardHotKeyId)) return;
+  // Every box and dialog of ours disables the main window while it shows. A Bard step then would
+  // move the grid under a retry prompt, a Save As or the configuration dialog.
+  if (!IsWindowEnabled(Handle())) return;
+  Button_BardClick();
 }
 
 }  // namespace parlo

@@ -1,0 +1,61 @@
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <vector>
+
+#include "core/Bytes.h"
+#include "forms/Gdi.h"
+#include "forms/ModalForm.h"
+
+namespace parlo {
+
+// The configuration dialog: stay-on-top, the Bard hot key and the grid font, plus the game
+// captions carried through a combo box nobody sees.
+class TForm_Config : public ModalForm {
+ public:
+  // Runs the system's font dialog starting from the font; false when the user cancelled, and the
+  // font must then not be used.
+  using FontChooser = std::function<bool(HWND owner, LOGFONTA& font)>;
+  static bool ChooseFontDialog(HWND owner, LOGFONTA& font);
+
+  // What the dialog's controls hold. Set before ShowModal; after it, what they held when the
+  // dialog closed.
+  struct Values {
+    Bytes captionText;                 // ComboBox_Caption's text
+    std::vector<Bytes> captionItems;   // ComboBox_Caption's items
+    LOGFONTA labelFont{};              // Label_Font's font
+    int labelFontHeight = 0;           // Label_Font's height in pixels, one line in its font
+    bool onTop = false;                // CheckBox_OnTop
+    bool alt = false;                  // CheckBox_ALT
+    bool ctrl = false;                 // CheckBox_CTRL
+    bool shift = false;                // CheckBox_SHIFT
+    unsigned hotKey = 0;               // HotKey_Bard, as the control gives it
+  };
+
+  explicit TForm_Config(FontChooser chooseFont = ChooseFontDialog);
+
+  Values& Data() { return values_; }
+  const Values& Data() const { return values_; }
+
+  // Handlers
+  void FormShow() override;
+  void Button1Click();
+  void OKBtnClick();
+
+ protected:
+  void ComponentsCreated() override;
+  void OnCommand(int id, int code, HWND control) override;
+  LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  void SetLabelFont(const LOGFONTA& font);
+  void ShowFontLabelText();
+  void ReadControls();
+
+  FontChooser chooseFont_;
+  Values values_;
+  Font labelFontHandle_;
+};
+
+}  // namespace parlo
