@@ -140,8 +140,31 @@ void TForm_Main::FormDestroy() {
   CaptionList.reset();
 }
 
+namespace {
+
+struct OwnedPopups {
+  HWND owner;
+  std::vector<HWND> popups;
+};
+
+BOOL CALLBACK CollectOwnedPopup(HWND window, LPARAM found) {
+  auto* owned = reinterpret_cast<OwnedPopups*>(found);
+  if (GetWindow(window, GW_OWNER) == owned->owner) owned->popups.push_back(window);
+  return TRUE;
+}
+
+}  // namespace
+
 void TForm_Main::ApplyStayOnTop() {
   SetWindowPos(Handle(), StayOnTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+  if (!StayOnTop || (GetWindowLongA(Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST)) return;
+  // Wine turns "topmost" into "just below our own tool tip" when that popup sits directly above
+  // the window, which changes nothing. Without owned popups for that moment it does as asked.
+  OwnedPopups owned{Handle(), {}};
+  EnumThreadWindows(GetCurrentThreadId(), CollectOwnedPopup, reinterpret_cast<LPARAM>(&owned));
+  for (HWND popup : owned.popups) SetWindowLongPtrA(popup, GWLP_HWNDPARENT, 0);
+  SetWindowPos(Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+  for (HWND popup : owned.popups) SetWindowLongPtrA(popup, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(Handle()));
 }
 
 LeadByteTest TForm_Main::IsLeadByte() const {

@@ -1,0 +1,469 @@
+// The settings file as the main window reads it at start-up and writes it at exit, the Bard hot
+// key's registration and its message, with real windows over an in-memory settings file.
+#include <windows.h>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/MemoryFileStore.h"
+#include "core/PhraseGrid.h"
+#include "core/Settings.h"
+#include "forms/ControlIds.h"
+#include "forms/Unit_Main.h"
+#include "tests/win/InputBoxScript.h"
+#include "tests/win/MainSettingsSupport.h"
+
+namespace parlo {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::ElementsAreArray;
+using ::testing::IsEmpty;
+using testing::EventLog;
+using testing::FakeHotKeys;
+using testing::LoggingProfileStore;
+using testing::ModalScript;
+using testing::Pump;
+using testing::RecordingGame;
+using testing::ScriptedBoxes;
+
+const Bytes kDir = "C:\\parlo-settings-test\\";
+const Bytes kIni = kDir + "parlo.ini";
+const Bytes kFace = kGridDesignFace;
+
+class MainSettingsTest : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    if (main_) Close();
+  }
+
+  void Ini(const Bytes& content) { store_.Memory().SetFile(kIni, content); }
+  void Book(const Bytes& name, const Bytes& content) { files_.Put(kDir + name, content); }
+
+  void Start(MessageBoxFunction boxes = {}) {
+    MainServices services;
+    services.exePath = kDir + "parlo.exe";
+    services.files = &files_;
+    services.game = &game_;
+    services.profile = &store_;
+    services.hotKeys = &hotKeys_;
+    services.messageBox = boxes ? boxes : boxes_.Function();
+    main_ = std::make_unique<TForm_Main>(services);
+    main_->Create();
+    ASSERT_NE(main_->Handle(), nullptr);
+  }
+  // Closes the main window as the user does: the exit writes run.
+  void Close() {
+    SendMessageA(main_->Handle(), WM_CLOSE, 0, 0);
+    Pump();
+    main_.reset();
+  }
+
+  // Only the log entries that begin with one of the prefixes.
+  std::vector<std::string> Log(std::initializer_list<const char*> prefixes) const {
+    std::vector<std::string> kept;
+    for (const std::string& entry : log_)
+      for (const char* prefix : prefixes)
+        if (entry.rfind(prefix, 0) == 0) kept.push_back(entry);
+    return kept;
+  }
+
+  RECT Bounds() const {
+    RECT rc{};
+    GetWindowRect(main_->Handle(), &rc);
+    return rc;
+  }
+
+  EventLog log_;
+  LoggingProfileStore store_{log_};
+  FakeHotKeys hotKeys_{log_};
+  ScriptedBoxes boxes_;
+  MemoryFileStore files_;
+  RecordingGame game_;
+  std::unique_ptr<TForm_Main> main_;
+};
+
+// Every key, in the order in which the exit writes them, with the value a first exit writes.
+std::vector<std::string> FirstExitWrites() {
+  return {
+      "write Window/Left=671",
+      "write Window/Top=112",
+      "write Window/Width=373",
+      "write Window/Height=472",
+      "write Parlo/Paste=0",
+      "write Parlo/Yell=0",
+      "write Parlo/Random=0",
+      "write Window/StayOnTop=0",
+      "write BardKey/ALT=0",
+      "write BardKey/CTRL=0",
+      "write BardKey/SHIFT=0",
+      "write BardKey/Key=0",
+      "write UO/LastOpen=\"say.txt\"",
+      // A missing text's default loses its trailing blank, as the system's reader does.
+      "write UO/Caption=\"Ultima Online -\"",
+      "write UO/Caption0=\"Ultima Online -\"",
+      "write UO/Caption1=\"Ultima Online -\"",
+      "write UO/Caption2=\"Ultima Online -\"",
+      "write UO/Caption3=\"Ultima Online -\"",
+      "write UO/Caption4=\"Ultima Online -\"",
+      "write Font/Charset=128",
+      "write Font/Name=" + kFace,
+      "write Font/Size=9",
+      "write Font/Bold=1",
+      "write Font/Italic=0",
+  };
+}
+
+// ---- Start-up ----
+
+TEST_F(MainSettingsTest, StartupReadsEveryKeyInOrderAndRegistersTheHotKeyBetweenTheBardKeyAndTheCaptions) {
+  Ini("[BardKey]\r\nALT=1\r\nSHIFT=1\r\nKey=116\r\n");
+  Start();
+  EXPECT_THAT(Log({"read ", "register", "unregister"}),
+              ElementsAre("read Window/Left", "read Window/Top", "read Window/Width", "read Window/Height",
+                          "read Parlo/Paste", "read Parlo/Yell", "read Parlo/Random", "read Window/StayOnTop",
+                          "read BardKey/ALT", "read BardKey/CTRL", "read BardKey/SHIFT", "read BardKey/Key",
+                          "register 14 mod=5 key=0x74", "read UO/Caption", "read UO/Caption0", "read UO/Caption1",
+                          "read UO/Caption2", "read UO/Caption3", "read UO/Caption4", "read Font/Charset",
+                          "read Font/Name", "read Font/Size", "read Font/Bold", "read Font/Italic",
+                          "read UO/LastOpen"));
+  EXPECT_THAT(boxes_.Calls(), IsEmpty());
+}
+
+TEST_F(MainSettingsTest, StartupAppliesEveryValue) {
+  Ini("[Window]\r\nLeft=100\r\nTop=$32\r\nWidth=0x190\r\nHeight=300\r\nStayOnTop=1\r\n"
+      "[Parlo]\r\nPaste=1\r\nYell=0\r\nRandom=2\r\n"
+      "[BardKey]\r\nALT=0\r\nCTRL=1\r\nSHIFT=0\r\nKey=65601\r\n"
+      "[UO]\r\nCaption=\"UO - Shard\"\r\nCaption0=\"c0\"\r\nCaption1=\"c1\"\r\nCaption2=\r\nCaption4=\"c4\"\r\n"
+      "LastOpen=\"sayB.txt\"\r\n"
+      "[Font]\r\nCharset=0\r\nName=Arial\r\nSize=12\r\nBold=0\r\nItalic=1\r\n");
+  Book("sayA.txt", "[PARLO!]\r\na\tfrom A\r\n");
+  Book("sayB.txt", "[PARLO!]\r\nb\tfrom B\r\n");
+  Start();
+
+  RECT rc = Bounds();
+  EXPECT_EQ(rc.left, 100);
+  EXPECT_EQ(rc.top, 50);
+  EXPECT_EQ(rc.right - rc.left, 400);
+  EXPECT_EQ(rc.bottom - rc.top, 300);
+  EXPECT_TRUE(main_->Checked(IDC_CHECKBOX_PASTE));
+  EXPECT_FALSE(main_->Checked(IDC_CHECKBOX_YELL));
+  EXPECT_TRUE(main_->Checked(IDC_CHECKBOX_RANDOM));  // any number but 0 is on
+  EXPECT_TRUE(main_->StayOnTop);
+  EXPECT_FALSE(main_->BardAlt);
+  EXPECT_TRUE(main_->BardCtrl);
+  EXPECT_FALSE(main_->BardShift);
+  EXPECT_EQ(main_->BardKey, 0x41);  // the low 16 bits of 65601
+  EXPECT_EQ(hotKeys_.Registered(14), std::make_pair(2u, 0x41u));
+  EXPECT_EQ(main_->GameCaption, "UO - Shard");
+  ASSERT_NE(main_->CaptionList, nullptr);
+  EXPECT_THAT(*main_->CaptionList, ElementsAre("c0", "c1", "", "Ultima Online -", "c4"));
+
+  const LOGFONTA& font = main_->Grid().GridFont();
+  EXPECT_STREQ(font.lfFaceName, "Arial");
+  EXPECT_EQ(font.lfCharSet, 0);
+  EXPECT_EQ(font.lfHeight, -16);  // 12 points at 96 pixels per inch
+  EXPECT_EQ(font.lfWeight, FW_NORMAL);
+  EXPECT_TRUE(font.lfItalic);
+  EXPECT_EQ(main_->CurrentFile, "sayB.txt");
+
+  // Shown, the window takes the stay-on-top state it read.
+  main_->Show(SW_SHOWNOACTIVATE);
+  EXPECT_TRUE(GetWindowLongA(main_->Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST);
+}
+
+TEST_F(MainSettingsTest, OnAFirstStartTheGridFontIsTheBoldDesignFontAndNothingIsRegistered) {
+  Start();
+  const LOGFONTA& font = main_->Grid().GridFont();
+  EXPECT_EQ(Bytes(font.lfFaceName), kFace);
+  EXPECT_EQ(font.lfCharSet, SHIFTJIS_CHARSET);
+  EXPECT_EQ(font.lfHeight, -12);
+  EXPECT_EQ(font.lfWeight, FW_BOLD);
+  EXPECT_FALSE(font.lfItalic);
+  RECT rc = Bounds();
+  EXPECT_EQ(rc.left, 671);
+  EXPECT_EQ(rc.top, 112);
+  EXPECT_EQ(rc.right - rc.left, 373);
+  EXPECT_EQ(rc.bottom - rc.top, 472);
+  EXPECT_THAT(Log({"register"}), IsEmpty());
+  EXPECT_THAT(boxes_.Calls(), IsEmpty());
+}
+
+TEST_F(MainSettingsTest, FontStyleFollowsBoldAndItalicAsAWhole) {
+  struct Case {
+    const char* bold;
+    const char* italic;
+    LONG weight;
+    bool italicSet;
+  };
+  // Neither flag leaves the design style, which is regular.
+  for (const Case& c : {Case{"1", "0", FW_BOLD, false}, Case{"0", "1", FW_NORMAL, true},
+                        Case{"2", "1", FW_BOLD, true}, Case{"0", "0", FW_NORMAL, false}}) {
+    Ini(std::string("[Font]\r\nBold=") + c.bold + "\r\nItalic=" + c.italic + "\r\n");
+    Start();
+    EXPECT_EQ(main_->Grid().GridFont().lfWeight, c.weight) << c.bold << c.italic;
+    EXPECT_EQ(main_->Grid().GridFont().lfItalic != 0, c.italicSet) << c.bold << c.italic;
+    Close();
+  }
+}
+
+TEST_F(MainSettingsTest, AKeyOfZeroRegistersNothingAndSaysNothing) {
+  Ini("[BardKey]\r\nALT=1\r\nCTRL=1\r\nSHIFT=1\r\nKey=0\r\n");
+  Start();
+  EXPECT_THAT(Log({"register"}), IsEmpty());
+  EXPECT_THAT(boxes_.Calls(), IsEmpty());
+  EXPECT_TRUE(main_->BardAlt);
+}
+
+TEST_F(MainSettingsTest, ABareKeyIsRegisteredWithoutModifiers) {
+  Ini("[BardKey]\r\nKey=120\r\n");
+  Start();
+  EXPECT_THAT(Log({"register"}), ElementsAre("register 14 mod=0 key=0x78"));
+}
+
+TEST_F(MainSettingsTest, ARefusedRegistrationShowsTheErrorToTheWholeApplicationAndStartupGoesOn) {
+  Ini("[BardKey]\r\nALT=1\r\nSHIFT=1\r\nKey=116\r\n[UO]\r\nCaption=\"after\"\r\n[Font]\r\nSize=14\r\n");
+  hotKeys_.Refuse(true);
+  boxes_.Then(kIdOk);
+  Start();
+  ASSERT_EQ(boxes_.Calls().size(), 1u);
+  const testing::BoxCall& box = boxes_.Calls()[0];
+  EXPECT_EQ(box.owner, nullptr);
+  EXPECT_EQ(box.text, "Filed to register hot key");
+  EXPECT_EQ(box.caption, "Error");
+  EXPECT_EQ(box.flags, 0u);  // OK only, no icon
+  // The rest of the file is still read and applied, and the values stay for the exit.
+  EXPECT_EQ(main_->GameCaption, "after");
+  EXPECT_EQ(main_->Grid().GridFont().lfHeight, -19);
+  EXPECT_EQ(main_->CurrentFile, "say.txt");
+  EXPECT_FALSE(hotKeys_.IsRegistered(14));
+  Close();
+  EXPECT_THAT(Log({"write BardKey/"}),
+              ElementsAre("write BardKey/ALT=1", "write BardKey/CTRL=0", "write BardKey/SHIFT=1",
+                          "write BardKey/Key=116"));
+}
+
+// Values that are no numbers fall back to the defaults; none of them may bring the program down.
+TEST_F(MainSettingsTest, GarbageAndEmptyValuesInEveryKeyStartWithTheDefaults) {
+  for (const char* junk : {"", "garbage", "12px", "7x", "0x", "$", "-$10", "1e3", "99999999999", "$123456789"}) {
+    SCOPED_TRACE(std::string("value \"") + junk + "\"");
+    const std::string v = junk;
+    Ini("[Window]\r\nLeft=" + v + "\r\nTop=" + v + "\r\nWidth=" + v + "\r\nHeight=" + v + "\r\nStayOnTop=" + v +
+        "\r\n[Parlo]\r\nPaste=" + v + "\r\nYell=" + v + "\r\nRandom=" + v + "\r\n[BardKey]\r\nALT=" + v +
+        "\r\nCTRL=" + v + "\r\nSHIFT=" + v + "\r\nKey=" + v + "\r\n[UO]\r\nLastOpen=" + v + "\r\n[Font]\r\nCharset=" +
+        v + "\r\nSize=" + v + "\r\nBold=" + v + "\r\nItalic=" + v + "\r\n");
+    log_.clear();
+    Start();
+    RECT rc = Bounds();
+    EXPECT_EQ(rc.left, 671);
+    EXPECT_EQ(rc.top, 112);
+    EXPECT_EQ(rc.right - rc.left, 373);
+    EXPECT_EQ(rc.bottom - rc.top, 472);
+    EXPECT_FALSE(main_->Checked(IDC_CHECKBOX_PASTE));
+    EXPECT_FALSE(main_->Checked(IDC_CHECKBOX_YELL));
+    EXPECT_FALSE(main_->Checked(IDC_CHECKBOX_RANDOM));
+    EXPECT_FALSE(main_->StayOnTop);
+    EXPECT_FALSE(main_->BardAlt || main_->BardCtrl || main_->BardShift);
+    EXPECT_EQ(main_->BardKey, 0);
+    EXPECT_THAT(Log({"register"}), IsEmpty());
+    const LOGFONTA& font = main_->Grid().GridFont();
+    EXPECT_EQ(font.lfCharSet, SHIFTJIS_CHARSET);
+    EXPECT_EQ(font.lfHeight, -12);
+    EXPECT_EQ(font.lfWeight, FW_BOLD);
+    EXPECT_FALSE(font.lfItalic);
+    EXPECT_EQ(main_->CurrentFile, "say.txt");
+    Close();
+  }
+  EXPECT_THAT(boxes_.Calls(), IsEmpty());
+}
+
+TEST_F(MainSettingsTest, ExtremeNumbersStartWithoutHarmAndAreWrittenBackAsTheWindowTookThem) {
+  Ini("[Window]\r\nLeft=2147483647\r\nTop=-2147483648\r\nWidth=2147483647\r\nHeight=-5\r\n"
+      "[BardKey]\r\nKey=$FFFFFFFF\r\n[Font]\r\nCharset=-1\r\nSize=2147483647\r\nName=" +
+      std::string(1200, 'N') + "\r\n");
+  Start();
+  // Key -1 keeps its low 16 bits; the system refuses such a key, which is told like any refusal.
+  EXPECT_EQ(main_->BardKey, 0xFFFF);
+  EXPECT_THAT(Log({"register"}), ElementsAre("register 14 mod=0 key=0xFFFF"));
+  const LOGFONTA& font = main_->Grid().GridFont();
+  EXPECT_EQ(font.lfCharSet, 255);
+  EXPECT_EQ(Bytes(font.lfFaceName), std::string(31, 'N'));
+  // Still a working window.
+  main_->Show(SW_SHOWNOACTIVATE);
+  UpdateWindow(main_->Handle());
+  EXPECT_TRUE(IsWindow(main_->Handle()));
+  RECT rc = Bounds();
+  Close();
+  EXPECT_THAT(Log({"write Window/Left", "write Window/Top", "write Window/Width", "write Window/Height"}),
+              ElementsAre("write Window/Left=" + std::to_string(rc.left), "write Window/Top=" + std::to_string(rc.top),
+                          "write Window/Width=" + std::to_string(rc.right - rc.left),
+                          "write Window/Height=" + std::to_string(rc.bottom - rc.top)));
+  EXPECT_THAT(Log({"write Font/Charset", "write Font/Name"}),
+              ElementsAre("write Font/Charset=255", "write Font/Name=" + std::string(31, 'N')));
+}
+
+// ---- Exit ----
+
+TEST_F(MainSettingsTest, TheFirstExitWritesEveryKeyInOrderWithTheDefaults) {
+  Start();
+  Close();
+  EXPECT_THAT(Log({"write "}), ElementsAreArray(FirstExitWrites()));
+  // And the keys read back as written, LastOpen without its quotes.
+  MemoryProfileStore& file = store_.Memory();
+  EXPECT_EQ(file.Read(kIni, "UO", "LastOpen", "?"), "say.txt");
+  EXPECT_EQ(file.Read(kIni, "Font", "Name", "?"), kFace);
+}
+
+TEST_F(MainSettingsTest, ExitWritesTheWindowAsItIsNow) {
+  Book("sayA.txt", "[PARLO!]\r\na\tfrom A\r\n");
+  Start();
+  MoveWindow(main_->Handle(), 30, 40, 500, 350, TRUE);
+  main_->SetChecked(IDC_CHECKBOX_YELL, true);
+  main_->SetChecked(IDC_CHECKBOX_RANDOM, true);
+  main_->StayOnTop = true;
+  main_->BardCtrl = true;
+  main_->BardShift = true;
+  main_->BardKey = 0x7B;
+  main_->GameCaption = "Shard";
+  *main_->CaptionList = {"e0", "e1", "e2", "e3", "e4"};
+  LOGFONTA font{};
+  font.lfHeight = -19;
+  font.lfWeight = FW_BOLD;
+  font.lfItalic = TRUE;
+  font.lfCharSet = ANSI_CHARSET;
+  lstrcpynA(font.lfFaceName, "Tahoma", LF_FACESIZE);
+  main_->Grid().SetGridFont(font, 0);
+  Close();
+  EXPECT_THAT(Log({"write "}),
+              ElementsAre("write Window/Left=30", "write Window/Top=40", "write Window/Width=500",
+                          "write Window/Height=350", "write Parlo/Paste=0", "write Parlo/Yell=1",
+                          "write Parlo/Random=1", "write Window/StayOnTop=1", "write BardKey/ALT=0",
+                          "write BardKey/CTRL=1", "write BardKey/SHIFT=1", "write BardKey/Key=123",
+                          "write UO/LastOpen=\"sayA.txt\"", "write UO/Caption=\"Shard\"", "write UO/Caption0=\"e0\"",
+                          "write UO/Caption1=\"e1\"", "write UO/Caption2=\"e2\"", "write UO/Caption3=\"e3\"",
+                          "write UO/Caption4=\"e4\"", "write Font/Charset=0", "write Font/Name=Tahoma",
+                          "write Font/Size=14", "write Font/Bold=1", "write Font/Italic=1"));
+}
+
+TEST_F(MainSettingsTest, AMinimisedOrMaximisedWindowWritesItsRestoredBounds) {
+  for (int state : {SW_MINIMIZE, SW_MAXIMIZE}) {
+    SCOPED_TRACE(state == SW_MINIMIZE ? "minimised" : "maximised");
+    log_.clear();
+    Start();
+    main_->Show(SW_SHOWNOACTIVATE);
+    MoveWindow(main_->Handle(), 120, 80, 300, 400, TRUE);
+    ShowWindow(main_->Handle(), state);
+    Pump();
+    ASSERT_TRUE(state == SW_MINIMIZE ? IsIconic(main_->Handle()) : IsZoomed(main_->Handle()));
+    Close();
+    EXPECT_THAT(Log({"write Window/Left", "write Window/Top", "write Window/Width", "write Window/Height"}),
+                ElementsAre("write Window/Left=120", "write Window/Top=80", "write Window/Width=300",
+                            "write Window/Height=400"));
+  }
+}
+
+TEST_F(MainSettingsTest, ExitUnregistersTheHotKeyBeforeWritingTheSettings) {
+  Ini("[BardKey]\r\nKey=116\r\n");
+  Start();
+  log_.clear();
+  Close();
+  ASSERT_GE(log_.size(), 2u);
+  EXPECT_EQ(log_[0], "unregister 14");
+  EXPECT_EQ(log_[1], "write Window/Left=671");
+  EXPECT_FALSE(hotKeys_.IsRegistered(14));
+}
+
+TEST_F(MainSettingsTest, AFailingWriteShowsTheExceptionBoxNamingTheFileAfterTheBookWasSaved) {
+  Ini("[UO]\r\nLastOpen=\"sayA.txt\"\r\n");
+  Book("sayA.txt", "[PARLO!]\r\na\tfrom A\r\n");
+  Start();
+  ASSERT_EQ(main_->CurrentFile, "sayA.txt");
+  main_->Grid().Model().SetCell(kColText, 0, "changed");
+  store_.Memory().SetReadOnly(kIni, true);
+  log_.clear();
+
+  std::wstring shown;
+  std::wstring caption;
+  bool bookSavedFirst = false;
+  {
+    ModalScript script("#32770", "Parlo!", {[&](HWND box) {
+                                              shown = testing::MessageBoxTextW(box);
+                                              wchar_t text[64] = {};
+                                              GetWindowTextW(box, text, 64);
+                                              caption = text;
+                                              const Bytes* book = files_.Content(kDir + "sayA.txt");
+                                              bookSavedFirst = book && book->find("changed") != Bytes::npos;
+                                              SendMessageA(box, WM_COMMAND, IDOK, 0);
+                                            }});
+    Close();
+    EXPECT_EQ(script.StepsRun(), 1u);
+  }
+  EXPECT_EQ(shown, L"C:\\parlo-settings-test\\parlo.ini \x306B\x66F8\x304D\x8FBC\x3081\x307E\x305B\x3093.");
+  EXPECT_EQ(caption, L"Parlo!");
+  EXPECT_TRUE(bookSavedFirst);
+  // The first write failed, and nothing after it was tried.
+  EXPECT_THAT(Log({"write "}), ElementsAre("write Window/Left=671"));
+  EXPECT_EQ(store_.Memory().File(kIni), std::optional<Bytes>("[UO]\r\nLastOpen=\"sayA.txt\"\r\n"));
+}
+
+// ---- The hot-key message ----
+
+class MainHotKeyTest : public MainSettingsTest {
+ protected:
+  void StartWithBook(MessageBoxFunction boxes = {}) {
+    Ini("[BardKey]\r\nKey=116\r\n[UO]\r\nLastOpen=\"sayA.txt\"\r\n");
+    Book("sayA.txt", "[PARLO!]\r\nfirst\tline one\r\nsecond\tline two\r\nthird\tline three\r\n");
+    Start(std::move(boxes));
+    ASSERT_EQ(main_->CurrentFile, "sayA.txt");
+  }
+  void HotKey(WPARAM id) { SendMessageA(main_->Handle(), WM_HOTKEY, id, MAKELPARAM(0, 0x74)); }
+};
+
+TEST_F(MainHotKeyTest, Identifier14RecitesTheNextLineAndOtherIdentifiersDoNothing) {
+  StartWithBook();
+  HotKey(14);
+  EXPECT_THAT(game_.Lines(), ElementsAre("line one"));
+  HotKey(15);
+  HotKey(0);
+  HotKey(0x14E);
+  EXPECT_THAT(game_.Lines(), ElementsAre("line one"));
+  EXPECT_EQ(main_->Grid().Model().Row(), 1);
+  HotKey(14);
+  EXPECT_THAT(game_.Lines(), ElementsAre("line one", "line two"));
+}
+
+TEST_F(MainHotKeyTest, APressWhileAMessageBoxOfOursShowsIsIgnored) {
+  // Real boxes: what matters is what the system does to the main window while one shows.
+  std::vector<Bytes> shownBoxes;
+  StartWithBook([&](HWND owner, const Bytes& text, const Bytes& caption, unsigned flags) {
+    shownBoxes.push_back(text);
+    return ShowMessageBox(owner, text, caption, flags);
+  });
+  hotKeys_.Refuse(true);
+
+  bool enabledDuringBox = true;
+  {
+    ModalScript script("#32770", "Error", {[&](HWND box) {
+                                             enabledDuringBox = IsWindowEnabled(main_->Handle()) != FALSE;
+                                             HotKey(14);
+                                             SendMessageA(box, WM_COMMAND, IDOK, 0);
+                                           }});
+    main_->RegisterBardHotKey();
+    EXPECT_EQ(script.StepsRun(), 1u);
+  }
+  EXPECT_THAT(shownBoxes, ElementsAre("Filed to register hot key"));
+  EXPECT_FALSE(enabledDuringBox);
+  EXPECT_THAT(game_.Lines(), IsEmpty());
+  EXPECT_EQ(main_->Grid().Model().Row(), 0);
+  // Once the box has gone the key works again.
+  HotKey(14);
+  EXPECT_THAT(game_.Lines(), ElementsAre("line one"));
+}
+
+}  // namespace
+}  // namespace parlo
