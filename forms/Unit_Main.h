@@ -139,6 +139,7 @@ class TForm_Main : public Window, public GridEvents {
   PhraseGridControl grid_;
   bool destroyed_ = false;  // FormDestroy ran (close, or the session ended)
   Bytes lastOpen_;          // "LastOpen" as read at start-up
+  HWND lastFocus_ = nullptr;  // the control that had the keyboard when the window was left
   // Settings, configuration and the Bard hot key
   HotKeyPort& HotKeys();
   std::unique_ptr<HotKeyPort> ownHotKeys_;  // when the services bring none
