@@ -1,0 +1,166 @@
+// Reading and writing a large phrase book, measured against a plain memchr scan for line ends
+// over the same bytes in the same run: the reader and writer should stay within a small factor
+// of merely looking at every byte once.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <string_view>
+#include <utility>
+#include <string>
+#include <vector>
+
+#include "core/SayFile.h"
+
+namespace parlo {
+namespace {
+
+constexpr int kRows = 100000;
+
+// Sections of 50 rows: labelled lines, unlabelled lines, a comment and a closing separator,
+// about 50 bytes a row.
+GridModel MakeBook() {
+  GridModel grid;
+  grid.SetRowCount(kRows);
+  for (int row = 0; row < kRows; ++row) {
+    int i = row % 50;
+    if (i == 49) {
+      grid.SetCell(kColLabel, row, "-----");
+    } else if (i == 0) {
+      grid.SetCell(kColLabel, row, "'section " + std::to_string(row / 50));
+      grid.SetCell(kColText, row, "notes for whoever recites this part of the book");
+    } else if (i % 3 == 0) {
+      grid.SetCell(kColText, row, "an unlabelled line number " + std::to_string(row) + " to be said aloud");
+    } else {
+      grid.SetCell(kColLabel, row, "Line" + std::to_string(i));
+      grid.SetCell(kColText, row, "Well met, traveller; line " + std::to_string(row) + " of the book");
+    }
+  }
+  return grid;
+}
+
+const GridModel& Book() {
+  static const GridModel book = MakeBook();
+  return book;
+}
+
+const Bytes& BookBytes() {
+  static const Bytes bytes = FormatSayBook(Book());
+  return bytes;
+}
+
+void MemchrLineScan(benchmark::State& state) {
+  const Bytes& bytes = BookBytes();
+  for (auto _ : state) {
+    size_t lines = 0;
+    const char* p = bytes.data();
+    const char* end = p + bytes.size();
+    while (const void* hit = std::memchr(p, '\n', static_cast<size_t>(end - p))) {
+      ++lines;
+      p = static_cast<const char*>(hit) + 1;
+    }
+    benchmark::DoNotOptimize(lines);
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(bytes.size()));
+}
+
+void CutLinesOnly(benchmark::State& state) {
+  const Bytes& bytes = BookBytes();
+  std::vector<std::string_view> lines;
+  for (auto _ : state) {
+    CutLines(bytes, lines);
+    benchmark::DoNotOptimize(lines.data());
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(bytes.size()));
+}
+
+// What any reader pays to the grid model, with the lines already cut and split: the old book is
+// emptied, then every cell is set. The reader cannot get below this.
+void FillGridOnly(benchmark::State& state) {
+  const Bytes& bytes = BookBytes();
+  const GridModel& book = Book();
+  std::vector<std::pair<std::string_view, std::string_view>> cells;
+  for (int r = 0; r < book.RowCount(); ++r) cells.emplace_back(book.Label(r), book.Text(r));
+  GridModel grid;
+  Bytes currentFile;
+  for (auto _ : state) {
+    ClearSays(grid, currentFile);
+    grid.SetRowCount(static_cast<int>(cells.size()));
+    for (size_t r = 0; r < cells.size(); ++r) {
+      grid.SetCell(kColLabel, static_cast<int>(r), Bytes(cells[r].first));
+      grid.SetCell(kColText, static_cast<int>(r), Bytes(cells[r].second));
+    }
+    benchmark::DoNotOptimize(grid.RowCount());
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(bytes.size()));
+}
+
+// As a load does it: the grid is emptied first, then filled from the file's bytes.
+void ReadBook(benchmark::State& state) {
+  const Bytes& bytes = BookBytes();
+  GridModel grid;
+  Bytes currentFile;
+  for (auto _ : state) {
+    ClearSays(grid, currentFile);
+    ReadSayBook(bytes, grid);
+    benchmark::DoNotOptimize(grid.RowCount());
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(bytes.size()));
+}
+
+void WriteBook(benchmark::State& state) {
+  const GridModel& grid = Book();
+  size_t size = 0;
+  for (auto _ : state) {
+    Bytes out = FormatSayBook(grid);
+    size = out.size();
+    benchmark::DoNotOptimize(out.data());
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(size));
+}
+
+BENCHMARK(MemchrLineScan)->Unit(benchmark::kMillisecond);
+BENCHMARK(CutLinesOnly)->Unit(benchmark::kMillisecond);
+BENCHMARK(FillGridOnly)->Unit(benchmark::kMillisecond);
+BENCHMARK(ReadBook)->Unit(benchmark::kMillisecond);
+BENCHMARK(WriteBook)->Unit(benchmark::kMillisecond);
+
+// Prints the usual table, then each throughput against the memchr scan.
+class RatioReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    for (const Run& run : runs) {
+      auto rate = run.counters.find("bytes_per_second");
+      if (run.run_type == Run::RT_Iteration && run.iterations > 0 && rate != run.counters.end())
+        rates_[run.benchmark_name()] = rate->second;
+    }
+    ConsoleReporter::ReportRuns(runs);
+  }
+
+  void PrintRatios() const {
+    auto base = rates_.find("MemchrLineScan");
+    if (base == rates_.end() || base->second <= 0) return;
+    std::printf("\nBook of %d rows, %zu bytes. Against the memchr line scan (%.0f MB/s):\n", kRows,
+                BookBytes().size(), base->second / 1e6);
+    for (const auto& [name, rate] : rates_)
+      if (name != base->first)
+        std::printf("  %-16s %8.0f MB/s  ratio %5.2f\n", name.c_str(), rate / 1e6, rate / base->second);
+  }
+
+ private:
+  std::map<std::string, double> rates_;
+};
+
+}  // namespace
+}  // namespace parlo
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  parlo::RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  reporter.PrintRatios();
+  benchmark::Shutdown();
+  return 0;
+}
