@@ -337,11 +337,6 @@ TEST_F(SayFilesTest, UnnamedBookIsWrittenOnceItHoldsAnything) {
   }
 }
 
-TEST_F(SayFilesTest, EmptyNamedBookIsWritten) {
-  EXPECT_TRUE(Save("sayX.txt"));
-  EXPECT_EQ(*store.Content(dir + "sayX.txt"), "[PARLO!]\r\n\r\n");
-}
-
 TEST_F(SayFilesTest, SaveRetryYesWritesTheSameBytesAgain) {
   grid = MakeGrid({{"hi", "there"}});
   store.FailWrites(1);
@@ -362,15 +357,6 @@ TEST_F(SayFilesTest, SaveRetryNoReportsFailureAndChangesNothing) {
   EXPECT_EQ(RowsOf(grid), (Rows{{"hi", "there"}}));
   EXPECT_EQ(currentFile, "sayOld.txt");
   ExpectPrompts("File Save Error. Retry?", 3);
-}
-
-TEST_F(SayFilesTest, SavedBookLoadsBackEqual) {
-  grid = MakeGrid({{"hi", "Hello there"}, {"", "Good bye"}, {"-----", ""}, {"", ""}, {"", ""}});
-  const Rows rows = RowsOf(grid);
-  EXPECT_TRUE(Save("sayRT.txt"));
-  grid = GridModel();
-  EXPECT_TRUE(Load("sayRT.txt"));
-  EXPECT_EQ(RowsOf(grid), rows);
 }
 
 }  // namespace
