@@ -1,0 +1,109 @@
+// The Bard hot key from outside: pressed while the game has the focus it recites into the game,
+// and a combination another program holds is reported once while Parlo goes on.
+#include <windows.h>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/e2e/driver/Scenario.h"
+
+namespace parlo::e2e {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+// The characters the game received, as bytes.
+std::string Typed(const FakeGame& game) {
+  std::string text;
+  for (unsigned code : game.ImeChars()) text += static_cast<char>(code);
+  return text;
+}
+
+// Enter pressed after the characters. With ALT in the hot key the user may still hold it when
+// the line goes out, so the game can see ALT+Enter: a system key, but Enter all the same.
+bool WaitForEnter(const FakeGame& game, size_t count = 1) {
+  return game.WaitFor(
+      [](const GameEvent& e) { return (e.Is("keydown") || e.Is("syskeydown")) && e.Number("vk") == 0x0D; },
+      kEventTimeoutMs, count);
+}
+
+const char kBook[] = "[PARLO!]\r\nfirst\tline one\r\nsecond\tline two\r\n";
+const char kAltShiftF5[] = "[BardKey]\r\nALT=1\r\nCTRL=0\r\nSHIFT=1\r\nKey=116\r\n[UO]\r\nLastOpen=\"sayA.txt\"\r\n";
+
+class HotKey : public Scenario {};
+
+TEST_F(HotKey, AltShiftF5RecitesTheNextLineIntoTheGameThatHasTheFocus) {
+  Dir().Put("sayA.txt", kBook);
+  Dir().Put("parlo.ini", kAltShiftF5);
+  StartGame();
+  StartParlo();
+  ASSERT_TRUE(BringToFront(Game().Window()));
+  PressKey(VK_F5, Modifiers{true, false, true});
+  ASSERT_TRUE(WaitForEnter(Game()));
+  PressKey(VK_F5, Modifiers{true, false, true});
+  ASSERT_TRUE(WaitForEnter(Game(), 2));
+  EXPECT_EQ(Typed(Game()), "line oneline two");
+  // Without its modifiers the key is not the hot key.
+  PressKey(VK_F5);
+  Game().WaitQuiet();
+  EXPECT_EQ(Typed(Game()), "line oneline two");
+}
+
+TEST_F(HotKey, ACombinationHeldByAnotherProgramIsReportedAndParloGoesOn) {
+  Dir().Put("sayA.txt", kBook);
+  Dir().Put("parlo.ini", kAltShiftF5);
+  ASSERT_TRUE(RegisterHotKey(nullptr, 1, MOD_ALT | MOD_SHIFT, VK_F5)) << GetLastError();
+  StartGame();
+
+  // The box shows during start-up, before the main window does: answer it from the side.
+  std::atomic<bool> stop{false};
+  std::string text, caption;
+  std::vector<std::string> buttons;
+  std::thread answerer([&] {
+    std::optional<MessageBoxWindow> box;
+    WaitUntil([&] { return stop || (box = FindMessageBox("Error")).has_value(); }, 15000, 20);
+    if (!box) return;
+    text = box->Text();
+    caption = box->Caption();
+    buttons = box->ButtonTexts();
+    box->Answer(IDOK);
+  });
+  try {
+    StartParlo();
+  } catch (...) {
+    stop = true;
+    answerer.join();
+    UnregisterHotKey(nullptr, 1);
+    throw;
+  }
+  stop = true;
+  answerer.join();
+  EXPECT_EQ(text, "Filed to register hot key");
+  EXPECT_EQ(caption, "Error");
+  EXPECT_THAT(buttons, ElementsAre("OK"));
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(Parlo().Main()) != FALSE; }, kStartTimeoutMs));
+
+  // The combination stays the other program's: Parlo recites nothing.
+  ASSERT_TRUE(BringToFront(Game().Window()));
+  PressKey(VK_F5, Modifiers{true, false, true});
+  Game().WaitQuiet();
+  EXPECT_EQ(Typed(Game()), "");
+  MSG msg;
+  EXPECT_TRUE(PeekMessageA(&msg, nullptr, WM_HOTKEY, WM_HOTKEY, PM_REMOVE)) << "the holder did not get its key";
+  UnregisterHotKey(nullptr, 1);
+
+  // Parlo still works: its Bard button recites.
+  Parlo().PostClick(IDC_BUTTON_BARD);
+  ASSERT_TRUE(Game().WaitForKind("line"));
+  EXPECT_THAT(Game().Lines(), ElementsAre("line one"));
+  ASSERT_TRUE(Parlo().Close().has_value());
+}
+
+}  // namespace
+}  // namespace parlo::e2e
