@@ -130,11 +130,17 @@ BENCHMARK(WriteBook)->Unit(benchmark::kMillisecond);
 class RatioReporter : public benchmark::ConsoleReporter {
  public:
   void ReportRuns(const std::vector<Run>& runs) override {
+    // With repetitions the median stands for the benchmark; otherwise its single run does.
     for (const Run& run : runs) {
       auto rate = run.counters.find("bytes_per_second");
-      if (run.run_type == Run::RT_Iteration && run.iterations > 0 && rate != run.counters.end())
-        rates_[run.benchmark_name()] = rate->second;
+      if (rate == run.counters.end()) continue;
+      const std::string name = run.run_name.str();
+      if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median")
+        medians_[name] = rate->second;
+      else if (run.run_type == Run::RT_Iteration && run.iterations > 0 && !medians_.count(name))
+        rates_[name] = rate->second;
     }
+    for (const auto& [name, rate] : medians_) rates_[name] = rate;
     ConsoleReporter::ReportRuns(runs);
   }
 
@@ -150,6 +156,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
 
  private:
   std::map<std::string, double> rates_;
+  std::map<std::string, double> medians_;
 };
 
 }  // namespace
