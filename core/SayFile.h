@@ -49,9 +49,6 @@ class SayFiles {
   // declined to retry. An empty unnamed book is not written.
   bool SaveSayFile(const GridModel& grid, const Bytes& name);
 
-  const Bytes& SayDir() const { return sayDir_; }
-  FileStore& Files() { return files_; }
-
  private:
   FileStore& files_;
   MessageBoxPort& prompt_;
