@@ -26,6 +26,8 @@ Bytes ComboItem(HWND combo, int index) {
 // empty book and saving writes nothing.
 
 bool TForm_Main::LoadSayFile(const Bytes& name) {
+  // An open cell editor belongs to the book being left; it must not spill into the next one.
+  grid_.EndEdit(true);
   bool result = true;
   if (services_.files) {
     // The retry prompts belong to the whole application.
@@ -41,6 +43,9 @@ bool TForm_Main::LoadSayFile(const Bytes& name) {
 }
 
 bool TForm_Main::SaveSayFile(const Bytes& name) {
+  // What is being typed in a cell is part of the book (closing the window does not take the
+  // focus from the editor first).
+  grid_.EndEdit(true);
   if (!services_.files) return true;
   OwnedMessageBoxes prompt(services_.messageBox, nullptr);
   SayFiles sayFiles(*services_.files, prompt, SayDir, FallbackSayFileFor(services_.exePath, IsLeadByte()));
@@ -85,6 +90,7 @@ void TForm_Main::ComboBox_FilesChange() {
 }
 
 void TForm_Main::Button_SaveClick() {
+  grid_.EndEdit(true);
   {
     TForm_InputBox box(SayDir, services_.files, services_.messageBox, IsLeadByte());
     if (box.ShowModal(Handle()) == IDOK) {
@@ -103,6 +109,7 @@ void TForm_Main::Button_SaveClick() {
 }
 
 void TForm_Main::Button1Click() {
+  grid_.EndEdit(true);
   if (OwnedMessageBoxes(services_.messageBox, Handle()).Show("Delete this file?", "Parlo", kMbYesNo | kMbIconQuestion) !=
       kIdYes)
     return;

@@ -336,6 +336,24 @@ TEST_F(SayFilesMainTest, ClosingWritesTheCurrentBookBack) {
   EXPECT_EQ(Read("say.txt"), "[PARLO!]\r\nhello\r\n");
 }
 
+TEST_F(SayFilesMainTest, TextStillInTheCellEditorIsPartOfTheBookWrittenAndStaysWithIt) {
+  Put("sayA.txt", kBookA);
+  Put("sayb.txt", kBookB);
+  Start();
+  PhraseGridControl& grid = main_->Grid();
+  ASSERT_TRUE(grid.ShowEditor());
+  SetWindowTextA(grid.Editor(), "typed");
+  Pick("b");
+  EXPECT_EQ(Read("sayA.txt"), "[PARLO!]\r\ntyped\tHello\r\n");
+  EXPECT_FALSE(grid.IsEditing());
+  EXPECT_THAT(Rows(), ElementsAre(Row("bye", "Good bye")));
+
+  ASSERT_TRUE(grid.ShowEditor());
+  SetWindowTextA(grid.Editor(), "at exit");
+  Close();
+  EXPECT_EQ(Read("sayb.txt"), "[PARLO!]\r\nat exit\tGood bye\r\n");
+}
+
 // ---- Retry prompts ----
 
 TEST_F(SayFilesMainTest, ABookThatCouldNotBeReadIsWrittenNeitherAtExitNorOnSwitching) {
