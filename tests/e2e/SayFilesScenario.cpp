@@ -40,6 +40,14 @@ class HeldFile {
   HANDLE handle_;
 };
 
+// The control with the keyboard focus in the thread of the window.
+HWND FocusOf(HWND window) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info)) return nullptr;
+  return info.hwndFocus;
+}
+
 class SayFiles : public Scenario {
  protected:
   HWND Combo() { return Parlo().Control(IDC_COMBOBOX_FILES); }
@@ -64,9 +72,11 @@ class SayFiles : public Scenario {
   }
   // Types the name into the dialog's edit box as the user does, then Enter.
   void EnterName(HWND box, const std::string& name) {
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(box) != FALSE; }, kEventTimeoutMs));
     ASSERT_TRUE(BringToFront(box));
     HWND edit = FindControl(box, IDC_INPUT_EDIT_TEXT);
     ASSERT_NE(edit, nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return FocusOf(box) == edit; }, kEventTimeoutMs)) << "the name has no focus";
     TypeText(name);
     ASSERT_TRUE(WaitUntil([&] { return TextOf(edit) == name; }, kEventTimeoutMs)) << TextOf(edit);
     PressKey(VK_RETURN);

@@ -134,6 +134,31 @@ TEST_F(InputBoxTest, OpensAsAFixedTopmostDialogCentredOnTheScreenWithTheNameFocu
   EXPECT_EQ(result, IDCANCEL);
 }
 
+TEST_F(InputBoxTest, ComingBackToTheDialogPutsTheFocusWhereItWas) {
+  HWND focusBack = nullptr, focusAgain = nullptr, edit = nullptr, ok = nullptr;
+  auto leaveAndReturn = [](HWND box) {
+    HWND other = CreateWindowExA(0, "Static", "elsewhere", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 100, 100, nullptr,
+                                 nullptr, nullptr, nullptr);
+    SetActiveWindow(other);
+    SetActiveWindow(box);
+    DestroyWindow(other);
+    SetActiveWindow(box);
+  };
+  int result = Run({[&](HWND box) {
+                      edit = GetDlgItem(box, IDC_INPUT_EDIT_TEXT);
+                      ok = GetDlgItem(box, IDOK);
+                      leaveAndReturn(box);
+                      focusBack = GetFocus();
+                      SetFocus(ok);
+                      leaveAndReturn(box);
+                      focusAgain = GetFocus();
+                    },
+                    Click(IDCANCEL)});
+  EXPECT_EQ(result, IDCANCEL);
+  EXPECT_EQ(focusBack, edit);
+  EXPECT_EQ(focusAgain, ok);
+}
+
 TEST_F(InputBoxTest, EnterTakesAFreeNameAndEscCancels) {
   EXPECT_EQ(Run({TypeName("Fresh"), PressKey(VK_RETURN)}), IDOK);
   EXPECT_EQ(box_->Text(), "Fresh");
