@@ -13,8 +13,8 @@ namespace {
 
 constexpr char kCaption[] = "Save this \"Says\" as...";
 // MS P Gothic, as Shift-JIS bytes.
-constexpr FontSpec kFont{"\x82\x6C\x82\x72\x20\x82\x6F\x83\x53\x83\x56\x83\x62\x83\x4E", -12, SHIFTJIS_CHARSET,
-                         false};
+constexpr FontSpec kFont{"\x82\x6C\x82\x72\x20\x82\x6F\x83\x53\x83\x56\x83\x62\x83\x4E", -12,
+                         SHIFTJIS_CHARSET, false};
 
 const ControlSpec kLayout[] = {
     {IDC_INPUT_LABEL1, ControlKind::Label, 0, 8, 9, 111, 12, kCaption, -1, true, nullptr},

@@ -15,7 +15,8 @@ Bytes ComboItem(HWND combo, int index) {
   LRESULT length = SendMessageA(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
   if (length == CB_ERR || length <= 0) return Bytes();
   std::vector<char> buffer(static_cast<size_t>(length) + 1);
-  LRESULT got = SendMessageA(combo, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(buffer.data()));
+  LRESULT got =
+      SendMessageA(combo, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(buffer.data()));
   if (got == CB_ERR || got < 0) return Bytes();
   return Bytes(buffer.data(), static_cast<size_t>(got));
 }
@@ -110,8 +111,8 @@ void TForm_Main::Button_SaveClick() {
 
 void TForm_Main::Button1Click() {
   grid_.EndEdit(true);
-  if (OwnedMessageBoxes(services_.messageBox, Handle()).Show("Delete this file?", "Parlo", kMbYesNo | kMbIconQuestion) !=
-      kIdYes)
+  if (OwnedMessageBoxes(services_.messageBox, Handle())
+          .Show("Delete this file?", "Parlo", kMbYesNo | kMbIconQuestion) != kIdYes)
     return;
   DeleteSayFile();
   RefreshFileList();

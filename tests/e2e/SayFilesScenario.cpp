@@ -1,10 +1,9 @@
 // Phrase books on disk, seen from outside: the list, switching, Save As, Delete, the retry
 // prompts and the save at exit. Which book is open shows in the file it writes back: a book read
 // with LF line ends comes back with CR LF.
-#include <windows.h>
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <functional>
 #include <optional>

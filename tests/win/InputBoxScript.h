@@ -1,9 +1,8 @@
 #pragma once
 // Drives the Save-As dialog from inside its own modal loop, and records the message boxes the
 // program shows in place of showing them.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <deque>
 #include <functional>

@@ -1,25 +1,23 @@
 // The Save-As dialog on its own: its layout, Enter and Esc, and the names it lets through.
-#include "forms/Unit_InputBox.h"
-
-#include <windows.h>
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <string>
 #include <vector>
 
 #include "core/SayCollection.h"
 #include "forms/ControlIds.h"
+#include "forms/Unit_InputBox.h"
 #include "platform/Win32FileStore.h"
 #include "tests/win/InputBoxScript.h"
 
 namespace parlo {
 namespace {
 
-using ::testing::IsEmpty;
 using testing::Click;
 using testing::InputBoxScript;
+using ::testing::IsEmpty;
 using testing::PressKey;
 using testing::ScriptedBoxes;
 using testing::TypeName;
@@ -30,8 +28,8 @@ class InputBoxTest : public ::testing::Test {
     char temp[MAX_PATH];
     ASSERT_GT(GetTempPathA(MAX_PATH, temp), 0u);
     static int counter = 0;
-    dir_ = Bytes(temp) + "parlo-saveas-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter) +
-           "\\";
+    dir_ = Bytes(temp) + "parlo-saveas-" + std::to_string(GetCurrentProcessId()) + "-" +
+           std::to_string(++counter) + "\\";
     ASSERT_TRUE(CreateDirectoryA(dir_.c_str(), nullptr));
   }
   void TearDown() override {
@@ -40,8 +38,8 @@ class InputBoxTest : public ::testing::Test {
   }
 
   void Put(const Bytes& name) {
-    HANDLE file = CreateFileA((dir_ + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                              nullptr);
+    HANDLE file = CreateFileA((dir_ + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
     CloseHandle(file);
   }
@@ -77,10 +75,10 @@ std::string TextOf(HWND hwnd) {
   return text;
 }
 
-#define EXPECT_RECT(rc, l, t, w, h)      \
-  do {                                   \
-    EXPECT_EQ((rc).left, l);             \
-    EXPECT_EQ((rc).top, t);              \
+#define EXPECT_RECT(rc, l, t, w, h)       \
+  do {                                    \
+    EXPECT_EQ((rc).left, l);              \
+    EXPECT_EQ((rc).top, t);               \
     EXPECT_EQ((rc).right - (rc).left, w); \
     EXPECT_EQ((rc).bottom - (rc).top, h); \
   } while (0)
@@ -137,8 +135,8 @@ TEST_F(InputBoxTest, OpensAsAFixedTopmostDialogCentredOnTheScreenWithTheNameFocu
 TEST_F(InputBoxTest, ComingBackToTheDialogPutsTheFocusWhereItWas) {
   HWND focusBack = nullptr, focusAgain = nullptr, edit = nullptr, ok = nullptr;
   auto leaveAndReturn = [](HWND box) {
-    HWND other = CreateWindowExA(0, "Static", "elsewhere", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 100, 100, nullptr,
-                                 nullptr, nullptr, nullptr);
+    HWND other = CreateWindowExA(0, "Static", "elsewhere", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 100, 100,
+                                 nullptr, nullptr, nullptr, nullptr);
     SetActiveWindow(other);
     SetActiveWindow(box);
     DestroyWindow(other);
@@ -203,8 +201,8 @@ TEST_F(InputBoxTest, TheEmptyNameIsTheUnnamedBookAndIsRefusedOnlyWhenThatExists)
 }
 
 TEST_F(InputBoxTest, NamesWithSeparatorsOrCharactersWindowsRejectsAreRefusedWithTheReason) {
-  const std::vector<Bytes> names = {"a\\b", "..\\up", "a/b", "C:x", "a*b", "a?b", "a\"b", "a<b", "a>b", "a|b",
-                                    "tab\there", Bytes(300, 'n')};
+  const std::vector<Bytes> names = {"a\\b", "..\\up", "a/b", "C:x", "a*b",       "a?b",
+                                    "a\"b", "a<b",    "a>b", "a|b", "tab\there", Bytes(300, 'n')};
   std::vector<InputBoxScript::Step> steps;
   for (const Bytes& name : names) {
     boxes_.Then(kIdOk);

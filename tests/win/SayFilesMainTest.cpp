@@ -1,9 +1,8 @@
 // The main window's phrase books on disk: the start-up selection, the list, switching, Save As,
 // Delete, the retry prompts and the save at exit, with real windows over a temporary folder.
-#include <windows.h>
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <algorithm>
 #include <memory>
@@ -21,11 +20,11 @@
 namespace parlo {
 namespace {
 
-using ::testing::ElementsAre;
-using ::testing::IsEmpty;
 using testing::BoxCall;
 using testing::Click;
+using ::testing::ElementsAre;
 using testing::InputBoxScript;
+using ::testing::IsEmpty;
 using testing::ScriptedBoxes;
 using testing::TypeName;
 
@@ -59,8 +58,8 @@ class SayFilesMainTest : public ::testing::Test {
     char temp[MAX_PATH];
     ASSERT_GT(GetTempPathA(MAX_PATH, temp), 0u);
     static int counter = 0;
-    dir_ = Bytes(temp) + "parlo-books-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter) +
-           "\\";
+    dir_ = Bytes(temp) + "parlo-books-" + std::to_string(GetCurrentProcessId()) + "-" +
+           std::to_string(++counter) + "\\";
     ASSERT_TRUE(CreateDirectoryA(dir_.c_str(), nullptr));
   }
 
@@ -99,8 +98,8 @@ class SayFilesMainTest : public ::testing::Test {
   }
 
   void Put(const Bytes& name, const Bytes& content) {
-    HANDLE file = CreateFileA((dir_ + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                              nullptr);
+    HANDLE file = CreateFileA((dir_ + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(file, INVALID_HANDLE_VALUE) << name;
     DWORD written = 0;
     ASSERT_TRUE(WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr));
@@ -191,7 +190,8 @@ class SayFilesMainTest : public ::testing::Test {
   }
   void SetText(int row, const Bytes& text) { main_->Grid().Model().SetCell(kColText, row, text); }
 
-  static void ExpectBox(const BoxCall& call, HWND owner, const Bytes& text, const Bytes& caption, unsigned flags) {
+  static void ExpectBox(const BoxCall& call, HWND owner, const Bytes& text, const Bytes& caption,
+                        unsigned flags) {
     EXPECT_EQ(call.owner, owner) << text;
     EXPECT_EQ(call.text, text);
     EXPECT_EQ(call.caption, caption);
