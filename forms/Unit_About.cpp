@@ -1,7 +1,6 @@
 // The About box.
 #include "forms/Unit_About.h"
 
-#include <initializer_list>
 #include <utility>
 
 #include "forms/ControlIds.h"
@@ -26,6 +25,8 @@ constexpr COLORREF kTextColor = RGB(255, 255, 255);
 constexpr ControlKind kFixedLabel = ControlKind::Custom;
 constexpr const char* kStatic = "Static";
 constexpr DWORD kLabelStyle = SS_LEFTNOWORDWRAP | SS_NOPREFIX;
+constexpr int kLabelIds[] = {IDC_ABOUT_LABEL1, IDC_ABOUT_LABEL2, IDC_ABOUT_LABEL3, IDC_ABOUT_LABEL4,
+                             IDC_ABOUT_LABEL5};
 
 // CreateCompatibleDC / DeleteDC.
 class CompatibleDc {
@@ -47,24 +48,25 @@ const ControlSpec kLayout[] = {
      PanelBevel::Lowered},
     {IDC_ABOUT_LABEL1, kFixedLabel, IDC_ABOUT_PANEL1, 8, 8, 61, 19, "Parlo!", -1, true, &kTitleFont, kStatic,
      kLabelStyle},
-    {IDC_ABOUT_LABEL4, kFixedLabel, IDC_ABOUT_PANEL1, 80, 12, 67, 15, TAboutBox::kVersionText, -1, true, nullptr,
-     kStatic, kLabelStyle},
-    {IDC_ABOUT_LABEL2, kFixedLabel, IDC_ABOUT_PANEL1, 8, 28, 200, 15, TAboutBox::kCreditText, -1, true, nullptr,
-     kStatic, kLabelStyle},
-    {IDC_ABOUT_LABEL3, kFixedLabel, IDC_ABOUT_PANEL1, 8, 40, 185, 15, TAboutBox::kEmailText, -1, true, nullptr,
-     kStatic, kLabelStyle},
-    {IDC_ABOUT_LABEL5, kFixedLabel, IDC_ABOUT_PANEL1, 8, 160, 250, 15, TAboutBox::kSentenceText, -1, true, nullptr,
-     kStatic, kLabelStyle},
+    {IDC_ABOUT_LABEL4, kFixedLabel, IDC_ABOUT_PANEL1, 80, 12, 67, 15, TAboutBox::kVersionText, -1, true,
+     nullptr, kStatic, kLabelStyle},
+    {IDC_ABOUT_LABEL2, kFixedLabel, IDC_ABOUT_PANEL1, 8, 28, 200, 15, TAboutBox::kCreditText, -1, true,
+     nullptr, kStatic, kLabelStyle},
+    {IDC_ABOUT_LABEL3, kFixedLabel, IDC_ABOUT_PANEL1, 8, 40, 185, 15, TAboutBox::kEmailText, -1, true,
+     nullptr, kStatic, kLabelStyle},
+    {IDC_ABOUT_LABEL5, kFixedLabel, IDC_ABOUT_PANEL1, 8, 160, 250, 15, TAboutBox::kSentenceText, -1, true,
+     nullptr, kStatic, kLabelStyle},
     // Clipped by the labels above it, so a repaint of the picture cannot wipe their text out.
-    {IDC_ABOUT_IMAGE1, ControlKind::Bitmap, IDC_ABOUT_PANEL1, 137, 41, 144, 135, nullptr, -1, true, nullptr, nullptr,
-     WS_CLIPSIBLINGS},
+    {IDC_ABOUT_IMAGE1, ControlKind::Bitmap, IDC_ABOUT_PANEL1, 137, 41, 144, 135, nullptr, -1, true, nullptr,
+     nullptr, WS_CLIPSIBLINGS},
     {IDOK, ControlKind::DefaultButton, 0, 115, 188, 62, 21, "OK", 1, true, nullptr},
 };
 
 }  // namespace
 
 TAboutBox::TAboutBox()
-    : ModalForm(Frame{PARLO_CLASS_ABOUT, "Parlo!", 293, 212, true, kFont, kLayout, sizeof kLayout / sizeof kLayout[0]}),
+    : ModalForm(Frame{PARLO_CLASS_ABOUT, "Parlo!", 293, 212, true, kFont, kLayout,
+                      sizeof kLayout / sizeof kLayout[0]}),
       black_(CreateSolidBrush(kPanelColor)) {}
 
 void TAboutBox::ComponentsCreated() {
@@ -73,19 +75,21 @@ void TAboutBox::ComponentsCreated() {
                reinterpret_cast<LPARAM>(LoadIconA(module, MAKEINTRESOURCEA(IDI_PARLO))));
   SendMessageA(Handle(), WM_SETICON, ICON_SMALL,
                reinterpret_cast<LPARAM>(LoadImageA(module, MAKEINTRESOURCEA(IDI_PARLO), IMAGE_ICON,
-                                                   GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
-                                                   LR_SHARED)));
+                                                   GetSystemMetrics(SM_CXSMICON),
+                                                   GetSystemMetrics(SM_CYSMICON), LR_SHARED)));
 
   if (Panel* panel = controls_.PanelOf(IDC_ABOUT_PANEL1)) panel->SetColor(kPanelColor);
 
-  picture_.Reset(static_cast<HBITMAP>(LoadImageA(module, MAKEINTRESOURCEA(IDB_ABOUT), IMAGE_BITMAP, 0, 0, 0)));
+  picture_.Reset(
+      static_cast<HBITMAP>(LoadImageA(module, MAKEINTRESOURCEA(IDB_ABOUT), IMAGE_BITMAP, 0, 0, 0)));
   if (picture_)
-    SendMessageA(Control(IDC_ABOUT_IMAGE1), STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture_.Get()));
+    SendMessageA(Control(IDC_ABOUT_IMAGE1), STM_SETIMAGE, IMAGE_BITMAP,
+                 reinterpret_cast<LPARAM>(picture_.Get()));
   // The static sizes itself to the picture; keep it where it was laid out.
   SetWindowPos(Control(IDC_ABOUT_IMAGE1), nullptr, 137, 41, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   // The labels lie above the picture, which keeps out of their rectangles (they draw what is
   // under them themselves).
-  for (int id : {IDC_ABOUT_LABEL1, IDC_ABOUT_LABEL2, IDC_ABOUT_LABEL3, IDC_ABOUT_LABEL4, IDC_ABOUT_LABEL5})
+  for (int id : kLabelIds)
     SetWindowPos(Control(id), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   PaintBehindLabels();
 }
@@ -94,7 +98,7 @@ void TAboutBox::PaintBehindLabels() {
   RECT image;
   GetWindowRect(Control(IDC_ABOUT_IMAGE1), &image);
   WindowDc screen(nullptr);
-  for (int id : {IDC_ABOUT_LABEL1, IDC_ABOUT_LABEL2, IDC_ABOUT_LABEL3, IDC_ABOUT_LABEL4, IDC_ABOUT_LABEL5}) {
+  for (int id : kLabelIds) {
     HWND label = Control(id);
     RECT rc;
     GetWindowRect(label, &rc);
@@ -137,7 +141,8 @@ HBRUSH TAboutBox::LabelColors(HDC dc, HWND control) {
 LRESULT TAboutBox::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CTLCOLORSTATIC:
-      return reinterpret_cast<LRESULT>(LabelColors(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)));
+      return reinterpret_cast<LRESULT>(
+          LabelColors(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)));
     default:
       return ModalForm::WndProc(message, wParam, lParam);
   }

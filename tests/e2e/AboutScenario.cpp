@@ -44,8 +44,8 @@ class About : public Scenario {
   }
   // What Parlo leaves after a run: the settings and both books.
   std::string LeftBehind() const {
-    return Dir().Read("parlo.ini").value_or("(none)") + "|" + Dir().Read("saya.txt").value_or("(none)") + "|" +
-           Dir().Read("sayb.txt").value_or("(none)");
+    return Dir().Read("parlo.ini").value_or("(none)") + "|" + Dir().Read("saya.txt").value_or("(none)") +
+           "|" + Dir().Read("sayb.txt").value_or("(none)");
   }
 };
 

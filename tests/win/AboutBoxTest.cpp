@@ -1,10 +1,7 @@
 // The About box with real windows: its layout and look, where it opens, how it closes, and the
 // main window's About button around it.
-#include "forms/Unit_About.h"
-
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <algorithm>
 #include <functional>
@@ -16,6 +13,7 @@
 #include "core/PhraseGrid.h"
 #include "forms/ControlIds.h"
 #include "forms/Fonts.h"
+#include "forms/Unit_About.h"
 #include "forms/Unit_Main.h"
 #include "res/resource.h"
 
@@ -135,7 +133,9 @@ class Pixels {
     DeleteDC(dc);
   }
 
-  COLORREF At(int x, int y) const { return pixels_[static_cast<size_t>(y) * static_cast<size_t>(width_) + x]; }
+  COLORREF At(int x, int y) const {
+    return pixels_[static_cast<size_t>(y) * static_cast<size_t>(width_) + x];
+  }
   int Width() const { return width_; }
   int Height() const { return height_; }
 
@@ -159,7 +159,9 @@ class Pixels {
   std::vector<COLORREF> pixels_;
 };
 
-bool IsLight(COLORREF c) { return GetRValue(c) > 160 && GetGValue(c) > 160 && GetBValue(c) > 160; }
+bool IsLight(COLORREF c) {
+  return GetRValue(c) > 160 && GetGValue(c) > 160 && GetBValue(c) > 160;
+}
 
 class AboutBoxTest : public ::testing::Test {
  protected:
@@ -260,7 +262,8 @@ TEST_F(AboutBoxTest, IsAFixedTopmostDialogWithTheLaidOutControls) {
 TEST_F(AboutBoxTest, EveryLineFitsItsLabelWithoutBeingCut) {
   Run({[](HWND box) {
     HWND panel = GetDlgItem(box, IDC_ABOUT_PANEL1);
-    for (int id : {IDC_ABOUT_LABEL1, IDC_ABOUT_LABEL2, IDC_ABOUT_LABEL3, IDC_ABOUT_LABEL4, IDC_ABOUT_LABEL5}) {
+    for (int id :
+         {IDC_ABOUT_LABEL1, IDC_ABOUT_LABEL2, IDC_ABOUT_LABEL3, IDC_ABOUT_LABEL4, IDC_ABOUT_LABEL5}) {
       HWND label = GetDlgItem(panel, id);
       std::string text = TextOf(label);
       SCOPED_TRACE(text);
@@ -337,8 +340,8 @@ class AboutBoxLookTest : public AboutBoxTest {
     }});
   }
   static HBITMAP Picture() {
-    return static_cast<HBITMAP>(
-        LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_ABOUT), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    return static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_ABOUT),
+                                           IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
   }
 
   // Over a label's part that lies on the picture: how many pixels show the picture as it is,
@@ -414,7 +417,8 @@ TEST_F(AboutBoxLookTest, TheSentenceLiesOverThePictureWithoutABackground) {
     LabelOverPicture again = Inspect(panel, IDC_ABOUT_LABEL5);
     EXPECT_EQ(again.light, seen.light);
     // Only the sentence repaints: the picture still shows behind it.
-    RedrawWindow(GetDlgItem(panel, IDC_ABOUT_LABEL5), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    RedrawWindow(GetDlgItem(panel, IDC_ABOUT_LABEL5), nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
     LabelOverPicture once = Inspect(panel, IDC_ABOUT_LABEL5);
     EXPECT_EQ(once.picture, seen.picture);
     EXPECT_EQ(once.light, seen.light);
@@ -424,7 +428,8 @@ TEST_F(AboutBoxLookTest, TheSentenceLiesOverThePictureWithoutABackground) {
 TEST_F(AboutBoxLookTest, TheEmailLineCutsNoBlackBoxOutOfThePictureItReaches) {
   Look([](HWND, HWND panel) {
     LabelOverPicture seen = Inspect(panel, IDC_ABOUT_LABEL3);
-    EXPECT_EQ(seen.other + seen.light + seen.picture, (193 - 137) * (55 - 41)) << "the line does reach the picture";
+    EXPECT_EQ(seen.other + seen.light + seen.picture, (193 - 137) * (55 - 41))
+        << "the line does reach the picture";
     EXPECT_GT(seen.picture, (193 - 137) * (55 - 41) / 2);
     EXPECT_LT(seen.other, (193 - 137) * (55 - 41) / 4);
   });
