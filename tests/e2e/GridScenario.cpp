@@ -47,17 +47,15 @@ class Grid : public Scenario {
     ASSERT_TRUE(WaitUntil([&] { return ScreenPixel(At(kGripWidth + kButtonWidth + 6, 4)) == kCurrentCell; },
                           kEventTimeoutMs))
         << "the grid never showed its current cell";
-    int last = 4;
-    for (int y = 5; y < 80; ++y) {
-      COLORREF c = ScreenPixel(At(kGripWidth + kButtonWidth + 6, y));
-      if (c == kCurrentCell) last = y;
-      if (c == kParchment) break;
-    }
-    rowHeight_ = last + 1;
+    // The current cell ends where the plain parchment of row 1 begins; the focus rectangle
+    // inside the cell is neither colour, so look for the parchment itself.
+    int y = 5;
+    while (y < 80 && ScreenPixel(At(kGripWidth + kButtonWidth + 6, y)) != kParchment) ++y;
+    rowHeight_ = y;
     ASSERT_GE(rowHeight_, 10);
     ASSERT_LE(rowHeight_, 40);
     // The label column is four rows wide; the text column starts after it.
-    EXPECT_EQ(ScreenPixel(At(kGripWidth + kButtonWidth + 4 * rowHeight_ - 2, rowHeight_ / 2)), kCurrentCell);
+    EXPECT_EQ(ScreenPixel(At(kGripWidth + kButtonWidth + 4 * rowHeight_ - 4, rowHeight_ / 2)), kCurrentCell);
     EXPECT_EQ(ScreenPixel(At(kGripWidth + kButtonWidth + 4 * rowHeight_ + 2, rowHeight_ / 2)), kParchment);
   }
 
