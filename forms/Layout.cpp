@@ -66,12 +66,12 @@ LRESULT Panel::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
   }
 }
 
-HFONT ControlSet::MakeFont(const FontSpec& spec) {
+HFONT ControlSet::MakeFont(const FontSpec& item) {
   LOGFONTA font{};
-  font.lfHeight = spec.height;
-  font.lfWeight = spec.bold ? FW_BOLD : FW_NORMAL;
-  font.lfCharSet = static_cast<BYTE>(spec.charset);
-  lstrcpynA(font.lfFaceName, spec.face, LF_FACESIZE);
+  font.lfHeight = item.height;
+  font.lfWeight = item.bold ? FW_BOLD : FW_NORMAL;
+  font.lfCharSet = static_cast<BYTE>(item.charset);
+  lstrcpynA(font.lfFaceName, item.face, LF_FACESIZE);
   fonts_.emplace_back(CreateDisplayFont(font));
   return fonts_.back().Get();
 }
@@ -84,8 +84,8 @@ struct ClassAndStyle {
   DWORD exStyle;
 };
 
-ClassAndStyle StyleFor(const ControlSpec& spec) {
-  switch (spec.kind) {
+ClassAndStyle StyleFor(const ControlSpec& item) {
+  switch (item.kind) {
     case ControlKind::Button:
       return {"Button", BS_PUSHBUTTON, 0};
     case ControlKind::DefaultButton:
@@ -109,7 +109,7 @@ ClassAndStyle StyleFor(const ControlSpec& spec) {
     case ControlKind::HotKey:
       return {HOTKEY_CLASSA, 0, WS_EX_CLIENTEDGE};
     case ControlKind::Custom:
-      return {spec.className, 0, 0};
+      return {item.className, 0, 0};
     case ControlKind::Panel:
       break;
   }
@@ -142,30 +142,30 @@ void ControlSet::Create(HWND form, const ControlSpec* specs, size_t count, const
     return ta < tb;  // -1 becomes the largest
   });
 
-  for (const ControlSpec* spec : order) {
-    HWND parent = windows_.count(spec->parentId) ? windows_[spec->parentId] : form;
-    HFONT font = spec->font ? MakeFont(*spec->font) : controlFonts_[spec->parentId];
+  for (const ControlSpec* item : order) {
+    HWND parent = windows_.count(item->parentId) ? windows_[item->parentId] : form;
+    HFONT font = item->font ? MakeFont(*item->font) : controlFonts_[item->parentId];
     HWND hwnd = nullptr;
-    if (spec->kind == ControlKind::Panel) {
-      panels_.push_back(std::make_unique<Panel>(spec->bevel, GetSysColor(COLOR_BTNFACE)));
-      hwnd = panels_.back()->Create(parent, spec->id, spec->left, spec->top, spec->width, spec->height,
-                                    spec->visible);
+    if (item->kind == ControlKind::Panel) {
+      panels_.push_back(std::make_unique<Panel>(item->bevel, GetSysColor(COLOR_BTNFACE)));
+      hwnd = panels_.back()->Create(parent, item->id, item->left, item->top, item->width, item->height,
+                                    item->visible);
     } else {
-      ClassAndStyle cs = StyleFor(*spec);
-      DWORD style = WS_CHILD | cs.style | spec->extraStyle | (spec->visible ? WS_VISIBLE : 0) |
-                    (spec->tabOrder >= 0 ? WS_TABSTOP : 0);
-      int height = spec->height;
+      ClassAndStyle cs = StyleFor(*item);
+      DWORD style = WS_CHILD | cs.style | item->extraStyle | (item->visible ? WS_VISIBLE : 0) |
+                    (item->tabOrder >= 0 ? WS_TABSTOP : 0);
+      int height = item->height;
       // A drop-down's window height includes its list.
-      if (spec->kind == ControlKind::DropDownList || spec->kind == ControlKind::DropDownEdit) height += 200;
-      hwnd = CreateWindowExA(cs.exStyle, cs.className, spec->caption ? spec->caption : "", style, spec->left,
-                             spec->top, spec->width, height, parent,
-                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec->id)), ModuleInstance(), nullptr);
+      if (item->kind == ControlKind::DropDownList || item->kind == ControlKind::DropDownEdit) height += 200;
+      hwnd = CreateWindowExA(cs.exStyle, cs.className, item->caption ? item->caption : "", style, item->left,
+                             item->top, item->width, height, parent,
+                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(item->id)), ModuleInstance(), nullptr);
     }
     if (!hwnd) continue;
-    windows_[spec->id] = hwnd;
-    controlFonts_[spec->id] = font;
+    windows_[item->id] = hwnd;
+    controlFonts_[item->id] = font;
     SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    if (spec->kind == ControlKind::Label) AutoSizeLabel(hwnd);
+    if (item->kind == ControlKind::Label) AutoSizeLabel(hwnd);
   }
 }
 

@@ -23,7 +23,7 @@ enum class ControlKind {
   BevelLine,      // a single etched line along its top edge
   Edit,
   HotKey,
-  Custom,         // a window class of our own, named in the spec's className
+  Custom,         // a window class of our own, named in its className
 };
 
 enum class PanelBevel { None, Raised, Lowered, RaisedInnerLoweredOuter };
@@ -75,7 +75,7 @@ class ControlSet {
   HWND Get(int id) const;
   HFONT FontOf(int id) const;
   Panel* PanelOf(int id) const;
-  HFONT MakeFont(const FontSpec& spec);
+  HFONT MakeFont(const FontSpec& item);
 
  private:
   std::vector<Font> fonts_;

@@ -204,8 +204,8 @@ def gem_shader(cx, cy, radius, pressed):
             # A dome: light pools up-left, the lower right sinks into deep blue.
             t = math.hypot(u + 0.35, v + 0.4) / 1.5
             c = ramp([(0.0, (110, 165, 245)), (0.5, (45, 90, 205)), (1.0, (16, 34, 120))], t)
-        spec = math.hypot(u + 0.42, v + 0.45)
-        if spec < 0.28:
+        glint = math.hypot(u + 0.42, v + 0.45)
+        if glint < 0.28:
             c = mix(c, (250, 252, 255), 0.9)
         # A faint glint where light passes through the stone to its lower right.
         glint = math.hypot(u - 0.45, v - 0.45)
