@@ -1,6 +1,7 @@
 #include "core/PhraseGrid.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace parlo {
 
@@ -13,7 +14,9 @@ GridModel::GridModel() : rows_(1) {}
 void GridModel::SetRowCount(int count) {
   if (count < 1) count = 1;
   if (count == RowCount()) return;
+  bool shrinking = count < RowCount();
   rows_.resize(static_cast<size_t>(count));
+  if (shrinking) CompactOwned();
   if (row_ >= count) {
     int oldRow = row_;
     row_ = count - 1;
@@ -22,14 +25,109 @@ void GridModel::SetRowCount(int count) {
   if (observer_) observer_->RowCountChanged();
 }
 
+GridModel::OwnedCells& GridModel::Own(int row) const {
+  RowCells& cells = rows_[static_cast<size_t>(row)];
+  if (!cells.owned) {
+    OwnedCells& fresh = owned_.emplace_back();
+    for (int i = 0; i < 2; ++i) fresh[kColLabel + i].assign(cells.data[i] ? cells.data[i] : "", cells.length[i]);
+    cells.owned = &fresh;
+    cells.length[0] = cells.length[1] = 0;
+    cells.data[0] = cells.data[1] = nullptr;
+  }
+  return *cells.owned;
+}
+
+// Rows that were dropped leave their owned cells behind; once they outnumber the rows in use,
+// the owned cells are gathered again.
+void GridModel::CompactOwned() {
+  if (owned_.size() <= 2 * rows_.size() + 64) return;
+  std::deque<OwnedCells> kept;
+  for (RowCells& cells : rows_) {
+    if (!cells.owned) continue;
+    cells.owned = &kept.emplace_back(std::move(*cells.owned));
+  }
+  owned_.swap(kept);
+}
+
 const Bytes& GridModel::Cell(int col, int row) const {
   if (col < 0 || col >= kColCount || row < 0 || row >= RowCount()) return kEmpty;
-  return rows_[static_cast<size_t>(row)].cells[col];
+  const RowCells& cells = rows_[static_cast<size_t>(row)];
+  // An untouched row has nothing but its label and text.
+  if (!cells.owned && (col < kColLabel || (cells.length[col - kColLabel] == 0))) return kEmpty;
+  return Own(row)[col];
+}
+
+std::string_view GridModel::CellView(int col, int row) const {
+  if (col < 0 || col >= kColCount || row < 0 || row >= RowCount()) return std::string_view();
+  const RowCells& cells = rows_[static_cast<size_t>(row)];
+  if (cells.owned) return (*cells.owned)[col];
+  if (col < kColLabel) return std::string_view();
+  return std::string_view(cells.data[col - kColLabel] ? cells.data[col - kColLabel] : "",
+                          cells.length[col - kColLabel]);
 }
 
 void GridModel::SetCell(int col, int row, Bytes text) {
   if (col < 0 || col >= kColCount || row < 0 || row >= RowCount()) return;
-  rows_[static_cast<size_t>(row)].cells[col] = std::move(text);
+  Own(row)[col] = std::move(text);
+}
+
+void GridModel::AdoptSource(std::shared_ptr<const Bytes> source) {
+  // Rows still pointing into an older source take their cells out of it first.
+  if (source_ && source_ != source) {
+    for (int r = 0; r < RowCount(); ++r)
+      if (rows_[static_cast<size_t>(r)].length[0] || rows_[static_cast<size_t>(r)].length[1]) Own(r);
+  }
+  source_ = std::move(source);
+}
+
+void GridModel::SetLoadedCell(int col, int row, std::string_view partOfSource) {
+  if ((col != kColLabel && col != kColText) || row < 0 || row >= RowCount()) return;
+  RowCells& cells = rows_[static_cast<size_t>(row)];
+  if (partOfSource.empty() && !cells.owned) {
+    cells.data[col - kColLabel] = nullptr;
+    cells.length[col - kColLabel] = 0;
+    return;
+  }
+  bool inSource = source_ && partOfSource.data() >= source_->data() &&
+                  partOfSource.data() + partOfSource.size() <= source_->data() + source_->size() &&
+                  partOfSource.size() <= std::numeric_limits<std::uint32_t>::max();
+  if (cells.owned || !inSource) {
+    SetCell(col, row, Bytes(partOfSource));
+    return;
+  }
+  cells.data[col - kColLabel] = partOfSource.empty() ? nullptr : partOfSource.data();
+  cells.length[col - kColLabel] = static_cast<std::uint32_t>(partOfSource.size());
+}
+
+void GridModel::ClearLabelsAndTexts() {
+  // Nothing points into the loaded file any more.
+  source_.reset();
+  for (RowCells& cells : rows_) {
+    cells.length[0] = cells.length[1] = 0;
+    cells.data[0] = cells.data[1] = nullptr;
+    if (cells.owned) {
+      (*cells.owned)[kColLabel].clear();
+      (*cells.owned)[kColText].clear();
+    }
+  }
+}
+
+void GridModel::CopyLabelAndText(int from, int to) {
+  if (from < 0 || to < 0 || from >= RowCount() || to >= RowCount() || from == to) return;
+  RowCells& source = rows_[static_cast<size_t>(from)];
+  RowCells& target = rows_[static_cast<size_t>(to)];
+  if (!source.owned && !target.owned) {
+    // Both still views: copying the views copies no bytes.
+    for (int i = 0; i < 2; ++i) {
+      target.data[i] = source.data[i];
+      target.length[i] = source.length[i];
+    }
+    return;
+  }
+  const std::string_view label = CellView(kColLabel, from), text = CellView(kColText, from);
+  OwnedCells& own = Own(to);
+  own[kColLabel].assign(label.data(), label.size());
+  own[kColText].assign(text.data(), text.size());
 }
 
 bool GridModel::MaySelect(int col, int row) { return !selectHook_ || selectHook_(col, row); }
@@ -81,21 +179,18 @@ void GridModel::MoveRow(int from, int to) {
 
 bool IsCommentLabel(const Bytes& label) { return !label.empty() && label[0] == '\''; }
 
-bool IsSeparatorRow(const GridModel& grid, int row) { return grid.Label(row) == kSeparatorLabel; }
+bool IsSeparatorRow(const GridModel& grid, int row) { return grid.CellView(kColLabel, row) == kSeparatorLabel; }
 
 bool IsSayRow(const GridModel& grid, int row) {
-  const Bytes& label = grid.Label(row);
-  if (grid.Text(row).empty()) return false;
+  const std::string_view label = grid.CellView(kColLabel, row);
+  if (grid.CellView(kColText, row).empty()) return false;
   if (label == kSeparatorLabel) return false;
-  return !IsCommentLabel(label);
+  return label.empty() || label[0] != '\'';
 }
 
 void ClearSays(GridModel& grid, Bytes& currentFile) {
   currentFile = "say.txt";
-  for (int r = 0; r < grid.RowCount(); ++r) {
-    grid.SetCell(kColLabel, r, Bytes());
-    grid.SetCell(kColText, r, Bytes());
-  }
+  grid.ClearLabelsAndTexts();
   grid.SetRowCount(1);
 }
 
@@ -104,10 +199,7 @@ void AddRows(GridModel& grid) { grid.SetRowCount(grid.RowCount() + 5); }
 void InsertRow(GridModel& grid) {
   int current = grid.Row();
   grid.SetRowCount(grid.RowCount() + 1);
-  for (int i = grid.RowCount() - 1; i > current; --i) {
-    grid.SetCell(kColLabel, i, grid.Label(i - 1));
-    grid.SetCell(kColText, i, grid.Text(i - 1));
-  }
+  for (int i = grid.RowCount() - 1; i > current; --i) grid.CopyLabelAndText(i - 1, i);
   grid.SetCell(kColLabel, current, Bytes());
   grid.SetCell(kColText, current, Bytes());
 }
@@ -118,10 +210,7 @@ void DeleteRow(GridModel& grid) {
     return;
   }
   int last = grid.RowCount() - 1;
-  for (int i = grid.Row(); i < last; ++i) {
-    grid.SetCell(kColLabel, i, grid.Label(i + 1));
-    grid.SetCell(kColText, i, grid.Text(i + 1));
-  }
+  for (int i = grid.Row(); i < last; ++i) grid.CopyLabelAndText(i + 1, i);
   grid.SetCell(kColLabel, last, Bytes());
   grid.SetCell(kColText, last, Bytes());
   grid.SetRowCount(last);

@@ -1,5 +1,10 @@
 #pragma once
+#include <array>
+#include <cstdint>
+#include <deque>
 #include <functional>
+#include <memory>
+#include <string_view>
 #include <vector>
 
 #include "core/Bytes.h"
@@ -26,6 +31,9 @@ class GridObserver {
 // The phrase grid's data: cells of four columns, a row count that never falls below 1,
 // and the current cell. Moving the current cell first asks the select hook, as the grid
 // control does for moves by mouse, keyboard or program.
+//
+// A loaded book keeps its file's bytes: labels and texts stay views into them until a cell is
+// read as Bytes or written, so loading 100,000 rows costs no allocation per cell.
 class GridModel {
  public:
   // Answers whether (col, row) may become current; may itself move the current cell.
@@ -42,6 +50,16 @@ class GridModel {
   void SetCell(int col, int row, Bytes text);
   const Bytes& Label(int row) const { return Cell(kColLabel, row); }
   const Bytes& Text(int row) const { return Cell(kColText, row); }
+  // The same bytes without taking them out of a loaded file; valid until the grid changes.
+  std::string_view CellView(int col, int row) const;
+
+  // Keeps the bytes of a loaded book; SetLoadedCell then points a label or text into them.
+  void AdoptSource(std::shared_ptr<const Bytes> source);
+  void SetLoadedCell(int col, int row, std::string_view partOfSource);
+  // Empties every label and text without touching the other columns.
+  void ClearLabelsAndTexts();
+  // Label and text of row `from` replace those of row `to`; `from` keeps its own.
+  void CopyLabelAndText(int from, int to);
 
   int Row() const { return row_; }
   int Col() const { return col_; }
@@ -59,13 +77,23 @@ class GridModel {
   void SetObserver(GridObserver* observer) { observer_ = observer; }
 
  private:
+  // A row's cells live in owned_ once touched; before that its label and text are views into
+  // the adopted source (or empty).
+  using OwnedCells = std::array<Bytes, kColCount>;
   struct RowCells {
-    Bytes cells[kColCount];
+    OwnedCells* owned = nullptr;  // an element of owned_
+    std::uint32_t length[2] = {0, 0};
+    const char* data[2] = {nullptr, nullptr};
   };
   bool MaySelect(int col, int row);
   void SetCurrent(int col, int row);
+  OwnedCells& Own(int row) const;
+  void CompactOwned();
 
-  std::vector<RowCells> rows_;
+  mutable std::vector<RowCells> rows_;
+  // A deque: its elements stay where they are while other rows are taken out of the source.
+  mutable std::deque<OwnedCells> owned_;
+  std::shared_ptr<const Bytes> source_;
   int row_ = 0;
   int col_ = kColButton;  // a new grid starts on the first non-fixed column
   SelectHook selectHook_;

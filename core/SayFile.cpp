@@ -16,8 +16,8 @@ const char* FindByte(const char* from, const char* end, char c) {
 }
 
 void SetRow(GridModel& grid, int row, std::string_view label, std::string_view text) {
-  grid.SetCell(kColLabel, row, Bytes(label));
-  grid.SetCell(kColText, row, Bytes(text));
+  grid.SetLoadedCell(kColLabel, row, label);
+  grid.SetLoadedCell(kColText, row, text);
 }
 
 void SetSplitRow(GridModel& grid, int row, std::string_view line) {
@@ -56,8 +56,13 @@ SayLayout ChooseLayout(std::string_view firstLine) {
 }
 
 void ReadSayBook(std::string_view content, GridModel& grid) {
+  ReadSayBook(std::make_shared<const Bytes>(content), grid);
+}
+
+void ReadSayBook(std::shared_ptr<const Bytes> content, GridModel& grid) {
   std::vector<std::string_view> lines;
-  CutLines(content, lines);
+  CutLines(*content, lines);
+  grid.AdoptSource(std::move(content));
   if (lines.empty()) {
     grid.SetRowCount(1);
     SetRow(grid, 0, {}, {});
@@ -94,8 +99,8 @@ Bytes FormatSayBook(const GridModel& grid) {
   constexpr size_t kHeaderSize = sizeof(kSayHeader) - 1;
   size_t size = kHeaderSize + 2;
   for (int r = 0; r < rows; ++r) {
-    size_t labelSize = grid.Label(r).size();
-    size += labelSize + (labelSize ? 1 : 0) + grid.Text(r).size() + 2;
+    size_t labelSize = grid.CellView(kColLabel, r).size();
+    size += labelSize + (labelSize ? 1 : 0) + grid.CellView(kColText, r).size() + 2;
   }
   // Sized once and filled by copies: a large book writes at close to memory speed.
   Bytes out(size, '\0');
@@ -107,8 +112,8 @@ Bytes FormatSayBook(const GridModel& grid) {
   put(kSayHeader, kHeaderSize);
   put("\r\n", 2);
   for (int r = 0; r < rows; ++r) {
-    const Bytes& label = grid.Label(r);
-    const Bytes& text = grid.Text(r);
+    const std::string_view label = grid.CellView(kColLabel, r);
+    const std::string_view text = grid.CellView(kColText, r);
     if (!label.empty()) {
       put(label.data(), label.size());
       *w++ = '\t';
@@ -146,7 +151,7 @@ bool SayFiles::LoadSayFile(GridModel& grid, Bytes& currentFile, const Bytes& nam
     try {
       Bytes content;
       if (files_.ReadWhole(path, content)) {
-        ReadSayBook(content, grid);
+        ReadSayBook(std::make_shared<const Bytes>(std::move(content)), grid);
         read = true;
       }
     } catch (const std::bad_alloc&) {
@@ -165,7 +170,8 @@ bool SayFiles::LoadSayFile(GridModel& grid, Bytes& currentFile, const Bytes& nam
 }
 
 bool SayFiles::SaveSayFile(const GridModel& grid, const Bytes& name) {
-  if (IsUnnamedBook(name) && grid.RowCount() == 1 && grid.Label(0).empty() && grid.Text(0).empty())
+  if (IsUnnamedBook(name) && grid.RowCount() == 1 && grid.CellView(kColLabel, 0).empty() &&
+      grid.CellView(kColText, 0).empty())
     return true;
   const Bytes content = FormatSayBook(grid);
   const Bytes path = sayDir_ + name;

@@ -1,4 +1,5 @@
 #pragma once
+#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -28,6 +29,8 @@ SayLayout ChooseLayout(std::string_view firstLine);
 // Makes the grid hold the book in content: sets the row count (at least 1) and the label and text
 // of every row. Other columns are left alone.
 void ReadSayBook(std::string_view content, GridModel& grid);
+// The same, keeping content itself: the cells point into it instead of copying it.
+void ReadSayBook(std::shared_ptr<const Bytes> content, GridModel& grid);
 // The grid in the headed layout, every line followed by CR LF.
 Bytes FormatSayBook(const GridModel& grid);
 

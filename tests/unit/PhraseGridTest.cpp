@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <random>
 #include <vector>
 
 namespace parlo {
@@ -167,6 +169,102 @@ TEST(EditButtons, ClearSaysLeavesOneEmptyUnnamedRow) {
   EXPECT_EQ(current, "say.txt");
   EXPECT_EQ(grid.RowCount(), 1);
   EXPECT_EQ(grid.Text(0), "");
+}
+
+}  // namespace
+}  // namespace parlo
+
+namespace parlo {
+namespace {
+
+// A book loaded as views into its file's bytes must behave exactly like one whose cells were
+// set one by one, through every edit that moves, copies, empties or replaces cells.
+TEST(LoadedCells, BehaveLikeCellsSetOneByOne) {
+  std::mt19937 random(7);
+  for (int round = 0; round < 40; ++round) {
+    auto source = std::make_shared<Bytes>();
+    const int rows = 1 + static_cast<int>(random() % 12);
+    std::vector<std::pair<size_t, size_t>> spans;  // label, text offsets into source
+    std::vector<std::pair<Bytes, Bytes>> cells;
+    for (int r = 0; r < rows; ++r) {
+      Bytes label = random() % 3 ? "label" + std::to_string(r) : "";
+      Bytes text = random() % 4 ? "a longer text that does not fit a short string " + std::to_string(r) : "";
+      spans.emplace_back(source->size(), source->size() + label.size());
+      *source += label + text;
+      cells.emplace_back(label, text);
+    }
+    GridModel loaded, reference;
+    loaded.AdoptSource(source);
+    loaded.SetRowCount(rows);
+    reference.SetRowCount(rows);
+    for (int r = 0; r < rows; ++r) {
+      const auto& [labelAt, textAt] = spans[static_cast<size_t>(r)];
+      loaded.SetLoadedCell(kColLabel, r, std::string_view(source->data() + labelAt, cells[r].first.size()));
+      loaded.SetLoadedCell(kColText, r, std::string_view(source->data() + textAt, cells[r].second.size()));
+      reference.SetCell(kColLabel, r, cells[r].first);
+      reference.SetCell(kColText, r, cells[r].second);
+    }
+    source.reset();  // the grid keeps what it needs
+
+    for (int step = 0; step < 30; ++step) {
+      int row = static_cast<int>(random() % static_cast<unsigned>(reference.RowCount()));
+      for (GridModel* grid : {&loaded, &reference}) {
+        grid->SetCol(kColLabel);
+        grid->SetRow(row);
+      }
+      switch (random() % 7) {
+        case 0:
+          InsertRow(loaded), InsertRow(reference);
+          break;
+        case 1:
+          DeleteRow(loaded), DeleteRow(reference);
+          break;
+        case 2:
+          AddRows(loaded), AddRows(reference);
+          break;
+        case 3: {
+          int to = static_cast<int>(random() % static_cast<unsigned>(reference.RowCount()));
+          loaded.MoveRow(row, to), reference.MoveRow(row, to);
+          break;
+        }
+        case 4:
+          loaded.SetCell(kColText, row, "edited"), reference.SetCell(kColText, row, "edited");
+          break;
+        case 5: {
+          // Reading a cell as Bytes takes the row out of the source; keep the reference alive.
+          const Bytes& held = loaded.Label(row);
+          Bytes copy = held;
+          (void)loaded.Text((row + 1) % loaded.RowCount());
+          EXPECT_EQ(held, copy);
+          break;
+        }
+        default:
+          loaded.SetRowCount(loaded.RowCount() - 1), reference.SetRowCount(reference.RowCount() - 1);
+          break;
+      }
+      ASSERT_EQ(loaded.RowCount(), reference.RowCount());
+      for (int r = 0; r < reference.RowCount(); ++r) {
+        for (int col = 0; col < kColCount; ++col) {
+          ASSERT_EQ(loaded.CellView(col, r), reference.CellView(col, r)) << "round " << round << " row " << r;
+          ASSERT_EQ(loaded.Cell(col, r), reference.Cell(col, r));
+        }
+        ASSERT_EQ(IsSayRow(loaded, r), IsSayRow(reference, r));
+      }
+    }
+    Bytes file;
+    ClearSays(loaded, file);
+    EXPECT_EQ(loaded.RowCount(), 1);
+    EXPECT_EQ(loaded.CellView(kColText, 0), "");
+  }
+}
+
+TEST(LoadedCells, ACellOutsideTheSourceIsCopied) {
+  GridModel grid;
+  grid.AdoptSource(std::make_shared<Bytes>("inside"));
+  Bytes elsewhere = "elsewhere";
+  grid.SetLoadedCell(kColText, 0, elsewhere);
+  elsewhere[0] = 'X';
+  EXPECT_EQ(grid.Text(0), "elsewhere");
 }
 
 }  // namespace
