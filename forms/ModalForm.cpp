@@ -59,6 +59,16 @@ LRESULT ModalForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:
       OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
       return 0;
+    case WM_ACTIVATE:
+      // Coming back to the dialog puts the caret back where it was (at first: the first control
+      // in the tab order), not on the frame, where typing would go nowhere.
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (focus && IsChild(Handle(), focus)) lastFocus_ = focus;
+      } else if (HWND target = lastFocus_ && IsWindow(lastFocus_) ? lastFocus_ : GetNextDlgTabItem(Handle(), nullptr, FALSE)) {
+        SetFocus(target);
+      }
+      return 0;
     case DM_GETDEFID:
       return Control(IDOK) ? MAKELRESULT(IDOK, DC_HASDEFID) : 0;
     case WM_CLOSE:

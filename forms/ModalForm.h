@@ -45,6 +45,7 @@ class ModalForm : public Window {
   Frame frame_;
   int modalResult_ = 0;
   bool showing_ = false;
+  HWND lastFocus_ = nullptr;  // the control that had the focus when the dialog was left
 };
 
 }  // namespace parlo

@@ -70,22 +70,4 @@ void TForm_InputBox::OnCommand(int id, int code, HWND control) {
   ModalForm::OnCommand(id, code, control);
 }
 
-LRESULT TForm_InputBox::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_ACTIVATE) {
-    // Coming back to the dialog puts the caret back where it was (at first: the name), not on
-    // the frame, where typing would go nowhere.
-    if (LOWORD(wParam) == WA_INACTIVE) {
-      HWND focus = GetFocus();
-      if (focus && IsChild(Handle(), focus)) lastFocus_ = focus;
-      return 0;
-    }
-    HWND target = lastFocus_ && IsWindow(lastFocus_) ? lastFocus_ : Control(IDC_INPUT_EDIT_TEXT);
-    if (target) {
-      SetFocus(target);
-      return 0;
-    }
-  }
-  return ModalForm::WndProc(message, wParam, lParam);
-}
-
 }  // namespace parlo

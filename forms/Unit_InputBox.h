@@ -24,7 +24,6 @@ class TForm_InputBox : public ModalForm {
 
  protected:
   void OnCommand(int id, int code, HWND control) override;
-  LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:
   Bytes EditText() const;
@@ -34,7 +33,6 @@ class TForm_InputBox : public ModalForm {
   MessageBoxFunction showBox_;
   LeadByteTest isLeadByte_;
   Bytes text_;
-  HWND lastFocus_ = nullptr;  // the control that had the focus when the dialog was left
 };
 
 }  // namespace parlo
