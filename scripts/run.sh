@@ -40,6 +40,6 @@ shot="$run_dir/parlo-screenshot.png"
 import -display "$DISPLAY" -window root "$shot"
 echo "Parlo is running on the virtual display $DISPLAY; screenshot saved to $shot"
 # Close it as a player would, so the settings and the phrase book are written.
-xdotool search --name '^Parlo!$' windowactivate --sync key alt+F4 >/dev/null 2>&1 || true
+xdotool search --name "^Parlo!$" windowfocus --sync key alt+F4 >/dev/null 2>&1 || true
 for _ in $(seq 1 50); do kill -0 "$parlo_pid" 2>/dev/null || break; sleep 0.1; done
 kill "$parlo_pid" 2>/dev/null || true
