@@ -3,21 +3,12 @@
 #include <vector>
 
 #include "core/Bard.h"
+#include "tests/unit/GridRows.h"
 
 namespace parlo {
 namespace {
 
-using RowList = std::vector<std::pair<Bytes, Bytes>>;
-
-GridModel MakeGrid(const RowList& rows) {
-  GridModel grid;
-  grid.SetRowCount(static_cast<int>(rows.size()));
-  for (size_t r = 0; r < rows.size(); ++r) {
-    grid.SetCell(kColLabel, static_cast<int>(r), rows[r].first);
-    grid.SetCell(kColText, static_cast<int>(r), rows[r].second);
-  }
-  return grid;
-}
+using RowList = Rows;
 
 const RowList kSample = {{"Greet", "hello"}, {"Bye", "bye"},  {"-----", ""},  {"Song1", "la"},
                          {"'note", "x"},     {"Song2", "li"}, {"Song3", "lo"}};

@@ -1,4 +1,5 @@
 #include "core/PhraseGrid.h"
+#include "tests/unit/GridRows.h"
 
 #include <gtest/gtest.h>
 
@@ -9,21 +10,6 @@
 namespace parlo {
 namespace {
 
-GridModel MakeGrid(const std::vector<std::pair<Bytes, Bytes>>& rows) {
-  GridModel grid;
-  grid.SetRowCount(static_cast<int>(rows.size()));
-  for (size_t r = 0; r < rows.size(); ++r) {
-    grid.SetCell(kColLabel, static_cast<int>(r), rows[r].first);
-    grid.SetCell(kColText, static_cast<int>(r), rows[r].second);
-  }
-  return grid;
-}
-
-std::vector<std::pair<Bytes, Bytes>> Rows(const GridModel& grid) {
-  std::vector<std::pair<Bytes, Bytes>> rows;
-  for (int r = 0; r < grid.RowCount(); ++r) rows.emplace_back(grid.Label(r), grid.Text(r));
-  return rows;
-}
 
 TEST(RowKinds, SendableNeedsTextAndAnOrdinaryLabel) {
   GridModel grid = MakeGrid({{"Greet", "hello"},
@@ -98,10 +84,10 @@ TEST(GridModel, MoveRowCarriesAllCellsAndTheCurrentRow) {
   grid.SetCol(kColLabel);
   grid.SetRow(0);
   grid.MoveRow(0, 2);
-  EXPECT_EQ(Rows(grid), (std::vector<std::pair<Bytes, Bytes>>{{"b", "2"}, {"c", "3"}, {"a", "1"}, {"d", "4"}}));
+  EXPECT_EQ(RowsOf(grid), (std::vector<std::pair<Bytes, Bytes>>{{"b", "2"}, {"c", "3"}, {"a", "1"}, {"d", "4"}}));
   EXPECT_EQ(grid.Row(), 2);
   grid.MoveRow(3, 0);
-  EXPECT_EQ(Rows(grid), (std::vector<std::pair<Bytes, Bytes>>{{"d", "4"}, {"b", "2"}, {"c", "3"}, {"a", "1"}}));
+  EXPECT_EQ(RowsOf(grid), (std::vector<std::pair<Bytes, Bytes>>{{"d", "4"}, {"b", "2"}, {"c", "3"}, {"a", "1"}}));
   EXPECT_EQ(grid.Row(), 3);
   grid.MoveRow(1, 9);  // outside: nothing moves
   EXPECT_EQ(grid.Label(1), "b");
@@ -122,11 +108,11 @@ TEST(EditButtons, InsertPutsAnEmptyRowAtTheCurrentRow) {
   grid.SetCol(kColLabel);
   grid.SetRow(2);
   InsertRow(grid);
-  EXPECT_EQ(Rows(grid), (std::vector<std::pair<Bytes, Bytes>>{{"a", "1"}, {"b", "2"}, {"", ""}, {"c", "3"}}));
+  EXPECT_EQ(RowsOf(grid), (std::vector<std::pair<Bytes, Bytes>>{{"a", "1"}, {"b", "2"}, {"", ""}, {"c", "3"}}));
   EXPECT_EQ(grid.Row(), 2);
   grid.SetRow(0);
   InsertRow(grid);
-  EXPECT_EQ(Rows(grid).front(), (std::pair<Bytes, Bytes>{"", ""}));
+  EXPECT_EQ(RowsOf(grid).front(), (std::pair<Bytes, Bytes>{"", ""}));
   EXPECT_EQ(grid.Label(1), "a");
   EXPECT_EQ(grid.RowCount(), 5);
 }
@@ -153,10 +139,10 @@ TEST(EditButtons, DeleteShiftsRowsUpAndKeepsTheLastRowCurrent) {
   GridModel grid = MakeGrid({{"a", "1"}, {"b", "2"}, {"c", "3"}});
   grid.SetCol(kColLabel);
   DeleteRow(grid);  // row 0
-  EXPECT_EQ(Rows(grid), (std::vector<std::pair<Bytes, Bytes>>{{"b", "2"}, {"c", "3"}}));
+  EXPECT_EQ(RowsOf(grid), (std::vector<std::pair<Bytes, Bytes>>{{"b", "2"}, {"c", "3"}}));
   grid.SetRow(1);
   DeleteRow(grid);  // the last row
-  EXPECT_EQ(Rows(grid), (std::vector<std::pair<Bytes, Bytes>>{{"b", "2"}}));
+  EXPECT_EQ(RowsOf(grid), (std::vector<std::pair<Bytes, Bytes>>{{"b", "2"}}));
   EXPECT_EQ(grid.Row(), 0);
 }
 

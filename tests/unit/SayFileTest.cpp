@@ -8,27 +8,11 @@
 #include <vector>
 
 #include "core/MemoryFileStore.h"
+#include "tests/unit/GridRows.h"
 
 namespace parlo {
 namespace {
 
-using Rows = std::vector<std::pair<Bytes, Bytes>>;
-
-GridModel MakeGrid(const Rows& rows) {
-  GridModel grid;
-  grid.SetRowCount(static_cast<int>(rows.size()));
-  for (size_t r = 0; r < rows.size(); ++r) {
-    grid.SetCell(kColLabel, static_cast<int>(r), rows[r].first);
-    grid.SetCell(kColText, static_cast<int>(r), rows[r].second);
-  }
-  return grid;
-}
-
-Rows RowsOf(const GridModel& grid) {
-  Rows rows;
-  for (int r = 0; r < grid.RowCount(); ++r) rows.emplace_back(grid.Label(r), grid.Text(r));
-  return rows;
-}
 
 Rows Read(std::string_view content) {
   GridModel grid;
