@@ -19,21 +19,6 @@ using ::testing::EndsWith;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 
-// The characters the game received, as bytes.
-std::string Typed(const FakeGame& game) {
-  std::string text;
-  for (unsigned code : game.ImeChars()) text += static_cast<char>(code);
-  return text;
-}
-
-// Enter pressed after the characters. With ALT in the hot key the user may still hold it when
-// the line goes out, so the game can see ALT+Enter: a system key, but Enter all the same.
-bool WaitForEnter(const FakeGame& game, size_t count = 1) {
-  return game.WaitFor(
-      [](const GameEvent& e) { return (e.Is("keydown") || e.Is("syskeydown")) && e.Number("vk") == 0x0D; },
-      kEventTimeoutMs, count);
-}
-
 const char kBook[] = "[PARLO!]\r\nfirst\tline one\r\nsecond\tline two\r\nthird\tline three\r\n";
 const char kIni[] =
     "[BardKey]\r\nALT=1\r\nSHIFT=1\r\nKey=116\r\n[UO]\r\nLastOpen=\"sayA.txt\"\r\n"
@@ -131,10 +116,10 @@ TEST_F(Config, OkChangesTheHotKeyStayOnTopAndTheFont) {
   // The old combination is free again, the new one recites.
   PressBardKey(VK_F5, Modifiers{true, false, true});
   Game().WaitQuiet();
-  EXPECT_EQ(Typed(Game()), "");
+  EXPECT_EQ(Game().Typed(), "");
   PressBardKey(VK_F7, Modifiers{false, true, true});
-  ASSERT_TRUE(WaitForEnter(Game()));
-  EXPECT_EQ(Typed(Game()), "line one");
+  ASSERT_TRUE(Game().WaitForEnter());
+  EXPECT_EQ(Game().Typed(), "line one");
   Shot("main-after-ok", Parlo().Main());
 
   ASSERT_TRUE(Parlo().Close().has_value());
@@ -158,10 +143,10 @@ TEST_F(Config, CancelChangesNothing) {
   // The old hot key still recites; the one chosen and cancelled does nothing.
   PressBardKey(VK_F7, Modifiers{false, true, true});
   Game().WaitQuiet();
-  EXPECT_EQ(Typed(Game()), "");
+  EXPECT_EQ(Game().Typed(), "");
   PressBardKey(VK_F5, Modifiers{true, false, true});
-  ASSERT_TRUE(WaitForEnter(Game()));
-  EXPECT_EQ(Typed(Game()), "line one");
+  ASSERT_TRUE(Game().WaitForEnter());
+  EXPECT_EQ(Game().Typed(), "line one");
 
   ASSERT_TRUE(Parlo().Close().has_value());
   EXPECT_EQ(IniValue("BardKey", "ALT"), "1");

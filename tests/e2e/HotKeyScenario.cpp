@@ -18,21 +18,6 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-// The characters the game received, as bytes.
-std::string Typed(const FakeGame& game) {
-  std::string text;
-  for (unsigned code : game.ImeChars()) text += static_cast<char>(code);
-  return text;
-}
-
-// Enter pressed after the characters. With ALT in the hot key the user may still hold it when
-// the line goes out, so the game can see ALT+Enter: a system key, but Enter all the same.
-bool WaitForEnter(const FakeGame& game, size_t count = 1) {
-  return game.WaitFor(
-      [](const GameEvent& e) { return (e.Is("keydown") || e.Is("syskeydown")) && e.Number("vk") == 0x0D; },
-      kEventTimeoutMs, count);
-}
-
 const char kBook[] = "[PARLO!]\r\nfirst\tline one\r\nsecond\tline two\r\n";
 const char kAltShiftF5[] = "[BardKey]\r\nALT=1\r\nCTRL=0\r\nSHIFT=1\r\nKey=116\r\n[UO]\r\nLastOpen=\"sayA.txt\"\r\n";
 
@@ -45,14 +30,14 @@ TEST_F(HotKey, AltShiftF5RecitesTheNextLineIntoTheGameThatHasTheFocus) {
   StartParlo();
   ASSERT_TRUE(BringToFront(Game().Window()));
   PressKey(VK_F5, Modifiers{true, false, true});
-  ASSERT_TRUE(WaitForEnter(Game()));
+  ASSERT_TRUE(Game().WaitForEnter());
   PressKey(VK_F5, Modifiers{true, false, true});
-  ASSERT_TRUE(WaitForEnter(Game(), 2));
-  EXPECT_EQ(Typed(Game()), "line oneline two");
+  ASSERT_TRUE(Game().WaitForEnter(2));
+  EXPECT_EQ(Game().Typed(), "line oneline two");
   // Without its modifiers the key is not the hot key.
   PressKey(VK_F5);
   Game().WaitQuiet();
-  EXPECT_EQ(Typed(Game()), "line oneline two");
+  EXPECT_EQ(Game().Typed(), "line oneline two");
 }
 
 TEST_F(HotKey, ACombinationHeldByAnotherProgramIsReportedAndParloGoesOn) {
@@ -93,7 +78,7 @@ TEST_F(HotKey, ACombinationHeldByAnotherProgramIsReportedAndParloGoesOn) {
   ASSERT_TRUE(BringToFront(Game().Window()));
   PressKey(VK_F5, Modifiers{true, false, true});
   Game().WaitQuiet();
-  EXPECT_EQ(Typed(Game()), "");
+  EXPECT_EQ(Game().Typed(), "");
   MSG msg;
   EXPECT_TRUE(PeekMessageA(&msg, nullptr, WM_HOTKEY, WM_HOTKEY, PM_REMOVE)) << "the holder did not get its key";
   UnregisterHotKey(nullptr, 1);

@@ -114,6 +114,18 @@ std::vector<unsigned> FakeGame::ImeChars() const {
   return codes;
 }
 
+std::string FakeGame::Typed() const {
+  std::string text;
+  for (unsigned code : ImeChars()) text += static_cast<char>(code);
+  return text;
+}
+
+bool FakeGame::WaitForEnter(size_t count) const {
+  return WaitFor(
+      [](const GameEvent& e) { return (e.Is("keydown") || e.Is("syskeydown")) && e.Number("vk") == 0x0D; },
+      kEventTimeoutMs, count);
+}
+
 std::vector<std::string> FakeGame::Lines() const {
   std::vector<std::string> lines;
   for (const GameEvent& event : Events({"line"})) lines.push_back(FromHex(event.Field("hex")));

@@ -53,6 +53,8 @@ class FakeGame {
   // The raw log lines of these kinds: what a scenario compares with an expected table.
   std::vector<std::string> Trace(std::initializer_list<const char*> kinds) const;
   std::vector<unsigned> ImeChars() const;
+  // The single-byte characters received, as bytes.
+  std::string Typed() const;
   // The chat lines Enter ended, as bytes.
   std::vector<std::string> Lines() const;
 
@@ -60,6 +62,9 @@ class FakeGame {
   bool WaitFor(const std::function<bool(const GameEvent&)>& condition, int timeoutMs = kEventTimeoutMs,
                size_t count = 1) const;
   bool WaitForKind(const std::string& kind, int timeoutMs = kEventTimeoutMs, size_t count = 1) const;
+  // Enter pressed after the characters. With ALT in the hot key the user may still hold it when
+  // the line goes out, so the game can see ALT+Enter: a system key, but Enter all the same.
+  bool WaitForEnter(size_t count = 1) const;
   // Waits until the log has stopped growing for quietMs (at most timeoutMs in all): the way to
   // say "and nothing more arrived".
   void WaitQuiet(int quietMs = 300, int timeoutMs = 3000) const;
