@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <stdexcept>
 
 namespace parlo {
 
@@ -97,6 +98,38 @@ void GridModel::SetLoadedCell(int col, int row, std::string_view partOfSource) {
   }
   cells.data[col - kColLabel] = partOfSource.empty() ? nullptr : partOfSource.data();
   cells.length[col - kColLabel] = static_cast<std::uint32_t>(partOfSource.size());
+}
+
+void GridModel::BeginRows() {
+  rowsAdded_ = 0;
+  rowsBeforeLoad_ = RowCount();
+}
+
+void GridModel::AddLoadedRow(std::string_view label, std::string_view text) {
+  if (rowsAdded_ == std::numeric_limits<int>::max()) throw std::length_error("too many rows");
+  // Rows past the old end are appended without telling the view; EndRows does that once.
+  if (rowsAdded_ >= RowCount()) rows_.emplace_back();
+  SetLoadedCell(kColLabel, rowsAdded_, label);
+  SetLoadedCell(kColText, rowsAdded_, text);
+  ++rowsAdded_;
+}
+
+void GridModel::EndRows() {
+  int count = std::max(rowsAdded_, 1);
+  if (rowsAdded_ == 0) {
+    SetLoadedCell(kColLabel, 0, std::string_view());
+    SetLoadedCell(kColText, 0, std::string_view());
+  }
+  if (count < RowCount()) {
+    rows_.resize(static_cast<size_t>(count));
+    CompactOwned();
+  }
+  if (row_ >= count) {
+    int oldRow = row_;
+    row_ = count - 1;
+    if (observer_) observer_->CurrentChanged(col_, oldRow);
+  }
+  if (observer_ && count != rowsBeforeLoad_) observer_->RowCountChanged();
 }
 
 void GridModel::ClearLabelsAndTexts() {

@@ -53,9 +53,27 @@ class GridModel {
   // The same bytes without taking them out of a loaded file; valid until the grid changes.
   std::string_view CellView(int col, int row) const;
 
+  // Calls each(label, text) for every row in order, without taking cells out of a loaded file.
+  template <typename Each>
+  void ForEachLabelAndText(Each&& each) const {
+    for (const RowCells& cells : rows_) {
+      if (cells.owned)
+        each(std::string_view((*cells.owned)[kColLabel]), std::string_view((*cells.owned)[kColText]));
+      else
+        each(std::string_view(cells.data[0] ? cells.data[0] : "", cells.length[0]),
+             std::string_view(cells.data[1] ? cells.data[1] : "", cells.length[1]));
+    }
+  }
+
   // Keeps the bytes of a loaded book; SetLoadedCell then points a label or text into them.
   void AdoptSource(std::shared_ptr<const Bytes> source);
   void SetLoadedCell(int col, int row, std::string_view partOfSource);
+  // Loading a book row by row: BeginRows, then AddLoadedRow for each row in order (label and text
+  // lie in the adopted source), then EndRows, which makes the rows added the whole grid (at
+  // least one row) and tells the view once. Columns 0 and 1 of rows that stay are left alone.
+  void BeginRows();
+  void AddLoadedRow(std::string_view label, std::string_view text);
+  void EndRows();
   // Empties every label and text without touching the other columns.
   void ClearLabelsAndTexts();
   // Label and text of row `from` replace those of row `to`; `from` keeps its own.
@@ -94,6 +112,8 @@ class GridModel {
   // A deque: its elements stay where they are while other rows are taken out of the source.
   mutable std::deque<OwnedCells> owned_;
   std::shared_ptr<const Bytes> source_;
+  int rowsAdded_ = 0;       // while loading row by row
+  int rowsBeforeLoad_ = 0;
   int row_ = 0;
   int col_ = kColButton;  // a new grid starts on the first non-fixed column
   SelectHook selectHook_;

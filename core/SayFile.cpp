@@ -20,18 +20,10 @@ void SetRow(GridModel& grid, int row, std::string_view label, std::string_view t
   grid.SetLoadedCell(kColText, row, text);
 }
 
-void SetSplitRow(GridModel& grid, int row, std::string_view line) {
-  size_t tab = line.find('\t');
-  if (tab == std::string_view::npos)
-    SetRow(grid, row, std::string_view(), line);
-  else
-    SetRow(grid, row, line.substr(0, tab), line.substr(tab + 1));
-}
-
-}  // namespace
-
-void CutLines(std::string_view text, std::vector<std::string_view>& lines) {
-  lines.clear();
+// Calls each(line) for every line: CR LF, a lone LF and a lone CR end a line, a break at the very
+// end adds no empty line, and the text ends at its first NUL.
+template <typename Each>
+void ForEachLine(std::string_view text, Each&& each) {
   const char* p = text.data();
   const char* end = FindByte(p, p + text.size(), '\0');
   // Each break kind is searched for only once its previous hit is behind us, so the text is
@@ -42,11 +34,26 @@ void CutLines(std::string_view text, std::vector<std::string_view>& lines) {
     if (nextLf < p) nextLf = FindByte(p, end, '\n');
     if (nextCr < p) nextCr = FindByte(p, end, '\r');
     const char* brk = std::min(nextLf, nextCr);
-    lines.emplace_back(p, static_cast<size_t>(brk - p));
+    each(std::string_view(p, static_cast<size_t>(brk - p)));
     if (brk == end) break;
     p = brk + 1;
     if (*brk == '\r' && p < end && *p == '\n') ++p;
   }
+}
+
+void AddSplitRow(GridModel& grid, std::string_view line) {
+  size_t tab = line.find('\t');
+  if (tab == std::string_view::npos)
+    grid.AddLoadedRow(std::string_view(), line);
+  else
+    grid.AddLoadedRow(line.substr(0, tab), line.substr(tab + 1));
+}
+
+}  // namespace
+
+void CutLines(std::string_view text, std::vector<std::string_view>& lines) {
+  lines.clear();
+  ForEachLine(text, [&lines](std::string_view line) { lines.push_back(line); });
 }
 
 SayLayout ChooseLayout(std::string_view firstLine) {
@@ -60,48 +67,39 @@ void ReadSayBook(std::string_view content, GridModel& grid) {
 }
 
 void ReadSayBook(std::shared_ptr<const Bytes> content, GridModel& grid) {
-  std::vector<std::string_view> lines;
-  CutLines(*content, lines);
-  grid.AdoptSource(std::move(content));
-  if (lines.empty()) {
-    grid.SetRowCount(1);
-    SetRow(grid, 0, {}, {});
-    return;
-  }
-  SayLayout layout = ChooseLayout(lines[0]);
-  size_t rows = layout == SayLayout::kHeaded   ? lines.size() - 1
-                : layout == SayLayout::kTabbed ? lines.size()
-                                               : lines.size() / 2;
-  if (rows > static_cast<size_t>(INT_MAX)) throw std::length_error("too many lines");
-  grid.SetRowCount(static_cast<int>(rows));  // a count of 0 still leaves one row
-  if (rows == 0) {
-    SetRow(grid, 0, {}, {});
-    return;
-  }
-  for (size_t r = 0; r < rows; ++r) {
-    int row = static_cast<int>(r);
-    switch (layout) {
-      case SayLayout::kHeaded:
-        SetSplitRow(grid, row, lines[r + 1]);
-        break;
-      case SayLayout::kTabbed:
-        SetSplitRow(grid, row, lines[r]);
-        break;
-      case SayLayout::kPaired:
-        SetRow(grid, row, lines[2 * r], lines[2 * r + 1]);
-        break;
+  const std::string_view text = *content;
+  grid.AdoptSource(std::move(content));  // the grid keeps the bytes the rows point into
+  // One pass: the first line decides the layout, every other line goes straight into the grid.
+  bool first = true;
+  SayLayout layout = SayLayout::kPaired;
+  std::string_view label;
+  bool haveLabel = false;
+  grid.BeginRows();
+  ForEachLine(text, [&](std::string_view line) {
+    if (first) {
+      first = false;
+      layout = ChooseLayout(line);
+      if (layout == SayLayout::kHeaded) return;
     }
-  }
+    if (layout != SayLayout::kPaired) {
+      AddSplitRow(grid, line);
+    } else if (haveLabel) {
+      grid.AddLoadedRow(label, line);
+      haveLabel = false;
+    } else {
+      label = line;  // an odd last line is never given its text, and so is ignored
+      haveLabel = true;
+    }
+  });
+  grid.EndRows();
 }
 
 Bytes FormatSayBook(const GridModel& grid) {
-  const int rows = grid.RowCount();
   constexpr size_t kHeaderSize = sizeof(kSayHeader) - 1;
   size_t size = kHeaderSize + 2;
-  for (int r = 0; r < rows; ++r) {
-    size_t labelSize = grid.CellView(kColLabel, r).size();
-    size += labelSize + (labelSize ? 1 : 0) + grid.CellView(kColText, r).size() + 2;
-  }
+  grid.ForEachLabelAndText([&size](std::string_view label, std::string_view text) {
+    size += label.size() + (label.empty() ? 0 : 1) + text.size() + 2;
+  });
   // Sized once and filled by copies: a large book writes at close to memory speed.
   Bytes out(size, '\0');
   char* w = &out[0];
@@ -111,16 +109,14 @@ Bytes FormatSayBook(const GridModel& grid) {
   };
   put(kSayHeader, kHeaderSize);
   put("\r\n", 2);
-  for (int r = 0; r < rows; ++r) {
-    const std::string_view label = grid.CellView(kColLabel, r);
-    const std::string_view text = grid.CellView(kColText, r);
+  grid.ForEachLabelAndText([&](std::string_view label, std::string_view text) {
     if (!label.empty()) {
       put(label.data(), label.size());
       *w++ = '\t';
     }
     put(text.data(), text.size());
     put("\r\n", 2);
-  }
+  });
   return out;
 }
 
