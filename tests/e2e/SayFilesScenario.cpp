@@ -10,6 +10,7 @@
 #include <string>
 #include <thread>
 
+#include "tests/common/HeldFile.h"
 #include "tests/e2e/driver/Scenario.h"
 
 namespace parlo::e2e {
@@ -17,27 +18,8 @@ namespace {
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
+using parlo::testing::HeldFile;
 using Content = std::optional<std::string>;
-
-// A file opened the way another program that shares nothing opens it. Share modes hold between
-// Wine processes, so Parlo can neither read nor replace it meanwhile.
-class HeldFile {
- public:
-  explicit HeldFile(const std::string& path)
-      : handle_(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr)) {}
-  ~HeldFile() { Release(); }
-  HeldFile(const HeldFile&) = delete;
-  HeldFile& operator=(const HeldFile&) = delete;
-  bool Held() const { return handle_ != INVALID_HANDLE_VALUE; }
-  void Release() {
-    if (Held()) CloseHandle(handle_);
-    handle_ = INVALID_HANDLE_VALUE;
-  }
-
- private:
-  HANDLE handle_;
-};
 
 // The control with the keyboard focus in the thread of the window.
 HWND FocusOf(HWND window) {

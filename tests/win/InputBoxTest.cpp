@@ -11,6 +11,7 @@
 #include "forms/Unit_InputBox.h"
 #include "platform/Win32FileStore.h"
 #include "tests/win/InputBoxScript.h"
+#include "tests/win/TempFolder.h"
 
 namespace parlo {
 namespace {
@@ -24,18 +25,7 @@ using testing::TypeName;
 
 class InputBoxTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char temp[MAX_PATH];
-    ASSERT_GT(GetTempPathA(MAX_PATH, temp), 0u);
-    static int counter = 0;
-    dir_ = Bytes(temp) + "parlo-saveas-" + std::to_string(GetCurrentProcessId()) + "-" +
-           std::to_string(++counter) + "\\";
-    ASSERT_TRUE(CreateDirectoryA(dir_.c_str(), nullptr));
-  }
-  void TearDown() override {
-    for (const Bytes& name : store_.List(dir_, "*")) DeleteFileA((dir_ + name).c_str());
-    RemoveDirectoryA(dir_.c_str());
-  }
+  void SetUp() override { ASSERT_TRUE(folder_.Created()); }
 
   void Put(const Bytes& name) {
     HANDLE file = CreateFileA((dir_ + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
@@ -54,7 +44,8 @@ class InputBoxTest : public ::testing::Test {
     return result;
   }
 
-  Bytes dir_;
+  testing::TempFolder folder_{"parlo-saveas"};
+  Bytes dir_ = folder_.Path();
   Win32FileStore store_;
   ScriptedBoxes boxes_;
   std::unique_ptr<TForm_InputBox> box_;

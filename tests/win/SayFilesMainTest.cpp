@@ -15,12 +15,15 @@
 #include "forms/ControlIds.h"
 #include "forms/Unit_Main.h"
 #include "platform/Win32FileStore.h"
+#include "tests/common/HeldFile.h"
 #include "tests/win/InputBoxScript.h"
+#include "tests/win/TempFolder.h"
 
 namespace parlo {
 namespace {
 
 using testing::BoxCall;
+using testing::HeldFile;
 using testing::Click;
 using ::testing::ElementsAre;
 using testing::InputBoxScript;
@@ -33,58 +36,15 @@ using Row = std::pair<Bytes, Bytes>;  // label, text
 constexpr unsigned kQuestion = 0x24;
 constexpr unsigned kWarning = 0x30;
 
-// A file opened the way another program that shares nothing opens it.
-class HeldFile {
- public:
-  explicit HeldFile(const Bytes& path)
-      : handle_(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr)) {}
-  ~HeldFile() { Release(); }
-  HeldFile(const HeldFile&) = delete;
-  HeldFile& operator=(const HeldFile&) = delete;
-  bool Held() const { return handle_ != INVALID_HANDLE_VALUE; }
-  void Release() {
-    if (Held()) CloseHandle(handle_);
-    handle_ = INVALID_HANDLE_VALUE;
-  }
-
- private:
-  HANDLE handle_;
-};
-
 class SayFilesMainTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char temp[MAX_PATH];
-    ASSERT_GT(GetTempPathA(MAX_PATH, temp), 0u);
-    static int counter = 0;
-    dir_ = Bytes(temp) + "parlo-books-" + std::to_string(GetCurrentProcessId()) + "-" +
-           std::to_string(++counter) + "\\";
-    ASSERT_TRUE(CreateDirectoryA(dir_.c_str(), nullptr));
-  }
+  void SetUp() override { ASSERT_TRUE(folder_.Created()); }
 
   void TearDown() override {
     main_.reset();
     Pump();
-    RemoveTree(dir_);
   }
 
-  static void RemoveTree(const Bytes& dir) {
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((dir + "*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-      do {
-        Bytes name = data.cFileName;
-        if (name == "." || name == "..") continue;
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-          RemoveTree(dir + name + "\\");
-        else
-          DeleteFileA((dir + name).c_str());
-      } while (FindNextFileA(find, &data));
-      FindClose(find);
-    }
-    RemoveDirectoryA(dir.c_str());
-  }
 
   // Handles what is queued, as the message loop would; the quit a closed main window posts is
   // dropped so that it cannot end a later modal loop.
@@ -198,7 +158,8 @@ class SayFilesMainTest : public ::testing::Test {
     EXPECT_EQ(call.flags, flags) << text;
   }
 
-  Bytes dir_;
+  testing::TempFolder folder_{"parlo-books"};
+  Bytes dir_ = folder_.Path();
   Win32FileStore store_;
   ScriptedBoxes boxes_;
   std::unique_ptr<TForm_Main> main_;
@@ -531,7 +492,7 @@ TEST_F(SayFilesMainTest, SaveAsThatCannotBeWrittenKeepsTheBookOpenUnderItsOldNam
   Start();
   SetText(0, "precious");
   // The save writes beside the target first; holding that file makes the write fail.
-  HeldFile held(dir_ + "sayNew.txt.tmp");
+  HeldFile held(dir_ + "sayNew.txt.tmp", OPEN_ALWAYS);
   ASSERT_TRUE(held.Held());
   boxes_.Then(kIdNo);
   InputBoxScript script({TypeName("New"), Click(IDOK)});

@@ -1,6 +1,7 @@
 #include "platform/Win32FileStore.h"
 
 #include "core/SayFile.h"
+#include "tests/win/TempFolder.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -12,40 +13,9 @@
 namespace parlo {
 namespace {
 
-// Each test gets a fresh folder under the temporary directory, removed with all it holds.
-class Win32FileStoreTest : public testing::Test {
+class Win32FileStoreTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char temp[MAX_PATH];
-    ASSERT_GT(GetTempPathA(MAX_PATH, temp), 0u);
-    static int counter = 0;
-    dir_ = Bytes(temp) + "parlo-fs-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter) + "\\";
-    RemoveTree(dir_);  // left over by an earlier run that was cut short
-    ASSERT_TRUE(CreateDirectoryA(dir_.c_str(), nullptr));
-  }
-  void TearDown() override { RemoveTree(dir_); }
-
-  // Wide calls, so that names outside the code page can be removed too.
-  static void RemoveTree(const Bytes& dir) { RemoveTreeW(std::wstring(dir.begin(), dir.end())); }
-  static void RemoveTreeW(const std::wstring& dir) {
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((dir + L"*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-      do {
-        std::wstring name = data.cFileName;
-        if (name == L"." || name == L"..") continue;
-        std::wstring path = dir + name;
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-          RemoveTreeW(path + L"\\");
-        } else {
-          SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-          DeleteFileW(path.c_str());
-        }
-      } while (FindNextFileW(find, &data));
-      FindClose(find);
-    }
-    RemoveDirectoryW(dir.c_str());
-  }
+  void SetUp() override { ASSERT_TRUE(folder_.Created()); }
 
   // Everything in the folder, hidden files included, sorted.
   std::vector<Bytes> AllNames() const {
@@ -82,8 +52,9 @@ class Win32FileStoreTest : public testing::Test {
                        FILE_ATTRIBUTE_NORMAL, nullptr);
   }
 
+  testing::TempFolder folder_{"parlo-fs"};
+  Bytes dir_ = folder_.Path();
   Win32FileStore store_;
-  Bytes dir_;
 };
 
 TEST_F(Win32FileStoreTest, WritesAndReadsBackEveryByte) {
