@@ -7,6 +7,9 @@ packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev googletest libbenchmark-dev
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
   wine wine64 xvfb xdotool imagemagick x11-utils xauth locales zip python3
+  # Under Wine the program's look and the tests that measure text need Arial's metrics (Liberation
+  # Sans stands in for Arial, Liberation Mono for Courier New) and Wine's own faces (Tahoma, Marlett).
+  fonts-liberation fonts-wine
 )
 
 missing=()

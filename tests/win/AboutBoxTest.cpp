@@ -259,7 +259,26 @@ TEST_F(AboutBoxTest, IsAFixedTopmostDialogWithTheLaidOutControls) {
   EXPECT_EQ(result, IDCANCEL);
 }
 
+// How wide the system draws Arial's "a", in thousandths of the em: 556 in Arial and in Liberation
+// Sans, its metric twin. A machine with neither draws "Arial" with a wider stand-in (DejaVu Sans:
+// 613), and every label measured for Arial is then too short.
+int ArialAdvanceOfA() {
+  HDC dc = GetDC(nullptr);
+  HFONT font = CreateFontA(-1000, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                           CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, "Arial");
+  HGDIOBJ old = SelectObject(dc, font);
+  SIZE extent{};
+  GetTextExtentPoint32A(dc, "a", 1, &extent);
+  SelectObject(dc, old);
+  DeleteObject(font);
+  ReleaseDC(nullptr, dc);
+  return extent.cx;
+}
+
 TEST_F(AboutBoxTest, EveryLineFitsItsLabelWithoutBeingCut) {
+  ASSERT_NEAR(ArialAdvanceOfA(), 556, 3)
+      << "this system has no font with Arial's metrics: install Arial, or under Wine the Debian package "
+         "fonts-liberation (Liberation Sans), as scripts/setup.sh does";
   Run({[](HWND box) {
     HWND panel = GetDlgItem(box, IDC_ABOUT_PANEL1);
     for (int id :
