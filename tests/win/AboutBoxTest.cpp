@@ -260,8 +260,8 @@ TEST_F(AboutBoxTest, IsAFixedTopmostDialogWithTheLaidOutControls) {
 }
 
 // How wide the system draws Arial's "a", in thousandths of the em: 556 in Arial and in Liberation
-// Sans, its metric twin. A machine with neither draws "Arial" with a wider stand-in (DejaVu Sans:
-// 613), and every label measured for Arial is then too short.
+// Sans, its metric twin. Wine on a machine with only the DejaVu fonts draws "Arial" with a wider
+// stand-in (596), and every label measured for Arial is then too short.
 int ArialAdvanceOfA() {
   HDC dc = GetDC(nullptr);
   HFONT font = CreateFontA(-1000, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
