@@ -3,13 +3,19 @@
 #   docs/screenshots/main.png    the main window with the example phrase book
 #   docs/screenshots/config.png  the configuration dialog (skipped, with a note, when the build has none)
 #   docs/screenshots/about.png   the About box
-# each cropped to its window. Builds the release programs in build/release-x86_64/ (as
+# each cropped to its window with the caption a player's window manager draws (openbox runs on the
+# display and Wine's windows are managed, as on a desktop). Builds the release programs in build/release-x86_64/ (as
 # scripts/release.sh does) and runs them from build/screenshots/run/. Safe to run again.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 
 bash scripts/setup.sh
+if ! command -v openbox >/dev/null; then
+  echo "screenshots: installing openbox"
+  as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends openbox >/dev/null
+fi
 
 build="$root/build/release-x86_64"
 work="$root/build/screenshots"
@@ -31,7 +37,7 @@ cat >"$work/winctl.c" <<'EOF'
 #include <string.h>
 #include "forms/ControlIds.h"
 
-/* main, config, about: the window class; for click, the main window's button that opens it */
+/* wait prints the window's title once it shows. main, config, about: the window class; for click, the main window's button that opens it */
 static const char* ClassOf(const char* name) {
   if (!strcmp(name, "main")) return PARLO_CLASS_MAIN;
   if (!strcmp(name, "config")) return PARLO_CLASS_CONFIG;
@@ -64,9 +70,9 @@ int main(int argc, char** argv) {
       if (GetTickCount() > until) return 1;
       Sleep(50);
     }
-    RECT r;
-    GetWindowRect(w, &r);
-    printf("%ldx%ld+%ld+%ld\n", r.right - r.left, r.bottom - r.top, r.left, r.top);
+    char title[256];
+    GetWindowTextA(w, title, sizeof title);
+    printf("%s\n", title);
     return 0;
   }
   if (!strcmp(argv[1], "open")) {
@@ -97,14 +103,32 @@ printf '[Window]\r\nLeft=40\r\nTop=40\r\nWidth=373\r\nHeight=472\r\n[Font]\r\nCh
 
 source scripts/wine-env.sh
 wine_env_start "$work/wineprefix"
-trap wine_env_stop EXIT
 wine=/usr/lib/wine/wine64
+# Unmanaged windows on a bare display get Wine's own caption, whose buttons have no glyphs; a
+# player's desktop draws the caption with its window manager.
+"$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d Y /f >/dev/null 2>&1
+openbox >/dev/null 2>&1 &
+wm_pid=$!
+trap 'kill $wm_pid 2>/dev/null || true; wine_env_stop' EXIT
+sleep 1
 winctl() { "$wine" "$work/winctl.exe" "$@" | tr -d '\r'; }
 
-# Lets the programs paint, then saves the part of the screen the window covers.
+# Lets the programs paint, then saves the part of the screen the window covers with the frame the
+# window manager drew around it.
 shoot() {
-  local geometry=$1 name=$2
+  local title=$1 name=$2 id x y w h extents
   sleep 1
+  # The window just shown is the active one (the About box has the main window's title).
+  id=$(xdotool getactivewindow)
+  [ "$(xdotool getwindowname "$id")" = "$title" ] ||
+    { echo "screenshots: the active window is not \"$title\"" >&2; return 1; }
+  x=$(xwininfo -id "$id" | sed -n 's/.*Absolute upper-left X: *//p')
+  y=$(xwininfo -id "$id" | sed -n 's/.*Absolute upper-left Y: *//p')
+  w=$(xwininfo -id "$id" | sed -n 's/.*Width: *//p')
+  h=$(xwininfo -id "$id" | sed -n 's/.*Height: *//p')
+  # left, right, top, bottom
+  read -r -a extents < <(xprop -id "$id" _NET_FRAME_EXTENTS | sed 's/.*= *//; s/,/ /g')
+  local geometry="$((w + extents[0] + extents[1]))x$((h + extents[2] + extents[3]))+$((x - extents[0]))+$((y - extents[2]))"
   import -display "$DISPLAY" -window root "$work/screen.png"
   convert "$work/screen.png" -crop "$geometry" +repage "$out/$name.png"
   echo "screenshots: docs/screenshots/$name.png ($geometry)"
@@ -117,11 +141,11 @@ main=$(winctl wait main 20000) || { echo "screenshots: Parlo showed no window" >
 shoot "$main" main
 
 for dialog in config about; do
-  if ! winctl open "$dialog" || ! geometry=$(winctl wait "$dialog" 8000); then
+  if ! winctl open "$dialog" || ! title=$(winctl wait "$dialog" 8000); then
     echo "screenshots: no $dialog window in this build; docs/screenshots/$dialog.png skipped"
     continue
   fi
-  shoot "$geometry" "$dialog"
+  shoot "$title" "$dialog"
   winctl close "$dialog" || true
   for _ in $(seq 1 100); do winctl wait "$dialog" 0 >/dev/null || break; sleep 0.1; done
 done
