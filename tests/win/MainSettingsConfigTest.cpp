@@ -305,7 +305,7 @@ TEST_F(MainSettingsConfigTest, AFontChosenInTheSystemDialogReachesTheGridOnOkOnl
   }
   const LOGFONTA& font = main_->Grid().GridFont();
   EXPECT_EQ(Bytes(font.lfFaceName) + ", 16point", labelAfterChoice);
-  EXPECT_EQ(font.lfHeight, HeightFromPoints(16, 96));
+  EXPECT_EQ(font.lfHeight, -21);  // 16 points at 96 pixels per inch: 21.3 pixels
   // The face picked is whichever the system lists: its line is measured here apart from the
   // program, by what DrawText needs for one line, and a row is 4 pixels more.
   EXPECT_EQ(main_->Grid().DefaultRowHeight(), OneLineHeight(font) + 4) << font.lfFaceName;
