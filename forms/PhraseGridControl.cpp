@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "forms/Fonts.h"
+#include "platform/Win32Clipboard.h"
 
 namespace parlo {
 
@@ -723,6 +724,17 @@ LRESULT PhraseGridControl::OnEditorMessage(HWND hwnd, UINT message, WPARAM wPara
     case WM_CHAR:
       // Enter, Esc and Tab did their work as keys; as characters they would only beep.
       if (wParam == '\r' || wParam == '\n' || wParam == 0x1B || wParam == '\t') handled = true;
+      return 0;
+    case WM_PASTE:
+      // A TAB or a line break in a label would move the rest of the row on the next load, and
+      // typing cannot put one there either.
+      if (state_.editCol == kColLabel && !(GetWindowLongA(hwnd, GWL_STYLE) & ES_READONLY)) {
+        handled = true;
+        Bytes text = ReadClipboardText();
+        auto breaksRow = [](char c) { return c == '\t' || c == '\r' || c == '\n'; };
+        text.erase(std::remove_if(text.begin(), text.end(), breaksRow), text.end());
+        SendMessageA(hwnd, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
+      }
       return 0;
     case WM_KILLFOCUS: {
       LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);

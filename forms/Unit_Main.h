@@ -22,6 +22,7 @@ namespace parlo {
 class GamePort;
 class FileStore;
 class ProfileStore;
+class BardRandom;
 
 // Everything outside the program that the main window talks to. The program wires the Win32
 // implementations; tests put fakes in their place.
@@ -34,6 +35,7 @@ struct MainServices {
   std::function<Bytes()> clipboardText;   // the clipboard's CF_TEXT, empty when it has none
   ProfileStore* profile = nullptr;        // the settings file; none: nothing is read or written
   HotKeyPort* hotKeys = nullptr;          // none: system hot keys bound to the main window
+  BardRandom* bardRandom = nullptr;       // none: the program's one generator, never reseeded
 };
 
 // The main window and owner of all program state.

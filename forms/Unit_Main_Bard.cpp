@@ -18,7 +18,8 @@ void TForm_Main::SendSay(Bytes text, bool yell, bool pasteOnly) {
 void TForm_Main::Button_BardClick() {
   // The hot key can come while a cell is being edited: the line sent is the one the player sees.
   grid_.EndEdit(true);
-  BardPress(grid_.Model(), RandomGenerator, Checked(IDC_CHECKBOX_RANDOM), [this](const Bytes& text) {
+  BardRandom& random = services_.bardRandom ? *services_.bardRandom : RandomGenerator;
+  BardPress(grid_.Model(), random, Checked(IDC_CHECKBOX_RANDOM), [this](const Bytes& text) {
     SendSay(text, Checked(IDC_CHECKBOX_YELL), Checked(IDC_CHECKBOX_PASTE));
   });
 }

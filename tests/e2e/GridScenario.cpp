@@ -30,9 +30,14 @@ COLORREF ScreenPixel(POINT p) {
   return colour;
 }
 
+// One button transition, then a wait until the system has taken it in: the button's state
+// follows the event once it has entered the input queue.
 void MouseButtonEvent(DWORD flags) {
+  const bool down = (flags & (MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_RIGHTDOWN)) != 0;
+  const int vk = (flags & (MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_LEFTUP)) ? VK_LBUTTON : VK_RBUTTON;
   mouse_event(flags, 0, 0, 0, 0);
-  Sleep(20);
+  EXPECT_TRUE(WaitUntil([&] { return (GetAsyncKeyState(vk) < 0) == down; }, kEventTimeoutMs, 1))
+      << "the button event never arrived";
 }
 
 class Grid : public Scenario {
@@ -167,6 +172,14 @@ TEST_F(Grid, PressOnOneRowAndReleaseOnAnotherSendsNothing) {
   Release(Button(2));
   Game().WaitQuiet();
   EXPECT_THAT(Game().Events({"ime_char", "line"}), IsEmpty());
+
+  // The same place pressed and released whole sends its row, and only that.
+  Front();
+  PressAndRelease(Button(2));
+  ASSERT_TRUE(Game().WaitForKind("line"));
+  Game().WaitQuiet();
+  EXPECT_THAT(Game().Lines(), ElementsAre("third"));
+  EXPECT_EQ(Game().Typed(), "third");
 }
 
 TEST_F(Grid, ARightClickOnASendButtonSendsNothing) {
@@ -178,6 +191,17 @@ TEST_F(Grid, ARightClickOnASendButtonSendsNothing) {
   MouseButtonEvent(MOUSEEVENTF_RIGHTUP);
   Game().WaitQuiet();
   EXPECT_THAT(Game().Events({"ime_char", "line"}), IsEmpty());
+
+  // A left click in the same place sends, once: had the right click sent as well, its line
+  // would come first, since the input is handled in order.
+  Front();
+  MoveMouse(Button(0));
+  MouseButtonEvent(MOUSEEVENTF_LEFTDOWN);
+  MouseButtonEvent(MOUSEEVENTF_LEFTUP);
+  ASSERT_TRUE(Game().WaitForKind("line"));
+  Game().WaitQuiet();
+  EXPECT_THAT(Game().Lines(), ElementsAre("first"));
+  EXPECT_EQ(Game().Typed(), "first");
 }
 
 TEST_F(Grid, ADoubleClickSendsTwice) {

@@ -183,11 +183,20 @@ TEST(SendSay, HiddenGameWindowGetsTheCharactersOnly) {
   EXPECT_EQ(game.calls, (Calls{"find", "ime 1234 61", "ime 1234 62", "visible? 1234"}));
 }
 
-TEST(SendSay, CallerTextIsLeftAlone) {
+// Each send rewrites its own copy: the same line yelled twice goes out with one "! " each time,
+// and sent plain afterwards goes out as it was.
+TEST(SendSay, EachYellRewritesTheLineOnce) {
   RecordingGame game;
-  Bytes line = "hello";
+  const Calls yelled = Concat({"find", "ime 1234 21", "ime 1234 20", "ime 1234 68", "ime 1234 69"}, kEnter);
+  Bytes line = "hi";
   SendSay(game, LeadBytes(), line, true, false);
-  EXPECT_EQ(line, "hello");
+  EXPECT_EQ(game.calls, yelled);
+  game.calls.clear();
+  SendSay(game, LeadBytes(), line, true, false);
+  EXPECT_EQ(game.calls, yelled);
+  game.calls.clear();
+  SendSay(game, LeadBytes(), line, false, false);
+  EXPECT_EQ(game.calls, Concat({"find", "ime 1234 68", "ime 1234 69"}, kEnter));
 }
 
 TEST(SendKey, AllModifiersInTableOrder) {

@@ -109,6 +109,30 @@ class InputBoxScript {
   UINT_PTR timer_ = 0;
 };
 
+// Names the Save-As dialog refuses, each with the warning it must show, written out: the oracle
+// for the dialog on its own and for the dialog run from the main window.
+struct RefusedName {
+  Bytes name;
+  Bytes warning;
+};
+inline std::vector<RefusedName> RefusedSaveAsNames() {
+  const Bytes characters = "A name cannot contain any of these characters: \\ / : * ? \" < > |";
+  return {{"a\\b", characters},
+          {"..\\escape", characters},
+          {"a/b", characters},
+          {"sub/dir", characters},
+          {"C:other", characters},
+          {"a*b", characters},
+          {"what?", characters},
+          {"a\"b", characters},
+          {"a<b", characters},
+          {"a>b", characters},
+          {"a|b", characters},
+          {"tab\there", "A name cannot contain control characters"},
+          {"line\x1F", "A name cannot contain control characters"},
+          {Bytes(300, 'n'), "The name is too long"}};
+}
+
 inline InputBoxScript::Step TypeName(const Bytes& name) {
   return [name](HWND box) { SetWindowTextA(GetDlgItem(box, IDC_INPUT_EDIT_TEXT), name.c_str()); };
 }

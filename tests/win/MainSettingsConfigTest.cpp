@@ -19,11 +19,25 @@
 #include "forms/Gdi.h"
 #include "forms/Layout.h"
 #include "forms/Unit_Main.h"
+#include "tests/win/Dpi96.h"
 #include "tests/win/InputBoxScript.h"
 #include "tests/win/MainSettingsSupport.h"
 
 namespace parlo {
 namespace {
+
+// The height DrawText gives one line in the font, measured without the program's font code.
+int OneLineHeight(const LOGFONTA& logFont) {
+  HFONT font = CreateFontIndirectA(&logFont);
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, font);
+  RECT rc{0, 0, 1000, 0};
+  DrawTextA(dc, "Wg", 2, &rc, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  DeleteObject(font);
+  return rc.bottom - rc.top;
+}
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
@@ -144,15 +158,16 @@ TEST_F(MainSettingsConfigTest, OkCopiesEveryValueBackAndRegistersTheNewHotKey) {
 }
 
 TEST_F(MainSettingsConfigTest, OkWithoutChangesStillReregistersAndRefitsTheGridToTheFont) {
+  PARLO_SKIP_UNLESS_96_DPI();
   Start(kAltShiftF5);
   PhraseGridControl& grid = main_->Grid();
   grid.SetDefaultRowHeight(60);
   grid.SetColWidth(kColLabel, 7);
   Config({[&](HWND dialog) { Click(dialog, IDOK); }});
   EXPECT_THAT(log_, ElementsAre("unregister 14", "register 14 mod=5 key=0x74"));
-  Font shown(CreateDisplayFont(grid.GridFont()));
-  EXPECT_EQ(grid.DefaultRowHeight(), TextLineHeight(shown.Get()) + 4);
-  EXPECT_EQ(grid.ColWidth(kColLabel), 4 * grid.DefaultRowHeight());
+  // The design font's rows, measured at 96 dpi with the fonts scripts/setup.sh installs.
+  EXPECT_EQ(grid.DefaultRowHeight(), 18);
+  EXPECT_EQ(grid.ColWidth(kColLabel), 72);
   EXPECT_GT(grid.ColWidth(kColText), 0);
   EXPECT_FALSE(IsTopmost(main_->Handle()));
 }
@@ -232,6 +247,7 @@ TEST_F(MainSettingsConfigTest, TheHotKeyDoesNothingWhileTheDialogShows) {
 
 // The system's own font dialog, driven as a user would: the grid takes the font only on OK.
 TEST_F(MainSettingsConfigTest, AFontChosenInTheSystemDialogReachesTheGridOnOkOnly) {
+  PARLO_SKIP_UNLESS_96_DPI();
   Start(kAltShiftF5);
   const LOGFONTA before = main_->Grid().GridFont();
   // Wine's list may lack the face it starts from and then falls on a vertical "@" face without
@@ -289,9 +305,10 @@ TEST_F(MainSettingsConfigTest, AFontChosenInTheSystemDialogReachesTheGridOnOkOnl
   }
   const LOGFONTA& font = main_->Grid().GridFont();
   EXPECT_EQ(Bytes(font.lfFaceName) + ", 16point", labelAfterChoice);
-  EXPECT_EQ(font.lfHeight, HeightFromPoints(16, 96));
-  Font shown(CreateDisplayFont(font));
-  EXPECT_EQ(main_->Grid().DefaultRowHeight(), TextLineHeight(shown.Get()) + 4);
+  EXPECT_EQ(font.lfHeight, -21);  // 16 points at 96 pixels per inch: 21.3 pixels
+  // The face picked is whichever the system lists: its line is measured here apart from the
+  // program, by what DrawText needs for one line, and a row is 4 pixels more.
+  EXPECT_EQ(main_->Grid().DefaultRowHeight(), OneLineHeight(font) + 4) << font.lfFaceName;
 }
 
 TEST_F(MainSettingsConfigTest, ACancelledSystemFontDialogLeavesTheLabelAsItWas) {

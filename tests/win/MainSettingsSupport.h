@@ -77,7 +77,7 @@ class RecordingGame : public GamePort {
   WindowRef FindGameWindow() override { return 1; }
   void PostImeChar(WindowRef, unsigned code) override { current_.push_back(static_cast<char>(code)); }
   bool IsVisible(WindowRef) override { return true; }
-  void BringToFront(WindowRef) override {}
+  void BringToFront(WindowRef) override { ++fronts_; }
   bool WaitUntilForeground(WindowRef, int) override { return true; }
   unsigned ScanCode(unsigned) override { return 0x1C; }
   void KeyEvent(unsigned vk, unsigned, unsigned flags) override {
@@ -87,8 +87,12 @@ class RecordingGame : public GamePort {
     }
   }
   const std::vector<Bytes>& Lines() const { return lines_; }
+  // Typed since the last Enter: what a paste-only send leaves for the player.
+  const Bytes& Pending() const { return current_; }
+  int Fronts() const { return fronts_; }
 
  private:
+  int fronts_ = 0;
   Bytes current_;
   std::vector<Bytes> lines_;
 };

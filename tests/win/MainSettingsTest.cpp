@@ -10,11 +10,13 @@
 #include <string>
 #include <vector>
 
+#include "core/Bard.h"
 #include "core/MemoryFileStore.h"
 #include "core/PhraseGrid.h"
 #include "core/Settings.h"
 #include "forms/ControlIds.h"
 #include "forms/Unit_Main.h"
+#include "tests/win/Dpi96.h"
 #include "tests/win/InputBoxScript.h"
 #include "tests/win/MainSettingsSupport.h"
 
@@ -53,6 +55,7 @@ class MainSettingsTest : public ::testing::Test {
     services.profile = &store_;
     services.hotKeys = &hotKeys_;
     services.messageBox = boxes ? boxes : boxes_.Function();
+    services.bardRandom = bardRandom_;
     main_ = std::make_unique<TForm_Main>(services);
     main_->Create();
     ASSERT_NE(main_->Handle(), nullptr);
@@ -79,6 +82,7 @@ class MainSettingsTest : public ::testing::Test {
     return rc;
   }
 
+  BardRandom* bardRandom_ = nullptr;
   EventLog log_;
   LoggingProfileStore store_{log_};
   FakeHotKeys hotKeys_{log_};
@@ -136,6 +140,7 @@ TEST_F(MainSettingsTest, StartupReadsEveryKeyInOrderAndRegistersTheHotKeyBetween
 }
 
 TEST_F(MainSettingsTest, StartupAppliesEveryValue) {
+  PARLO_SKIP_UNLESS_96_DPI();
   Ini("[Window]\r\nLeft=100\r\nTop=$32\r\nWidth=0x190\r\nHeight=300\r\nStayOnTop=1\r\n"
       "[Parlo]\r\nPaste=1\r\nYell=0\r\nRandom=2\r\n"
       "[BardKey]\r\nALT=0\r\nCTRL=1\r\nSHIFT=0\r\nKey=65601\r\n"
@@ -178,6 +183,7 @@ TEST_F(MainSettingsTest, StartupAppliesEveryValue) {
 }
 
 TEST_F(MainSettingsTest, OnAFirstStartTheGridFontIsTheBoldDesignFontAndNothingIsRegistered) {
+  PARLO_SKIP_UNLESS_96_DPI();
   Start();
   const LOGFONTA& font = main_->Grid().GridFont();
   EXPECT_EQ(Bytes(font.lfFaceName), kFace);
@@ -250,6 +256,7 @@ TEST_F(MainSettingsTest, ARefusedRegistrationShowsTheErrorToTheWholeApplicationA
 
 // Values that are no numbers fall back to the defaults; none of them may bring the program down.
 TEST_F(MainSettingsTest, GarbageAndEmptyValuesInEveryKeyStartWithTheDefaults) {
+  PARLO_SKIP_UNLESS_96_DPI();
   for (const char* junk : {"", "garbage", "12px", "7x", "0x", "$", "-$10", "1e3", "99999999999", "$123456789"}) {
     SCOPED_TRACE(std::string("value \"") + junk + "\"");
     const std::string v = junk;
@@ -283,6 +290,7 @@ TEST_F(MainSettingsTest, GarbageAndEmptyValuesInEveryKeyStartWithTheDefaults) {
 }
 
 TEST_F(MainSettingsTest, ExtremeNumbersStartWithoutHarmAndAreWrittenBackAsTheWindowTookThem) {
+  PARLO_SKIP_UNLESS_96_DPI();
   Ini("[Window]\r\nLeft=2147483647\r\nTop=-2147483648\r\nWidth=2147483647\r\nHeight=-5\r\n"
       "[BardKey]\r\nKey=$FFFFFFFF\r\n[Font]\r\nCharset=-1\r\nSize=2147483647\r\nName=" +
       std::string(1200, 'N') + "\r\n");
@@ -297,12 +305,13 @@ TEST_F(MainSettingsTest, ExtremeNumbersStartWithoutHarmAndAreWrittenBackAsTheWin
   main_->Show(SW_SHOWNOACTIVATE);
   UpdateWindow(main_->Handle());
   EXPECT_TRUE(IsWindow(main_->Handle()));
-  RECT rc = Bounds();
   Close();
+  // What the system made of the numbers, measured once on the 1280 x 1024 screen of 96 dpi that
+  // scripts/wine-env.sh sets up: the corner at the ends of a 16-bit coordinate, the width at
+  // the screen's widest frame and the height at the smallest a caption allows.
   EXPECT_THAT(Log({"write Window/Left", "write Window/Top", "write Window/Width", "write Window/Height"}),
-              ElementsAre("write Window/Left=" + std::to_string(rc.left), "write Window/Top=" + std::to_string(rc.top),
-                          "write Window/Width=" + std::to_string(rc.right - rc.left),
-                          "write Window/Height=" + std::to_string(rc.bottom - rc.top)));
+              ElementsAre("write Window/Left=32767", "write Window/Top=-32768", "write Window/Width=1292",
+                          "write Window/Height=27"));
   EXPECT_THAT(Log({"write Font/Charset", "write Font/Name"}),
               ElementsAre("write Font/Charset=255", "write Font/Name=" + std::string(31, 'N')));
 }
@@ -310,6 +319,7 @@ TEST_F(MainSettingsTest, ExtremeNumbersStartWithoutHarmAndAreWrittenBackAsTheWin
 // ---- Exit ----
 
 TEST_F(MainSettingsTest, TheFirstExitWritesEveryKeyInOrderWithTheDefaults) {
+  PARLO_SKIP_UNLESS_96_DPI();
   Start();
   Close();
   EXPECT_THAT(Log({"write "}), ElementsAreArray(FirstExitWrites()));
@@ -320,6 +330,7 @@ TEST_F(MainSettingsTest, TheFirstExitWritesEveryKeyInOrderWithTheDefaults) {
 }
 
 TEST_F(MainSettingsTest, ExitWritesTheWindowAsItIsNow) {
+  PARLO_SKIP_UNLESS_96_DPI();
   Book("sayA.txt", "[PARLO!]\r\na\tfrom A\r\n");
   Start();
   MoveWindow(main_->Handle(), 30, 40, 500, 350, TRUE);
@@ -411,6 +422,81 @@ TEST_F(MainSettingsTest, AFailingWriteShowsTheExceptionBoxNamingTheFileAfterTheB
   EXPECT_EQ(store_.Memory().File(kIni), std::optional<Bytes>("[UO]\r\nLastOpen=\"sayA.txt\"\r\n"));
 }
 
+TEST_F(MainSettingsTest, ABookThatFailsToSaveAtExitIsRetriedWithTheWindowHiddenThenTheExitGoesOn) {
+  Ini("[UO]\r\nLastOpen=\"sayA.txt\"\r\n");
+  Book("sayA.txt", "[PARLO!]\r\na\tfrom A\r\n");
+  Start();
+  main_->Show(SW_SHOWNOACTIVATE);
+  main_->Grid().Model().SetCell(kColText, 0, "changed");
+  const HWND window = main_->Handle();
+  std::vector<bool> shownWhileVisible;
+  auto answer = [&](int id) {
+    return [&, id](const testing::BoxCall&) {
+      shownWhileVisible.push_back(IsWindowVisible(window) != FALSE);
+      return id;
+    };
+  };
+  files_.FailWrites(2);
+  boxes_.Then(answer(kIdYes));
+  boxes_.Then(answer(kIdYes));
+  log_.clear();
+  Close();
+
+  ASSERT_EQ(boxes_.Calls().size(), 2u);
+  for (const testing::BoxCall& call : boxes_.Calls()) {
+    EXPECT_EQ(call.text, "File Save Error. Retry?");
+    EXPECT_EQ(call.caption, "ERROR");
+    EXPECT_EQ(call.flags, 0x24u);
+    EXPECT_EQ(call.owner, nullptr);
+  }
+  EXPECT_THAT(shownWhileVisible, ElementsAre(false, false));
+  EXPECT_EQ(files_.WriteCalls(), 3);
+  EXPECT_EQ(*files_.Content(kDir + "sayA.txt"), "[PARLO!]\r\na\tchanged\r\n");
+  // The settings follow the book, and the window is gone.
+  EXPECT_THAT(Log({"write Window/Left", "write UO/LastOpen"}),
+              ElementsAre("write Window/Left=671", "write UO/LastOpen=\"sayA.txt\""));
+  EXPECT_FALSE(IsWindow(window));
+}
+
+TEST_F(MainSettingsTest, ABookSaveGivenUpAtExitKeepsTheFileAndStillWritesTheSettings) {
+  Ini("[UO]\r\nLastOpen=\"sayA.txt\"\r\n");
+  Book("sayA.txt", "[PARLO!]\r\na\tfrom A\r\n");
+  Start();
+  main_->Grid().Model().SetCell(kColText, 0, "changed");
+  const HWND window = main_->Handle();
+  files_.FailWrites(1);
+  boxes_.Then(kIdNo);
+  log_.clear();
+  Close();
+  ASSERT_EQ(boxes_.Calls().size(), 1u);
+  EXPECT_EQ(boxes_.Calls()[0].text, "File Save Error. Retry?");
+  EXPECT_EQ(*files_.Content(kDir + "sayA.txt"), "[PARLO!]\r\na\tfrom A\r\n");
+  EXPECT_THAT(Log({"write UO/LastOpen"}), ElementsAre("write UO/LastOpen=\"sayA.txt\""));
+  EXPECT_FALSE(IsWindow(window));
+}
+
+TEST_F(MainSettingsTest, TheEndOfTheSessionSavesTheBookAndTheSettingsOnce) {
+  Ini("[UO]\r\nLastOpen=\"sayA.txt\"\r\n");
+  Book("sayA.txt", "[PARLO!]\r\na\tfrom A\r\n");
+  Start();
+  main_->Grid().Model().SetCell(kColText, 0, "changed");
+  log_.clear();
+  // A session that goes on after all saves nothing.
+  EXPECT_EQ(SendMessageA(main_->Handle(), WM_QUERYENDSESSION, 0, 0), TRUE);
+  SendMessageA(main_->Handle(), WM_ENDSESSION, FALSE, 0);
+  EXPECT_EQ(files_.WriteCalls(), 0);
+  EXPECT_THAT(Log({"write "}), IsEmpty());
+
+  SendMessageA(main_->Handle(), WM_ENDSESSION, TRUE, 0);
+  EXPECT_EQ(files_.WriteCalls(), 1);
+  EXPECT_EQ(*files_.Content(kDir + "sayA.txt"), "[PARLO!]\r\na\tchanged\r\n");
+  EXPECT_THAT(Log({"write UO/LastOpen"}), ElementsAre("write UO/LastOpen=\"sayA.txt\""));
+  // A close that still comes writes nothing a second time.
+  Close();
+  EXPECT_EQ(files_.WriteCalls(), 1);
+  EXPECT_THAT(Log({"write UO/LastOpen"}), ElementsAre("write UO/LastOpen=\"sayA.txt\""));
+}
+
 // ---- The hot-key message ----
 
 class MainHotKeyTest : public MainSettingsTest {
@@ -435,6 +521,31 @@ TEST_F(MainHotKeyTest, Identifier14RecitesTheNextLineAndOtherIdentifiersDoNothin
   EXPECT_EQ(main_->Grid().Model().Row(), 1);
   HotKey(14);
   EXPECT_THAT(game_.Lines(), ElementsAre("line one", "line two"));
+}
+
+// The Bard button with Randomize, Yell and Paste Only, on a generator of its own from the start of
+// the sequence, so that no other test's presses move it.
+TEST_F(MainHotKeyTest, TheBardButtonWalksAtRandomYellsAndLeavesAPastedLineUnsent) {
+  BardRandom fresh;
+  bardRandom_ = &fresh;
+  Ini("[UO]\r\nLastOpen=\"sayR.txt\"\r\n[Parlo]\r\nRandom=1\r\nYell=1\r\n");
+  Book("sayR.txt", "[PARLO!]\r\nl0\tline 0\r\nl1\tline 1\r\nl2\tline 2\r\nl3\tline 3\r\nl4\tline 4\r\n");
+  Start();
+  ASSERT_EQ(main_->CurrentFile, "sayR.txt");
+  auto bard = [&] { SendMessageA(main_->Control(IDC_BUTTON_BARD), BM_CLICK, 0, 0); };
+  // The draws 346, 13854878, 1621890440 and 816282396 leave 1, 3, 0 and 1 over the five rows: from
+  // row 0 the walk goes to 1, then 3, then 0, then 1 (in order it would have gone 0, 1, 2, 3).
+  for (int i = 0; i < 4; ++i) bard();
+  EXPECT_THAT(game_.Lines(), ElementsAre("! line 0", "! line 1", "! line 3", "! line 0"));
+  EXPECT_EQ(main_->Grid().Model().Row(), 1);
+  EXPECT_EQ(game_.Fronts(), 4);  // each Enter brings the game forward first
+
+  // Paste Only: typed, yelled, brought to the front, no Enter.
+  main_->SetChecked(IDC_CHECKBOX_PASTE, true);
+  bard();
+  EXPECT_EQ(game_.Pending(), "! line 1");
+  EXPECT_EQ(game_.Lines().size(), 4u);
+  EXPECT_EQ(game_.Fronts(), 5);
 }
 
 TEST_F(MainHotKeyTest, APressWhileAMessageBoxOfOursShowsIsIgnored) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -376,6 +377,45 @@ TEST_F(PhraseGridControlTest, TypingReplacesTheTextAndEnterStoresItOnce) {
   EXPECT_EQ(GetFocus(), grid.Handle());
   EXPECT_EQ(grid.Model().Text(1), "hi");
   EXPECT_THAT(events.Only("edit"), ElementsAre("edit 3,1 hi"));
+}
+
+// Puts text on the clipboard as CF_TEXT, owned by the given window.
+void PutClipboardText(HWND owner, const Bytes& text) {
+  ASSERT_TRUE(OpenClipboard(owner));
+  EmptyClipboard();
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+  ASSERT_NE(memory, nullptr);
+  std::memcpy(GlobalLock(memory), text.c_str(), text.size() + 1);
+  GlobalUnlock(memory);
+  EXPECT_NE(SetClipboardData(CF_TEXT, memory), nullptr);
+  CloseClipboard();
+}
+
+TEST_F(PhraseGridControlTest, APasteIntoALabelDropsTabsAndLineBreaksAsTypingDoes) {
+  Rows(3);
+  SetFocus(grid.Handle());
+  grid.Model().SelectCell(kColLabel, 1);
+  SendMessageA(grid.Handle(), WM_CHAR, 'a', 0);
+  ASSERT_TRUE(grid.IsEditing());
+  PutClipboardText(host.Get(), "b\tc\r\nd\ne\rf");
+  SendMessageA(grid.Editor(), WM_PASTE, 0, 0);
+  SendMessageA(grid.Editor(), WM_CHAR, 0x16, 0);  // Ctrl+V as the edit control sees it
+  SendMessageA(grid.Editor(), WM_KEYDOWN, VK_RETURN, 0);
+  EXPECT_EQ(grid.Model().Label(1), "abcdefbcdef");
+  EXPECT_THAT(events.Only("edit"), ElementsAre("edit 2,1 abcdefbcdef"));
+
+  // The text column still takes a pasted TAB: a row with a label keeps it through a save.
+  grid.Model().SelectCell(kColText, 1);
+  SendMessageA(grid.Handle(), WM_CHAR, 'x', 0);
+  ASSERT_TRUE(grid.IsEditing());
+  PutClipboardText(host.Get(), "y\tz");
+  SendMessageA(grid.Editor(), WM_PASTE, 0, 0);
+  SendMessageA(grid.Editor(), WM_KEYDOWN, VK_RETURN, 0);
+  EXPECT_EQ(grid.Model().Text(1), "xy\tz");
+  if (OpenClipboard(host.Get())) {
+    EmptyClipboard();
+    CloseClipboard();
+  }
 }
 
 TEST_F(PhraseGridControlTest, F2AndEnterOpenTheCellsTextAndEscapeDropsTheChange) {

@@ -449,22 +449,21 @@ TEST_F(SayFilesMainTest, SaveAsToATakenNameWarnsAndTheDialogStaysOpen) {
 TEST_F(SayFilesMainTest, SaveAsRefusesNamesThatWouldLeaveTheFolderOrThatWindowsRejects) {
   Put("sayA.txt", kBookA);
   Start();
-  const std::vector<Bytes> names = {"..\\escape", "sub/dir", "C:other", "what?"};
+  const std::vector<testing::RefusedName> refused = testing::RefusedSaveAsNames();
   std::vector<InputBoxScript::Step> steps;
-  for (const Bytes& name : names) {
+  for (const testing::RefusedName& r : refused) {
     boxes_.Then(kIdOk);
-    steps.push_back(TypeName(name));
+    steps.push_back(TypeName(r.name));
     steps.push_back(Click(IDOK));
   }
   steps.push_back(Click(IDCANCEL));
   InputBoxScript script(steps);
   ClickButton(IDC_BUTTON_SAVE);
 
-  ASSERT_EQ(boxes_.Calls().size(), names.size());
-  for (size_t i = 0; i < names.size(); ++i) {
-    SCOPED_TRACE(names[i]);
-    EXPECT_FALSE(SaveAsNameProblem(names[i], main_->SayDir).empty());
-    ExpectBox(boxes_.Calls()[i], script.Box(), SaveAsNameProblem(names[i], main_->SayDir), "Parlo", kWarning);
+  ASSERT_EQ(boxes_.Calls().size(), refused.size());
+  for (size_t i = 0; i < refused.size(); ++i) {
+    SCOPED_TRACE(i);
+    ExpectBox(boxes_.Calls()[i], script.Box(), refused[i].warning, "Parlo", kWarning);
   }
   EXPECT_EQ(script.StepsRun(), steps.size());
   EXPECT_THAT(SayFilesOnDisk(), ElementsAre("sayA.txt"));

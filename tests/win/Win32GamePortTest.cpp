@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdlib>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "platform/Win32GamePort.h"
@@ -167,7 +169,12 @@ TEST_F(GameWindowTest, WaitUntilForegroundKnowsWhichWindowIsInFront) {
 }
 
 TEST_F(GameWindowTest, DoubleByteCharacterArrivesWhole) {
-  if (GetACP() != 932) GTEST_SKIP() << "needs a double-byte ANSI code page (LANG=ja_JP.UTF-8)";
+  if (GetACP() != 932) {
+    // The build runs this test once more under a Japanese locale, where skipping would hide it.
+    const char* need = std::getenv("PARLO_NEED_CODE_PAGE");
+    ASSERT_FALSE(need && std::string(need) == "932") << "the ANSI code page is " << GetACP() << ", not 932";
+    GTEST_SKIP() << "needs a double-byte ANSI code page (LANG=ja_JP.UTF-8)";
+  }
   CreateGame(false);
   SendSay(port_, SystemLeadBytes(), "a\x82\xA0", false, false);
   ASSERT_TRUE(PumpUntil([] { return ImeChars().size() >= 2; }));

@@ -31,22 +31,36 @@ class Win32HotKeysTest : public ::testing::Test {
   }
 
   // Presses the modifiers and the key through the system's input, then collects the WM_HOTKEY
-  // identifiers that reach the window within a short while.
+  // identifiers that reach the window. A marker hot key pressed after them closes the collection:
+  // hot keys reach the window in the order of their input, so once the marker is in, anything the
+  // press caused is in too.
   std::vector<WPARAM> Press(std::vector<BYTE> modifiers, BYTE key) {
+    constexpr int kMarkerId = 0x7F00;
+    EXPECT_TRUE(RegisterHotKey(window_, kMarkerId, 0, VK_F24)) << GetLastError();
     for (BYTE m : modifiers) keybd_event(m, 0, 0, 0);
     keybd_event(key, 0, 0, 0);
     keybd_event(key, 0, KEYEVENTF_KEYUP, 0);
     for (auto it = modifiers.rbegin(); it != modifiers.rend(); ++it) keybd_event(*it, 0, KEYEVENTF_KEYUP, 0);
+    keybd_event(VK_F24, 0, 0, 0);
+    keybd_event(VK_F24, 0, KEYEVENTF_KEYUP, 0);
     std::vector<WPARAM> ids;
+    bool marker = false;
     DWORD start = GetTickCount();
-    while (GetTickCount() - start < 500) {
+    while (!marker && GetTickCount() - start < 5000) {
       MSG msg;
       while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_HOTKEY && msg.hwnd == window_) ids.push_back(msg.wParam);
+        if (msg.message == WM_HOTKEY && msg.hwnd == window_) {
+          if (msg.wParam == kMarkerId)
+            marker = true;
+          else
+            ids.push_back(msg.wParam);
+        }
         DispatchMessageA(&msg);
       }
-      Sleep(10);
+      if (!marker) MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
     }
+    UnregisterHotKey(window_, kMarkerId);
+    EXPECT_TRUE(marker) << "the marker hot key never arrived";
     return ids;
   }
 
