@@ -7,6 +7,7 @@
 
 #include "forms/ControlIds.h"
 #include "forms/ExceptionBox.h"
+#include "platform/Win32LowerCase.h"
 
 namespace parlo {
 
@@ -47,7 +48,11 @@ constexpr int kBevelTop = kBottomPanelHeight - 22;
 
 }  // namespace
 
-TForm_Main::TForm_Main(MainServices services) : services_(std::move(services)), grid_(*this) {}
+TForm_Main::TForm_Main(MainServices services)
+    : services_(std::move(services)),
+      grid_(*this),
+      lower_(SystemLowerTable(services_.leadBytes)),
+      find_([this](const Bytes& text, bool forward) { return FindNext(text, forward); }) {}
 
 TForm_Main::~TForm_Main() {
   if (Form_Main == this) Form_Main = nullptr;

@@ -437,7 +437,7 @@ TEST_F(MainHotKeyTest, Identifier14RecitesTheNextLineAndOtherIdentifiersDoNothin
   EXPECT_THAT(game_.Lines(), ElementsAre("line one", "line two"));
 }
 
-TEST_F(MainHotKeyTest, APressWhileAMessageBoxOfOursShowsIsIgnored) {
+TEST_F(MainHotKeyTest, APressWhileAMessageBoxOfOursShowsSendsTheCurrentLine) {
   // Real boxes: what matters is what the system does to the main window while one shows.
   std::vector<Bytes> shownBoxes;
   StartWithBook([&](HWND owner, const Bytes& text, const Bytes& caption, unsigned flags) {
@@ -458,11 +458,28 @@ TEST_F(MainHotKeyTest, APressWhileAMessageBoxOfOursShowsIsIgnored) {
   }
   EXPECT_THAT(shownBoxes, ElementsAre("Filed to register hot key"));
   EXPECT_FALSE(enabledDuringBox);
-  EXPECT_THAT(game_.Lines(), IsEmpty());
-  EXPECT_EQ(main_->Grid().Model().Row(), 0);
-  // Once the box has gone the key works again.
-  HotKey(14);
   EXPECT_THAT(game_.Lines(), ElementsAre("line one"));
+  EXPECT_EQ(main_->Grid().Model().Row(), 1);
+  HotKey(14);
+  EXPECT_THAT(game_.Lines(), ElementsAre("line one", "line two"));
+}
+
+TEST_F(MainHotKeyTest, APressWhileTheAboutBoxShowsSendsTheCurrentLine) {
+  StartWithBook();
+  main_->Grid().Model().SetRow(2);
+  size_t steps = 0;
+  {
+    ModalScript script(PARLO_CLASS_ABOUT, nullptr, {[&](HWND box) {
+                         ++steps;
+                         EXPECT_FALSE(IsWindowEnabled(main_->Handle()));
+                         HotKey(14);
+                         SendMessageA(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+                       }});
+    main_->Button_AboutClick();
+  }
+  EXPECT_EQ(steps, 1u);
+  EXPECT_THAT(game_.Lines(), ElementsAre("line three"));
+  EXPECT_EQ(main_->Grid().Model().Row(), 0) << "the section's last line leads back to its first";
 }
 
 }  // namespace
