@@ -156,6 +156,8 @@ void TForm_Main::GridMenuCommand(UINT id) {
 }
 
 void TForm_Main::StringGrid1ContextPopup(int screenX, int screenY) {
+  // A right click during a held send button leaves the press alone.
+  if (Pressing) return;
   grid_.EndEdit(true);
   HMENU menu = GridMenu();
   UINT id = static_cast<UINT>(
