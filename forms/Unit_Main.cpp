@@ -74,6 +74,10 @@ void TForm_Main::Create() {
 
 void TForm_Main::CreateComponents() {
   controls_.Create(Handle(), kMainLayout, sizeof kMainLayout / sizeof kMainLayout[0], kMainFont);
+  // The drop-down's rows and its closed field are 12 pixels high, whatever the font.
+  HWND files = Control(IDC_COMBOBOX_FILES);
+  SendMessageA(files, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), 12);
+  SendMessageA(files, CB_SETITEMHEIGHT, 0, 12);
 
   // The grid sits between the two panels in the tab order: after Panel1, before Panel_Top.
   grid_.Create(Handle(), IDC_STRINGGRID1, 0, kTopPanelHeight, 0, 0);

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "core/PhraseGrid.h"
 #include "core/Settings.h"
 #include "forms/ControlIds.h"
+#include "forms/ExceptionBox.h"
 #include "forms/Unit_Main.h"
 #include "tests/win/InputBoxScript.h"
 #include "tests/win/MainSettingsSupport.h"
@@ -409,6 +411,35 @@ TEST_F(MainSettingsTest, AFailingWriteShowsTheExceptionBoxNamingTheFileAfterTheB
   // The first write failed, and nothing after it was tried.
   EXPECT_THAT(Log({"write "}), ElementsAre("write Window/Left=671"));
   EXPECT_EQ(store_.Memory().File(kIni), std::optional<Bytes>("[UO]\r\nLastOpen=\"sayA.txt\"\r\n"));
+}
+
+TEST_F(MainSettingsTest, TheExceptionBoxGivesTheActivationBackToTheWindowThatHadIt) {
+  Start();
+  ShowWindow(main_->Handle(), SW_SHOW);
+  SetActiveWindow(main_->Handle());
+  SetFocus(main_->Grid().Handle());
+  ASSERT_EQ(GetActiveWindow(), main_->Handle());
+  HWND shownBox = nullptr;
+  {
+    ModalScript script("#32770", "Parlo!", {[&](HWND box) {
+                                              shownBox = box;
+                                              SendMessageA(box, WM_COMMAND, IDOK, 0);
+                                            }});
+    ShowExceptionBox(std::runtime_error("Something went wrong"));
+    EXPECT_EQ(script.StepsRun(), 1u);
+  }
+  EXPECT_NE(shownBox, nullptr);
+  EXPECT_EQ(GetActiveWindow(), main_->Handle());
+  EXPECT_EQ(GetFocus(), main_->Grid().Handle());
+}
+
+TEST_F(MainSettingsTest, TheBookListsClosedFieldIs12PixelsHighWhateverTheFont) {
+  Start();
+  HWND combo = main_->Control(IDC_COMBOBOX_FILES);
+  // The field and its 3-pixel sunken edge above and below; the font alone would make it 22.
+  RECT bounds;
+  GetWindowRect(combo, &bounds);
+  EXPECT_EQ(bounds.bottom - bounds.top, 12 + 2 * 3);
 }
 
 // ---- The hot-key message ----
