@@ -66,6 +66,9 @@ class GridModel {
   // The same bytes without taking them out of a loaded file; valid until the grid changes.
   std::string_view CellView(int col, int row) const;
 
+  // How many rows have had their cells taken out of a loaded file (or set) since the grid began.
+  size_t OwnedRowCount() const { return owned_.size(); }
+
   // Calls each(label, text) for every row in order, without taking cells out of a loaded file.
   template <typename Each>
   void ForEachLabelAndText(Each&& each) const {

@@ -390,7 +390,8 @@ void PhraseGridControl::PaintCell(HDC dc, int col, int row, const RECT& rc, bool
   } else {
     bool current = col == model_.Col() && row == model_.Row();
     if (current) FillRect(dc, &rc, currentBrush_.Get());
-    const Bytes& text = model_.Cell(col, row);
+    // A view: painting never takes a loaded row's cells out of the file's bytes.
+    const std::string_view text = model_.CellView(col, row);
     if (!text.empty()) {
       RECT textRc = rc;
       textRc.left += kTextInset;

@@ -245,6 +245,26 @@ TEST_F(PhraseGridControlTest, PaintingTouchesOnlyTheRowsInView) {
   EXPECT_THAT(events.drawnRows, ElementsAre(50002, 50003));
 }
 
+TEST_F(PhraseGridControlTest, PaintingALoadedBookLeavesItsCellsInTheFilesBytes) {
+  auto source = std::make_shared<const Bytes>("labeltext");
+  grid.Model().AdoptSource(source);
+  grid.Model().BeginRows();
+  for (int r = 0; r < 30; ++r)
+    grid.Model().AddLoadedRow(std::string_view(*source).substr(0, 5), std::string_view(*source).substr(5));
+  grid.Model().EndRows();
+  const size_t owned = grid.Model().OwnedRowCount();
+  Canvas canvas(300, 200);
+  grid.PaintTo(canvas.Dc(), canvas.Area());
+  InvalidateRect(grid.Handle(), nullptr, FALSE);
+  UpdateWindow(grid.Handle());
+  RECT label = grid.CellRect(kColLabel, 2);
+  int inked = 0;
+  for (int y = label.top; y < label.bottom; ++y)
+    for (int x = label.left; x < label.right; ++x) inked += canvas.At(x, y) != PhraseGridControl::kColor;
+  EXPECT_GT(inked, 0) << "the label was drawn";
+  EXPECT_EQ(grid.Model().OwnedRowCount(), owned);
+}
+
 TEST_F(PhraseGridControlTest, CellsAreParchmentWithDarkTextAndTheGripIsAFixedCell) {
   Rows(2);
   grid.Model().SetCell(kColText, 0, "WWWW");
