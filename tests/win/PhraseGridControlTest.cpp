@@ -334,6 +334,29 @@ TEST_F(PhraseGridControlTest, ArrowsHomeEndAndPagesMoveTheCurrentCell) {
   EXPECT_EQ(grid.TopRow(), 0);
 }
 
+TEST_F(PhraseGridControlTest, UndoAndRedoShowTheRowTheyChange) {
+  Rows(100);
+  grid.Model().SelectCell(kColLabel, 80);
+  DeleteRow(grid.Model());
+  grid.Model().SelectCell(kColLabel, 0);
+  ASSERT_EQ(grid.TopRow(), 0);
+  HoldKey(VK_CONTROL, true);
+  Key('Z');
+  HoldKey(VK_CONTROL, false);
+  EXPECT_EQ(grid.Model().Label(80), "L80");
+  EXPECT_EQ(grid.Model().Row(), 80);
+  EXPECT_LE(grid.TopRow(), 80);
+  EXPECT_GT(grid.TopRow() + grid.VisibleRowCount(), 80) << "scrolled into view";
+  grid.SetTopRow(0);
+  grid.Model().SelectCell(kColLabel, 0);
+  HoldKey(VK_CONTROL, true);
+  Key('Y');
+  HoldKey(VK_CONTROL, false);
+  EXPECT_EQ(grid.Model().Label(80), "L81");
+  EXPECT_GT(grid.TopRow() + grid.VisibleRowCount(), 80);
+  EXPECT_FALSE(grid.Redo()) << "nothing left to redo";
+}
+
 TEST_F(PhraseGridControlTest, TabWrapsToTheNextLabelAndShiftTabStopsAtTheLabel) {
   Rows(3);
   Key(VK_TAB);
