@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "core/GridFind.h"
 #include "core/SayFile.h"
 
 namespace parlo {
@@ -131,7 +132,50 @@ void WriteBook(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(size));
 }
 
+// Find through every row (the word is in none), against memmem over the same bytes.
+constexpr char kAbsentWord[] = "wyvern";
+
+void MemmemScan(benchmark::State& state) {
+  const Bytes& bytes = BookBytes();
+  for (auto _ : state) {
+    const void* hit = memmem(bytes.data(), bytes.size(), kAbsentWord, sizeof kAbsentWord - 1);
+    benchmark::DoNotOptimize(hit);
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(bytes.size()));
+}
+
+// As the find box does it, on a loaded book (cells still views into the file's bytes).
+void FindEveryRow(benchmark::State& state) {
+  const Bytes& bytes = BookBytes();
+  GridModel grid;
+  ReadSayBook(std::make_shared<const Bytes>(bytes), grid);
+  const LowerTable lower = AsciiLowerTable();
+  const LeadBytes lead;
+  for (auto _ : state) {
+    FindHit hit = FindInGrid(grid, kAbsentWord, 0, true, lower, lead);
+    benchmark::DoNotOptimize(hit.row);
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(bytes.size()));
+}
+
+// The same with the lead bytes of a double-byte code page (Shift-JIS).
+void FindEveryRowDoubleByte(benchmark::State& state) {
+  const Bytes& bytes = BookBytes();
+  GridModel grid;
+  ReadSayBook(std::make_shared<const Bytes>(bytes), grid);
+  const LowerTable lower = AsciiLowerTable();
+  const LeadBytes lead{{0x81, 0x9F}, {0xE0, 0xFC}};
+  for (auto _ : state) {
+    FindHit hit = FindInGrid(grid, kAbsentWord, 0, true, lower, lead);
+    benchmark::DoNotOptimize(hit.row);
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(bytes.size()));
+}
+
 BENCHMARK(MemchrLineScan)->Unit(benchmark::kMillisecond);
+BENCHMARK(MemmemScan)->Unit(benchmark::kMillisecond);
+BENCHMARK(FindEveryRow)->Unit(benchmark::kMillisecond);
+BENCHMARK(FindEveryRowDoubleByte)->Unit(benchmark::kMillisecond);
 BENCHMARK(CutLinesOnly)->Unit(benchmark::kMillisecond);
 BENCHMARK(FillGridOnly)->Unit(benchmark::kMillisecond);
 BENCHMARK(ReadBook)->Unit(benchmark::kMillisecond);
@@ -163,6 +207,16 @@ class RatioReporter : public benchmark::ConsoleReporter {
     for (const auto& [name, rate] : rates_)
       if (name != base->first)
         std::printf("  %-16s %8.0f MB/s  ratio %5.2f\n", name.c_str(), rate / 1e6, rate / base->second);
+    auto memmemRate = rates_.find("MemmemScan");
+    if (memmemRate == rates_.end() || memmemRate->second <= 0) return;
+    std::printf("Find through all %d rows against memmem over the same bytes (%.0f MB/s):\n", kRows,
+                memmemRate->second / 1e6);
+    for (const char* name : {"FindEveryRow", "FindEveryRowDoubleByte"}) {
+      auto rate = rates_.find(name);
+      if (rate != rates_.end())
+        std::printf("  %-22s %8.0f MB/s  ratio %5.2f  (%.2f ms a search)\n", name, rate->second / 1e6,
+                    rate->second / memmemRate->second, 1e3 * static_cast<double>(BookBytes().size()) / rate->second);
+    }
   }
 
  private:

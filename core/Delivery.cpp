@@ -29,9 +29,11 @@ std::vector<unsigned> CharacterCodes(const Bytes& text, const LeadBytes& lead) {
 void SendSay(GamePort& game, const LeadBytes& lead, Bytes text, bool yell, bool pasteOnly) {
   if (text.empty()) return;
   if (yell) text = YellRewrite(text);
+  const std::vector<unsigned> codes = CharacterCodes(text, lead);
+  if (codes.size() > kMaxLineCharacters) return;
   WindowRef window = game.FindGameWindow();
   if (!window) return;
-  for (unsigned code : CharacterCodes(text, lead)) game.PostImeChar(window, code);
+  for (unsigned code : codes) game.PostImeChar(window, code);
   if (pasteOnly) {
     game.BringToFront(window);
     return;

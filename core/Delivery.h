@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -21,6 +22,10 @@ constexpr unsigned kKeyUp = 2;
 // How long a key press waits for the game window to take the foreground. The switch is
 // asynchronous on some systems, and keys sent before it completes go to the old window.
 constexpr int kForegroundWaitMs = 200;
+// The system keeps at most 10,000 posted messages in a thread's queue and drops the rest, so a
+// longer line would reach the game without its tail. One of more characters than this (each is
+// one posted message) is not sent at all; the room left is for what the game's queue holds.
+constexpr std::size_t kMaxLineCharacters = 9000;
 
 // Every outside effect of delivery.
 class GamePort {
@@ -44,7 +49,8 @@ Bytes YellRewrite(const Bytes& line);
 std::vector<unsigned> CharacterCodes(const Bytes& text, const LeadBytes& lead);
 
 // Types the text into the game window, then presses Enter, or in paste-only mode only brings
-// the window to the front so that the player can finish the line. Fire-and-forget.
+// the window to the front so that the player can finish the line. Fire-and-forget; a line of
+// more than kMaxLineCharacters characters is refused whole.
 void SendSay(GamePort& game, const LeadBytes& lead, Bytes text, bool yell, bool pasteOnly);
 
 // One key press with the chosen modifiers held around it, sent after bringing the window to the

@@ -101,6 +101,7 @@ void GridModel::SetLoadedCell(int col, int row, std::string_view partOfSource) {
 }
 
 void GridModel::BeginRows() {
+  ClearHistory();
   rowsAdded_ = 0;
   rowsBeforeLoad_ = RowCount();
 }
@@ -135,6 +136,7 @@ void GridModel::EndRows() {
 void GridModel::ClearLabelsAndTexts() {
   // Nothing points into the loaded file any more.
   source_.reset();
+  ClearHistory();
   for (RowCells& cells : rows_) {
     cells.length[0] = cells.length[1] = 0;
     cells.data[0] = cells.data[1] = nullptr;
@@ -192,7 +194,7 @@ bool GridModel::SelectCell(int col, int row) {
   return true;
 }
 
-void GridModel::MoveRow(int from, int to) {
+void GridModel::MoveRowNow(int from, int to) {
   int count = RowCount();
   if (from == to || from < 0 || to < 0 || from >= count || to >= count) return;
   auto first = rows_.begin();
@@ -208,6 +210,141 @@ void GridModel::MoveRow(int from, int to) {
   else if (to <= row_ && row_ < from)
     ++newRow;
   SetCurrent(col_, newRow);
+}
+
+void GridModel::MoveRow(int from, int to) {
+  int count = RowCount();
+  if (from == to || from < 0 || to < 0 || from >= count || to >= count) return;
+  GridEdit edit;
+  edit.kind = GridEdit::Kind::MoveRow;
+  edit.row = from;
+  edit.to = to;
+  Perform(std::move(edit));
+}
+
+void GridModel::InsertRowAt(int row) {
+  SetRowCount(RowCount() + 1);
+  for (int i = RowCount() - 1; i > row; --i) CopyLabelAndText(i - 1, i);
+  SetCell(kColLabel, row, Bytes());
+  SetCell(kColText, row, Bytes());
+}
+
+void GridModel::DeleteRowAt(int row) {
+  if (RowCount() == 1) {
+    for (int col = kColButton; col <= kColText; ++col) SetCell(col, 0, Bytes());
+    return;
+  }
+  int last = RowCount() - 1;
+  for (int i = row; i < last; ++i) CopyLabelAndText(i + 1, i);
+  SetCell(kColLabel, last, Bytes());
+  SetCell(kColText, last, Bytes());
+  SetRowCount(last);
+}
+
+void GridModel::EditCell(int col, int row, Bytes text) {
+  if ((col != kColLabel && col != kColText) || row < 0 || row >= RowCount()) return;
+  if (CellView(col, row) == text) return;
+  GridEdit edit;
+  edit.kind = GridEdit::Kind::Cell;
+  edit.col = col;
+  edit.row = row;
+  edit.before = Bytes(CellView(col, row));
+  edit.after = std::move(text);
+  Perform(std::move(edit));
+}
+
+void GridModel::Perform(GridEdit edit) {
+  switch (edit.kind) {
+    case GridEdit::Kind::AddRows:
+      edit.row = RowCount();
+      break;
+    case GridEdit::Kind::DeleteRow:
+      edit.onlyRow = RowCount() == 1;
+      edit.before = Bytes(CellView(kColLabel, edit.row));
+      edit.after = Bytes(CellView(kColText, edit.row));
+      // Emptying the only row when it is empty already changes nothing worth a step.
+      if (edit.onlyRow && edit.before.empty() && edit.after.empty()) {
+        Apply(edit);
+        return;
+      }
+      break;
+    default:
+      break;
+  }
+  history_.resize(done_);
+  Apply(edit);
+  history_.push_back(std::move(edit));
+  done_ = history_.size();
+}
+
+void GridModel::Apply(const GridEdit& edit) {
+  switch (edit.kind) {
+    case GridEdit::Kind::Cell:
+      SetCell(edit.col, edit.row, edit.after);
+      break;
+    case GridEdit::Kind::AddRows:
+      SetRowCount(RowCount() + edit.to);
+      break;
+    case GridEdit::Kind::InsertRow:
+      InsertRowAt(edit.row);
+      break;
+    case GridEdit::Kind::DeleteRow:
+      DeleteRowAt(edit.row);
+      break;
+    case GridEdit::Kind::MoveRow:
+      MoveRowNow(edit.row, edit.to);
+      break;
+  }
+}
+
+void GridModel::Revert(const GridEdit& edit) {
+  switch (edit.kind) {
+    case GridEdit::Kind::Cell:
+      SetCell(edit.col, edit.row, edit.before);
+      break;
+    case GridEdit::Kind::AddRows:
+      SetRowCount(RowCount() - edit.to);
+      break;
+    case GridEdit::Kind::InsertRow:
+      DeleteRowAt(edit.row);
+      break;
+    case GridEdit::Kind::DeleteRow:
+      if (!edit.onlyRow) InsertRowAt(edit.row);
+      SetCell(kColLabel, edit.row, edit.before);
+      SetCell(kColText, edit.row, edit.after);
+      break;
+    case GridEdit::Kind::MoveRow:
+      MoveRowNow(edit.to, edit.row);
+      break;
+  }
+}
+
+bool GridModel::Undo() {
+  if (!CanUndo()) return false;
+  const GridEdit& edit = history_[--done_];
+  Revert(edit);
+  if (edit.kind == GridEdit::Kind::Cell)
+    SelectCell(edit.col, edit.row);
+  else
+    SetRow(edit.kind == GridEdit::Kind::AddRows ? edit.row - 1 : edit.row);
+  return true;
+}
+
+bool GridModel::Redo() {
+  if (!CanRedo()) return false;
+  const GridEdit& edit = history_[done_++];
+  Apply(edit);
+  if (edit.kind == GridEdit::Kind::Cell)
+    SelectCell(edit.col, edit.row);
+  else
+    SetRow(std::min(edit.kind == GridEdit::Kind::MoveRow ? edit.to : edit.row, RowCount() - 1));
+  return true;
+}
+
+void GridModel::ClearHistory() {
+  history_.clear();
+  history_.shrink_to_fit();
+  done_ = 0;
 }
 
 bool IsCommentLabel(const Bytes& label) { return !label.empty() && label[0] == '\''; }
@@ -227,26 +364,25 @@ void ClearSays(GridModel& grid, Bytes& currentFile) {
   grid.SetRowCount(1);
 }
 
-void AddRows(GridModel& grid) { grid.SetRowCount(grid.RowCount() + 5); }
+void AddRows(GridModel& grid) {
+  GridEdit edit;
+  edit.kind = GridEdit::Kind::AddRows;
+  edit.to = 5;
+  grid.Perform(std::move(edit));
+}
 
 void InsertRow(GridModel& grid) {
-  int current = grid.Row();
-  grid.SetRowCount(grid.RowCount() + 1);
-  for (int i = grid.RowCount() - 1; i > current; --i) grid.CopyLabelAndText(i - 1, i);
-  grid.SetCell(kColLabel, current, Bytes());
-  grid.SetCell(kColText, current, Bytes());
+  GridEdit edit;
+  edit.kind = GridEdit::Kind::InsertRow;
+  edit.row = grid.Row();
+  grid.Perform(std::move(edit));
 }
 
 void DeleteRow(GridModel& grid) {
-  if (grid.RowCount() == 1) {
-    for (int col = kColButton; col <= kColText; ++col) grid.SetCell(col, 0, Bytes());
-    return;
-  }
-  int last = grid.RowCount() - 1;
-  for (int i = grid.Row(); i < last; ++i) grid.CopyLabelAndText(i + 1, i);
-  grid.SetCell(kColLabel, last, Bytes());
-  grid.SetCell(kColText, last, Bytes());
-  grid.SetRowCount(last);
+  GridEdit edit;
+  edit.kind = GridEdit::Kind::DeleteRow;
+  edit.row = grid.Row();
+  grid.Perform(std::move(edit));
 }
 
 }  // namespace parlo

@@ -28,6 +28,19 @@ class GridObserver {
   virtual void CurrentChanged(int oldCol, int oldRow) = 0;
 };
 
+// One change to the book, kept as a value: enough to make it again and to take it back, and no
+// more than the change itself (a deleted row keeps that row, whatever the size of the book).
+struct GridEdit {
+  enum class Kind { Cell, AddRows, InsertRow, DeleteRow, MoveRow };
+  Kind kind = Kind::Cell;
+  int col = kColLabel;   // Cell: the column written
+  int row = 0;           // the row changed; MoveRow: where the row came from; AddRows: the first new row
+  int to = 0;            // MoveRow: where the row went; AddRows: how many rows
+  Bytes before;          // Cell: the old value; DeleteRow: the label taken away
+  Bytes after;           // Cell: the new value; DeleteRow: the text taken away
+  bool onlyRow = false;  // DeleteRow: the book's single row, emptied rather than removed
+};
+
 // The phrase grid's data: cells of four columns, a row count that never falls below 1,
 // and the current cell. Moving the current cell first asks the select hook, as the grid
 // control does for moves by mouse, keyboard or program.
@@ -52,6 +65,9 @@ class GridModel {
   const Bytes& Text(int row) const { return Cell(kColText, row); }
   // The same bytes without taking them out of a loaded file; valid until the grid changes.
   std::string_view CellView(int col, int row) const;
+
+  // How many rows have had their cells taken out of a loaded file (or set) since the grid began.
+  size_t OwnedRowCount() const { return owned_.size(); }
 
   // Calls each(label, text) for every row in order, without taking cells out of a loaded file.
   template <typename Each>
@@ -88,8 +104,22 @@ class GridModel {
   bool SelectCell(int col, int row);
 
   // Moves a whole row (all four cells) to another index, shifting the rows between; the
-  // current row follows the row it was on.
+  // current row follows the row it was on. Recorded for undo.
   void MoveRow(int from, int to);
+
+  // Edits made by the player, recorded for undo: a stored cell (label or text) and the changes
+  // below. Loading a book (BeginRows, ClearLabelsAndTexts) starts a new history; SetCell and
+  // SetRowCount are not recorded.
+  void EditCell(int col, int row, Bytes text);
+  // Makes the change and records it; anything that was undone can no longer be redone.
+  void Perform(GridEdit edit);
+  bool CanUndo() const { return done_ > 0; }
+  bool CanRedo() const { return done_ < history_.size(); }
+  // Each takes back or makes again one change and puts the current row where it was; false
+  // when there is nothing to do.
+  bool Undo();
+  bool Redo();
+  void ClearHistory();
 
   void SetSelectHook(SelectHook hook) { selectHook_ = std::move(hook); }
   void SetObserver(GridObserver* observer) { observer_ = observer; }
@@ -107,6 +137,12 @@ class GridModel {
   void SetCurrent(int col, int row);
   OwnedCells& Own(int row) const;
   void CompactOwned();
+  // The changes themselves, not recorded.
+  void Apply(const GridEdit& edit);
+  void Revert(const GridEdit& edit);
+  void InsertRowAt(int row);
+  void DeleteRowAt(int row);
+  void MoveRowNow(int from, int to);
 
   mutable std::vector<RowCells> rows_;
   // A deque: its elements stay where they are while other rows are taken out of the source.
@@ -118,6 +154,8 @@ class GridModel {
   int col_ = kColButton;  // a new grid starts on the first non-fixed column
   SelectHook selectHook_;
   GridObserver* observer_ = nullptr;
+  std::vector<GridEdit> history_;
+  size_t done_ = 0;  // history_[0, done_) is in the book; the rest was undone
 };
 
 // A row that may be sent: its text is not empty, its label is not exactly "-----" and
@@ -126,7 +164,8 @@ bool IsSayRow(const GridModel& grid, int row);
 bool IsSeparatorRow(const GridModel& grid, int row);
 bool IsCommentLabel(const Bytes& label);
 
-// The editing buttons and the empty book. Each leaves the repaint to the caller.
+// The editing buttons and the empty book. Each leaves the repaint to the caller; all but
+// ClearSays are recorded for undo.
 void ClearSays(GridModel& grid, Bytes& currentFile);
 void AddRows(GridModel& grid);    // five empty rows at the end
 void InsertRow(GridModel& grid);  // an empty row takes the current row's place

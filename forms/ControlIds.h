@@ -31,6 +31,12 @@
 #define IDC_BEVEL1 133
 #define IDC_IMAGE2 140
 #define IDC_FILELISTBOX_SAY 141
+// The grid's context menu
+#define IDM_GRID_UNDO 150
+#define IDM_GRID_REDO 151
+#define IDM_GRID_INSERT 152
+#define IDM_GRID_DELETE 153
+#define IDM_GRID_FIND 154
 
 // Configuration dialog
 #define IDC_CFG_PANEL1 200

@@ -30,7 +30,15 @@ void ShowExceptionBox(const std::exception& error) {
     text = Widen(error.what(), CP_ACP);
   }
   text += L".";
+  // A box without an owner leaves the activation wherever the system puts it when it closes;
+  // the player goes on in the window they were in.
+  HWND active = GetActiveWindow();
+  HWND focus = GetFocus();
   MessageBoxW(nullptr, text.c_str(), L"Parlo!", MB_OK | MB_ICONERROR | MB_TASKMODAL);
+  if (active && IsWindow(active) && IsWindowVisible(active) && IsWindowEnabled(active)) {
+    SetActiveWindow(active);
+    if (focus && IsWindow(focus) && (focus == active || IsChild(active, focus))) SetFocus(focus);
+  }
 }
 
 }  // namespace parlo

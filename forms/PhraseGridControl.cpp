@@ -391,7 +391,8 @@ void PhraseGridControl::PaintCell(HDC dc, int col, int row, const RECT& rc, bool
   } else {
     bool current = col == model_.Col() && row == model_.Row();
     if (current) FillRect(dc, &rc, currentBrush_.Get());
-    const Bytes& text = model_.Cell(col, row);
+    // A view: painting never takes a loaded row's cells out of the file's bytes.
+    const std::string_view text = model_.CellView(col, row);
     if (!text.empty()) {
       RECT textRc = rc;
       textRc.left += kTextInset;
@@ -550,7 +551,55 @@ void PhraseGridControl::OnKeyDown(UINT vk) {
     ShowEditor(false);
     return;
   }
-  MoveByKey(vk, KeyHeld(VK_SHIFT), KeyHeld(VK_CONTROL));
+  bool shift = KeyHeld(VK_SHIFT), ctrl = KeyHeld(VK_CONTROL);
+  if (vk == VK_APPS) {
+    OnContextMenu(-1, -1);
+    return;
+  }
+  if (ctrl && !KeyHeld(VK_MENU) && (vk == 'Z' || vk == 'Y')) {
+    if (vk == 'Y' || shift)
+      Redo();
+    else
+      Undo();
+    return;
+  }
+  if (MoveByKey(vk, shift, ctrl)) return;
+  events_.StringGrid1KeyDown(vk, shift, ctrl);
+}
+
+bool PhraseGridControl::Undo() {
+  EndEdit(true);
+  if (!model_.Undo()) return false;
+  ShowChange();
+  return true;
+}
+
+bool PhraseGridControl::Redo() {
+  EndEdit(true);
+  if (!model_.Redo()) return false;
+  ShowChange();
+  return true;
+}
+
+void PhraseGridControl::ShowChange() {
+  UpdateScrollBars();
+  InvalidateGrid();
+  ScrollIntoView(model_.Col(), model_.Row());
+}
+
+void PhraseGridControl::OnContextMenu(int x, int y) {
+  if (state_.drag != DragState::None) return;
+  if (x == -1 && y == -1) {
+    // From the keyboard: under the current cell, or the grid's corner when it is out of view.
+    RECT cell = CellRect(model_.Col(), model_.Row());
+    RECT client = Client();
+    POINT at{cell.left + kTextInset, cell.bottom};
+    if (at.y <= 0 || at.y > client.bottom || at.x < 0 || at.x > client.right) at = POINT{0, 0};
+    ClientToScreen(Handle(), &at);
+    x = at.x;
+    y = at.y;
+  }
+  events_.StringGrid1ContextPopup(x, y);
 }
 
 void PhraseGridControl::MoveTo(int col, int row) { model_.SelectCell(col, row); }
@@ -679,7 +728,7 @@ void PhraseGridControl::EndEdit(bool commit) {
     ShowWindow(editor_, SW_HIDE);
   }
   if (commit && !state_.destroying && text != model_.Cell(col, row) && row < model_.RowCount()) {
-    model_.SetCell(col, row, text);
+    model_.EditCell(col, row, text);
     InvalidateCell(col, row);
     events_.StringGrid1SetEditText(col, row, model_.Cell(col, row));
   }
@@ -799,6 +848,10 @@ LRESULT PhraseGridControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_RBUTTONUP:
       OnButtonUp(MouseButton::Right, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+      // The system turns the release into WM_CONTEXTMENU.
+      return Default(message, wParam, lParam);
+    case WM_CONTEXTMENU:
+      OnContextMenu(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
       return 0;
     case WM_MBUTTONUP:
       OnButtonUp(MouseButton::Middle, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
@@ -838,6 +891,16 @@ LRESULT PhraseGridControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_KEYDOWN:
       OnKeyDown(static_cast<UINT>(wParam));
       return 0;
+    case WM_KEYUP:
+      // The menu key opened the menu as it went down; the system would open it again now.
+      if (wParam == VK_APPS) return 0;
+      return Default(message, wParam, lParam);
+    case WM_SYSKEYDOWN:
+      if (wParam == VK_F10 && KeyHeld(VK_SHIFT)) {
+        OnContextMenu(-1, -1);
+        return 0;
+      }
+      return Default(message, wParam, lParam);
     case WM_CHAR:
       OnChar(wParam);
       return 0;

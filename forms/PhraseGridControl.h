@@ -22,6 +22,10 @@ class GridEvents {
   virtual void StringGrid1SetEditText(int col, int row, const Bytes& value) = 0;
   // The mouse capture went elsewhere while the owner held it (another window, a box).
   virtual void StringGrid1CaptureLost() = 0;
+  // The context menu is asked for (right button, menu key, Shift+F10), at a point on the screen.
+  virtual void StringGrid1ContextPopup(int /*screenX*/, int /*screenY*/) {}
+  // A key the grid has no use for (editing keys of the owner's, find); true when it was taken.
+  virtual bool StringGrid1KeyDown(UINT /*vk*/, bool /*shift*/, bool /*ctrl*/) { return false; }
 };
 
 // The phrase grid window: draws a GridModel, edits cells in place, drags rows by their grip,
@@ -84,6 +88,11 @@ class PhraseGridControl : public Window, private GridObserver {
   // dropping it. Does nothing when no editor is open.
   void EndEdit(bool commit);
 
+  // Takes back or makes again the last change to the book (an open edit is stored first, and so
+  // is the change taken back), then shows the row it was in; false when there was none.
+  bool Undo();
+  bool Redo();
+
   bool IsDraggingRow() const { return state_.drag == DragState::Dragging; }
   int DropRow() const { return state_.dropRow; }
 
@@ -124,6 +133,8 @@ class PhraseGridControl : public Window, private GridObserver {
   void OnButtonUp(MouseButton button, int x, int y);
   void OnCaptureChanged(HWND newCapture);
   void OnKeyDown(UINT vk);
+  void OnContextMenu(int x, int y);
+  void ShowChange();  // after an undo or redo step
   void OnChar(WPARAM ch);
   void OnVScroll(int code);
   void OnHScroll(int code);

@@ -7,6 +7,7 @@
 
 #include "forms/ControlIds.h"
 #include "forms/ExceptionBox.h"
+#include "platform/Win32LowerCase.h"
 
 namespace parlo {
 
@@ -47,7 +48,11 @@ constexpr int kBevelTop = kBottomPanelHeight - 22;
 
 }  // namespace
 
-TForm_Main::TForm_Main(MainServices services) : services_(std::move(services)), grid_(*this) {}
+TForm_Main::TForm_Main(MainServices services)
+    : services_(std::move(services)),
+      grid_(*this),
+      lower_(SystemLowerTable(services_.leadBytes)),
+      find_([this](const Bytes& text, bool forward) { return FindNext(text, forward); }) {}
 
 TForm_Main::~TForm_Main() {
   if (Form_Main == this) Form_Main = nullptr;
@@ -69,6 +74,10 @@ void TForm_Main::Create() {
 
 void TForm_Main::CreateComponents() {
   controls_.Create(Handle(), kMainLayout, sizeof kMainLayout / sizeof kMainLayout[0], kMainFont);
+  // The drop-down's rows and its closed field are 12 pixels high, whatever the font.
+  HWND files = Control(IDC_COMBOBOX_FILES);
+  SendMessageA(files, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), 12);
+  SendMessageA(files, CB_SETITEMHEIGHT, 0, 12);
 
   // The grid sits between the two panels in the tab order: after Panel1, before Panel_Top.
   grid_.Create(Handle(), IDC_STRINGGRID1, 0, kTopPanelHeight, 0, 0);

@@ -9,9 +9,11 @@
 
 #include "core/AppPaths.h"
 #include "core/Bytes.h"
+#include "core/GridFind.h"
 #include "core/HotKey.h"
 #include "core/LeadBytes.h"
 #include "core/MessageBoxPort.h"
+#include "forms/FindBox.h"
 #include "forms/Layout.h"
 #include "forms/PhraseGridControl.h"
 #include "forms/Window.h"
@@ -96,6 +98,17 @@ class TForm_Main : public Window, public GridEvents {
   void StringGrid1SelectCell(int col, int row, bool& canSelect) override;
   void StringGrid1SetEditText(int col, int row, const Bytes& value) override;
   void StringGrid1CaptureLost() override;
+  void StringGrid1ContextPopup(int screenX, int screenY) override;
+  bool StringGrid1KeyDown(UINT vk, bool shift, bool ctrl) override;
+  // The grid's context menu as it would show now (the caller destroys it), and its commands.
+  HMENU GridMenu();
+  void GridMenuCommand(UINT id);
+
+  // Find
+  void ShowFind();
+  // Selects the next (or previous) row holding the text, going round; false when there is none.
+  bool FindNext(const Bytes& text, bool forward);
+  FindBox& Finder() { return find_; }
 
   // Bard and Paste
   void Button_BardClick();
@@ -139,6 +152,8 @@ class TForm_Main : public Window, public GridEvents {
   MainServices services_;
   ControlSet controls_;
   PhraseGridControl grid_;
+  LowerTable lower_;  // the code page's lower-casing, for Find
+  FindBox find_;
   bool destroyed_ = false;  // FormDestroy ran (close, or the session ended)
   Bytes lastOpen_;          // "LastOpen" as read at start-up
   HWND lastFocus_ = nullptr;  // the control that had the keyboard when the window was left

@@ -115,6 +115,96 @@ void TForm_Main::StringGrid1SelectCell(int col, int row, bool& canSelect) {
 
 void TForm_Main::StringGrid1SetEditText(int, int row, const Bytes&) { grid_.InvalidateCell(kColButton, row); }
 
+// ---- The context menu, the grid's editing keys and Find ----
+
+HMENU TForm_Main::GridMenu() {
+  const GridModel& model = grid_.Model();
+  // Deleting the only row when it is empty would change nothing.
+  bool canDelete = model.RowCount() > 1 || !model.CellView(kColLabel, 0).empty() ||
+                   !model.CellView(kColText, 0).empty();
+  HMENU menu = CreatePopupMenu();
+  AppendMenuA(menu, MF_STRING | (model.CanUndo() ? 0 : MF_GRAYED), IDM_GRID_UNDO, "&Undo\tCtrl+Z");
+  AppendMenuA(menu, MF_STRING | (model.CanRedo() ? 0 : MF_GRAYED), IDM_GRID_REDO, "&Redo\tCtrl+Y");
+  AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+  AppendMenuA(menu, MF_STRING, IDM_GRID_INSERT, "&Insert row\tIns");
+  AppendMenuA(menu, MF_STRING | (canDelete ? 0 : MF_GRAYED), IDM_GRID_DELETE, "&Delete row\tCtrl+Del");
+  AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+  AppendMenuA(menu, MF_STRING, IDM_GRID_FIND, "&Find...\tCtrl+F");
+  return menu;
+}
+
+void TForm_Main::GridMenuCommand(UINT id) {
+  switch (id) {
+    case IDM_GRID_UNDO:
+      grid_.Undo();
+      break;
+    case IDM_GRID_REDO:
+      grid_.Redo();
+      break;
+    case IDM_GRID_INSERT:
+      Button_InsertClick();
+      break;
+    case IDM_GRID_DELETE:
+      Button_DeleteClick();
+      break;
+    case IDM_GRID_FIND:
+      ShowFind();
+      break;
+    default:
+      break;
+  }
+}
+
+void TForm_Main::StringGrid1ContextPopup(int screenX, int screenY) {
+  // A right click during a held send button leaves the press alone.
+  if (Pressing) return;
+  grid_.EndEdit(true);
+  HMENU menu = GridMenu();
+  UINT id = static_cast<UINT>(
+      TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY, screenX,
+                     screenY, 0, Handle(), nullptr));
+  DestroyMenu(menu);
+  if (id) GridMenuCommand(id);
+}
+
+bool TForm_Main::StringGrid1KeyDown(UINT vk, bool shift, bool ctrl) {
+  if (vk == VK_INSERT && !shift && !ctrl) {
+    Button_InsertClick();
+    return true;
+  }
+  if (vk == VK_DELETE && ctrl && !shift) {
+    Button_DeleteClick();
+    return true;
+  }
+  if (vk == 'F' && ctrl && !shift) {
+    ShowFind();
+    return true;
+  }
+  if (vk == VK_F3 && !ctrl) {
+    if (find_.Text().empty())
+      ShowFind();
+    else
+      find_.FindAgain(!shift);
+    return true;
+  }
+  return false;
+}
+
+void TForm_Main::ShowFind() {
+  grid_.EndEdit(true);
+  find_.Open(Handle());
+}
+
+bool TForm_Main::FindNext(const Bytes& text, bool forward) {
+  grid_.EndEdit(true);
+  GridModel& model = grid_.Model();
+  FindHit hit = FindInGrid(model, text, model.Row(), forward, lower_, services_.leadBytes);
+  if (hit.row < 0) return false;
+  model.SelectCell(hit.col, hit.row);
+  grid_.ScrollIntoView(hit.col, hit.row);
+  return true;
+}
+
 void TForm_Main::FitGridToFont(HWND measuringLabel) {
   SendMessageA(measuringLabel, WM_SETFONT, reinterpret_cast<WPARAM>(grid_.GridFontHandle()), FALSE);
   AutoSizeLabel(measuringLabel);

@@ -176,9 +176,8 @@ void TForm_Main::UnregisterBardHotKey() { HotKeys().Unregister(kBardHotKeyId); }
 
 void TForm_Main::OnHotKey(WPARAM id) {
   if (id != static_cast<WPARAM>(kBardHotKeyId)) return;
-  // Every box and dialog of ours disables the main window while it shows. A Bard step then would
-  // move the grid under a retry prompt, a Save As or the configuration dialog.
-  if (!IsWindowEnabled(Handle())) return;
+  // Also while a box or dialog of ours shows: the player is in the game. A Bard step only moves
+  // the current row and sends a line; the book a retry prompt is about is the one the grid holds.
   Button_BardClick();
 }
 

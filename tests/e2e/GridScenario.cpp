@@ -189,6 +189,13 @@ TEST_F(Grid, ARightClickOnASendButtonSendsNothing) {
   MoveMouse(Button(0));
   MouseButtonEvent(MOUSEEVENTF_RIGHTDOWN);
   MouseButtonEvent(MOUSEEVENTF_RIGHTUP);
+  // The release opens the grid's context menu; Esc closes it.
+  HWND menu = Parlo().WaitForWindow("#32768");
+  EXPECT_NE(menu, nullptr) << "no context menu";
+  if (menu) {
+    PressKey(VK_ESCAPE);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(menu); }, kEventTimeoutMs));
+  }
   Game().WaitQuiet();
   EXPECT_THAT(Game().Events({"ime_char", "line"}), IsEmpty());
 
@@ -202,6 +209,28 @@ TEST_F(Grid, ARightClickOnASendButtonSendsNothing) {
   Game().WaitQuiet();
   EXPECT_THAT(Game().Lines(), ElementsAre("first"));
   EXPECT_EQ(Game().Typed(), "first");
+}
+
+TEST_F(Grid, ARowDeletedWithTheButtonAndBroughtBackWithCtrlZIsWrittenAtExit) {
+  const std::string book = "[PARLO!]\r\na\talpha\r\nb\tbeta\r\nc\tgamma\r\n";
+  Dir().Put("sayA.txt", book);
+  Start();
+  ClickAt(Label(1));
+  Click(Parlo().Control(IDC_BUTTON_DELETE));
+  // Row 1 now holds what was row 2.
+  Front();
+  PressAndRelease(Button(1));
+  ASSERT_TRUE(Game().WaitForKind("line"));
+  Front();
+  ClickAt(Label(0));
+  PressKey('Z', Modifiers{false, true, false});
+  Front();
+  PressAndRelease(Button(1));
+  ASSERT_TRUE(Game().WaitForKind("line", kEventTimeoutMs, 2));
+  EXPECT_THAT(Game().Lines(), ElementsAre("gamma", "beta"));
+  std::optional<DWORD> code = Parlo().Close();
+  ASSERT_TRUE(code.has_value()) << "Parlo did not end";
+  EXPECT_EQ(Dir().Read("sayA.txt"), std::optional<std::string>(book));
 }
 
 TEST_F(Grid, ADoubleClickSendsTwice) {

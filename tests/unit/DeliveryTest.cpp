@@ -145,6 +145,25 @@ TEST(SendSay, TwoCharactersThenEnter) {
   EXPECT_EQ(game.calls, Concat({"find", "ime 1234 61", "ime 1234 62"}, kEnter));
 }
 
+TEST(SendSay, ALineTooLongForTheMessageQueueIsRefusedWholeNeverCut) {
+  RecordingGame game;
+  SendSay(game, LeadBytes(), Bytes(9000, 'x'), false, false);
+  ASSERT_EQ(game.calls.size(), 1 + 9000 + kEnter.size());
+  EXPECT_EQ(game.calls[9000], "ime 1234 78");
+  EXPECT_EQ(game.calls.back(), kEnter.back());
+  game.calls.clear();
+  SendSay(game, LeadBytes(), Bytes(9001, 'x'), false, false);
+  EXPECT_TRUE(game.calls.empty());
+  // Yelling makes the line longer: what counts is what would go out.
+  SendSay(game, LeadBytes(), Bytes(8999, 'x'), true, true);
+  EXPECT_TRUE(game.calls.empty());
+  // Characters count, not bytes: 9,000 double-byte characters still go.
+  Bytes wide;
+  for (int i = 0; i < 9000; ++i) wide += "\x82\xA0";
+  SendSay(game, LeadBytes{{0x81, 0x9F}}, wide, false, true);
+  EXPECT_EQ(game.calls.size(), 1 + 9000 + 1u);
+}
+
 TEST(SendSay, YellFlagRewritesBeforePosting) {
   RecordingGame game;
   SendSay(game, LeadBytes(), ": a", true, false);

@@ -253,5 +253,190 @@ TEST(LoadedCells, ACellOutsideTheSourceIsCopied) {
   EXPECT_EQ(grid.Text(0), "elsewhere");
 }
 
+// Undo and redo against a plain list of rows that makes the same changes its own way and keeps
+// every state it passed through: after each step the grid must hold the state the list says.
+TEST(Undo, ReplaysAndRevertsEveryKindOfChangeAgainstAModel) {
+  std::mt19937 random(12);
+  for (int round = 0; round < 20; ++round) {
+    // A loaded book, so that the changes meet cells that are still views into the file.
+    auto source = std::make_shared<Bytes>();
+    Rows start;
+    int startRows = 1 + static_cast<int>(random() % 4);
+    for (int r = 0; r < startRows; ++r)
+      start.emplace_back("L" + std::to_string(r), "text " + std::to_string(r));
+    for (const auto& row : start) *source += row.first + row.second;
+    GridModel grid;
+    grid.AdoptSource(source);
+    grid.BeginRows();
+    size_t at = 0;
+    for (const auto& row : start) {
+      std::string_view all(*source);
+      grid.AddLoadedRow(all.substr(at, row.first.size()),
+                        all.substr(at + row.first.size(), row.second.size()));
+      at += row.first.size() + row.second.size();
+    }
+    grid.EndRows();
+    grid.SetCol(kColLabel);
+    EXPECT_FALSE(grid.CanUndo());
+
+    std::vector<Rows> states{start};
+    // Where each change was: the current row after undoing and after redoing it.
+    std::vector<int> undoRow{-1}, redoRow{-1};
+    size_t now = 0;
+    // Far more steps than the book has rows, undo and redo mixed in.
+    for (int step = 0; step < 300; ++step) {
+      Rows rows = states[now];
+      int count = static_cast<int>(rows.size());
+      int kind = static_cast<int>(random() % 9);
+      int undoAt = -1, redoAt = -1;
+      if (kind <= 1) {
+        int expectRow = -1;
+        bool undone = kind == 0 ? grid.Undo() : grid.Redo();
+        ASSERT_EQ(undone, kind == 0 ? now > 0 : now + 1 < states.size());
+        if (!undone) continue;
+        if (kind == 0) {
+          expectRow = undoRow[now];
+          --now;
+        } else {
+          ++now;
+          expectRow = redoRow[now];
+        }
+        ASSERT_EQ(RowsOf(grid), states[now]) << "round " << round << " step " << step;
+        if (expectRow >= 0) {
+          EXPECT_EQ(grid.Row(), std::min(expectRow, grid.RowCount() - 1)) << "step " << step;
+        }
+        continue;
+      }
+      int row = static_cast<int>(random() % static_cast<unsigned>(count));
+      grid.SetRow(row);
+      row = grid.Row();
+      switch (kind) {
+        case 2:
+        case 3: {
+          Bytes value = "v" + std::to_string(step);
+          int col = kind == 2 ? kColLabel : kColText;
+          grid.EditCell(col, row, value);
+          (col == kColLabel ? rows[row].first : rows[row].second) = value;
+          undoAt = redoAt = row;
+          break;
+        }
+        case 4:
+          AddRows(grid);
+          rows.resize(rows.size() + 5);
+          undoAt = count - 1;  // the last row that stays
+          redoAt = count;      // the first new row
+          break;
+        case 5:
+          InsertRow(grid);
+          rows.insert(rows.begin() + row, {"", ""});
+          undoAt = redoAt = row;
+          break;
+        case 6:
+        case 7:
+          DeleteRow(grid);
+          if (count == 1 && rows[0] == std::pair<Bytes, Bytes>{"", ""}) break;  // nothing to take away
+          if (count == 1)
+            rows[0] = {"", ""};
+          else
+            rows.erase(rows.begin() + row);
+          undoAt = redoAt = row;
+          break;
+        case 8: {
+          int to = static_cast<int>(random() % static_cast<unsigned>(count));
+          grid.MoveRow(row, to);
+          if (row == to) break;
+          auto moved = rows[row];
+          rows.erase(rows.begin() + row);
+          rows.insert(rows.begin() + to, moved);
+          undoAt = row;
+          redoAt = to;
+          break;
+        }
+      }
+      if (undoAt < 0) continue;  // nothing changed: nothing recorded
+      ASSERT_TRUE(grid.CanUndo());
+      states.resize(now + 1);
+      undoRow.resize(now + 1);
+      redoRow.resize(now + 1);
+      states.push_back(rows);
+      undoRow.push_back(undoAt);
+      redoRow.push_back(redoAt);
+      ++now;
+      ASSERT_EQ(RowsOf(grid), states[now]) << "round " << round << " step " << step;
+      EXPECT_FALSE(grid.CanRedo());
+    }
+    // Everything taken back gives the book as loaded; everything made again gives the last state.
+    while (grid.Undo()) {
+    }
+    EXPECT_EQ(RowsOf(grid), states.front());
+    while (grid.Redo()) {
+    }
+    EXPECT_EQ(RowsOf(grid), states.back());
+  }
+}
+
+TEST(Undo, StepsPutTheCurrentRowWhereTheChangeWas) {
+  GridModel grid = MakeGrid({{"a", "1"}, {"b", "2"}, {"c", "3"}, {"d", "4"}});
+  grid.SetCol(kColLabel);
+  grid.SetRow(1);
+  DeleteRow(grid);
+  grid.SetRow(0);
+  grid.MoveRow(0, 2);  // a -> row 2
+  grid.SetRow(0);
+  grid.EditCell(kColText, 1, "changed");
+  grid.SetRow(0);
+  ASSERT_TRUE(grid.Undo());
+  EXPECT_EQ(grid.Row(), 1);
+  EXPECT_EQ(grid.Col(), kColText);
+  EXPECT_EQ(grid.Text(1), "4");
+  ASSERT_TRUE(grid.Undo());
+  EXPECT_EQ(grid.Row(), 0);  // back where the moved row came from
+  EXPECT_EQ(grid.Label(0), "a");
+  ASSERT_TRUE(grid.Redo());
+  EXPECT_EQ(grid.Row(), 2);
+  ASSERT_TRUE(grid.Undo());
+  ASSERT_TRUE(grid.Undo());
+  EXPECT_EQ(grid.Row(), 1);
+  EXPECT_EQ(RowsOf(grid), (Rows{{"a", "1"}, {"b", "2"}, {"c", "3"}, {"d", "4"}}));
+  EXPECT_FALSE(grid.Undo());
+  // A cell stored unchanged is no change at all.
+  grid.EditCell(kColLabel, 0, "a");
+  EXPECT_FALSE(grid.CanUndo());
+}
+
+TEST(Undo, LoadingStartsANewHistoryAndANewChangeDropsTheRedo) {
+  GridModel grid = MakeGrid({{"a", "1"}, {"b", "2"}});
+  AddRows(grid);
+  InsertRow(grid);
+  ASSERT_TRUE(grid.Undo());
+  EXPECT_TRUE(grid.CanRedo());
+  grid.EditCell(kColLabel, 0, "x");  // a new change: the insert cannot come back
+  EXPECT_FALSE(grid.CanRedo());
+  EXPECT_EQ(grid.RowCount(), 7);
+
+  auto source = std::make_shared<Bytes>("labeltext");
+  grid.AdoptSource(source);
+  grid.BeginRows();
+  grid.AddLoadedRow(std::string_view(*source).substr(0, 5), std::string_view(*source).substr(5));
+  grid.EndRows();
+  EXPECT_FALSE(grid.CanUndo());
+  EXPECT_FALSE(grid.CanRedo());
+
+  DeleteRow(grid);
+  Bytes file;
+  ClearSays(grid, file);  // the empty book is a load too
+  EXPECT_FALSE(grid.CanUndo());
+}
+
+TEST(Undo, TheOnlyRowDeletedComesBackWithItsCells) {
+  GridModel grid = MakeGrid({{"only", "line"}});
+  DeleteRow(grid);
+  EXPECT_EQ(RowsOf(grid), (Rows{{"", ""}}));
+  ASSERT_TRUE(grid.Undo());
+  EXPECT_EQ(RowsOf(grid), (Rows{{"only", "line"}}));
+  ASSERT_TRUE(grid.Redo());
+  EXPECT_EQ(RowsOf(grid), (Rows{{"", ""}}));
+}
+
 }  // namespace
 }  // namespace parlo

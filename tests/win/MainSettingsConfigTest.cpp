@@ -234,15 +234,15 @@ TEST_F(MainSettingsConfigTest, StayOnTopIsAppliedAgainAfterTheDialogWhateverItsR
   EXPECT_FALSE(IsTopmost(main_->Handle()));
 }
 
-TEST_F(MainSettingsConfigTest, TheHotKeyDoesNothingWhileTheDialogShows) {
+TEST_F(MainSettingsConfigTest, TheHotKeySendsTheCurrentLineWhileTheDialogShows) {
   Start(kAltShiftF5);
   Config({[&](HWND dialog) {
     SendMessageA(main_->Handle(), WM_HOTKEY, 14, 0);
     Click(dialog, IDCANCEL);
   }});
   EXPECT_EQ(stepsRun_, 1u);
-  EXPECT_THAT(game_.Lines(), IsEmpty());
-  EXPECT_EQ(main_->Grid().Model().Row(), 0);
+  EXPECT_THAT(game_.Lines(), ElementsAre("line one"));
+  EXPECT_EQ(main_->Grid().Model().Row(), 1);
 }
 
 // The system's own font dialog, driven as a user would: the grid takes the font only on OK.

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@
 #include "core/PhraseGrid.h"
 #include "core/Settings.h"
 #include "forms/ControlIds.h"
+#include "forms/ExceptionBox.h"
 #include "forms/Unit_Main.h"
 #include "tests/win/Dpi96.h"
 #include "tests/win/InputBoxScript.h"
@@ -497,6 +499,35 @@ TEST_F(MainSettingsTest, TheEndOfTheSessionSavesTheBookAndTheSettingsOnce) {
   EXPECT_THAT(Log({"write UO/LastOpen"}), ElementsAre("write UO/LastOpen=\"sayA.txt\""));
 }
 
+TEST_F(MainSettingsTest, TheExceptionBoxGivesTheActivationBackToTheWindowThatHadIt) {
+  Start();
+  ShowWindow(main_->Handle(), SW_SHOW);
+  SetActiveWindow(main_->Handle());
+  SetFocus(main_->Grid().Handle());
+  ASSERT_EQ(GetActiveWindow(), main_->Handle());
+  HWND shownBox = nullptr;
+  {
+    ModalScript script("#32770", "Parlo!", {[&](HWND box) {
+                                              shownBox = box;
+                                              SendMessageA(box, WM_COMMAND, IDOK, 0);
+                                            }});
+    ShowExceptionBox(std::runtime_error("Something went wrong"));
+    EXPECT_EQ(script.StepsRun(), 1u);
+  }
+  EXPECT_NE(shownBox, nullptr);
+  EXPECT_EQ(GetActiveWindow(), main_->Handle());
+  EXPECT_EQ(GetFocus(), main_->Grid().Handle());
+}
+
+TEST_F(MainSettingsTest, TheBookListsClosedFieldIs12PixelsHighWhateverTheFont) {
+  Start();
+  HWND combo = main_->Control(IDC_COMBOBOX_FILES);
+  // The field and its 3-pixel sunken edge above and below; the font alone would make it 22.
+  RECT bounds;
+  GetWindowRect(combo, &bounds);
+  EXPECT_EQ(bounds.bottom - bounds.top, 12 + 2 * 3);
+}
+
 // ---- The hot-key message ----
 
 class MainHotKeyTest : public MainSettingsTest {
@@ -548,7 +579,7 @@ TEST_F(MainHotKeyTest, TheBardButtonWalksAtRandomYellsAndLeavesAPastedLineUnsent
   EXPECT_EQ(game_.Fronts(), 5);
 }
 
-TEST_F(MainHotKeyTest, APressWhileAMessageBoxOfOursShowsIsIgnored) {
+TEST_F(MainHotKeyTest, APressWhileAMessageBoxOfOursShowsSendsTheCurrentLine) {
   // Real boxes: what matters is what the system does to the main window while one shows.
   std::vector<Bytes> shownBoxes;
   StartWithBook([&](HWND owner, const Bytes& text, const Bytes& caption, unsigned flags) {
@@ -569,11 +600,28 @@ TEST_F(MainHotKeyTest, APressWhileAMessageBoxOfOursShowsIsIgnored) {
   }
   EXPECT_THAT(shownBoxes, ElementsAre("Filed to register hot key"));
   EXPECT_FALSE(enabledDuringBox);
-  EXPECT_THAT(game_.Lines(), IsEmpty());
-  EXPECT_EQ(main_->Grid().Model().Row(), 0);
-  // Once the box has gone the key works again.
-  HotKey(14);
   EXPECT_THAT(game_.Lines(), ElementsAre("line one"));
+  EXPECT_EQ(main_->Grid().Model().Row(), 1);
+  HotKey(14);
+  EXPECT_THAT(game_.Lines(), ElementsAre("line one", "line two"));
+}
+
+TEST_F(MainHotKeyTest, APressWhileTheAboutBoxShowsSendsTheCurrentLine) {
+  StartWithBook();
+  main_->Grid().Model().SetRow(2);
+  size_t steps = 0;
+  {
+    ModalScript script(PARLO_CLASS_ABOUT, nullptr, {[&](HWND box) {
+                         ++steps;
+                         EXPECT_FALSE(IsWindowEnabled(main_->Handle()));
+                         HotKey(14);
+                         SendMessageA(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+                       }});
+    main_->Button_AboutClick();
+  }
+  EXPECT_EQ(steps, 1u);
+  EXPECT_THAT(game_.Lines(), ElementsAre("line three"));
+  EXPECT_EQ(main_->Grid().Model().Row(), 0) << "the section's last line leads back to its first";
 }
 
 }  // namespace

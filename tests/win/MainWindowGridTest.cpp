@@ -60,6 +60,34 @@ HBITMAP LoadGlyph(const char* file) {
   return static_cast<HBITMAP>(LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
 }
 
+// Closes each popup menu as soon as it shows, counting them, so that a test never waits on one.
+class MenuCloser {
+ public:
+  MenuCloser() {
+    current_ = this;
+    timer_ = SetTimer(nullptr, 0, 20, Tick);
+  }
+  ~MenuCloser() {
+    KillTimer(nullptr, timer_);
+    current_ = nullptr;
+  }
+  MenuCloser(const MenuCloser&) = delete;
+  MenuCloser& operator=(const MenuCloser&) = delete;
+  int Shown() const { return shown_; }
+
+ private:
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+    HWND menu = FindWindowA("#32768", nullptr);
+    if (current_ && menu && IsWindowVisible(menu)) {
+      ++current_->shown_;
+      EndMenu();
+    }
+  }
+  static inline MenuCloser* current_ = nullptr;
+  UINT_PTR timer_ = 0;
+  int shown_ = 0;
+};
+
 class MainWindowGridTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -267,8 +295,13 @@ TEST_F(MainWindowGridTest, ReleasingOutsideOrOverAnotherRowSendsNothing) {
 
 TEST_F(MainWindowGridTest, TheRightButtonNeitherPressesNorSends) {
   Book();
-  Click(WM_RBUTTONDOWN, WM_RBUTTONUP, ButtonCentre(0));
+  {
+    MenuCloser closer;
+    Click(WM_RBUTTONDOWN, WM_RBUTTONUP, ButtonCentre(0));
+    EXPECT_EQ(closer.Shown(), 1) << "the release opens the context menu";
+  }
   EXPECT_FALSE(form->Pressing);
+  EXPECT_THAT(game.lines, IsEmpty());
   // A right release in the middle of a left press changes nothing either.
   Mouse(WM_LBUTTONDOWN, ButtonCentre(0));
   Click(WM_RBUTTONDOWN, WM_RBUTTONUP, ButtonCentre(0));
@@ -496,6 +529,137 @@ TEST_F(MainWindowGridTest, AtTheDefaultSizeTheColumnsFitWithoutASidewaysScrollBa
   Pump();
   EXPECT_EQ(GetWindowLongA(GridWindow(), GWL_STYLE) & WS_HSCROLL, 0);
   EXPECT_NE(GetWindowLongA(GridWindow(), GWL_STYLE) & WS_VSCROLL, 0);
+}
+
+// ---- Undo, the context menu and Find ----
+
+TEST_F(MainWindowGridTest, ARowDeletedByTheButtonComesBackWithCtrlZAndGoesAgainWithCtrlY) {
+  Book();
+  SetFocus(GridWindow());
+  Model().SelectCell(kColLabel, 2);
+  PressButton(IDC_BUTTON_DELETE);
+  ASSERT_EQ(Model().RowCount(), 4);
+  Model().SelectCell(kColText, 0);
+  HoldKey(VK_CONTROL, true);
+  SendMessageA(GridWindow(), WM_KEYDOWN, 'Z', 0);
+  HoldKey(VK_CONTROL, false);
+  EXPECT_EQ(Model().RowCount(), 5);
+  EXPECT_EQ(Model().Label(2), "'note");
+  EXPECT_EQ(Model().Row(), 2) << "the current row goes where the change was";
+  HoldKey(VK_CONTROL, true);
+  SendMessageA(GridWindow(), WM_KEYDOWN, 'Y', 0);
+  EXPECT_EQ(Model().Label(2), "empty");
+  SendMessageA(GridWindow(), WM_KEYDOWN, 'Z', 0);
+  EXPECT_EQ(Model().Label(2), "'note");
+  HoldKey(VK_SHIFT, true);
+  SendMessageA(GridWindow(), WM_KEYDOWN, 'Z', 0);
+  HoldKey(VK_SHIFT, false);
+  HoldKey(VK_CONTROL, false);
+  EXPECT_EQ(Model().Label(2), "empty") << "Ctrl+Shift+Z redoes too";
+}
+
+TEST_F(MainWindowGridTest, CtrlZInAnOpenCellEditorIsTheEditorsOwn) {
+  Book();
+  SetFocus(GridWindow());
+  PressButton(IDC_BUTTON_DELETE);  // something the grid could undo
+  Model().SelectCell(kColText, 0);
+  SendMessageA(GridWindow(), WM_CHAR, 'x', 0);
+  ASSERT_TRUE(Grid().IsEditing());
+  HoldKey(VK_CONTROL, true);
+  SendMessageA(Grid().Editor(), WM_KEYDOWN, 'Z', 0);
+  SendMessageA(Grid().Editor(), WM_CHAR, 0x1A, 0);
+  HoldKey(VK_CONTROL, false);
+  EXPECT_TRUE(Grid().IsEditing());
+  EXPECT_EQ(Model().RowCount(), 4) << "the deleted row stays deleted";
+  EXPECT_TRUE(Model().CanUndo());
+}
+
+TEST_F(MainWindowGridTest, TheContextMenuShowsShortcutsAndGreysWhatCannotApply) {
+  auto items = [this] {
+    HMENU menu = form->GridMenu();
+    std::vector<std::string> out;
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+      char text[64] = "";
+      GetMenuStringA(menu, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
+      UINT state = GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION);
+      if (state & MF_SEPARATOR)
+        out.push_back("-");
+      else
+        out.push_back(std::string(text) + ((state & MF_GRAYED) ? " (grey)" : ""));
+    }
+    DestroyMenu(menu);
+    return out;
+  };
+  // A fresh window: one empty row, no history.
+  EXPECT_THAT(items(), ElementsAre("&Undo\tCtrl+Z (grey)", "&Redo\tCtrl+Y (grey)", "-", "&Insert row\tIns",
+                                   "&Delete row\tCtrl+Del (grey)", "-", "&Find...\tCtrl+F"));
+  Book();
+  Model().SelectCell(kColLabel, 0);
+  form->GridMenuCommand(IDM_GRID_DELETE);
+  EXPECT_EQ(Model().Label(0), "-----");
+  EXPECT_THAT(items(), ElementsAre("&Undo\tCtrl+Z", "&Redo\tCtrl+Y (grey)", "-", "&Insert row\tIns",
+                                   "&Delete row\tCtrl+Del", "-", "&Find...\tCtrl+F"));
+  form->GridMenuCommand(IDM_GRID_UNDO);
+  EXPECT_EQ(Model().Label(0), "hi");
+  EXPECT_THAT(items()[1], "&Redo\tCtrl+Y");
+  form->GridMenuCommand(IDM_GRID_INSERT);
+  EXPECT_EQ(Model().RowCount(), 6);
+  EXPECT_EQ(Model().Label(0), "");
+  EXPECT_THAT(items()[1], "&Redo\tCtrl+Y (grey)") << "a new change ends the redo";
+}
+
+TEST_F(MainWindowGridTest, TheMenuKeyOpensTheContextMenu) {
+  Book();
+  SetFocus(GridWindow());
+  MenuCloser closer;
+  SendMessageA(GridWindow(), WM_KEYDOWN, VK_APPS, 0);
+  SendMessageA(GridWindow(), WM_KEYUP, VK_APPS, 0);
+  EXPECT_EQ(closer.Shown(), 1);
+}
+
+TEST_F(MainWindowGridTest, FindSelectsTheNextRowGoesRoundAndSaysNotFoundInTheBox) {
+  // A large book: the match near the end, another near the start.
+  Model().SetRowCount(20000);
+  for (int r = 0; r < 20000; ++r) Model().SetCell(kColText, r, "line " + std::to_string(r));
+  Model().SetCell(kColLabel, 19000, "Dragon");
+  Model().SetCell(kColText, 10, "a dragon's hoard");
+  Model().SelectCell(kColLabel, 100);
+  SetFocus(GridWindow());
+  HoldKey(VK_CONTROL, true);
+  SendMessageA(GridWindow(), WM_KEYDOWN, 'F', 0);
+  HoldKey(VK_CONTROL, false);
+  FindBox& box = form->Finder();
+  ASSERT_TRUE(box.IsOpen());
+  EXPECT_EQ(GetWindow(box.Handle(), GW_OWNER), form->Handle());
+  EXPECT_EQ(GetFocus(), box.TextEdit());
+  SetWindowTextA(box.TextEdit(), "DRAGON");
+  SendMessageA(box.TextEdit(), WM_KEYDOWN, VK_RETURN, 0);
+  EXPECT_EQ(Model().Row(), 19000);
+  EXPECT_EQ(Model().Col(), kColLabel);
+  EXPECT_GT(Grid().TopRow() + Grid().VisibleRowCount(), 19000) << "scrolled into view";
+  EXPECT_LE(Grid().TopRow(), 19000);
+  // F3 from the grid: past the end and round to row 10.
+  SetFocus(GridWindow());
+  SendMessageA(GridWindow(), WM_KEYDOWN, VK_F3, 0);
+  EXPECT_EQ(Model().Row(), 10);
+  EXPECT_EQ(Model().Col(), kColText);
+  EXPECT_EQ(Grid().TopRow(), 10);
+  // Shift+Enter goes back, round the start.
+  HoldKey(VK_SHIFT, true);
+  SendMessageA(box.TextEdit(), WM_KEYDOWN, VK_RETURN, 0);
+  HoldKey(VK_SHIFT, false);
+  EXPECT_EQ(Model().Row(), 19000);
+  char status[32] = "";
+  GetWindowTextA(box.Status(), status, sizeof status);
+  EXPECT_STREQ(status, "");
+  SetWindowTextA(box.TextEdit(), "wyrm");
+  SendMessageA(box.TextEdit(), WM_KEYDOWN, VK_RETURN, 0);
+  GetWindowTextA(box.Status(), status, sizeof status);
+  EXPECT_STREQ(status, "Not found");
+  EXPECT_EQ(Model().Row(), 19000) << "nothing moves";
+  EXPECT_EQ(boxesShown, 0) << "no message box";
+  SendMessageA(box.TextEdit(), WM_KEYDOWN, VK_ESCAPE, 0);
+  EXPECT_FALSE(box.IsOpen());
 }
 
 }  // namespace

@@ -246,6 +246,26 @@ TEST_F(PhraseGridControlTest, PaintingTouchesOnlyTheRowsInView) {
   EXPECT_THAT(events.drawnRows, ElementsAre(50002, 50003));
 }
 
+TEST_F(PhraseGridControlTest, PaintingALoadedBookLeavesItsCellsInTheFilesBytes) {
+  auto source = std::make_shared<const Bytes>("labeltext");
+  grid.Model().AdoptSource(source);
+  grid.Model().BeginRows();
+  for (int r = 0; r < 30; ++r)
+    grid.Model().AddLoadedRow(std::string_view(*source).substr(0, 5), std::string_view(*source).substr(5));
+  grid.Model().EndRows();
+  const size_t owned = grid.Model().OwnedRowCount();
+  Canvas canvas(300, 200);
+  grid.PaintTo(canvas.Dc(), canvas.Area());
+  InvalidateRect(grid.Handle(), nullptr, FALSE);
+  UpdateWindow(grid.Handle());
+  RECT label = grid.CellRect(kColLabel, 2);
+  int inked = 0;
+  for (int y = label.top; y < label.bottom; ++y)
+    for (int x = label.left; x < label.right; ++x) inked += canvas.At(x, y) != PhraseGridControl::kColor;
+  EXPECT_GT(inked, 0) << "the label was drawn";
+  EXPECT_EQ(grid.Model().OwnedRowCount(), owned);
+}
+
 TEST_F(PhraseGridControlTest, CellsAreParchmentWithDarkTextAndTheGripIsAFixedCell) {
   Rows(2);
   grid.Model().SetCell(kColText, 0, "WWWW");
@@ -313,6 +333,29 @@ TEST_F(PhraseGridControlTest, ArrowsHomeEndAndPagesMoveTheCurrentCell) {
   HoldKey(VK_CONTROL, false);
   EXPECT_EQ(grid.Model().Row(), 0);
   EXPECT_EQ(grid.TopRow(), 0);
+}
+
+TEST_F(PhraseGridControlTest, UndoAndRedoShowTheRowTheyChange) {
+  Rows(100);
+  grid.Model().SelectCell(kColLabel, 80);
+  DeleteRow(grid.Model());
+  grid.Model().SelectCell(kColLabel, 0);
+  ASSERT_EQ(grid.TopRow(), 0);
+  HoldKey(VK_CONTROL, true);
+  Key('Z');
+  HoldKey(VK_CONTROL, false);
+  EXPECT_EQ(grid.Model().Label(80), "L80");
+  EXPECT_EQ(grid.Model().Row(), 80);
+  EXPECT_LE(grid.TopRow(), 80);
+  EXPECT_GT(grid.TopRow() + grid.VisibleRowCount(), 80) << "scrolled into view";
+  grid.SetTopRow(0);
+  grid.Model().SelectCell(kColLabel, 0);
+  HoldKey(VK_CONTROL, true);
+  Key('Y');
+  HoldKey(VK_CONTROL, false);
+  EXPECT_EQ(grid.Model().Label(80), "L81");
+  EXPECT_GT(grid.TopRow() + grid.VisibleRowCount(), 80);
+  EXPECT_FALSE(grid.Redo()) << "nothing left to redo";
 }
 
 TEST_F(PhraseGridControlTest, TabWrapsToTheNextLabelAndShiftTabStopsAtTheLabel) {

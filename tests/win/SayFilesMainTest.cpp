@@ -399,6 +399,28 @@ TEST_F(SayFilesMainTest, SaveRetryWritesTheBookOnceTheFileIsReleased) {
   EXPECT_EQ(main_->CurrentFile, "sayb.txt");
 }
 
+TEST_F(SayFilesMainTest, ABardStepDuringARetryPromptLeavesBothBooksWhole) {
+  Put("sayA.txt", "[PARLO!]\r\none\tfirst\r\ntwo\tsecond\r\n");
+  Put("sayb.txt", kBookB);
+  Start();
+  SetText(0, "edited");
+  HeldFile held(dir_ + "sayA.txt");
+  int rowDuringPrompt = -1;
+  boxes_.Then([&](const BoxCall&) {
+    // The player recites from the game while the prompt waits.
+    SendMessageA(main_->Handle(), WM_HOTKEY, 14, 0);
+    rowDuringPrompt = main_->Grid().Model().Row();
+    held.Release();
+    return kIdYes;
+  });
+  Pick("b");
+  EXPECT_EQ(boxes_.Calls().size(), 1u);
+  EXPECT_EQ(rowDuringPrompt, 1) << "the step moved on in the book being saved";
+  EXPECT_EQ(Read("sayA.txt"), "[PARLO!]\r\none\tedited\r\ntwo\tsecond\r\n");
+  EXPECT_EQ(main_->CurrentFile, "sayb.txt");
+  EXPECT_THAT(Rows(), ElementsAre(Row("bye", "Good bye")));
+}
+
 // ---- Save As ----
 
 TEST_F(SayFilesMainTest, SaveAsWritesTheGridUnderTheNewNameThenSelectsAndOpensIt) {
