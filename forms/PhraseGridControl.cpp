@@ -16,6 +16,7 @@ constexpr UINT_PTR kEditorSubclassId = 1;
 constexpr UINT_PTR kAutoScrollTimer = 1;
 constexpr UINT kAutoScrollMs = 60;
 constexpr int kTextInset = 2;  // text starts this far in from the cell's left and top edges
+constexpr UINT kCellTextFormat = DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS | DT_LEFT | DT_TOP;
 constexpr int kHorzLineStep = 16;
 
 bool KeyHeld(int vk) { return GetKeyState(vk) < 0; }
@@ -60,6 +61,9 @@ void PhraseGridControl::SetGridFont(const LOGFONTA& font, COLORREF color) {
   logFont_ = font;
   fontColor_ = color;
   font_.Reset(CreateDisplayFont(logFont_));
+  LOGFONTA struck = logFont_;
+  struck.lfStrikeOut = TRUE;
+  struckFont_.Reset(CreateDisplayFont(struck));
   if (editor_) SendMessageA(editor_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
   InvalidateGrid();
 }
@@ -395,8 +399,11 @@ void PhraseGridControl::PaintCell(HDC dc, int col, int row, const RECT& rc, bool
       RECT textRc = rc;
       textRc.left += kTextInset;
       textRc.top += kTextInset;
-      DrawTextA(dc, text.data(), static_cast<int>(text.size()), &textRc,
-                DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS | DT_LEFT | DT_TOP);
+      const LabelKeyPart key = col == kColLabel ? events_.LabelKeyPartOf(row) : LabelKeyPart{};
+      if (key.start < text.size())
+        PaintLabelWithKey(dc, text, key, textRc);
+      else
+        DrawTextA(dc, text.data(), static_cast<int>(text.size()), &textRc, kCellTextFormat);
     }
     if (current && focused && !state_.editing) {
       RECT focus = rc;
@@ -405,6 +412,41 @@ void PhraseGridControl::PaintCell(HDC dc, int col, int row, const RECT& rc, bool
     }
   }
   events_.StringGrid1DrawCell(dc, col, row, rc);
+}
+
+void PhraseGridControl::PaintLabelWithKey(HDC dc, const Bytes& label, const LabelKeyPart& key, const RECT& textRc) {
+  const int prefixLength = static_cast<int>(key.start);
+  const int keyLength = static_cast<int>(label.size() - key.start);
+  const char* keyText = label.data() + key.start;
+  SIZE prefix{}, keySize{};
+  GetTextExtentPoint32A(dc, label.data(), prefixLength, &prefix);
+  HGDIOBJ keyFont = !key.works && struckFont_ ? static_cast<HGDIOBJ>(struckFont_.Get()) : GetCurrentObject(dc, OBJ_FONT);
+  {
+    SelectScope measure(dc, keyFont);
+    GetTextExtentPoint32A(dc, keyText, keyLength, &keySize);
+  }
+  const int room = textRc.right - textRc.left;
+  if (keySize.cx >= room) {
+    // Not even the key fits: the label as any other.
+    RECT whole = textRc;
+    DrawTextA(dc, label.data(), static_cast<int>(label.size()), &whole, kCellTextFormat);
+    return;
+  }
+  // The key stays whole; a long label gives up the end of its text before it.
+  RECT prefixRc = textRc;
+  prefixRc.right = std::min<LONG>(textRc.left + prefix.cx, textRc.right - keySize.cx);
+  if (prefixLength > 0) DrawTextA(dc, label.data(), prefixLength, &prefixRc, kCellTextFormat);
+  RECT keyRc = textRc;
+  keyRc.left = prefixRc.right;
+  const COLORREF text = GetTextColor(dc);
+  // Halfway between the text and the grid: there to be read, not to be noticed first.
+  SetTextColor(dc, RGB((GetRValue(text) + GetRValue(kColor)) / 2, (GetGValue(text) + GetGValue(kColor)) / 2,
+                       (GetBValue(text) + GetBValue(kColor)) / 2));
+  {
+    SelectScope font(dc, keyFont);
+    DrawTextA(dc, keyText, keyLength, &keyRc, kCellTextFormat);
+  }
+  SetTextColor(dc, text);
 }
 
 RECT PhraseGridControl::DropLineRect(int dropRow) const {

@@ -11,6 +11,7 @@
 #include "core/Bytes.h"
 #include "core/HotKey.h"
 #include "core/LeadBytes.h"
+#include "core/LineHotKeys.h"
 #include "core/MessageBoxPort.h"
 #include "forms/Layout.h"
 #include "forms/PhraseGridControl.h"
@@ -94,6 +95,15 @@ class TForm_Main : public Window, public GridEvents {
   void StringGrid1SelectCell(int col, int row, bool& canSelect) override;
   void StringGrid1SetEditText(int col, int row, const Bytes& value) override;
   void StringGrid1CaptureLost() override;
+  LabelKeyPart LabelKeyPartOf(int row) override;
+
+  // Hot keys written at the end of labels
+  // After a book is loaded: its keys replace the last book's, and the refused ones are told.
+  void BindBookHotKeys();
+  // After the rows or the Bard key changed: only what changed is registered or released.
+  void RebindLineHotKeys();
+  void ReleaseLineHotKeys();
+  void OnLineHotKey(int id);
 
   // Bard and Paste
   void Button_BardClick();
@@ -143,6 +153,7 @@ class TForm_Main : public Window, public GridEvents {
   // Settings, configuration and the Bard hot key
   HotKeyPort& HotKeys();
   std::unique_ptr<HotKeyPort> ownHotKeys_;  // when the services bring none
+  LineHotKeys lineHotKeys_;
 };
 
 // The pointer is over the held send button's cell, so the pressed glyph is drawn.

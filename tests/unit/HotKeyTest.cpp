@@ -1,10 +1,11 @@
+#include "core/HotKey.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <string>
 #include <vector>
 
-#include "core/HotKey.h"
 #include "core/LineHotKeys.h"
 #include "tests/unit/GridRows.h"
 
@@ -48,16 +49,14 @@ TEST(BardHotKey, RegistersId14WithTheModifiersAndTheKey) {
   EXPECT_TRUE(RegisterBardHotKey(fake, fake, {true, false, true, 0x74}));
   EXPECT_TRUE(RegisterBardHotKey(fake, fake, {false, false, false, 0x41}));
   EXPECT_TRUE(RegisterBardHotKey(fake, fake, {false, false, false, 0xFFFF}));
-  EXPECT_EQ(fake.log,
-            (std::vector<std::string>{"register 14 5 116", "register 14 0 65", "register 14 0 65535"}));
+  EXPECT_EQ(fake.log, (std::vector<std::string>{"register 14 5 116", "register 14 0 65", "register 14 0 65535"}));
 }
 
 TEST(BardHotKey, RefusalShowsThePlainErrorBoxOnce) {
   FakeHotKeys fake;
   fake.accept = false;
   EXPECT_FALSE(RegisterBardHotKey(fake, fake, {false, true, false, 0x70}));
-  EXPECT_EQ(fake.log,
-            (std::vector<std::string>{"register 14 2 112", "box Filed to register hot key / Error / 0"}));
+  EXPECT_EQ(fake.log, (std::vector<std::string>{"register 14 2 112", "box Filed to register hot key / Error / 0"}));
 }
 
 TEST(BardHotKey, ReregisteringAlwaysUnregistersFirst) {
@@ -66,9 +65,8 @@ TEST(BardHotKey, ReregisteringAlwaysUnregistersFirst) {
   EXPECT_TRUE(ReregisterBardHotKey(fake, fake, {false, false, true, 0x51}));
   fake.accept = false;
   EXPECT_FALSE(ReregisterBardHotKey(fake, fake, {false, false, false, 0x51}));
-  EXPECT_EQ(fake.log,
-            (std::vector<std::string>{"unregister 14", "unregister 14", "register 14 4 81", "unregister 14",
-                                      "register 14 0 81", "box Filed to register hot key / Error / 0"}));
+  EXPECT_EQ(fake.log, (std::vector<std::string>{"unregister 14", "unregister 14", "register 14 4 81", "unregister 14",
+                                                "register 14 0 81", "box Filed to register hot key / Error / 0"}));
 }
 
 TEST(BardHotKey, ControlValueBecomesTheBareKey) {
