@@ -415,29 +415,38 @@ void PhraseGridControl::PaintCell(HDC dc, int col, int row, const RECT& rc, bool
 }
 
 void PhraseGridControl::PaintLabelWithKey(HDC dc, const Bytes& label, const LabelKeyPart& key, const RECT& textRc) {
-  const int prefixLength = static_cast<int>(key.start);
   const int keyLength = static_cast<int>(label.size() - key.start);
   const char* keyText = label.data() + key.start;
-  SIZE prefix{}, keySize{};
-  GetTextExtentPoint32A(dc, label.data(), prefixLength, &prefix);
   HGDIOBJ keyFont = !key.works && struckFont_ ? static_cast<HGDIOBJ>(struckFont_.Get()) : GetCurrentObject(dc, OBJ_FONT);
+  SIZE keySize{};
   {
     SelectScope measure(dc, keyFont);
     GetTextExtentPoint32A(dc, keyText, keyLength, &keySize);
   }
   const int room = textRc.right - textRc.left;
-  if (keySize.cx >= room) {
-    // Not even the key fits: the label as any other.
-    RECT whole = textRc;
-    DrawTextA(dc, label.data(), static_cast<int>(label.size()), &whole, kCellTextFormat);
-    return;
+  // The text before the key, shortened with "..." when label and key do not fit together, so
+  // that the key stays whole; when not even the key fits, the key is the part that is cut.
+  Bytes prefix = label.substr(0, key.start);
+  SIZE prefixSize{};
+  GetTextExtentPoint32A(dc, prefix.data(), static_cast<int>(prefix.size()), &prefixSize);
+  if (keySize.cx < room && prefixSize.cx + keySize.cx > room) {
+    const char* begin = label.data();
+    const char* end = begin + key.start;
+    SIZE shortened{};
+    do {
+      end = CharPrevA(begin, end);
+      prefix.assign(begin, end);
+      prefix += "...";
+      GetTextExtentPoint32A(dc, prefix.data(), static_cast<int>(prefix.size()), &shortened);
+    } while (end > begin && shortened.cx + keySize.cx > room);
+    if (shortened.cx + keySize.cx > room) prefix.clear();
+    GetTextExtentPoint32A(dc, prefix.data(), static_cast<int>(prefix.size()), &prefixSize);
   }
-  // The key stays whole; a long label gives up the end of its text before it.
   RECT prefixRc = textRc;
-  prefixRc.right = std::min<LONG>(textRc.left + prefix.cx, textRc.right - keySize.cx);
-  if (prefixLength > 0) DrawTextA(dc, label.data(), prefixLength, &prefixRc, kCellTextFormat);
+  if (!prefix.empty()) DrawTextA(dc, prefix.data(), static_cast<int>(prefix.size()), &prefixRc, kCellTextFormat);
   RECT keyRc = textRc;
-  keyRc.left = prefixRc.right;
+  keyRc.left = textRc.left + prefixSize.cx;
+  if (keyRc.left >= keyRc.right) return;
   const COLORREF text = GetTextColor(dc);
   // Halfway between the text and the grid: there to be read, not to be noticed first.
   SetTextColor(dc, RGB((GetRValue(text) + GetRValue(kColor)) / 2, (GetGValue(text) + GetGValue(kColor)) / 2,
