@@ -17,6 +17,7 @@ constexpr UINT_PTR kEditorSubclassId = 1;
 constexpr UINT_PTR kAutoScrollTimer = 1;
 constexpr UINT kAutoScrollMs = 60;
 constexpr int kTextInset = 2;  // text starts this far in from the cell's left and top edges
+constexpr UINT kCellTextFormat = DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS | DT_LEFT | DT_TOP;
 constexpr int kHorzLineStep = 16;
 
 bool KeyHeld(int vk) { return GetKeyState(vk) < 0; }
@@ -61,6 +62,9 @@ void PhraseGridControl::SetGridFont(const LOGFONTA& font, COLORREF color) {
   logFont_ = font;
   fontColor_ = color;
   font_.Reset(CreateDisplayFont(logFont_));
+  LOGFONTA struck = logFont_;
+  struck.lfStrikeOut = TRUE;
+  struckFont_.Reset(CreateDisplayFont(struck));
   if (editor_) SendMessageA(editor_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
   InvalidateGrid();
 }
@@ -397,8 +401,11 @@ void PhraseGridControl::PaintCell(HDC dc, int col, int row, const RECT& rc, bool
       RECT textRc = rc;
       textRc.left += kTextInset;
       textRc.top += kTextInset;
-      DrawTextA(dc, text.data(), static_cast<int>(text.size()), &textRc,
-                DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS | DT_LEFT | DT_TOP);
+      const LabelKeyPart key = col == kColLabel ? events_.LabelKeyPartOf(row) : LabelKeyPart{};
+      if (key.start < text.size())
+        PaintLabelWithKey(dc, text, key, textRc);
+      else
+        DrawTextA(dc, text.data(), static_cast<int>(text.size()), &textRc, kCellTextFormat);
     }
     if (current && focused && !state_.editing) {
       RECT focus = rc;
@@ -407,6 +414,50 @@ void PhraseGridControl::PaintCell(HDC dc, int col, int row, const RECT& rc, bool
     }
   }
   events_.StringGrid1DrawCell(dc, col, row, rc);
+}
+
+void PhraseGridControl::PaintLabelWithKey(HDC dc, std::string_view label, const LabelKeyPart& key, const RECT& textRc) {
+  const int keyLength = static_cast<int>(label.size() - key.start);
+  const char* keyText = label.data() + key.start;
+  HGDIOBJ keyFont = !key.works && struckFont_ ? static_cast<HGDIOBJ>(struckFont_.Get()) : GetCurrentObject(dc, OBJ_FONT);
+  SIZE keySize{};
+  {
+    SelectScope measure(dc, keyFont);
+    GetTextExtentPoint32A(dc, keyText, keyLength, &keySize);
+  }
+  const int room = textRc.right - textRc.left;
+  // The text before the key, shortened with "..." when label and key do not fit together, so
+  // that the key stays whole; when not even the key fits, the key is the part that is cut.
+  Bytes prefix(label.substr(0, key.start));
+  SIZE prefixSize{};
+  GetTextExtentPoint32A(dc, prefix.data(), static_cast<int>(prefix.size()), &prefixSize);
+  if (keySize.cx < room && prefixSize.cx + keySize.cx > room) {
+    const char* begin = label.data();
+    const char* end = begin + key.start;
+    SIZE shortened{};
+    do {
+      end = CharPrevA(begin, end);
+      prefix.assign(begin, end);
+      prefix += "...";
+      GetTextExtentPoint32A(dc, prefix.data(), static_cast<int>(prefix.size()), &shortened);
+    } while (end > begin && shortened.cx + keySize.cx > room);
+    if (shortened.cx + keySize.cx > room) prefix.clear();
+    GetTextExtentPoint32A(dc, prefix.data(), static_cast<int>(prefix.size()), &prefixSize);
+  }
+  RECT prefixRc = textRc;
+  if (!prefix.empty()) DrawTextA(dc, prefix.data(), static_cast<int>(prefix.size()), &prefixRc, kCellTextFormat);
+  RECT keyRc = textRc;
+  keyRc.left = textRc.left + prefixSize.cx;
+  if (keyRc.left >= keyRc.right) return;
+  const COLORREF text = GetTextColor(dc);
+  // Halfway between the text and the grid: there to be read, not to be noticed first.
+  SetTextColor(dc, RGB((GetRValue(text) + GetRValue(kColor)) / 2, (GetGValue(text) + GetGValue(kColor)) / 2,
+                       (GetBValue(text) + GetBValue(kColor)) / 2));
+  {
+    SelectScope font(dc, keyFont);
+    DrawTextA(dc, keyText, keyLength, &keyRc, kCellTextFormat);
+  }
+  SetTextColor(dc, text);
 }
 
 RECT PhraseGridControl::DropLineRect(int dropRow) const {

@@ -9,6 +9,13 @@ namespace parlo {
 
 enum class MouseButton { Left, Right, Middle };
 
+// The end of a label that names a hot key: drawn muted, and struck through when it does not work.
+struct LabelKeyPart {
+  static constexpr size_t kNone = static_cast<size_t>(-1);
+  size_t start = kNone;  // where the key part begins in the label
+  bool works = false;
+};
+
 // What the grid tells its owner. The owner decides what the send buttons do.
 class GridEvents {
  public:
@@ -26,6 +33,8 @@ class GridEvents {
   virtual void StringGrid1ContextPopup(int /*screenX*/, int /*screenY*/) {}
   // A key the grid has no use for (editing keys of the owner's, find); true when it was taken.
   virtual bool StringGrid1KeyDown(UINT /*vk*/, bool /*shift*/, bool /*ctrl*/) { return false; }
+  // Asked while a label is painted.
+  virtual LabelKeyPart LabelKeyPartOf(int /*row*/) { return {}; }
 };
 
 // The phrase grid window: draws a GridModel, edits cells in place, drags rows by their grip,
@@ -155,6 +164,7 @@ class PhraseGridControl : public Window, private GridObserver {
   RECT Client() const;
 
   void PaintCell(HDC dc, int col, int row, const RECT& rc, bool focused);
+  void PaintLabelWithKey(HDC dc, std::string_view label, const LabelKeyPart& key, const RECT& textRc);
   void PaintDropLine(HDC dc);
   RECT DropLineRect(int dropRow) const;
 
@@ -173,6 +183,7 @@ class PhraseGridControl : public Window, private GridObserver {
   State state_;
   LOGFONTA logFont_{};
   Font font_;
+  Font struckFont_;  // the grid font struck through, for keys that do not work
   COLORREF fontColor_ = kTextColor;
   Brush background_;
   Brush currentBrush_;

@@ -145,6 +145,7 @@ void TForm_Main::FormDestroy() {
   // The phrase book first: it is saved even when writing the settings fails.
   if (!CurrentFile.empty()) SaveSayFile(CurrentFile);
   UnregisterBardHotKey();
+  ReleaseLineHotKeys();
   WriteSettings();
   CaptionList.reset();
 }

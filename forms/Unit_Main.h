@@ -12,6 +12,7 @@
 #include "core/GridFind.h"
 #include "core/HotKey.h"
 #include "core/LeadBytes.h"
+#include "core/LineHotKeys.h"
 #include "core/MessageBoxPort.h"
 #include "forms/FindBox.h"
 #include "forms/Layout.h"
@@ -109,6 +110,15 @@ class TForm_Main : public Window, public GridEvents {
   // Selects the next (or previous) row holding the text, going round; false when there is none.
   bool FindNext(const Bytes& text, bool forward);
   FindBox& Finder() { return find_; }
+  LabelKeyPart LabelKeyPartOf(int row) override;
+
+  // Hot keys written at the end of labels
+  // After a book is loaded: its keys replace the last book's, and the refused ones are told.
+  void BindBookHotKeys();
+  // After the rows or the Bard key changed: only what changed is registered or released.
+  void RebindLineHotKeys();
+  void ReleaseLineHotKeys();
+  void OnLineHotKey(int id);
 
   // Bard and Paste
   void Button_BardClick();
@@ -160,6 +170,7 @@ class TForm_Main : public Window, public GridEvents {
   // Settings, configuration and the Bard hot key
   HotKeyPort& HotKeys();
   std::unique_ptr<HotKeyPort> ownHotKeys_;  // when the services bring none
+  LineHotKeys lineHotKeys_;
 };
 
 // The pointer is over the held send button's cell, so the pressed glyph is drawn.

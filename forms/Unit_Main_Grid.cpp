@@ -32,6 +32,7 @@ bool TForm_Main::IsSayRow(int row) const { return parlo::IsSayRow(grid_.Model(),
 void TForm_Main::ClearSays() {
   grid_.EndEdit(true);
   parlo::ClearSays(grid_.Model(), CurrentFile);
+  RebindLineHotKeys();
   grid_.InvalidateGrid();
 }
 
@@ -44,12 +45,14 @@ void TForm_Main::Button_AddClick() {
 void TForm_Main::Button_InsertClick() {
   grid_.EndEdit(true);
   InsertRow(grid_.Model());
+  RebindLineHotKeys();
   grid_.InvalidateGrid();
 }
 
 void TForm_Main::Button_DeleteClick() {
   grid_.EndEdit(true);
   DeleteRow(grid_.Model());
+  RebindLineHotKeys();
   grid_.InvalidateGrid();
 }
 
@@ -85,6 +88,8 @@ void TForm_Main::StringGrid1MouseMove(int x, int y) {
 }
 
 void TForm_Main::StringGrid1MouseUp(MouseButton button, int x, int y) {
+  // A row dragged to a new place takes its key along.
+  if (button == MouseButton::Left) RebindLineHotKeys();
   if (!Pressing || button != MouseButton::Left) return;
   // Cleared before the capture goes, so the capture-lost event finds nothing held.
   Pressing = false;
@@ -113,7 +118,10 @@ void TForm_Main::StringGrid1SelectCell(int col, int row, bool& canSelect) {
   canSelect = false;
 }
 
-void TForm_Main::StringGrid1SetEditText(int, int row, const Bytes&) { grid_.InvalidateCell(kColButton, row); }
+void TForm_Main::StringGrid1SetEditText(int, int row, const Bytes&) {
+  grid_.InvalidateCell(kColButton, row);
+  RebindLineHotKeys();
+}
 
 // ---- The context menu, the grid's editing keys and Find ----
 

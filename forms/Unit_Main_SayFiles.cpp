@@ -39,6 +39,7 @@ bool TForm_Main::LoadSayFile(const Bytes& name) {
     ClearSays();
     CurrentFile = name;
   }
+  BindBookHotKeys();
   grid_.InvalidateGrid();
   return result;
 }

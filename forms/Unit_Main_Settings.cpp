@@ -154,6 +154,8 @@ void TForm_Main::Button_ConfigClick() {
       BardShift = out.shift;
       BardKey = BardKeyFromHotKeyControl(out.hotKey);
       UnregisterBardHotKey();
+      // A line that had the new Bard key lets it go first; one the old key shadowed takes it.
+      RebindLineHotKeys();
       RegisterBardHotKey();
       StayOnTop = out.onTop;
       GameCaption = out.captionText;
@@ -175,6 +177,10 @@ void TForm_Main::RegisterBardHotKey() {
 void TForm_Main::UnregisterBardHotKey() { HotKeys().Unregister(kBardHotKeyId); }
 
 void TForm_Main::OnHotKey(WPARAM id) {
+  if (id >= static_cast<WPARAM>(kFirstLineHotKeyId) && id <= static_cast<WPARAM>(kLastLineHotKeyId)) {
+    OnLineHotKey(static_cast<int>(id));
+    return;
+  }
   if (id != static_cast<WPARAM>(kBardHotKeyId)) return;
   // Also while a box or dialog of ours shows: the player is in the game. A Bard step only moves
   // the current row and sends a line; the book a retry prompt is about is the one the grid holds.

@@ -98,5 +98,90 @@ TEST_F(HotKey, ACombinationHeldByAnotherProgramIsReportedAndParloGoesOn) {
   ASSERT_TRUE(Parlo().Close().has_value());
 }
 
+
+// Keys written at the end of labels: each says its own line.
+const char kKeyedBook[] =
+    "[PARLO!]\r\nfirst\tline one\r\nHeal [F7]\theal me\r\nGuards [Ctrl+F8]\tguards!\r\n";
+const char kPlainBook[] = "[PARLO!]\r\nplain\tnothing bound\r\n";
+const char kOpenA[] = "[UO]\r\nLastOpen=\"sayA.txt\"\r\n";
+
+TEST_F(HotKey, LineKeysSayTheirRowsIntoTheGameAndGoWithTheirBook) {
+  Dir().Put("sayA.txt", kKeyedBook);
+  Dir().Put("sayB.txt", kPlainBook);
+  Dir().Put("parlo.ini", kOpenA);
+  StartGame();
+  StartParlo();
+  ASSERT_TRUE(BringToFront(Game().Window()));
+  PressKey(VK_F7);
+  ASSERT_TRUE(Game().WaitForEnter());
+  PressKey(VK_F8, Modifiers{false, true, false});
+  ASSERT_TRUE(Game().WaitForEnter(2));
+  EXPECT_THAT(Game().Lines(), ElementsAre("heal me", "guards!"));
+  // F8 without Ctrl is not the line's key.
+  PressKey(VK_F8);
+  Game().WaitQuiet();
+  EXPECT_THAT(Game().Lines(), ElementsAre("heal me", "guards!"));
+
+  // The next book binds nothing: the keys say nothing any more.
+  HWND combo = Parlo().Control(IDC_COMBOBOX_FILES);
+  PostMessageA(combo, WM_KEYDOWN, VK_DOWN, 1);
+  PostMessageA(combo, WM_KEYUP, VK_DOWN, 0xC0000001);
+  ASSERT_TRUE(WaitUntil([&] { return ComboSelection(combo) == 1; }, kEventTimeoutMs));
+  ASSERT_TRUE(BringToFront(Game().Window()));
+  PressKey(VK_F7);
+  PressKey(VK_F8, Modifiers{false, true, false});
+  Game().WaitQuiet();
+  EXPECT_THAT(Game().Lines(), ElementsAre("heal me", "guards!"));
+  EXPECT_EQ(Game().Typed(), "heal meguards!");
+  ASSERT_TRUE(Parlo().Close().has_value());
+}
+
+TEST_F(HotKey, ALineKeyHeldByAnotherProgramIsReportedAndTheOthersWork) {
+  Dir().Put("sayA.txt", kKeyedBook);
+  Dir().Put("parlo.ini", kOpenA);
+  ASSERT_TRUE(RegisterHotKey(nullptr, 1, 0, VK_F7)) << GetLastError();
+  StartGame();
+
+  // Told while the book loads at start-up, before the main window shows.
+  std::atomic<bool> stop{false};
+  std::string text, caption;
+  std::vector<std::string> buttons;
+  std::thread answerer([&] {
+    std::optional<MessageBoxWindow> box;
+    WaitUntil([&] { return stop || (box = FindMessageBox("Parlo")).has_value(); }, 15000, 20);
+    if (!box) return;
+    text = box->Text();
+    caption = box->Caption();
+    buttons = box->ButtonTexts();
+    box->Answer(IDOK);
+  });
+  try {
+    StartParlo();
+  } catch (...) {
+    stop = true;
+    answerer.join();
+    UnregisterHotKey(nullptr, 1);
+    throw;
+  }
+  stop = true;
+  answerer.join();
+  EXPECT_EQ(text, "These hot keys are used by another program: F7");
+  EXPECT_EQ(caption, "Parlo");
+  EXPECT_THAT(buttons, ElementsAre("OK"));
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(Parlo().Main()) != FALSE; }, kStartTimeoutMs));
+
+  // F7 stays the other program's; Ctrl+F8 says its line.
+  ASSERT_TRUE(BringToFront(Game().Window()));
+  PressKey(VK_F7);
+  PressKey(VK_F8, Modifiers{false, true, false});
+  ASSERT_TRUE(Game().WaitForEnter());
+  Game().WaitQuiet();
+  EXPECT_THAT(Game().Lines(), ElementsAre("guards!"));
+  MSG msg;
+  EXPECT_TRUE(PeekMessageA(&msg, nullptr, WM_HOTKEY, WM_HOTKEY, PM_REMOVE)) << "the holder did not get its key";
+  UnregisterHotKey(nullptr, 1);
+  ASSERT_TRUE(Parlo().Close().has_value());
+}
+
 }  // namespace
 }  // namespace parlo::e2e

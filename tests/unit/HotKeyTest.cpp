@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
+
+#include "core/LineHotKeys.h"
+#include "tests/unit/GridRows.h"
 
 namespace parlo {
 namespace {
@@ -75,6 +79,212 @@ TEST(BardHotKey, ControlValueBecomesTheBareKey) {
   EXPECT_EQ(HotKeyControlFromBardKey(0), 0u);
   // A hand-edited key wider than a byte shows only its key byte, never stray modifiers.
   EXPECT_EQ(HotKeyControlFromBardKey(0x2041), 0x41u);
+}
+
+// --- A line's own hot key ---------------------------------------------------------------------
+
+constexpr unsigned kCtrl = kModControl, kAlt = kModAlt, kShift = kModShift, kWin = kModWin;
+
+// "mods/vk" of a label's key, or "-" when the label binds nothing.
+std::string KeyOf(const Bytes& label, const LeadBytes& leads = LeadBytes()) {
+  const std::optional<LabelKey> key = ParseLabelKey(label, leads);
+  if (!key) return "-";
+  return std::to_string(key->key.modifiers) + "/" + std::to_string(key->key.virtualKey);
+}
+std::string Key(unsigned modifiers, unsigned vk) {
+  return std::to_string(modifiers) + "/" + std::to_string(vk);
+}
+
+TEST(LineKeyNames, EveryNameMapsToItsKeyAndBack) {
+  const struct {
+    const char* name;
+    unsigned vk;
+  } table[] = {{"A", 0x41},      {"Z", 0x5A},    {"0", 0x30},    {"9", 0x39},      {"F1", 0x70},
+               {"F12", 0x7B},    {"F24", 0x87},  {"Num0", 0x60}, {"Num9", 0x69},   {"Insert", 0x2D},
+               {"Delete", 0x2E}, {"Home", 0x24}, {"End", 0x23},  {"PageUp", 0x21}, {"PageDown", 0x22},
+               {"Up", 0x26},     {"Down", 0x28}, {"Left", 0x25}, {"Right", 0x27},  {"Space", 0x20}};
+  for (const auto& entry : table) {
+    EXPECT_EQ(KeyFromName(entry.name), std::optional<unsigned>(entry.vk)) << entry.name;
+    EXPECT_EQ(NameOfKey(entry.vk), entry.name) << entry.vk;
+  }
+  // Every named key reads back as itself, and no two names share a key.
+  int named = 0;
+  for (unsigned vk = 0; vk < 256; ++vk) {
+    const std::string_view name = NameOfKey(vk);
+    if (name.empty()) continue;
+    ++named;
+    EXPECT_EQ(KeyFromName(name), std::optional<unsigned>(vk)) << name;
+  }
+  EXPECT_EQ(named, 26 + 10 + 24 + 10 + 11);
+  EXPECT_EQ(KeyFromName("pageDOWN"), std::optional<unsigned>(0x22));
+  EXPECT_EQ(KeyFromName("f7"), std::optional<unsigned>(0x76));
+  for (const char* unknown :
+       {"", "F0", "F25", "Num10", "Esc", "Enter", "Tab", "Ctrl", "AA", "Page Up", "F 7"})
+    EXPECT_EQ(KeyFromName(unknown), std::nullopt) << unknown;
+  EXPECT_EQ(NameOfKey(0x0D), "");  // Enter: not a key a line may take
+  EXPECT_EQ(KeyText({kCtrl | kAlt | kShift | kWin, 0x76}), "Ctrl+Alt+Shift+Win+F7");
+  EXPECT_EQ(KeyText({0, 0x22}), "PageDown");
+}
+
+TEST(LabelKeyGrammar, KeysThatBind) {
+  EXPECT_EQ(KeyOf("Heal [F7]"), Key(0, 0x76));
+  EXPECT_EQ(KeyOf("Guards [Ctrl+F8]"), Key(kCtrl, 0x77));
+  EXPECT_EQ(KeyOf("Trade [Alt+Shift+T]"), Key(kAlt | kShift, 0x54));
+  EXPECT_EQ(KeyOf("[shift+alt+ctrl+win+num5]"), Key(kCtrl | kAlt | kShift | kWin, 0x65));
+  EXPECT_EQ(KeyOf("x [Ctrl + Alt  +  Delete]"), Key(kCtrl | kAlt, 0x2E));
+  EXPECT_EQ(KeyOf("Note [a] then [PageUp]"), Key(0, 0x21));
+  EXPECT_EQ(KeyOf("Heal[F7]"), Key(0, 0x76));
+  // Letters, digits and Space bind with Ctrl, Alt or Win; other keys bind bare or with Shift.
+  EXPECT_EQ(KeyOf("a [Win+Space]"), Key(kWin, 0x20));
+  EXPECT_EQ(KeyOf("a [Ctrl+1]"), Key(kCtrl, 0x31));
+  EXPECT_EQ(KeyOf("a [Shift+Home]"), Key(kShift, 0x24));
+  EXPECT_EQ(KeyOf("a [Num0]"), Key(0, 0x60));
+  const std::optional<LabelKey> key = ParseLabelKey("Guards [ctrl + f8]", LeadBytes());
+  ASSERT_TRUE(key);
+  EXPECT_EQ(key->open, 7u);
+  EXPECT_EQ(key->written, "ctrl + f8");
+}
+
+TEST(LabelKeyGrammar, BracketsThatAreJustText) {
+  for (const char* label : {"",
+                            "Heal",
+                            "[F7",
+                            "F7]",
+                            "Heal [F7] ",
+                            "Heal [F7]x",
+                            "[]",
+                            "[ F7]",
+                            "[F7 ]",
+                            "[Ctrl+]",
+                            "[+F7]",
+                            "[Ctrl++F7]",
+                            "[Ctrl+Ctrl+F7]",
+                            "[F7+Ctrl]",
+                            "[Control+F7]",
+                            "[Esc]",
+                            "[F25]",
+                            "[Ctrl+F7+F8]",
+                            "[[F7]]",
+                            "[F7]]",
+                            "'Heal [F7]x",
+                            "[Ctrl-F7]",
+                            "[Ctrl F7]"})
+    EXPECT_EQ(KeyOf(label), "-") << label;
+  // A letter, digit or Space alone, or with Shift only, would take the player's typing.
+  for (const char* label : {"[A]", "[z]", "[7]", "[Space]", "[Shift+A]", "[Shift+0]", "[Shift+Space]"})
+    EXPECT_EQ(KeyOf(label), "-") << label;
+}
+
+TEST(LabelKeyGrammar, DoubleByteTrailBytesAreNeverBrackets) {
+  const LeadBytes shiftJis{{0x81, 0x9F}, {0xE0, 0xFC}};
+  // 0x83 0x5D and 0x83 0x5B are one character each whose trail byte is "]" or "[".
+  EXPECT_EQ(KeyOf("[F7\x83\x5D", shiftJis), "-");
+  EXPECT_EQ(KeyOf("\x83\x5B"
+                  "F7]",
+                  shiftJis),
+            "-");
+  EXPECT_EQ(KeyOf("\x83\x5B\x83\x5D [F7]", shiftJis), Key(0, 0x76));
+  EXPECT_EQ(KeyOf("\x83\x5D[Ctrl+F8]", shiftJis), Key(kCtrl, 0x77));
+  // Read byte by byte the same labels look like keys; on a single-byte code page they are ones.
+  EXPECT_EQ(KeyOf("\x83\x5B"
+                  "F7]"),
+            Key(0, 0x76));
+  // A lead byte right before the closing bracket swallows it.
+  EXPECT_EQ(KeyOf("[F7\x83]", shiftJis), "-");
+}
+
+// "row key" of each binding.
+std::vector<std::string> Bound(const std::vector<LineBinding>& bindings) {
+  std::vector<std::string> out;
+  for (const LineBinding& b : bindings) out.push_back(std::to_string(b.row) + " " + b.written);
+  return out;
+}
+
+TEST(LineBindings, SayRowsOnlyFirstRowWinsBardKeyWins) {
+  const GridModel grid = MakeGrid({{"Heal [F7]", "heal me"},
+                                   {"'Note [F9]", "comment"},
+                                   {"Empty [F10]", ""},
+                                   {"-----", ""},
+                                   {"Again [f7]", "second heal"},
+                                   {"Guards [Ctrl+F8]", "guards!"},
+                                   {"Bard's [Alt+Shift+F5]", "clash"},
+                                   {"Shift [Shift+F5]", "no clash"},
+                                   {"Trade [Ctrl + F8]", "later"}});
+  EXPECT_EQ(Bound(ChooseBindings(grid, LeadBytes(), std::nullopt)),
+            (std::vector<std::string>{"0 F7", "5 Ctrl+F8", "6 Alt+Shift+F5", "7 Shift+F5"}));
+  const std::optional<LineKey> bard = BardLineKey({true, false, true, 0x74});
+  EXPECT_EQ(Bound(ChooseBindings(grid, LeadBytes(), bard)),
+            (std::vector<std::string>{"0 F7", "5 Ctrl+F8", "7 Shift+F5"}));
+  EXPECT_EQ(BardLineKey({true, true, true, 0}), std::nullopt);
+}
+
+// Line keys register from 0x100 up with no auto-repeat; the Bard's log format above.
+std::string Reg(int id, unsigned modifiers, unsigned vk) {
+  return "register " + std::to_string(id) + " " + std::to_string(modifiers | kModNoRepeat) + " " +
+         std::to_string(vk);
+}
+
+TEST(LineHotKeyRegistration, BindsRebindsAndReleases) {
+  FakeHotKeys port;
+  LineHotKeys keys;
+  GridModel grid =
+      MakeGrid({{"Heal [F7]", "heal"}, {"Guards [Ctrl+F8]", "guards"}, {"Trade [Alt+T]", "wts"}});
+  LineHotKeys::BindResult result = keys.Bind(port, ChooseBindings(grid, LeadBytes(), std::nullopt));
+  EXPECT_TRUE(result.refused.empty());
+  EXPECT_EQ(port.log,
+            (std::vector<std::string>{Reg(0x100, 0, 0x76), Reg(0x101, kCtrl, 0x77), Reg(0x102, kAlt, 0x54)}));
+  ASSERT_NE(keys.Find(0x101), nullptr);
+  EXPECT_EQ(keys.Find(0x101)->row, 1);
+  EXPECT_EQ(keys.Find(14), nullptr);
+  EXPECT_TRUE(keys.Works({kCtrl, 0x77}, 1));
+  EXPECT_FALSE(keys.Works({kCtrl, 0x77}, 0));
+
+  // An edit takes F7 off row 0 and moves Ctrl+F8 down: only what changed reaches the system,
+  // and the freed id is the next one given out.
+  port.log.clear();
+  grid.SetCell(kColLabel, 0, "Heal");
+  grid.MoveRow(1, 2);
+  grid.SetCell(kColLabel, 0, "Heal [Ctrl+Home]");
+  result = keys.Bind(port, ChooseBindings(grid, LeadBytes(), std::nullopt));
+  EXPECT_EQ(port.log, (std::vector<std::string>{"unregister 256", Reg(0x100, kCtrl, 0x24)}));
+  EXPECT_EQ(keys.Find(0x101)->row, 2);
+  EXPECT_FALSE(keys.Works({0, 0x76}, 0));
+  EXPECT_TRUE(keys.Works({kCtrl, 0x77}, 2));
+
+  port.log.clear();
+  keys.ReleaseAll(port);
+  std::sort(port.log.begin(), port.log.end());
+  EXPECT_EQ(port.log, (std::vector<std::string>{"unregister 256", "unregister 257", "unregister 258"}));
+  EXPECT_TRUE(keys.Empty());
+  EXPECT_EQ(keys.Find(0x100), nullptr);
+}
+
+TEST(LineHotKeyRegistration, RefusedKeysAreToldInRowOrderAndRetried) {
+  // Refuses the first two registrations only.
+  struct Picky : FakeHotKeys {
+    bool Register(int id, unsigned modifiers, unsigned vk) override {
+      FakeHotKeys::Register(id, modifiers, vk);
+      return ++calls > 2;
+    }
+    int calls = 0;
+  } port;
+  LineHotKeys keys;
+  const GridModel grid =
+      MakeGrid({{"Heal [f7]", "heal"}, {"Guards [ctrl + f8]", "guards"}, {"[Home]", "home"}});
+  const std::vector<LineBinding> bindings = ChooseBindings(grid, LeadBytes(), std::nullopt);
+  LineHotKeys::BindResult result = keys.Bind(port, bindings);
+  EXPECT_EQ(Bound(result.refused), (std::vector<std::string>{"0 f7", "1 ctrl + f8"}));
+  EXPECT_EQ(LineHotKeysTakenMessage(result.refused),
+            "These hot keys are used by another program: f7, ctrl + f8");
+  EXPECT_FALSE(keys.Works({0, 0x76}, 0));
+  EXPECT_EQ(keys.Find(0x100), nullptr);
+  EXPECT_TRUE(keys.Works({0, 0x24}, 2));
+  // A rebind tries the refused keys again and leaves the registered one alone.
+  port.log.clear();
+  result = keys.Bind(port, bindings);
+  EXPECT_TRUE(result.refused.empty());
+  EXPECT_EQ(port.log, (std::vector<std::string>{Reg(0x100, 0, 0x76), Reg(0x101, kCtrl, 0x77)}));
+  EXPECT_TRUE(keys.Works({0, 0x76}, 0));
 }
 
 }  // namespace

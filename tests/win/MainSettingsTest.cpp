@@ -2,6 +2,7 @@
 // key's registration and its message, with real windows over an in-memory settings file.
 #include <windows.h>
 
+#include <commctrl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -21,6 +22,7 @@
 #include "tests/win/Dpi96.h"
 #include "tests/win/InputBoxScript.h"
 #include "tests/win/MainSettingsSupport.h"
+#include "tests/win/PhraseGridTestSupport.h"
 
 namespace parlo {
 namespace {
@@ -622,6 +624,207 @@ TEST_F(MainHotKeyTest, APressWhileTheAboutBoxShowsSendsTheCurrentLine) {
   EXPECT_EQ(steps, 1u);
   EXPECT_THAT(game_.Lines(), ElementsAre("line three"));
   EXPECT_EQ(main_->Grid().Model().Row(), 0) << "the section's last line leads back to its first";
+}
+
+
+// ---- Hot keys at the end of labels ----
+
+class MainLineKeyTest : public MainSettingsTest {
+ protected:
+  // Bard on Alt+Shift+F5; book A binds F7 and Ctrl+F8, and names the Bard's key and F7 again.
+  void StartWithKeys(const char* bard = "ALT=1\r\nSHIFT=1\r\nKey=116") {
+    Ini(std::string("[BardKey]\r\n") + bard + "\r\n[UO]\r\nLastOpen=\"sayA.txt\"\r\n");
+    Book("sayA.txt",
+         "[PARLO!]\r\nHeal [F7]\theal me\r\nGuards [ctrl + F8]\tguards!\r\nBard's [Alt+Shift+F5]\tnever\r\n"
+         "Heal again [F7]\tnever either\r\n'Note [F9]\tcomment\r\n");
+    Book("sayB.txt", "[PARLO!]\r\nplain\tno keys here\r\n");
+    Start();
+    ASSERT_EQ(main_->CurrentFile, "sayA.txt");
+  }
+  void HotKey(WPARAM id) { SendMessageA(main_->Handle(), WM_HOTKEY, id, 0); }
+  void Pick(const Bytes& entry) {
+    HWND combo = main_->Control(IDC_COMBOBOX_FILES);
+    LRESULT index = SendMessageA(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                 reinterpret_cast<LPARAM>(entry.c_str()));
+    ASSERT_GE(index, 0) << entry;
+    SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    SendMessageA(main_->Handle(), WM_COMMAND, MAKEWPARAM(IDC_COMBOBOX_FILES, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(combo));
+  }
+  // A label stored as the grid's editor stores it.
+  void EditLabel(int row, const Bytes& label) {
+    main_->Grid().Model().SetCell(kColLabel, row, label);
+    main_->StringGrid1SetEditText(kColLabel, row, label);
+  }
+};
+
+TEST_F(MainLineKeyTest, ABooksKeysAreRegisteredAtLoadSayTheirRowAndGoWithTheBook) {
+  StartWithKeys();
+  // The Bard first, then the book's keys without auto-repeat (0x4000); the first row of two with
+  // F7 and the line with the Bard's own key bind nothing.
+  EXPECT_THAT(Log({"register", "unregister"}),
+              ElementsAre("register 14 mod=5 key=0x74", "register 256 mod=16384 key=0x76",
+                          "register 257 mod=16386 key=0x77"));
+  EXPECT_THAT(boxes_.Calls(), IsEmpty());
+
+  // A key says its row as the gem does, Yell and Paste as checked; the current row stays.
+  main_->SetChecked(IDC_CHECKBOX_YELL, true);
+  HotKey(257);
+  HotKey(256);
+  HotKey(258);
+  EXPECT_THAT(game_.Lines(), ElementsAre("! guards!", "! heal me"));
+  EXPECT_EQ(main_->Grid().Model().Row(), 0);
+  main_->SetChecked(IDC_CHECKBOX_YELL, false);
+
+  // Editing a label re-binds at once. F9 is new; F7 passes to the next row that names it and
+  // keeps its registration.
+  log_.clear();
+  EditLabel(0, "Heal [F9]");
+  EXPECT_THAT(Log({"register", "unregister"}), ElementsAre("register 258 mod=16384 key=0x78"));
+  HotKey(258);
+  HotKey(256);
+  EXPECT_THAT(game_.Lines(), ElementsAre("! guards!", "! heal me", "heal me", "never either"));
+  log_.clear();
+  EditLabel(1, "Guards");
+  EXPECT_THAT(Log({"register", "unregister"}), ElementsAre("unregister 257"));
+  HotKey(257);
+  log_.clear();
+  EditLabel(1, "Guards [F7]");
+  EXPECT_THAT(Log({"register", "unregister"}), IsEmpty());
+  HotKey(256);
+  EXPECT_THAT(game_.Lines(), ElementsAre("! guards!", "! heal me", "heal me", "never either", "guards!"));
+
+  // Leaving the book releases its keys; the next one binds none.
+  log_.clear();
+  Pick("B");
+  ASSERT_EQ(main_->CurrentFile, "sayB.txt");
+  std::vector<std::string> released = Log({"register", "unregister"});
+  std::sort(released.begin(), released.end());
+  EXPECT_THAT(released, ElementsAre("unregister 256", "unregister 258"));
+  HotKey(256);
+  HotKey(258);
+  EXPECT_EQ(game_.Lines().size(), 5u);
+
+  // Back to A as it was saved, then exit: the keys come back at the load and go at the exit.
+  log_.clear();
+  Pick("A");
+  EXPECT_THAT(Log({"register", "unregister"}),
+              ElementsAre("register 256 mod=16384 key=0x78", "register 257 mod=16384 key=0x76"));
+  log_.clear();
+  Close();
+  released = Log({"register", "unregister"});
+  std::sort(released.begin(), released.end());
+  EXPECT_THAT(released, ElementsAre("unregister 14", "unregister 256", "unregister 257"));
+}
+
+TEST_F(MainLineKeyTest, KeysAnotherProgramHoldsAreToldOnceAtEachLoadInOneWarning) {
+  boxes_.Then(kIdOk);  // the Bard's box
+  boxes_.Then(kIdOk);  // the book's
+  hotKeys_.Refuse(true);
+  StartWithKeys();
+  ASSERT_EQ(boxes_.Calls().size(), 2u);
+  const testing::BoxCall& box = boxes_.Calls()[1];
+  EXPECT_EQ(box.text, "These hot keys are used by another program: F7, ctrl + F8");
+  EXPECT_EQ(box.caption, "Parlo");
+  EXPECT_EQ(box.flags, 0x30u);  // OK, warning icon
+  EXPECT_EQ(box.owner, nullptr);
+  // An edit retries quietly; a reload tells again.
+  EditLabel(1, "Guards [Ctrl+F10]");
+  EXPECT_EQ(boxes_.Calls().size(), 2u);
+  boxes_.Then(kIdOk);
+  Pick("A");
+  ASSERT_EQ(boxes_.Calls().size(), 3u);
+  EXPECT_EQ(boxes_.Calls()[2].text, "These hot keys are used by another program: F7, Ctrl+F10");
+  HotKey(256);
+  EXPECT_THAT(game_.Lines(), IsEmpty());
+}
+
+TEST_F(MainLineKeyTest, ANewBardKeyTakesItsKeyFromALineAndTheOldOneFreesItsLine) {
+  StartWithKeys("CTRL=1\r\nKey=119");  // the Bard on Ctrl+F8, so row 1 binds nothing
+  EXPECT_THAT(Log({"register", "unregister"}),
+              ElementsAre("register 14 mod=2 key=0x77", "register 256 mod=16384 key=0x76",
+                          "register 257 mod=16389 key=0x74"));
+  main_->Show(SW_SHOWNOACTIVATE);
+  log_.clear();
+  // The configuration dialog: the Bard moves to Alt+Shift+F5, which row 2 held.
+  auto item = [](HWND dialog, int id) {
+    HWND panel = GetDlgItem(dialog, IDC_CFG_PANEL1);
+    HWND inPanel = panel ? GetDlgItem(panel, id) : nullptr;
+    return inPanel ? inPanel : GetDlgItem(dialog, id);
+  };
+  {
+    ModalScript script(PARLO_CLASS_CONFIG, nullptr, {[&](HWND dialog) {
+                         for (int box : {IDC_CFG_CHECKBOX_CTRL, IDC_CFG_CHECKBOX_ALT, IDC_CFG_CHECKBOX_SHIFT})
+                           SendMessageA(item(dialog, box), BM_CLICK, 0, 0);
+                         SendMessageA(item(dialog, IDC_CFG_HOTKEY_BARD), HKM_SETHOTKEY, VK_F5, 0);
+                         SendMessageA(item(dialog, IDOK), BM_CLICK, 0, 0);
+                       }});
+    main_->Button_ConfigClick();
+    ASSERT_EQ(script.StepsRun(), 1u);
+  }
+  // The line lets the key go before the Bard asks for it; Ctrl+F8 passes to its line.
+  EXPECT_THAT(Log({"register", "unregister"}),
+              ElementsAre("unregister 14", "unregister 257", "register 257 mod=16386 key=0x77",
+                          "register 14 mod=5 key=0x74"));
+  EXPECT_THAT(boxes_.Calls(), IsEmpty());
+  HotKey(257);
+  EXPECT_THAT(game_.Lines(), ElementsAre("guards!"));
+}
+
+TEST_F(MainLineKeyTest, TheGridDrawsAKeyMutedAndAKeyThatDoesNotWorkStruckThrough) {
+  StartWithKeys();
+  main_->Show(SW_SHOWNOACTIVATE);
+  PhraseGridControl& grid = main_->Grid();
+  grid.SetColWidth(kColLabel, 200);
+  grid.Model().SetRow(4);  // the current cell's own colour stays off the rows looked at
+  const COLORREF text = PhraseGridControl::kTextColor, paper = PhraseGridControl::kColor;
+  const COLORREF muted = RGB((GetRValue(text) + GetRValue(paper)) / 2, (GetGValue(text) + GetGValue(paper)) / 2,
+                             (GetBValue(text) + GetBValue(paper)) / 2);
+  RECT last = grid.CellRect(kColLabel, 4);
+  testing_support::Canvas canvas(last.right, last.bottom);
+  grid.PaintTo(canvas.Dc(), canvas.Area());
+
+  struct Look {
+    int textPixels = 0, mutedPixels = 0;
+    int firstMutedX = 1 << 30;
+    int longestMutedRun = 0;  // along one pixel row
+    int lastTextX = -1;
+  };
+  auto look = [&](int row) {
+    Look seen;
+    const RECT cell = grid.CellRect(kColLabel, row);
+    for (int y = cell.top; y < cell.bottom; ++y) {
+      int run = 0;
+      for (int x = cell.left; x < cell.right; ++x) {
+        const COLORREF c = canvas.At(x, y);
+        if (c == text) {
+          ++seen.textPixels;
+          seen.lastTextX = std::max(seen.lastTextX, x);
+        }
+        run = c == muted ? run + 1 : 0;
+        if (c == muted) {
+          ++seen.mutedPixels;
+          seen.firstMutedX = std::min(seen.firstMutedX, x);
+        }
+        seen.longestMutedRun = std::max(seen.longestMutedRun, run);
+      }
+    }
+    return seen;
+  };
+  const Look working = look(0), shadowed = look(3), bardsKey = look(2);
+  // "Heal " in the text's colour, then "[F7]" muted after it, not struck through.
+  EXPECT_GT(working.textPixels, 0);
+  EXPECT_GT(working.mutedPixels, 0);
+  EXPECT_LT(working.lastTextX, working.firstMutedX);
+  // F7 again further down, and the Bard's own key: muted with a line through them.
+  for (const Look& struck : {shadowed, bardsKey}) {
+    EXPECT_GT(struck.textPixels, 0);
+    EXPECT_LT(struck.lastTextX, struck.firstMutedX);
+    EXPECT_GT(struck.longestMutedRun, 2 * working.longestMutedRun);
+  }
+  // A comment keeps the plain look, brackets and all.
+  const Look comment = look(4);
+  EXPECT_EQ(comment.mutedPixels, 0);
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "core/LineHotKeys.h"
+
 namespace parlo {
 namespace {
 
@@ -93,6 +95,24 @@ TEST_F(Win32HotKeysTest, UnregisteringWhatWasNeverRegisteredIsHarmless) {
   EXPECT_TRUE(ReregisterBardHotKey(hotKeys, box, {false, false, false, VK_F8}));
   EXPECT_EQ(Press({}, VK_F8), std::vector<WPARAM>{kBardHotKeyId});
   EXPECT_TRUE(box.shown.empty());
+}
+
+
+TEST_F(Win32HotKeysTest, LineKeysReachTheWindowUnderTheirOwnIdsUntilReleased) {
+  Win32HotKeys hotKeys(window_);
+  GridModel grid;
+  grid.SetRowCount(2);
+  grid.SetCell(kColLabel, 0, "Heal [Ctrl+F11]");
+  grid.SetCell(kColText, 0, "heal me");
+  grid.SetCell(kColLabel, 1, "Guards [Shift+Insert]");
+  grid.SetCell(kColText, 1, "guards!");
+  LineHotKeys keys;
+  // Registered without auto-repeat, which the system takes as it stands.
+  EXPECT_TRUE(keys.Bind(hotKeys, ChooseBindings(grid, LeadBytes(), std::nullopt)).refused.empty());
+  EXPECT_EQ(Press({VK_CONTROL}, VK_F11), std::vector<WPARAM>{0x100});
+  EXPECT_EQ(Press({VK_SHIFT}, VK_INSERT), std::vector<WPARAM>{0x101});
+  keys.ReleaseAll(hotKeys);
+  EXPECT_TRUE(Press({VK_CONTROL}, VK_F11).empty());
 }
 
 }  // namespace
