@@ -636,6 +636,7 @@ void PhraseGridControl::ShowChange() {
   UpdateScrollBars();
   InvalidateGrid();
   ScrollIntoView(model_.Col(), model_.Row());
+  events_.StringGrid1HistoryStep();
 }
 
 void PhraseGridControl::OnContextMenu(int x, int y) {

@@ -33,6 +33,8 @@ class GridEvents {
   virtual void StringGrid1ContextPopup(int /*screenX*/, int /*screenY*/) {}
   // A key the grid has no use for (editing keys of the owner's, find); true when it was taken.
   virtual bool StringGrid1KeyDown(UINT /*vk*/, bool /*shift*/, bool /*ctrl*/) { return false; }
+  // Undo or redo changed the book's rows.
+  virtual void StringGrid1HistoryStep() {}
   // Asked while a label is painted.
   virtual LabelKeyPart LabelKeyPartOf(int /*row*/) { return {}; }
 };

@@ -717,6 +717,22 @@ TEST_F(MainLineKeyTest, ABooksKeysAreRegisteredAtLoadSayTheirRowAndGoWithTheBook
   EXPECT_THAT(released, ElementsAre("unregister 14", "unregister 256", "unregister 257"));
 }
 
+TEST_F(MainLineKeyTest, UndoAndRedoOfADeletedRowReleaseAndBindItsKeyAgain) {
+  StartWithKeys();
+  main_->Grid().Model().SetRow(1);
+  log_.clear();
+  main_->Button_DeleteClick();
+  EXPECT_THAT(Log({"register", "unregister"}), ElementsAre("unregister 257"));
+  log_.clear();
+  ASSERT_TRUE(main_->Grid().Undo());
+  EXPECT_THAT(Log({"register", "unregister"}), ElementsAre("register 257 mod=16386 key=0x77"));
+  HotKey(257);
+  EXPECT_THAT(game_.Lines(), ElementsAre("guards!"));
+  log_.clear();
+  ASSERT_TRUE(main_->Grid().Redo());
+  EXPECT_THAT(Log({"register", "unregister"}), ElementsAre("unregister 257"));
+}
+
 TEST_F(MainLineKeyTest, KeysAnotherProgramHoldsAreToldOnceAtEachLoadInOneWarning) {
   boxes_.Then(kIdOk);  // the Bard's box
   boxes_.Then(kIdOk);  // the book's
