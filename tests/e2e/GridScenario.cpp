@@ -77,7 +77,8 @@ class Grid : public Scenario {
     ClickAt(Label(0));
     // Keys typed before the grid has the keyboard would work the buttons through their
     // mnemonics instead: wait for the click to have put the focus in the grid.
-    ASSERT_TRUE(WaitUntil([&] { return HasKeyboard(); }, kEventTimeoutMs)) << "the grid never took the keyboard";
+    ASSERT_TRUE(WaitUntil([&] { return HasKeyboard(); }, kEventTimeoutMs))
+        << "the grid never took the keyboard";
     for (const auto& [label, text] : rows) {
       // An empty cell is skipped with Tab alone.
       if (!label.empty()) TypeText(label);
