@@ -75,6 +75,10 @@ class Grid : public Scenario {
     for (size_t added = 1; added < rows.size(); added += 5) Parlo().Click(IDC_BUTTON_ADD);
     Front();
     ClickAt(Label(0));
+    // Keys typed before the grid has the keyboard would work the buttons through their
+    // mnemonics instead: wait for the click to have put the focus in the grid.
+    ASSERT_TRUE(WaitUntil([&] { return HasKeyboard(); }, kEventTimeoutMs))
+        << "the grid never took the keyboard";
     for (const auto& [label, text] : rows) {
       // An empty cell is skipped with Tab alone.
       if (!label.empty()) TypeText(label);
@@ -82,6 +86,14 @@ class Grid : public Scenario {
       if (!text.empty()) TypeText(text);
       PressKey(VK_TAB);
     }
+  }
+
+  // Whether the grid, or its cell editor, has the keyboard focus in Parlo.
+  bool HasKeyboard() const {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(grid_, nullptr), &info)) return false;
+    return info.hwndFocus == grid_ || (info.hwndFocus && IsChild(grid_, info.hwndFocus));
   }
 
   void Release(POINT p) { MouseUp(p); }

@@ -1,3 +1,5 @@
+#include "core/SayFile.h"
+
 #include <gtest/gtest.h>
 
 #include <deque>
@@ -6,11 +8,11 @@
 #include <vector>
 
 #include "core/MemoryFileStore.h"
-#include "core/SayFile.h"
 #include "tests/unit/GridRows.h"
 
 namespace parlo {
 namespace {
+
 
 Rows Read(std::string_view content) {
   GridModel grid;
@@ -28,8 +30,8 @@ const Rows kOneEmptyRow = {{"", ""}};
 
 TEST(CutLines, EveryBreakKindEndsALine) {
   EXPECT_EQ(Lines("a\r\nb\nc\rd"), (std::vector<Bytes>{"a", "b", "c", "d"}));
-  EXPECT_EQ(Lines("a\r\r\nb"), (std::vector<Bytes>{"a", "", "b"}));  // CR, then CR LF
-  EXPECT_EQ(Lines("a\n\rb"), (std::vector<Bytes>{"a", "", "b"}));    // LF CR is two breaks
+  EXPECT_EQ(Lines("a\r\r\nb"), (std::vector<Bytes>{"a", "", "b"}));      // CR, then CR LF
+  EXPECT_EQ(Lines("a\n\rb"), (std::vector<Bytes>{"a", "", "b"}));        // LF CR is two breaks
   EXPECT_EQ(Lines("\r\n\n\r"), (std::vector<Bytes>{"", "", ""}));
 }
 

@@ -16,8 +16,8 @@ inline int ScreenDpi() {
 }  // namespace parlo::testing
 
 // Skips the test, saying why, unless the screen has 96 pixels per inch.
-#define PARLO_SKIP_UNLESS_96_DPI()                                                                  \
-  do {                                                                                              \
-    if (const int parloDpi = ::parlo::testing::ScreenDpi(); parloDpi != 96)                         \
-      GTEST_SKIP() << "its pixel values were measured at 96 dpi; this screen has " << parloDpi;     \
+#define PARLO_SKIP_UNLESS_96_DPI()                                                              \
+  do {                                                                                          \
+    if (const int parloDpi = ::parlo::testing::ScreenDpi(); parloDpi != 96)                     \
+      GTEST_SKIP() << "its pixel values were measured at 96 dpi; this screen has " << parloDpi; \
   } while (false)
