@@ -120,8 +120,8 @@ void TForm_Main::StringGrid1SetEditText(int, int row, const Bytes&) { grid_.Inva
 HMENU TForm_Main::GridMenu() {
   const GridModel& model = grid_.Model();
   // Deleting the only row when it is empty would change nothing.
-  bool canDelete = model.RowCount() > 1 || !model.CellView(kColLabel, 0).empty() ||
-                   !model.CellView(kColText, 0).empty();
+  bool canDelete =
+      model.RowCount() > 1 || !model.CellView(kColLabel, 0).empty() || !model.CellView(kColText, 0).empty();
   HMENU menu = CreatePopupMenu();
   AppendMenuA(menu, MF_STRING | (model.CanUndo() ? 0 : MF_GRAYED), IDM_GRID_UNDO, "&Undo\tCtrl+Z");
   AppendMenuA(menu, MF_STRING | (model.CanRedo() ? 0 : MF_GRAYED), IDM_GRID_REDO, "&Redo\tCtrl+Y");
@@ -161,8 +161,8 @@ void TForm_Main::StringGrid1ContextPopup(int screenX, int screenY) {
   grid_.EndEdit(true);
   HMENU menu = GridMenu();
   UINT id = static_cast<UINT>(
-      TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY, screenX,
-                     screenY, 0, Handle(), nullptr));
+      TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY,
+                     screenX, screenY, 0, Handle(), nullptr));
   DestroyMenu(menu);
   if (id) GridMenuCommand(id);
 }
