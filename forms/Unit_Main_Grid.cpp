@@ -190,6 +190,16 @@ bool TForm_Main::StringGrid1KeyDown(UINT vk, bool shift, bool ctrl) {
   return false;
 }
 
+bool TForm_Main::PreTranslateFindKey(const MSG& msg) {
+  if (msg.message != WM_KEYDOWN || !Handle() || msg.hwnd == grid_.Handle()) return false;
+  if (msg.hwnd != Handle() && !IsChild(Handle(), msg.hwnd)) return false;
+  if (grid_.IsEditing() && msg.hwnd == grid_.Editor()) return false;
+  bool ctrl = GetKeyState(VK_CONTROL) < 0, shift = GetKeyState(VK_SHIFT) < 0;
+  if (msg.wParam != 'F' && msg.wParam != VK_F3) return false;
+  if (msg.wParam == 'F' && !ctrl) return false;
+  return StringGrid1KeyDown(static_cast<UINT>(msg.wParam), shift, ctrl);
+}
+
 void TForm_Main::ShowFind() {
   grid_.EndEdit(true);
   find_.Open(Handle());
