@@ -30,6 +30,7 @@ int RunParlo(int showCommand) {
 
   MSG msg;
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    if (mainWindow.PreTranslateFindKey(msg)) continue;
     // The dialog manager gives the main window Tab, Shift+Tab and the Alt accelerators.
     if (mainWindow.Handle() && IsDialogMessageA(mainWindow.Handle(), &msg)) continue;
     TranslateMessage(&msg);

@@ -215,7 +215,8 @@ class RatioReporter : public benchmark::ConsoleReporter {
       auto rate = rates_.find(name);
       if (rate != rates_.end())
         std::printf("  %-22s %8.0f MB/s  ratio %5.2f  (%.2f ms a search)\n", name, rate->second / 1e6,
-                    rate->second / memmemRate->second, 1e3 * static_cast<double>(BookBytes().size()) / rate->second);
+                    rate->second / memmemRate->second,
+                    1e3 * static_cast<double>(BookBytes().size()) / rate->second);
     }
   }
 

@@ -48,10 +48,14 @@ bool ContainsFolded(std::string_view haystack, std::string_view needle, const Lo
         return true;
     return false;
   }
-  for (size_t i = 0; i <= last;) {
-    if (lower[hay[i]] == first && MatchesAt(hay, hayLength, i, pattern, needle.size(), lower, lead))
-      return true;
-    i += lead.IsLead(hay[i]) ? 2 : 1;
+  // Candidates first, as without lead bytes; only a candidate makes the walk over whole
+  // characters catch up to see whether it starts one.
+  size_t boundary = 0;
+  for (size_t i = 0; i <= last; ++i) {
+    if (lower[hay[i]] != first || !MatchesAt(hay, hayLength, i, pattern, needle.size(), lower, lead))
+      continue;
+    while (boundary < i) boundary += lead.IsLead(hay[boundary]) ? 2 : 1;
+    if (boundary == i) return true;
   }
   return false;
 }

@@ -45,7 +45,7 @@ void FindBox::Create(HWND owner) {
   logFont.lfCharSet = ANSI_CHARSET;
   lstrcpynA(logFont.lfFaceName, "Arial", LF_FACESIZE);
   font_.Reset(CreateDisplayFont(logFont));
-  HWND label = CreateWindowExA(0, "Static", "Find &what:", WS_CHILD | WS_VISIBLE, 8, 9, 60, 16, Handle(),
+  HWND label = CreateWindowExA(0, "Static", "Find what:", WS_CHILD | WS_VISIBLE, 8, 9, 60, 16, Handle(),
                                nullptr, ModuleInstance(), nullptr);
   edit_ = CreateWindowExA(WS_EX_CLIENTEDGE, "Edit", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL,
                           70, 6, 158, 20, Handle(), nullptr, ModuleInstance(), nullptr);

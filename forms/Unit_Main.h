@@ -107,6 +107,9 @@ class TForm_Main : public Window, public GridEvents {
 
   // Find
   void ShowFind();
+  // Ctrl+F, F3 and Shift+F3 pressed anywhere in the window (the grid takes them itself); true
+  // when the message was one of them and has been handled.
+  bool PreTranslateFindKey(const MSG& msg);
   // Selects the next (or previous) row holding the text, going round; false when there is none.
   bool FindNext(const Bytes& text, bool forward);
   FindBox& Finder() { return find_; }

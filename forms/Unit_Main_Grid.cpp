@@ -128,8 +128,8 @@ void TForm_Main::StringGrid1SetEditText(int, int row, const Bytes&) {
 HMENU TForm_Main::GridMenu() {
   const GridModel& model = grid_.Model();
   // Deleting the only row when it is empty would change nothing.
-  bool canDelete = model.RowCount() > 1 || !model.CellView(kColLabel, 0).empty() ||
-                   !model.CellView(kColText, 0).empty();
+  bool canDelete =
+      model.RowCount() > 1 || !model.CellView(kColLabel, 0).empty() || !model.CellView(kColText, 0).empty();
   HMENU menu = CreatePopupMenu();
   AppendMenuA(menu, MF_STRING | (model.CanUndo() ? 0 : MF_GRAYED), IDM_GRID_UNDO, "&Undo\tCtrl+Z");
   AppendMenuA(menu, MF_STRING | (model.CanRedo() ? 0 : MF_GRAYED), IDM_GRID_REDO, "&Redo\tCtrl+Y");
@@ -169,8 +169,8 @@ void TForm_Main::StringGrid1ContextPopup(int screenX, int screenY) {
   grid_.EndEdit(true);
   HMENU menu = GridMenu();
   UINT id = static_cast<UINT>(
-      TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY, screenX,
-                     screenY, 0, Handle(), nullptr));
+      TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY,
+                     screenX, screenY, 0, Handle(), nullptr));
   DestroyMenu(menu);
   if (id) GridMenuCommand(id);
 }
@@ -196,6 +196,16 @@ bool TForm_Main::StringGrid1KeyDown(UINT vk, bool shift, bool ctrl) {
     return true;
   }
   return false;
+}
+
+bool TForm_Main::PreTranslateFindKey(const MSG& msg) {
+  if (msg.message != WM_KEYDOWN || !Handle() || msg.hwnd == grid_.Handle()) return false;
+  if (msg.hwnd != Handle() && !IsChild(Handle(), msg.hwnd)) return false;
+  if (grid_.IsEditing() && msg.hwnd == grid_.Editor()) return false;
+  bool ctrl = GetKeyState(VK_CONTROL) < 0, shift = GetKeyState(VK_SHIFT) < 0;
+  if (msg.wParam != 'F' && msg.wParam != VK_F3) return false;
+  if (msg.wParam == 'F' && !ctrl) return false;
+  return StringGrid1KeyDown(static_cast<UINT>(msg.wParam), shift, ctrl);
 }
 
 void TForm_Main::ShowFind() {

@@ -510,9 +510,9 @@ TEST_F(MainSettingsTest, TheExceptionBoxGivesTheActivationBackToTheWindowThatHad
   HWND shownBox = nullptr;
   {
     ModalScript script("#32770", "Parlo!", {[&](HWND box) {
-                                              shownBox = box;
-                                              SendMessageA(box, WM_COMMAND, IDOK, 0);
-                                            }});
+                         shownBox = box;
+                         SendMessageA(box, WM_COMMAND, IDOK, 0);
+                       }});
     ShowExceptionBox(std::runtime_error("Something went wrong"));
     EXPECT_EQ(script.StepsRun(), 1u);
   }

@@ -660,6 +660,21 @@ TEST_F(MainWindowGridTest, FindSelectsTheNextRowGoesRoundAndSaysNotFoundInTheBox
   EXPECT_EQ(boxesShown, 0) << "no message box";
   SendMessageA(box.TextEdit(), WM_KEYDOWN, VK_ESCAPE, 0);
   EXPECT_FALSE(box.IsOpen());
+
+  // Ctrl+F and F3 also work with a button focused; F alone is the button's.
+  HWND button = form->Control(IDC_BUTTON_ADD);
+  MSG key{button, WM_KEYDOWN, 'F', 0, 0, {0, 0}};
+  EXPECT_FALSE(form->PreTranslateFindKey(key));
+  key.wParam = VK_F3;
+  Model().SelectCell(kColLabel, 0);
+  SetWindowTextA(box.TextEdit(), "dragon");
+  EXPECT_TRUE(form->PreTranslateFindKey(key));
+  EXPECT_EQ(Model().Row(), 10);
+  HoldKey(VK_CONTROL, true);
+  key.wParam = 'F';
+  EXPECT_TRUE(form->PreTranslateFindKey(key));
+  HoldKey(VK_CONTROL, false);
+  EXPECT_TRUE(box.IsOpen());
 }
 
 }  // namespace
