@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <memory>
 #include <string_view>
 #include <vector>
@@ -7,6 +8,7 @@
 #include "core/FileStore.h"
 #include "core/MessageBoxPort.h"
 #include "core/PhraseGrid.h"
+#include "core/TextCoding.h"
 
 namespace parlo {
 
@@ -37,6 +39,27 @@ Bytes FormatSayBook(const GridModel& grid);
 // "say.txt" in any letter case: the book that is not written while it is one empty row.
 bool IsUnnamedBook(const Bytes& name);
 
+// A 64-bit hash of the bytes, cheap enough to take of every book read or written.
+std::uint64_t QuickHash(std::string_view bytes);
+// Whether the bytes are exactly what FormatSayBook writes for the book they hold: the headed
+// layout, CR LF after every line and nothing else, no NUL, no line that begins with a TAB.
+bool IsOwnForm(std::string_view bytes);
+
+// What Parlo knows of one book's file from the last time it read or wrote it.
+struct BookOnDisk {
+  Bytes name;                  // the file (no folder) it is about; empty: nothing is known
+  bool present = false;        // the file was there (a book read from the fallback was not)
+  FileStamp stamp;             // and looked like this
+  std::uint64_t hash = 0;      // QuickHash of its bytes
+  bool ownForm = false;        // those bytes were what Parlo writes for the book they hold
+  std::uint64_t bookHash = 0;  // QuickHash of the book as Parlo would have written it then
+  FileStamp passed;            // a later version left alone because the book had changed too
+};
+
+// The backup a save leaves of a file Parlo did not write: "sayNotes.txt" keeps it in
+// "sayNotes.txt.bak".
+inline constexpr const char kBackupSuffix[] = ".bak";
+
 // Loads and saves phrase books in the say-file folder, asking the user to retry on failure.
 class SayFiles {
  public:
@@ -52,11 +75,34 @@ class SayFiles {
   // declined to retry. An empty unnamed book is not written.
   bool SaveSayFile(const GridModel& grid, const Bytes& name);
 
+  // Files that begin with a byte-order mark are converted through the code page before the
+  // layout is chosen. Without one every file is read byte for byte.
+  void UseCodePage(AnsiCodePage* codePage) { codePage_ = codePage; }
+  // Loads and saves keep onDisk up to date, and a save first keeps a file whose bytes Parlo did
+  // not write (another layout, other line ends, a mark, a NUL, a change by another program) as
+  // name + ".bak". Without it nothing is tracked and nothing is kept.
+  void Track(BookOnDisk* onDisk) { onDisk_ = onDisk; }
+
+  enum class OutsideChange { kNone, kReloaded, kKeptOwn };
+  // Looks whether the current book's file changed since Parlo last read or wrote it. When it did
+  // and the grid still holds the book as it was then, the grid is filled from the file again,
+  // leaving the current cell where it was (within range). When the book has changed in Parlo
+  // too, the grid is kept: the next save keeps the file's version as the backup. Nothing is
+  // asked; a file that cannot be read now is looked at again next time. Needs Track.
+  OutsideChange CheckOutsideChange(GridModel& grid, const Bytes& currentFile);
+
  private:
+  std::shared_ptr<const Bytes> TextOf(const std::shared_ptr<const Bytes>& raw) const;
+  void Remember(const GridModel& grid, const Bytes& name, const FileStamp* stamp, std::string_view raw);
+  bool IsTracked(const Bytes& name) const;
+  bool WriteBook(const Bytes& name, const Bytes& content);
+
   FileStore& files_;
   MessageBoxPort& prompt_;
   Bytes sayDir_;
   Bytes fallbackPath_;
+  AnsiCodePage* codePage_ = nullptr;
+  BookOnDisk* onDisk_ = nullptr;
 };
 
 }  // namespace parlo
