@@ -1,6 +1,8 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <string_view>
 #include <vector>
 
 #include "core/Bytes.h"
@@ -15,6 +17,11 @@ struct FileStamp {
   bool operator==(const FileStamp& other) const { return size == other.size && writeTime == other.writeTime; }
   bool operator!=(const FileStamp& other) const { return !(*this == other); }
 };
+
+// Content handed out in parts: the producer calls put with each part in order, and stops with
+// false as soon as put returns false. It can be asked again and then gives the same bytes.
+using ContentPut = std::function<bool(std::string_view part)>;
+using ContentProducer = std::function<bool(const ContentPut& put)>;
 
 // The file operations the phrase books need. Paths and names are ANSI bytes.
 class FileStore {
@@ -31,6 +38,9 @@ class FileStore {
   // and no other file of the folder has changed. On success the new file's stamp goes to
   // written when it is given.
   virtual bool WriteWholeAtomic(const Bytes& path, const Bytes& content, FileStamp* written = nullptr) = 0;
+  // The same for content made while it is written, so that a large book is never held whole.
+  virtual bool WritePartsAtomic(const Bytes& path, const ContentProducer& produce,
+                                FileStamp* written = nullptr) = 0;
   virtual bool Delete(const Bytes& path) = 0;
   // Names (no folder) of the plain files in dir that match the wildcard, skipping hidden and
   // system files, in the order the directory gives them, letter case kept.

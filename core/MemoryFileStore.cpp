@@ -59,6 +59,19 @@ bool MemoryFileStore::WriteWholeAtomic(const Bytes& path, const Bytes& content, 
   return true;
 }
 
+bool MemoryFileStore::WritePartsAtomic(const Bytes& path, const ContentProducer& produce,
+                                       FileStamp* written) {
+  Bytes content;
+  if (!produce([&content](std::string_view part) {
+        content.append(part.data(), part.size());
+        return true;
+      })) {
+    ++writeCalls_;
+    return false;
+  }
+  return WriteWholeAtomic(path, content, written);
+}
+
 bool MemoryFileStore::Delete(const Bytes& path) {
   auto it = entries_.find(Key(path));
   if (it == entries_.end() || it->second.folder) return false;

@@ -120,6 +120,28 @@ Bytes FormatSayBook(const GridModel& grid) {
   return out;
 }
 
+bool FormatSayBookInParts(const GridModel& grid, const ContentPut& put, size_t partSize) {
+  Bytes part;
+  part.reserve(partSize + 256);
+  part.append(kSayHeader);
+  part.append("\r\n");
+  bool going = true;
+  grid.ForEachLabelAndText([&](std::string_view label, std::string_view text) {
+    if (!going) return;
+    if (!label.empty()) {
+      part.append(label.data(), label.size());
+      part += '\t';
+    }
+    part.append(text.data(), text.size());
+    part.append("\r\n");
+    if (part.size() >= partSize) {
+      going = put(part);
+      part.clear();
+    }
+  });
+  return going && (part.empty() || put(part));
+}
+
 bool IsUnnamedBook(const Bytes& name) {
   // Plain ASCII folding is enough here: no byte outside ASCII lower-cases to one of these
   // letters in any ANSI code page, and a double-byte character cannot be part of a match.
@@ -146,20 +168,52 @@ bool SameName(const Bytes& a, const Bytes& b) {
 
 }  // namespace
 
-std::uint64_t QuickHash(std::string_view bytes) {
-  constexpr std::uint64_t kMul = 0xFF51AFD7ED558CCDull;
-  std::uint64_t h = 0x9E3779B97F4A7C15ull ^ bytes.size();
-  size_t i = 0;
-  for (; i + 8 <= bytes.size(); i += 8) {
+namespace {
+constexpr std::uint64_t kHashMultiplier = 0xFF51AFD7ED558CCDull;
+}
+
+void QuickHasher::Mix(std::uint64_t word) {
+  hash_ = (hash_ ^ word) * kHashMultiplier;
+  hash_ ^= hash_ >> 32;
+}
+
+void QuickHasher::Update(std::string_view bytes) {
+  size_ += bytes.size();
+  const char* p = bytes.data();
+  size_t left = bytes.size();
+  if (carried_) {
+    const size_t take = std::min(left, sizeof carry_ - carried_);
+    std::memcpy(carry_ + carried_, p, take);
+    carried_ += take;
+    p += take;
+    left -= take;
+    if (carried_ < sizeof carry_) return;
     std::uint64_t word;
-    std::memcpy(&word, bytes.data() + i, 8);
-    h = (h ^ word) * kMul;
-    h ^= h >> 32;
+    std::memcpy(&word, carry_, 8);
+    Mix(word);
+    carried_ = 0;
   }
+  for (; left >= 8; p += 8, left -= 8) {
+    std::uint64_t word;
+    std::memcpy(&word, p, 8);
+    Mix(word);
+  }
+  std::memcpy(carry_, p, left);
+  carried_ = left;
+}
+
+std::uint64_t QuickHasher::Final() const {
   std::uint64_t tail = 0;
-  std::memcpy(&tail, bytes.data() + i, bytes.size() - i);
-  h = (h ^ tail) * kMul;
+  std::memcpy(&tail, carry_, carried_);
+  std::uint64_t h = (hash_ ^ tail) * kHashMultiplier;
+  h = (h ^ size_) * kHashMultiplier;
   return h ^ (h >> 29);
+}
+
+std::uint64_t QuickHash(std::string_view bytes) {
+  QuickHasher hasher;
+  hasher.Update(bytes);
+  return hasher.Final();
 }
 
 bool IsOwnForm(std::string_view bytes) {
@@ -186,6 +240,19 @@ bool IsOwnForm(std::string_view bytes) {
 SayFiles::SayFiles(FileStore& files, MessageBoxPort& prompt, Bytes sayDir, Bytes fallbackPath)
     : files_(files), prompt_(prompt), sayDir_(std::move(sayDir)), fallbackPath_(std::move(fallbackPath)) {}
 
+namespace {
+
+std::uint64_t HashOfBook(const GridModel& grid) {
+  QuickHasher hasher;
+  FormatSayBookInParts(grid, [&hasher](std::string_view part) {
+    hasher.Update(part);
+    return true;
+  });
+  return hasher.Final();
+}
+
+}  // namespace
+
 std::shared_ptr<const Bytes> SayFiles::TextOf(const std::shared_ptr<const Bytes>& raw) const {
   if (codePage_ && MarkOf(*raw) != TextMark::kNone)
     return std::make_shared<const Bytes>(AnsiFromMarkedText(*raw, *codePage_));
@@ -203,7 +270,7 @@ void SayFiles::Remember(const GridModel& grid, const Bytes& name, const FileStam
   known.hash = QuickHash(raw);
   known.ownForm = IsOwnForm(raw);
   // Only a file in another form costs writing the book out once more.
-  known.bookHash = known.ownForm ? known.hash : QuickHash(FormatSayBook(grid));
+  known.bookHash = known.ownForm ? known.hash : HashOfBook(grid);
 }
 
 bool SayFiles::IsTracked(const Bytes& name) const {
@@ -249,7 +316,7 @@ bool SayFiles::LoadSayFile(GridModel& grid, Bytes& currentFile, const Bytes& nam
   }
 }
 
-bool SayFiles::WriteBook(const Bytes& name, const Bytes& content) {
+bool SayFiles::WriteBook(const GridModel& grid, const Bytes& name) {
   const Bytes path = sayDir_ + name;
   FileStamp now;
   if (onDisk_ && files_.Stamp(path, now)) {
@@ -262,14 +329,28 @@ bool SayFiles::WriteBook(const Bytes& name, const Bytes& content) {
       if (!ours && !files_.WriteWholeAtomic(path + kBackupSuffix, there)) return false;
     }
   }
+  // Made while it is written: holding a large book whole would cost more than writing it.
   FileStamp written;
-  if (!files_.WriteWholeAtomic(path, content, &written)) return false;
+  std::uint64_t hash = 0;
+  const bool done = files_.WritePartsAtomic(
+      path,
+      [&grid, &hash](const ContentPut& put) {
+        QuickHasher hasher;
+        const bool all = FormatSayBookInParts(grid, [&](std::string_view part) {
+          hasher.Update(part);
+          return put(part);
+        });
+        hash = hasher.Final();
+        return all;
+      },
+      &written);
+  if (!done) return false;
   if (onDisk_) {
     *onDisk_ = BookOnDisk{};
     onDisk_->name = name;
     onDisk_->present = true;
     onDisk_->stamp = written;
-    onDisk_->hash = onDisk_->bookHash = QuickHash(content);
+    onDisk_->hash = onDisk_->bookHash = hash;
     onDisk_->ownForm = true;
   }
   return true;
@@ -279,8 +360,7 @@ bool SayFiles::SaveSayFile(const GridModel& grid, const Bytes& name) {
   if (IsUnnamedBook(name) && grid.RowCount() == 1 && grid.CellView(kColLabel, 0).empty() &&
       grid.CellView(kColText, 0).empty())
     return true;
-  const Bytes content = FormatSayBook(grid);
-  while (!WriteBook(name, content)) {
+  while (!WriteBook(grid, name)) {
     if (prompt_.Show("File Save Error. Retry?", "ERROR", kMbYesNo | kMbIconQuestion) != kIdYes) return false;
   }
   return true;
@@ -301,7 +381,7 @@ SayFiles::OutsideChange SayFiles::CheckOutsideChange(GridModel& grid, const Byte
       onDisk_->stamp = now;  // touched, not changed
       return OutsideChange::kNone;
     }
-    if (QuickHash(FormatSayBook(grid)) != onDisk_->bookHash) {
+    if (HashOfBook(grid) != onDisk_->bookHash) {
       onDisk_->passed = now;
       return OutsideChange::kKeptOwn;
     }

@@ -35,11 +35,27 @@ void ReadSayBook(std::string_view content, GridModel& grid);
 void ReadSayBook(std::shared_ptr<const Bytes> content, GridModel& grid);
 // The grid in the headed layout, every line followed by CR LF.
 Bytes FormatSayBook(const GridModel& grid);
+// The same bytes handed to put in parts of about partSize bytes from one reused buffer, so that a
+// large book is written without ever being held whole; false as soon as put returns false.
+bool FormatSayBookInParts(const GridModel& grid, const ContentPut& put, size_t partSize = size_t{1} << 18);
 
 // "say.txt" in any letter case: the book that is not written while it is one empty row.
 bool IsUnnamedBook(const Bytes& name);
 
-// A 64-bit hash of the bytes, cheap enough to take of every book read or written.
+// A 64-bit hash of bytes, cheap enough to take of every book read or written, fed in parts of
+// any size; the parts' boundaries do not change it.
+class QuickHasher {
+ public:
+  void Update(std::string_view bytes);
+  std::uint64_t Final() const;
+
+ private:
+  void Mix(std::uint64_t word);
+  std::uint64_t hash_ = 0x9E3779B97F4A7C15ull;
+  std::uint64_t size_ = 0;
+  char carry_[8] = {};
+  size_t carried_ = 0;
+};
 std::uint64_t QuickHash(std::string_view bytes);
 // Whether the bytes are exactly what FormatSayBook writes for the book they hold: the headed
 // layout, CR LF after every line and nothing else, no NUL, no line that begins with a TAB.
@@ -95,7 +111,7 @@ class SayFiles {
   std::shared_ptr<const Bytes> TextOf(const std::shared_ptr<const Bytes>& raw) const;
   void Remember(const GridModel& grid, const Bytes& name, const FileStamp* stamp, std::string_view raw);
   bool IsTracked(const Bytes& name) const;
-  bool WriteBook(const Bytes& name, const Bytes& content);
+  bool WriteBook(const GridModel& grid, const Bytes& name);
 
   FileStore& files_;
   MessageBoxPort& prompt_;

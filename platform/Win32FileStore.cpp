@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <exception>
 #include <new>
 
 namespace parlo {
@@ -51,7 +52,7 @@ bool EndsWithSeparator(const Bytes& path) {
   return separator;
 }
 
-bool WriteAll(HANDLE file, const Bytes& content) {
+bool WriteAll(HANDLE file, std::string_view content) {
   size_t done = 0;
   while (done < content.size()) {
     DWORD chunk = static_cast<DWORD>(std::min(content.size() - done, kChunk));
@@ -134,6 +135,11 @@ bool Win32FileStore::Stamp(const Bytes& path, FileStamp& out) const {
 }
 
 bool Win32FileStore::WriteWholeAtomic(const Bytes& path, const Bytes& content, FileStamp* written) {
+  return WritePartsAtomic(
+      path, [&content](const ContentPut& put) { return put(content); }, written);
+}
+
+bool Win32FileStore::WritePartsAtomic(const Bytes& path, const ContentProducer& produce, FileStamp* written) {
   if (!Usable(path) || EndsWithSeparator(path)) return false;
   const DWORD attributes = GetFileAttributesA(path.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES) {
@@ -150,7 +156,14 @@ bool Win32FileStore::WriteWholeAtomic(const Bytes& path, const Bytes& content, F
   {
     FileHandle file(CreateTemporaryBeside(path, temp));
     if (!file) return false;
-    bool done = WriteAll(file.get(), content) && FlushFileBuffers(file.get());
+    HANDLE handle = file.get();
+    bool done = false;
+    try {
+      done = produce([handle](std::string_view part) { return WriteAll(handle, part); }) &&
+             FlushFileBuffers(file.get());
+    } catch (const std::exception&) {
+      done = false;  // out of memory while making the content: the old file stays
+    }
     // The stamp the file keeps through the rename; should the system still move it, the next
     // look finds the same bytes and takes the new one.
     BY_HANDLE_FILE_INFORMATION info;

@@ -13,6 +13,8 @@ class Win32FileStore : public FileStore {
   bool Stamp(const Bytes& path, FileStamp& out) const override;
   bool ReadWhole(const Bytes& path, Bytes& out) override;
   bool WriteWholeAtomic(const Bytes& path, const Bytes& content, FileStamp* written = nullptr) override;
+  bool WritePartsAtomic(const Bytes& path, const ContentProducer& produce,
+                        FileStamp* written = nullptr) override;
   bool Delete(const Bytes& path) override;
   std::vector<Bytes> List(const Bytes& dir, const Bytes& wildcard) override;
 };

@@ -2,6 +2,7 @@
 // Parlo runs.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
 #include <random>
 #include <string>
@@ -60,6 +61,43 @@ TEST(QuickHash, EveryByteAndTheLengthCount) {
   EXPECT_NE(QuickHash(""), QuickHash("\0"s));
   EXPECT_NE(QuickHash("a"), QuickHash("a\0"s));
   EXPECT_EQ(QuickHash(base), QuickHash(Bytes(base)));
+}
+
+TEST(QuickHash, PartsOfAnySizeGiveTheHashOfTheWhole) {
+  Bytes bytes;
+  for (int i = 0; i < 300; ++i) bytes += static_cast<char>(i * 7);
+  for (size_t first : {0, 1, 7, 8, 9, 150, 299, 300}) {
+    for (size_t second : {0, 1, 3, 16}) {
+      QuickHasher hasher;
+      const size_t a = std::min(first, bytes.size()), b = std::min(a + second, bytes.size());
+      hasher.Update(std::string_view(bytes).substr(0, a));
+      hasher.Update(std::string_view(bytes).substr(a, b - a));
+      hasher.Update(std::string_view(bytes).substr(b));
+      EXPECT_EQ(hasher.Final(), QuickHash(bytes)) << first << " " << second;
+    }
+  }
+}
+
+TEST(FormatSayBookInParts, TheSameBytesInPartsOfAboutTheSizeAsked) {
+  const GridModel grid = MakeGrid({{"hi", "Hello there"}, {"", "Good bye"}, {"-----", ""}, {"", ""}});
+  for (size_t size : {1, 5, 16, 1000}) {
+    Bytes whole;
+    size_t parts = 0;
+    EXPECT_TRUE(FormatSayBookInParts(
+        grid,
+        [&](std::string_view part) {
+          whole.append(part.data(), part.size());
+          ++parts;
+          return true;
+        },
+        size));
+    EXPECT_EQ(whole, FormatSayBook(grid)) << size;
+    EXPECT_EQ(parts, size == 1000 ? 1u : size == 16 ? 3u : 4u) << size;  // a part ends after a whole row
+  }
+  int calls = 0;
+  EXPECT_FALSE(FormatSayBookInParts(
+      grid, [&](std::string_view) { return ++calls < 2; }, 1));
+  EXPECT_EQ(calls, 2);  // nothing more after a refused part
 }
 
 class BookOnDiskTest : public ::testing::Test {
