@@ -1,10 +1,10 @@
 // The program entry: the application title, the main window and the message loop.
 #include <windows.h>
 
-
 #include "forms/ExceptionBox.h"
 #include "forms/Unit_Main.h"
 #include "platform/Win32Clipboard.h"
+#include "platform/Win32CodePage.h"
 #include "platform/Win32FileStore.h"
 #include "platform/Win32GamePort.h"
 #include "platform/Win32Module.h"
@@ -15,12 +15,14 @@ namespace {
 int RunParlo(int showCommand) {
   parlo::Win32GamePort game;
   parlo::Win32FileStore files;
+  parlo::Win32CodePage codePage;
   parlo::Win32ProfileStore profile;
   parlo::MainServices services;
   services.exePath = parlo::ExecutablePath();
   services.leadBytes = parlo::SystemLeadBytes();
   services.game = &game;
   services.files = &files;
+  services.codePage = &codePage;
   services.profile = &profile;
   services.clipboardText = parlo::ReadClipboardText;
 

@@ -44,9 +44,10 @@ void SendSay(GamePort& game, const LeadBytes& lead, Bytes text, bool yell, bool 
 bool SendKey(GamePort& game, WindowRef window, unsigned vk, bool alt, bool ctrl, bool shift) {
   if (!game.IsVisible(window)) return false;
   game.BringToFront(window);
-  // Sent regardless of the outcome: a window that never comes to the front gets what it would
-  // have got without the wait.
-  game.WaitUntilForeground(window, kForegroundWaitMs);
+  // Keys go to whichever window is in front. If the game never gets there, nothing is pressed:
+  // an Enter would re-click Parlo's own focused button (sending the line again) or land in
+  // another program. The line stays typed in the game's chat, as in paste mode.
+  if (!game.WaitUntilForeground(window, kForegroundWaitMs)) return false;
   unsigned ctrlScan = game.ScanCode(kVkControl) & 0xFF;
   unsigned shiftScan = game.ScanCode(kVkShift) & 0xFF;
   unsigned altScan = game.ScanCode(kVkMenu) & 0xFF;

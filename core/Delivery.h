@@ -54,7 +54,8 @@ std::vector<unsigned> CharacterCodes(const Bytes& text, const LeadBytes& lead);
 void SendSay(GamePort& game, const LeadBytes& lead, Bytes text, bool yell, bool pasteOnly);
 
 // One key press with the chosen modifiers held around it, sent after bringing the window to the
-// front. False when the window is not visible: then nothing is sent.
+// front. False when the window is not visible or does not come to the front within the wait:
+// then nothing is sent.
 bool SendKey(GamePort& game, WindowRef window, unsigned vk, bool alt, bool ctrl, bool shift);
 
 }  // namespace parlo

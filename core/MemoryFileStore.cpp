@@ -2,10 +2,10 @@
 
 namespace parlo {
 
-Bytes MemoryFileStore::Key(const Bytes& path) {
+Bytes MemoryFileStore::Key(const Bytes& path) const {
   Bytes key = path;
   for (char& c : key) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (!caseSensitive_ && c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     if (c == '/') c = '\\';
   }
   return key;
@@ -21,6 +21,13 @@ bool MemoryFileStore::FileExists(const Bytes& path) const {
   return e && !e->folder;
 }
 
+bool MemoryFileStore::Stamp(const Bytes& path, FileStamp& out) const {
+  const Entry* e = Find(path);
+  if (!e || e->folder) return false;
+  out = FileStamp{e->content.size(), e->writeTime};
+  return true;
+}
+
 bool MemoryFileStore::ReadWhole(const Bytes& path, Bytes& out) {
   ++readCalls_;
   if (failReads_ > 0) {
@@ -33,7 +40,7 @@ bool MemoryFileStore::ReadWhole(const Bytes& path, Bytes& out) {
   return true;
 }
 
-bool MemoryFileStore::WriteWholeAtomic(const Bytes& path, const Bytes& content) {
+bool MemoryFileStore::WriteWholeAtomic(const Bytes& path, const Bytes& content, FileStamp* written) {
   ++writeCalls_;
   if (failWrites_ > 0) {
     --failWrites_;
@@ -44,10 +51,25 @@ bool MemoryFileStore::WriteWholeAtomic(const Bytes& path, const Bytes& content) 
   if (it != entries_.end()) {
     if (it->second.folder) return false;
     it->second.content = content;
-    return true;
+    it->second.writeTime = ++clock_;
+  } else {
+    it = entries_.emplace(Key(path), Entry{path, content, kPlain, false, ++clock_}).first;
   }
-  entries_[Key(path)] = Entry{path, content, kPlain, false};
+  if (written) *written = FileStamp{content.size(), it->second.writeTime};
   return true;
+}
+
+bool MemoryFileStore::WritePartsAtomic(const Bytes& path, const ContentProducer& produce,
+                                       FileStamp* written) {
+  Bytes content;
+  if (!produce([&content](std::string_view part) {
+        content.append(part.data(), part.size());
+        return true;
+      })) {
+    ++writeCalls_;
+    return false;
+  }
+  return WriteWholeAtomic(path, content, written);
 }
 
 bool MemoryFileStore::Delete(const Bytes& path) {
@@ -77,9 +99,12 @@ void MemoryFileStore::Put(const Bytes& path, Bytes content, unsigned attributes)
   e.content = std::move(content);
   e.attributes = attributes;
   e.folder = false;
+  e.writeTime = ++clock_;
 }
 
-void MemoryFileStore::AddFolder(const Bytes& path) { entries_[Key(path)] = Entry{path, Bytes(), kPlain, true}; }
+void MemoryFileStore::AddFolder(const Bytes& path) {
+  entries_[Key(path)] = Entry{path, Bytes(), kPlain, true, 0};
+}
 
 const Bytes* MemoryFileStore::Content(const Bytes& path) const {
   const Entry* e = Find(path);

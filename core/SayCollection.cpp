@@ -6,10 +6,11 @@ namespace parlo {
 
 namespace {
 
-// Longest path the ANSI file functions take, and the longest single name in a folder, less the
-// ".tmp" a save appends for the temporary file it writes beside the book.
-constexpr size_t kMaxPath = 259 - 4;
-constexpr size_t kMaxName = 255 - 4;
+// Longest path the ANSI file functions take, and the longest single name in a folder, less what a
+// save appends: ".bak" for the backup it may keep and four bytes more for the temporary file it
+// writes beside that.
+constexpr size_t kMaxPath = 259 - 8;
+constexpr size_t kMaxName = 255 - 8;
 
 }  // namespace
 
@@ -36,6 +37,33 @@ std::vector<Bytes> ListSayFiles(FileStore& files, const Bytes& sayDir) {
 bool DeleteSayFile(FileStore& files, const Bytes& sayDir, const Bytes& currentFile) {
   if (currentFile.empty()) return false;
   return files.Delete(sayDir + currentFile);
+}
+
+namespace {
+
+bool SameNameIgnoringCase(const Bytes& a, const Bytes& b, const LeadByteTest& isLeadByte) {
+  if (a.size() != b.size()) return false;
+  auto fold = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (isLeadByte && isLeadByte(static_cast<unsigned char>(a[i])) && i + 1 < a.size()) {
+      if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
+      ++i;
+      continue;
+    }
+    if (fold(a[i]) != fold(b[i])) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool SayFileTaken(FileStore& files, const Bytes& sayDir, const Bytes& displayName,
+                  const LeadByteTest& isLeadByte) {
+  const Bytes name = SayFileNameFor(displayName);
+  if (files.FileExists(sayDir + "Say" + displayName + ".txt") || files.FileExists(sayDir + name)) return true;
+  for (const Bytes& listed : files.List(sayDir, kSayWildcard))
+    if (SameNameIgnoringCase(listed, name, isLeadByte)) return true;
+  return false;
 }
 
 Bytes SaveAsNameProblem(const Bytes& displayName, const Bytes& sayDir, const LeadByteTest& isLeadByte) {

@@ -23,6 +23,12 @@ std::vector<Bytes> ListSayFiles(FileStore& files, const Bytes& sayDir);
 // beyond the result.
 bool DeleteSayFile(FileStore& files, const Bytes& sayDir, const Bytes& currentFile);
 
+// Whether the book "say" + displayName + ".txt" is taken in sayDir, whatever the letter case of
+// the file's name: also in a folder whose names are case-sensitive, where "sayNote.txt" does not
+// answer to "sayNOTE.txt". Letters are folded as ASCII; double-byte characters match exactly.
+bool SayFileTaken(FileStore& files, const Bytes& sayDir, const Bytes& displayName,
+                  const LeadByteTest& isLeadByte = {});
+
 // Why a name typed for Save As cannot become the say file sayDir + "say" + name + ".txt", as a
 // sentence for a warning box; empty when it can. The empty name is fine (the unnamed book).
 // Trail bytes of double-byte characters are not mistaken for separators when isLeadByte is given.

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <memory>
 #include <string_view>
 #include <vector>
@@ -7,6 +8,7 @@
 #include "core/FileStore.h"
 #include "core/MessageBoxPort.h"
 #include "core/PhraseGrid.h"
+#include "core/TextCoding.h"
 
 namespace parlo {
 
@@ -33,9 +35,46 @@ void ReadSayBook(std::string_view content, GridModel& grid);
 void ReadSayBook(std::shared_ptr<const Bytes> content, GridModel& grid);
 // The grid in the headed layout, every line followed by CR LF.
 Bytes FormatSayBook(const GridModel& grid);
+// The same bytes handed to put in parts of about partSize bytes from one reused buffer, so that a
+// large book is written without ever being held whole; false as soon as put returns false.
+bool FormatSayBookInParts(const GridModel& grid, const ContentPut& put, size_t partSize = size_t{1} << 18);
 
 // "say.txt" in any letter case: the book that is not written while it is one empty row.
 bool IsUnnamedBook(const Bytes& name);
+
+// A 64-bit hash of bytes, cheap enough to take of every book read or written, fed in parts of
+// any size; the parts' boundaries do not change it.
+class QuickHasher {
+ public:
+  void Update(std::string_view bytes);
+  std::uint64_t Final() const;
+
+ private:
+  void Mix(std::uint64_t word);
+  std::uint64_t hash_ = 0x9E3779B97F4A7C15ull;
+  std::uint64_t size_ = 0;
+  char carry_[8] = {};
+  size_t carried_ = 0;
+};
+std::uint64_t QuickHash(std::string_view bytes);
+// Whether the bytes are exactly what FormatSayBook writes for the book they hold: the headed
+// layout, CR LF after every line and nothing else, no NUL, no line that begins with a TAB.
+bool IsOwnForm(std::string_view bytes);
+
+// What Parlo knows of one book's file from the last time it read or wrote it.
+struct BookOnDisk {
+  Bytes name;                  // the file (no folder) it is about; empty: nothing is known
+  bool present = false;        // the file was there (a book read from the fallback was not)
+  FileStamp stamp;             // and looked like this
+  std::uint64_t hash = 0;      // QuickHash of its bytes
+  bool ownForm = false;        // those bytes were what Parlo writes for the book they hold
+  std::uint64_t bookHash = 0;  // QuickHash of the book as Parlo would have written it then
+  FileStamp passed;            // a later version left alone because the book had changed too
+};
+
+// The backup a save leaves of a file Parlo did not write: "sayNotes.txt" keeps it in
+// "sayNotes.txt.bak".
+inline constexpr const char kBackupSuffix[] = ".bak";
 
 // Loads and saves phrase books in the say-file folder, asking the user to retry on failure.
 class SayFiles {
@@ -52,11 +91,34 @@ class SayFiles {
   // declined to retry. An empty unnamed book is not written.
   bool SaveSayFile(const GridModel& grid, const Bytes& name);
 
+  // Files that begin with a byte-order mark are converted through the code page before the
+  // layout is chosen. Without one every file is read byte for byte.
+  void UseCodePage(AnsiCodePage* codePage) { codePage_ = codePage; }
+  // Loads and saves keep onDisk up to date, and a save first keeps a file whose bytes Parlo did
+  // not write (another layout, other line ends, a mark, a NUL, a change by another program) as
+  // name + ".bak". Without it nothing is tracked and nothing is kept.
+  void Track(BookOnDisk* onDisk) { onDisk_ = onDisk; }
+
+  enum class OutsideChange { kNone, kReloaded, kKeptOwn };
+  // Looks whether the current book's file changed since Parlo last read or wrote it. When it did
+  // and the grid still holds the book as it was then, the grid is filled from the file again,
+  // leaving the current cell where it was (within range). When the book has changed in Parlo
+  // too, the grid is kept: the next save keeps the file's version as the backup. Nothing is
+  // asked; a file that cannot be read now is looked at again next time. Needs Track.
+  OutsideChange CheckOutsideChange(GridModel& grid, const Bytes& currentFile);
+
  private:
+  std::shared_ptr<const Bytes> TextOf(const std::shared_ptr<const Bytes>& raw) const;
+  void Remember(const GridModel& grid, const Bytes& name, const FileStamp* stamp, std::string_view raw);
+  bool IsTracked(const Bytes& name) const;
+  bool WriteBook(const GridModel& grid, const Bytes& name);
+
   FileStore& files_;
   MessageBoxPort& prompt_;
   Bytes sayDir_;
   Bytes fallbackPath_;
+  AnsiCodePage* codePage_ = nullptr;
+  BookOnDisk* onDisk_ = nullptr;
 };
 
 }  // namespace parlo

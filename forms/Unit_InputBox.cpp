@@ -25,7 +25,7 @@ const ControlSpec kLayout[] = {
 
 }  // namespace
 
-TForm_InputBox::TForm_InputBox(Bytes sayDir, const FileStore* files, MessageBoxFunction showBox,
+TForm_InputBox::TForm_InputBox(Bytes sayDir, FileStore* files, MessageBoxFunction showBox,
                                LeadByteTest isLeadByte)
     : ModalForm(Frame{PARLO_CLASS_INPUTBOX, kCaption, 233, 93, true, kFont, kLayout,
                       sizeof kLayout / sizeof kLayout[0]}),
@@ -48,7 +48,7 @@ void TForm_InputBox::OKBtnClick() {
   // A separator would put the book outside the folder, and other characters the file system
   // rejects would only fail later as an obscure save error.
   Bytes problem = SaveAsNameProblem(text, sayDir_, isLeadByte_);
-  if (problem.empty() && files_ && files_->FileExists(sayDir_ + "Say" + text + ".txt"))
+  if (problem.empty() && files_ && SayFileTaken(*files_, sayDir_, text, isLeadByte_))
     problem = "That file already exists";
   if (!problem.empty()) {
     OwnedMessageBoxes(showBox_, Handle()).Show(problem, "Parlo", kMbOk | kMbIconWarning);

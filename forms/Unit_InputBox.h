@@ -15,7 +15,7 @@ class TForm_InputBox : public ModalForm {
  public:
   // sayDir is the main window's folder of say files; files answers whether a name is taken (no
   // store: nothing is taken). Warnings go through showBox, owned by the dialog.
-  TForm_InputBox(Bytes sayDir, const FileStore* files, MessageBoxFunction showBox, LeadByteTest isLeadByte);
+  TForm_InputBox(Bytes sayDir, FileStore* files, MessageBoxFunction showBox, LeadByteTest isLeadByte);
 
   // The name typed, as it stood when OK closed the dialog.
   const Bytes& Text() const { return text_; }
@@ -29,7 +29,7 @@ class TForm_InputBox : public ModalForm {
   Bytes EditText() const;
 
   Bytes sayDir_;
-  const FileStore* files_;
+  FileStore* files_;
   MessageBoxFunction showBox_;
   LeadByteTest isLeadByte_;
   Bytes text_;

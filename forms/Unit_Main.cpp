@@ -42,6 +42,7 @@ const ControlSpec kMainLayout[] = {
     {IDC_FILELISTBOX_SAY, ControlKind::ListBox, 0, 152, 88, 145, 97, nullptr, 3, false, nullptr},
 };
 
+constexpr UINT kCheckOutsideChangeMessage = WM_APP + 11;
 constexpr int kTopPanelHeight = 28;
 constexpr int kBottomPanelHeight = 48;
 constexpr int kBevelTop = kBottomPanelHeight - 22;
@@ -190,6 +191,10 @@ void TForm_Main::SetChecked(int checkBoxId, bool checked) {
 }
 
 void TForm_Main::Close() {
+  // A second request while the exit is under way (its retry prompt is up) is ignored: the window
+  // outlives the exit, which still reads the settings from it.
+  if (closing_) return;
+  closing_ = true;
   // No question on closing. The window is hidden before the book and the settings are written.
   ShowWindow(Handle(), SW_HIDE);
   if (!destroyed_) {
@@ -260,7 +265,12 @@ LRESULT TForm_Main::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
         if (focus && IsChild(Handle(), focus)) lastFocus_ = focus;
       } else if (!HIWORD(wParam)) {
         SetFocus(lastFocus_ && IsWindow(lastFocus_) && IsChild(Handle(), lastFocus_) ? lastFocus_ : grid_.Handle());
+        // Looked at once the activation is over, outside whatever handler caused it.
+        PostMessageA(Handle(), kCheckOutsideChangeMessage, 0, 0);
       }
+      return 0;
+    case kCheckOutsideChangeMessage:
+      CheckOutsideChange();
       return 0;
     case WM_QUERYENDSESSION:
       return TRUE;

@@ -2,10 +2,9 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
-
-#include <functional>
 
 #include "core/AppPaths.h"
 #include "core/Bytes.h"
@@ -14,6 +13,8 @@
 #include "core/LeadBytes.h"
 #include "core/LineHotKeys.h"
 #include "core/MessageBoxPort.h"
+#include "core/SayFile.h"
+#include "core/TextCoding.h"
 #include "forms/FindBox.h"
 #include "forms/Layout.h"
 #include "forms/PhraseGridControl.h"
@@ -34,6 +35,7 @@ struct MainServices {
   LeadBytes leadBytes;                    // of the ANSI code page, read once at start-up
   MessageBoxFunction messageBox = ShowMessageBox;  // every box; a null owner: the whole application
   FileStore* files = nullptr;
+  AnsiCodePage* codePage = nullptr;  // none: files with a byte-order mark are read as bytes
   GamePort* game = nullptr;
   std::function<Bytes()> clipboardText;   // the clipboard's CF_TEXT, empty when it has none
   ProfileStore* profile = nullptr;        // the settings file; none: nothing is read or written
@@ -137,6 +139,9 @@ class TForm_Main : public Window, public GridEvents {
   void ComboBox_FilesChange();
   void Button_SaveClick();
   void Button1Click();
+  // Reads the current book again when another program changed its file and the book has not
+  // changed in Parlo since; run when the window is activated.
+  void CheckOutsideChange();
 
   static constexpr int kBardHotKeyId = 14;
 
@@ -162,6 +167,7 @@ class TForm_Main : public Window, public GridEvents {
   void LayOut();
   void OnCommand(int id, int code);
   void Close();
+  SayFiles MakeSayFiles(MessageBoxPort& prompt);
 
   MainServices services_;
   ControlSet controls_;
@@ -169,6 +175,9 @@ class TForm_Main : public Window, public GridEvents {
   LowerTable lower_;  // the code page's lower-casing, for Find
   FindBox find_;
   bool destroyed_ = false;  // FormDestroy ran (close, or the session ended)
+  bool closing_ = false;    // the exit is under way; its retry prompt may be up
+  int fileWork_ = 0;        // a load or save is running (its prompt may be up)
+  BookOnDisk onDisk_;       // the current book's file as Parlo last read or wrote it
   Bytes lastOpen_;          // "LastOpen" as read at start-up
   HWND lastFocus_ = nullptr;  // the control that had the keyboard when the window was left
   // Settings, configuration and the Bard hot key

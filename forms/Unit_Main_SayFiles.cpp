@@ -11,6 +11,18 @@ namespace parlo {
 
 namespace {
 
+// Counts a load or save in progress for as long as it runs, however it ends.
+class Busy {
+ public:
+  explicit Busy(int& count) : count_(count) { ++count_; }
+  ~Busy() { --count_; }
+  Busy(const Busy&) = delete;
+  Busy& operator=(const Busy&) = delete;
+
+ private:
+  int& count_;
+};
+
 Bytes ComboItem(HWND combo, int index) {
   LRESULT length = SendMessageA(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
   if (length == CB_ERR || length <= 0) return Bytes();
@@ -26,15 +38,22 @@ Bytes ComboItem(HWND combo, int index) {
 // Without a file store (a window made for other tests) there is no disk: loading gives the named
 // empty book and saving writes nothing.
 
+SayFiles TForm_Main::MakeSayFiles(MessageBoxPort& prompt) {
+  SayFiles sayFiles(*services_.files, prompt, SayDir, FallbackSayFileFor(services_.exePath, IsLeadByte()));
+  sayFiles.UseCodePage(services_.codePage);
+  sayFiles.Track(&onDisk_);
+  return sayFiles;
+}
+
 bool TForm_Main::LoadSayFile(const Bytes& name) {
   // An open cell editor belongs to the book being left; it must not spill into the next one.
   grid_.EndEdit(true);
   bool result = true;
   if (services_.files) {
+    Busy busy(fileWork_);
     // The retry prompts belong to the whole application.
     OwnedMessageBoxes prompt(services_.messageBox, nullptr);
-    SayFiles sayFiles(*services_.files, prompt, SayDir, FallbackSayFileFor(services_.exePath, IsLeadByte()));
-    result = sayFiles.LoadSayFile(grid_.Model(), CurrentFile, name);
+    result = MakeSayFiles(prompt).LoadSayFile(grid_.Model(), CurrentFile, name);
   } else {
     ClearSays();
     CurrentFile = name;
@@ -49,9 +68,21 @@ bool TForm_Main::SaveSayFile(const Bytes& name) {
   // focus from the editor first).
   grid_.EndEdit(true);
   if (!services_.files) return true;
+  Busy busy(fileWork_);
   OwnedMessageBoxes prompt(services_.messageBox, nullptr);
-  SayFiles sayFiles(*services_.files, prompt, SayDir, FallbackSayFileFor(services_.exePath, IsLeadByte()));
-  return sayFiles.SaveSayFile(grid_.Model(), name);
+  return MakeSayFiles(prompt).SaveSayFile(grid_.Model(), name);
+}
+
+void TForm_Main::CheckOutsideChange() {
+  // Not under a prompt or dialog of ours, not during the exit, and not while a cell is typed in.
+  if (!services_.files || closing_ || fileWork_ > 0 || !IsWindowEnabled(Handle()) || grid_.IsEditing())
+    return;
+  OwnedMessageBoxes prompt(services_.messageBox, nullptr);
+  if (MakeSayFiles(prompt).CheckOutsideChange(grid_.Model(), CurrentFile) ==
+      SayFiles::OutsideChange::kReloaded) {
+    BindBookHotKeys();
+    grid_.InvalidateGrid();
+  }
 }
 
 bool TForm_Main::DeleteSayFile() {

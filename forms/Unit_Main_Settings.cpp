@@ -111,7 +111,8 @@ void TForm_Main::ReadStartupSettings() {
 }
 
 void TForm_Main::WriteSettings() {
-  if (!services_.profile) return;
+  // A window that is gone would read as bounds 0 and every option off.
+  if (!services_.profile || !IsWindow(Handle())) return;
   Settings settings;
   settings.bounds = RestoredBounds(Handle());
   settings.paste = Checked(IDC_CHECKBOX_PASTE);

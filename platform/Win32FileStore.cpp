@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <exception>
 #include <new>
 
 namespace parlo {
@@ -50,7 +52,7 @@ bool EndsWithSeparator(const Bytes& path) {
   return separator;
 }
 
-bool WriteAll(HANDLE file, const Bytes& content) {
+bool WriteAll(HANDLE file, std::string_view content) {
   size_t done = 0;
   while (done < content.size()) {
     DWORD chunk = static_cast<DWORD>(std::min(content.size() - done, kChunk));
@@ -95,40 +97,91 @@ bool Win32FileStore::ReadWhole(const Bytes& path, Bytes& out) {
   return true;
 }
 
-bool Win32FileStore::WriteWholeAtomic(const Bytes& path, const Bytes& content) {
+namespace {
+
+FileStamp StampOf(DWORD sizeHigh, DWORD sizeLow, const FILETIME& written) {
+  return FileStamp{(std::uint64_t{sizeHigh} << 32) | sizeLow,
+                   (std::uint64_t{written.dwHighDateTime} << 32) | written.dwLowDateTime};
+}
+
+// A new file beside the target for the content to go to first. Its name is the target's with
+// ".~" and two hex digits after it: never a book ("say*.txt"), a backup (".bak") or a text file,
+// four bytes longer than the target at most, and created new, so no file that is there already,
+// a user's or one left by an interrupted save, is ever written or removed.
+HANDLE CreateTemporaryBeside(const Bytes& path, Bytes& temp) {
+  static const char kHex[] = "0123456789abcdef";
+  for (int i = 0; i < 256; ++i) {
+    temp = path + ".~";
+    temp += kHex[i >> 4];
+    temp += kHex[i & 15];
+    HANDLE file =
+        CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) return file;
+    DWORD error = GetLastError();
+    if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) break;
+  }
+  return INVALID_HANDLE_VALUE;
+}
+
+}  // namespace
+
+bool Win32FileStore::Stamp(const Bytes& path, FileStamp& out) const {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!Usable(path) || !GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) ||
+      (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+    return false;
+  out = StampOf(data.nFileSizeHigh, data.nFileSizeLow, data.ftLastWriteTime);
+  return true;
+}
+
+bool Win32FileStore::WriteWholeAtomic(const Bytes& path, const Bytes& content, FileStamp* written) {
+  return WritePartsAtomic(
+      path, [&content](const ContentPut& put) { return put(content); }, written);
+}
+
+bool Win32FileStore::WritePartsAtomic(const Bytes& path, const ContentProducer& produce, FileStamp* written) {
   if (!Usable(path) || EndsWithSeparator(path)) return false;
   const DWORD attributes = GetFileAttributesA(path.c_str());
-  const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
-  if (exists) {
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return false;
+  if (attributes != INVALID_FILE_ATTRIBUTES) {
+    if (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) return false;
     // The old file must be ours to overwrite, as when it was written in place without sharing:
-    // a file that another program holds open, or that is read-only, is not replaced behind its
-    // back. Wine's replace also litters the folder when it fails half-way, so fail first.
+    // a file that another program holds open is not replaced behind its back. (A rename under
+    // Wine would replace it regardless.)
     FileHandle probe(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
                                  nullptr));
     if (!probe) return false;
   }
-  const Bytes temp = path + ".tmp";
+  Bytes temp;
+  FileStamp stamp;
   {
-    FileHandle file(CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                nullptr));
+    FileHandle file(CreateTemporaryBeside(path, temp));
     if (!file) return false;
-    bool written = WriteAll(file.get(), content) && FlushFileBuffers(file.get());
-    if (!file.Close() || !written) {
+    HANDLE handle = file.get();
+    bool done = false;
+    try {
+      done = produce([handle](std::string_view part) { return WriteAll(handle, part); }) &&
+             FlushFileBuffers(file.get());
+    } catch (const std::exception&) {
+      done = false;  // out of memory while making the content: the old file stays
+    }
+    // The stamp the file keeps through the rename; should the system still move it, the next
+    // look finds the same bytes and takes the new one.
+    BY_HANDLE_FILE_INFORMATION info;
+    if (done && GetFileInformationByHandle(file.get(), &info))
+      stamp = StampOf(info.nFileSizeHigh, info.nFileSizeLow, info.ftLastWriteTime);
+    if (!file.Close() || !done) {
       DeleteFileA(temp.c_str());
       return false;
     }
   }
-  // Replacing keeps the old file's attributes; it fails with "not found" when the old file has
-  // gone meanwhile, and then a plain move puts the new one in place.
-  if (exists && ReplaceFileA(path.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
-    return true;
-  if ((!exists || GetLastError() == ERROR_FILE_NOT_FOUND) &&
-      GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES &&
-      MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-    return true;
-  DeleteFileA(temp.c_str());
-  return false;
+  // One rename that replaces the target: at every moment the target's name holds the old bytes
+  // or the new ones. A failure leaves the old file as it was and removes only the new one.
+  if (!MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    DeleteFileA(temp.c_str());
+    return false;
+  }
+  if (written) *written = stamp;
+  return true;
 }
 
 bool Win32FileStore::Delete(const Bytes& path) { return Usable(path) && DeleteFileA(path.c_str()); }

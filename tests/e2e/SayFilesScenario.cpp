@@ -212,7 +212,9 @@ TEST_F(SayFiles, ABookThatCannotBeWrittenGetsTheSaveRetryPromptAndKeepsItsOldCon
     ASSERT_TRUE(prompt->Answer(IDYES));
   }
   EXPECT_TRUE(WaitForContent("sayA.txt", "[PARLO!]\r\nold\r\n"));
-  EXPECT_THAT(Dir().Files("sayA.txt*"), ElementsAre("sayA.txt"));
+  // Nothing is left beside the book but the backup of the file Parlo did not write.
+  EXPECT_THAT(Dir().Files("sayA.txt*"), ElementsAre("sayA.txt", "sayA.txt.bak"));
+  EXPECT_EQ(Dir().Read("sayA.txt.bak"), Content(old));
 }
 
 TEST_F(SayFiles, ABookThatCannotBeReadGetsTheLoadRetryPrompt) {

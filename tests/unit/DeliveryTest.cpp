@@ -245,11 +245,11 @@ TEST(SendKey, EachModifierAlone) {
   }
 }
 
-TEST(SendKey, KeysGoEvenWhenTheWindowNeverComesToFront) {
+TEST(SendKey, NothingIsPressedWhenTheWindowNeverComesToFront) {
   RecordingGame game;
   game.comesToFront = false;
-  EXPECT_TRUE(SendKey(game, kGame, kVkReturn, false, false, false));
-  EXPECT_EQ(game.calls, kEnter);
+  EXPECT_FALSE(SendKey(game, kGame, kVkReturn, true, true, true));
+  EXPECT_EQ(game.calls, (Calls{"visible? 1234", "front 1234", "wait 1234 200"}));
 }
 
 TEST(SendKey, InvisibleWindowGetsNothing) {

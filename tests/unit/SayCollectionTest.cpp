@@ -113,12 +113,13 @@ TEST(SaveAsNameProblem, DoubleByteTrailIsNotASeparator) {
 }
 
 TEST(SaveAsNameProblem, RefusesNamesTooLongForThePath) {
-  // Room is kept for the temporary name a save writes beside the file (four bytes more).
-  EXPECT_EQ(SaveAsNameProblem(Bytes(244, 'a'), "C:\\"), "");
-  EXPECT_EQ(SaveAsNameProblem(Bytes(245, 'a'), "C:\\"), "The name is too long");
+  // Room is kept for the backup a save may keep beside the file and the temporary name it writes
+  // beside that (eight bytes more).
+  EXPECT_EQ(SaveAsNameProblem(Bytes(240, 'a'), "C:\\"), "");
+  EXPECT_EQ(SaveAsNameProblem(Bytes(241, 'a'), "C:\\"), "The name is too long");
   const Bytes deepDir = "C:\\" + Bytes(200, 'd') + "\\";
-  EXPECT_EQ(SaveAsNameProblem(Bytes(44, 'a'), deepDir), "");
-  EXPECT_EQ(SaveAsNameProblem(Bytes(45, 'a'), deepDir), "The name is too long");
+  EXPECT_EQ(SaveAsNameProblem(Bytes(40, 'a'), deepDir), "");
+  EXPECT_EQ(SaveAsNameProblem(Bytes(41, 'a'), deepDir), "The name is too long");
 }
 
 }  // namespace

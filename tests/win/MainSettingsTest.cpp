@@ -733,6 +733,20 @@ TEST_F(MainLineKeyTest, UndoAndRedoOfADeletedRowReleaseAndBindItsKeyAgain) {
   EXPECT_THAT(Log({"register", "unregister"}), ElementsAre("unregister 257"));
 }
 
+TEST_F(MainLineKeyTest, ABookReadAgainAfterAnOutsideEditBindsItsNewKeys) {
+  StartWithKeys();
+  Book("sayA.txt", "[PARLO!]\r\nHeal [F9]\theal me\r\n");
+  log_.clear();
+  SendMessageA(main_->Handle(), WM_ACTIVATE, WA_ACTIVE, 0);
+  Pump();
+  ASSERT_EQ(main_->Grid().Model().Cell(kColLabel, 0), "Heal [F9]");
+  std::vector<std::string> changes = Log({"register", "unregister"});
+  std::sort(changes.begin(), changes.end());
+  EXPECT_THAT(changes, ElementsAre("register 256 mod=16384 key=0x78", "unregister 256", "unregister 257"));
+  HotKey(256);
+  EXPECT_THAT(game_.Lines(), ElementsAre("heal me"));
+}
+
 TEST_F(MainLineKeyTest, KeysAnotherProgramHoldsAreToldOnceAtEachLoadInOneWarning) {
   boxes_.Then(kIdOk);  // the Bard's box
   boxes_.Then(kIdOk);  // the book's

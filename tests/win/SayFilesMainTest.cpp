@@ -11,9 +11,11 @@
 #include <utility>
 #include <vector>
 
+#include "core/IniFile.h"
 #include "core/SayCollection.h"
 #include "forms/ControlIds.h"
 #include "forms/Unit_Main.h"
+#include "platform/Win32CodePage.h"
 #include "platform/Win32FileStore.h"
 #include "tests/common/HeldFile.h"
 #include "tests/win/InputBoxScript.h"
@@ -85,6 +87,8 @@ class SayFilesMainTest : public ::testing::Test {
     services.exePath = dir_ + "parlo.exe";
     services.files = &store_;
     services.messageBox = boxes_.Function();
+    services.profile = profile_;
+    services.codePage = &codePage_;
     main_ = std::make_unique<TForm_Main>(services);
     main_->SetLastOpen(lastOpen);
     main_->Create();
@@ -161,7 +165,9 @@ class SayFilesMainTest : public ::testing::Test {
   testing::TempFolder folder_{"parlo-books"};
   Bytes dir_ = folder_.Path();
   Win32FileStore store_;
+  Win32CodePage codePage_;
   ScriptedBoxes boxes_;
+  ProfileStore* profile_ = nullptr;  // none: no settings are read or written
   std::unique_ptr<TForm_Main> main_;
 };
 
@@ -315,6 +321,71 @@ TEST_F(SayFilesMainTest, TextStillInTheCellEditorIsPartOfTheBookWrittenAndStaysW
   EXPECT_EQ(Read("sayb.txt"), "[PARLO!]\r\nat exit\tGood bye\r\n");
 }
 
+TEST_F(SayFilesMainTest, AnotherCloseRequestWhileTheExitAsksToRetryIsIgnored) {
+  Put("sayA.txt", kBookA);
+  MemoryProfileStore profile;
+  profile_ = &profile;
+  Start();
+  MoveWindow(main_->Handle(), 100, 120, 400, 500, TRUE);
+  main_->SetChecked(IDC_CHECKBOX_YELL, true);
+  SetText(0, "edited");
+  HeldFile held(dir_ + "sayA.txt");
+  ASSERT_TRUE(held.Held());
+  bool aliveAfterSecondClose = false;
+  boxes_.Then([&](const BoxCall&) {
+    SendMessageA(main_->Handle(), WM_CLOSE, 0, 0);
+    aliveAfterSecondClose = IsWindow(main_->Handle()) != FALSE;
+    held.Release();
+    return kIdYes;
+  });
+  Close();
+  EXPECT_TRUE(aliveAfterSecondClose);
+  EXPECT_EQ(boxes_.Calls().size(), 1u);
+  EXPECT_EQ(Read("sayA.txt"), "[PARLO!]\r\nhi\tedited\r\n");
+  // The settings come from the window as it was, not from one already gone.
+  const std::optional<Bytes> ini = profile.File(dir_ + "parlo.ini");
+  ASSERT_TRUE(ini.has_value());
+  EXPECT_NE(ini->find("Width=400\r\n"), Bytes::npos) << *ini;
+  EXPECT_NE(ini->find("Yell=1\r\n"), Bytes::npos) << *ini;
+  EXPECT_NE(ini->find("LastOpen=\"sayA.txt\"\r\n"), Bytes::npos) << *ini;
+}
+
+// ---- Changes made by other programs ----
+
+TEST_F(SayFilesMainTest, ActivationReadsABookChangedElsewhereAgainUnlessItChangedHereToo) {
+  Put("sayA.txt", kBookA);
+  Start();
+  main_->Grid().Model().SetRow(0);
+  auto activate = [&] {
+    SendMessageA(main_->Handle(), WM_ACTIVATE, WA_ACTIVE, 0);
+    Pump();
+  };
+  Put("sayA.txt", "[PARLO!]\r\nhi\tHello again\r\nbye\tGood bye\r\n");
+  activate();
+  EXPECT_THAT(Rows(), ElementsAre(Row("hi", "Hello again"), Row("bye", "Good bye")));
+
+  SetText(1, "mine");
+  Put("sayA.txt", kBookB);
+  activate();
+  EXPECT_THAT(Rows(), ElementsAre(Row("hi", "Hello again"), Row("bye", "mine")));
+  Close();
+  EXPECT_EQ(Read("sayA.txt"), "[PARLO!]\r\nhi\tHello again\r\nbye\tmine\r\n");
+  EXPECT_EQ(Read("sayA.txt.bak"), kBookB);
+  EXPECT_THAT(SayFilesOnDisk(), ElementsAre("sayA.txt"));
+}
+
+TEST_F(SayFilesMainTest, AUnicodeBookFromNotepadIsWrittenBackInTheHeadedLayoutKeepingTheOriginal) {
+  const Bytes utf16 = Bytes("\xFF\xFE[\0P\0A\0R\0L\0O\0!\0]\0\r\0\n\0h\0i\0\t\0x\0\r\0\n\0", 30);
+  Put("sayU.txt", utf16);
+  Put("sayV.txt", kBookB);
+  Start();
+  EXPECT_THAT(Rows(), ElementsAre(Row("hi", "x")));
+  Pick("V");
+  EXPECT_TRUE(boxes_.Calls().empty());
+  EXPECT_EQ(Read("sayU.txt"), "[PARLO!]\r\nhi\tx\r\n");
+  EXPECT_EQ(Read("sayU.txt.bak"), utf16);
+}
+
 // ---- Retry prompts ----
 
 TEST_F(SayFilesMainTest, ABookThatCouldNotBeReadIsWrittenNeitherAtExitNorOnSwitching) {
@@ -379,7 +450,7 @@ TEST_F(SayFilesMainTest, SaveRetryAnsweredNoKeepsTheOldFileAndTheSwitchGoesOn) {
   EXPECT_EQ(main_->CurrentFile, "sayb.txt");
   EXPECT_THAT(Rows(), ElementsAre(Row("bye", "Good bye")));
   EXPECT_THAT(SayFilesOnDisk(), ElementsAre("sayA.txt", "sayb.txt"));
-  EXPECT_FALSE(Has("sayA.txt.tmp"));
+  EXPECT_THAT(store_.List(dir_, "sayA.txt*"), ElementsAre("sayA.txt"));  // nothing left beside it
 }
 
 TEST_F(SayFilesMainTest, SaveRetryWritesTheBookOnceTheFileIsReleased) {
@@ -512,9 +583,8 @@ TEST_F(SayFilesMainTest, SaveAsThatCannotBeWrittenKeepsTheBookOpenUnderItsOldNam
   Put("sayb.txt", kBookB);
   Start();
   SetText(0, "precious");
-  // The save writes beside the target first; holding that file makes the write fail.
-  HeldFile held(dir_ + "sayNew.txt.tmp", OPEN_ALWAYS);
-  ASSERT_TRUE(held.Held());
+  // A folder of the new book's name is no book, and no file can be written in its place.
+  ASSERT_TRUE(CreateDirectoryA((dir_ + "sayNew.txt").c_str(), nullptr));
   boxes_.Then(kIdNo);
   InputBoxScript script({TypeName("New"), Click(IDOK)});
   ClickButton(IDC_BUTTON_SAVE);

@@ -1,14 +1,14 @@
-#include "platform/Win32FileStore.h"
-
-#include "core/SayFile.h"
-#include "tests/win/TempFolder.h"
-
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <algorithm>
 #include <functional>
 #include <string>
+
+#include "core/SayFile.h"
+#include "platform/Win32CodePage.h"
+#include "platform/Win32FileStore.h"
+#include "tests/win/TempFolder.h"
 
 namespace parlo {
 namespace {
@@ -162,23 +162,68 @@ TEST_F(Win32FileStoreTest, FileHeldWithoutSharingFailsToReadAndToReplace) {
   EXPECT_EQ(ReadBack("sayA.txt"), "new content");
 }
 
-TEST_F(Win32FileStoreTest, BusyTemporaryFileLeavesTheTargetAlone) {
+TEST_F(Win32FileStoreTest, FilesBesideTheBookAreNeverWrittenOrRemoved) {
+  // A user's file with a name an older save used, and what an interrupted save left, one held.
   Create("sayA.txt", "old content");
   Create("sayA.txt.tmp", "someone else's");
-  HANDLE held = HoldWithoutSharing("sayA.txt.tmp");
+  Create("sayA.txt.~00", "half a bo");
+  Create("sayA.txt.~01", "held");
+  HANDLE held = HoldWithoutSharing("sayA.txt.~01");
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
-  EXPECT_FALSE(store_.WriteWholeAtomic(dir_ + "sayA.txt", "new content"));
+  FileStamp written;
+  EXPECT_TRUE(store_.WriteWholeAtomic(dir_ + "sayA.txt", "new content", &written));
   CloseHandle(held);
-  EXPECT_EQ(ReadBack("sayA.txt"), "old content");
+  EXPECT_EQ(ReadBack("sayA.txt"), "new content");
   EXPECT_EQ(ReadBack("sayA.txt.tmp"), "someone else's");
+  EXPECT_EQ(ReadBack("sayA.txt.~00"), "half a bo");
+  EXPECT_EQ(ReadBack("sayA.txt.~01"), "held");
+  EXPECT_EQ(AllNames(), (std::vector<Bytes>{"sayA.txt", "sayA.txt.tmp", "sayA.txt.~00", "sayA.txt.~01"}));
+  EXPECT_EQ(store_.List(dir_, "say*.txt"), std::vector<Bytes>{"sayA.txt"});
 }
 
-TEST_F(Win32FileStoreTest, StaleTemporaryFileFromAnInterruptedSaveIsReused) {
-  Create("sayA.txt", "old content");
-  Create("sayA.txt.tmp", "half a bo");
+TEST_F(Win32FileStoreTest, AReadOnlyBookIsNotReplacedAndNothingIsLeftBeside) {
+  Create("sayA.txt", "old content", FILE_ATTRIBUTE_READONLY);
+  EXPECT_FALSE(store_.WriteWholeAtomic(dir_ + "sayA.txt", "new content"));
+  EXPECT_EQ(ReadBack("sayA.txt"), "old content");
+  EXPECT_EQ(AllNames(), std::vector<Bytes>{"sayA.txt"});
+  ASSERT_TRUE(SetFileAttributesA((dir_ + "sayA.txt").c_str(), FILE_ATTRIBUTE_NORMAL));
   EXPECT_TRUE(store_.WriteWholeAtomic(dir_ + "sayA.txt", "new content"));
   EXPECT_EQ(ReadBack("sayA.txt"), "new content");
-  EXPECT_EQ(AllNames(), std::vector<Bytes>{"sayA.txt"});
+}
+
+TEST_F(Win32FileStoreTest, TheStampOfAWriteIsWhatTheFileShowsUntilItIsWrittenAgain) {
+  FileStamp none;
+  EXPECT_FALSE(store_.Stamp(dir_ + "sayA.txt", none));
+  ASSERT_TRUE(CreateDirectoryA((dir_ + "sayDir.txt").c_str(), nullptr));
+  EXPECT_FALSE(store_.Stamp(dir_ + "sayDir.txt", none));
+
+  FileStamp written, seen;
+  ASSERT_TRUE(store_.WriteWholeAtomic(dir_ + "sayA.txt", "twelve bytes", &written));
+  ASSERT_TRUE(store_.Stamp(dir_ + "sayA.txt", seen));
+  EXPECT_EQ(written.size, 12u);
+  EXPECT_EQ(seen, written);
+  Bytes content;
+  ASSERT_TRUE(store_.ReadWhole(dir_ + "sayA.txt", content));
+  ASSERT_TRUE(store_.Stamp(dir_ + "sayA.txt", seen));
+  EXPECT_EQ(seen, written);  // reading changes nothing
+
+  // Another program writes as many bytes, and its write time is a second later.
+  Create("sayA.txt", "twelve BYTES");
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  ULARGE_INTEGER t;
+  t.LowPart = now.dwLowDateTime;
+  t.HighPart = now.dwHighDateTime;
+  t.QuadPart += 10 * 1000 * 1000;
+  const FILETIME later{t.LowPart, t.HighPart};
+  HANDLE file =
+      CreateFileA((dir_ + "sayA.txt").c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  ASSERT_TRUE(SetFileTime(file, nullptr, nullptr, &later));
+  CloseHandle(file);
+  ASSERT_TRUE(store_.Stamp(dir_ + "sayA.txt", seen));
+  EXPECT_EQ(seen.size, 12u);
+  EXPECT_NE(seen, written);
 }
 
 // Answers every prompt by running an action first, as a user who closes the other program would.
@@ -218,6 +263,19 @@ TEST_F(Win32FileStoreTest, BookHeldElsewhereIsRetriedOnceReleased) {
   EXPECT_EQ(ReadBack("sayA.txt"), "[PARLO!]\r\nnew\r\n");
   EXPECT_EQ(prompt.texts, (std::vector<Bytes>{"File Load Error. Retry?", "File Save Error. Retry?"}));
   EXPECT_EQ(AllNames(), std::vector<Bytes>{"sayA.txt"});
+}
+
+TEST(Win32CodePage, UnicodeBecomesTheAnsiCodePageWithAQuestionMarkForWhatItLacks) {
+  Win32CodePage codePage;
+  EXPECT_EQ(codePage.FromUtf16(u"[PARLO!]\r\nhi\tthere"), "[PARLO!]\r\nhi\tthere");
+  EXPECT_EQ(codePage.FromUtf16(u""), "");
+  EXPECT_EQ(codePage.FromUtf16(std::u16string(u"a\0b", 3)), Bytes("a\0b", 3));
+  EXPECT_EQ(codePage.FromUtf16(u"x\uFFFDy"), "x?y");
+  if (GetACP() == 1252) {
+    EXPECT_EQ(codePage.FromUtf16(u"caf\u00E9 \u20AC"), "caf\xE9 \x80");
+    // No best fit: a macron a does not become a plain a.
+    EXPECT_EQ(codePage.FromUtf16(u"\u0101\u4E00"), "??");
+  }
 }
 
 }  // namespace

@@ -32,6 +32,11 @@ std::string CurrentTestName();
 class ScenarioDir {
  public:
   explicit ScenarioDir(const std::string& name = CurrentTestName());
+  // An existing folder elsewhere (a small file system of its own), taken as it is.
+  static ScenarioDir At(const std::string& path) {
+    ScenarioDir dir(path, 0);
+    return dir;
+  }
 
   const std::string& Path() const { return path_; }
   std::string File(const std::string& name) const { return JoinPath(path_, name); }
@@ -45,6 +50,7 @@ class ScenarioDir {
   std::string CopyIn(const std::string& source) const;
 
  private:
+  ScenarioDir(const std::string& path, int) : path_(path) {}
   std::string path_;
 };
 

@@ -1,0 +1,207 @@
+// What a large phrase book costs at exit and at a switch, against plain file work on the same
+// bytes in the same run: the exit with a 100,000-row book, less an exit with no book, against a
+// durable write (new file, flush, one replacing rename); a switch between two such books against
+// reading one plus that write. Both ratios should stay at or below 1.5.
+//
+//   say_file_exit_bench [--quick]
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "forms/ControlIds.h"
+#include "forms/Unit_Main.h"
+#include "platform/Win32CodePage.h"
+#include "platform/Win32FileStore.h"
+#include "platform/Win32ProfileStore.h"
+
+namespace {
+
+using namespace parlo;
+
+constexpr int kRows = 100000;
+
+double Now() {
+  static LARGE_INTEGER frequency = [] {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return f;
+  }();
+  LARGE_INTEGER now;
+  QueryPerformanceCounter(&now);
+  return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
+
+// Sections of 50 rows, about 50 bytes a row, in Parlo's own form.
+std::string Book(const char* word) {
+  std::string book = "[PARLO!]\r\n";
+  for (int row = 0; row < kRows; ++row) {
+    if (row % 50 == 49) {
+      book += "-----\t\r\n";
+    } else {
+      book += "Line" + std::to_string(row % 50) + "\t" + word + ", traveller; line " + std::to_string(row) +
+              " of the book\r\n";
+    }
+  }
+  return book;
+}
+
+bool WriteFileBytes(const std::string& path, const std::string& bytes) {
+  HANDLE file =
+      CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+            written == bytes.size();
+  return CloseHandle(file) && ok;
+}
+
+// The floor of any safe save: a new file, flushed, renamed over the old one.
+double DurableWrite(const std::string& dir, const std::string& bytes) {
+  const std::string temp = dir + "durable.new", target = dir + "durable.txt";
+  double start = Now();
+  HANDLE file =
+      CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  DWORD written = 0;
+  WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  FlushFileBuffers(file);
+  CloseHandle(file);
+  MoveFileExA(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+  return Now() - start;
+}
+
+double ReadWhole(const std::string& path) {
+  double start = Now();
+  HANDLE file =
+      CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  LARGE_INTEGER size{};
+  GetFileSizeEx(file, &size);
+  std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
+  DWORD got = 0;
+  ReadFile(file, &bytes[0], static_cast<DWORD>(bytes.size()), &got, nullptr);
+  CloseHandle(file);
+  return Now() - start;
+}
+
+void Pump() {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) continue;
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+}
+
+struct Program {
+  Win32FileStore files;
+  Win32CodePage codePage;
+  Win32ProfileStore profile;
+
+  // The main window over the folder, as at start-up, with the book of LastOpen open.
+  std::unique_ptr<TForm_Main> Start(const std::string& dir) {
+    MainServices services;
+    services.exePath = dir + "parlo.exe";
+    services.files = &files;
+    services.codePage = &codePage;
+    services.profile = &profile;
+    services.messageBox = [](HWND, const Bytes& text, const Bytes&, unsigned) {
+      std::fprintf(stderr, "unexpected box: %s\n", text.c_str());
+      return IDNO;
+    };
+    auto main = std::make_unique<TForm_Main>(services);
+    main->Create();
+    Pump();
+    return main;
+  }
+  // The whole exit: the close request, the save, the settings and the window going away.
+  double Exit(std::unique_ptr<TForm_Main> main) {
+    double start = Now();
+    SendMessageA(main->Handle(), WM_CLOSE, 0, 0);
+    main.reset();
+    double seconds = Now() - start;
+    Pump();
+    return seconds;
+  }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const bool quick = argc > 1 && std::strcmp(argv[1], "--quick") == 0;
+  const int rounds = quick ? 1 : 9;
+
+  char temp[MAX_PATH];
+  GetTempPathA(MAX_PATH, temp);
+  const std::string root =
+      std::string(temp) + "parlo-exit-bench-" + std::to_string(GetCurrentProcessId()) + "\\";
+  const std::string emptyDir = root + "empty\\", bigDir = root + "big\\";
+  CreateDirectoryA(root.c_str(), nullptr);
+  CreateDirectoryA(emptyDir.c_str(), nullptr);
+  CreateDirectoryA(bigDir.c_str(), nullptr);
+  const std::string bookA = Book("Well met"), bookB = Book("Fare well");
+  if (!WriteFileBytes(bigDir + "sayA.txt", bookA) || !WriteFileBytes(bigDir + "sayB.txt", bookB) ||
+      !WriteFileBytes(bigDir + "durable.txt", bookA)) {
+    std::fprintf(stderr, "cannot write to %s\n", bigDir.c_str());
+    return 1;
+  }
+
+  Program program;
+  std::vector<double> durable, read, exitEmpty, exitBig, switchBig;
+  for (int round = 0; round < rounds + 1; ++round) {
+    double d = DurableWrite(bigDir, bookA);
+    double r = ReadWhole(bigDir + "sayB.txt");
+    // The book opened from LastOpen, in the form Parlo writes, so that no backup is due.
+    WriteFileBytes(bigDir + "parlo.ini", "[UO]\r\nLastOpen=sayA.txt\r\n");
+    WriteFileBytes(emptyDir + "parlo.ini", "");
+    double e = program.Exit(program.Start(emptyDir));
+    std::unique_ptr<TForm_Main> main = program.Start(bigDir);
+    HWND combo = main->Control(IDC_COMBOBOX_FILES);
+    double start = Now();
+    SendMessageA(combo, CB_SETCURSEL, 1, 0);
+    SendMessageA(GetParent(combo), WM_COMMAND, MAKEWPARAM(IDC_COMBOBOX_FILES, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(combo));
+    double s = Now() - start;
+    double b = program.Exit(std::move(main));
+    if (round == 0) continue;  // the first round warms the file cache
+    durable.push_back(d);
+    read.push_back(r);
+    exitEmpty.push_back(e);
+    exitBig.push_back(b);
+    switchBig.push_back(s);
+  }
+
+  const double d = Median(durable), r = Median(read), e = Median(exitEmpty), b = Median(exitBig),
+               s = Median(switchBig);
+  std::printf("say-file exit and switch, %d rows (%.1f MB), median of %d rounds\n", kRows, bookA.size() / 1e6,
+              rounds);
+  std::printf("  %-44s %8.1f ms\n", "durable write (new, flush, rename)", d * 1e3);
+  std::printf("  %-44s %8.1f ms\n", "read", r * 1e3);
+  std::printf("  %-44s %8.1f ms\n", "exit, no book", e * 1e3);
+  std::printf("  %-44s %8.1f ms\n", "exit, 100,000-row book", b * 1e3);
+  std::printf("  %-44s %8.1f ms\n", "switch between two 100,000-row books", s * 1e3);
+  std::printf("  exit beyond an empty exit / durable write   ratio %.2f\n", (b - e) / d);
+  std::printf("  switch / (read + durable write)             ratio %.2f\n", s / (r + d));
+
+  for (const std::string& dir : {emptyDir, bigDir}) {
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA((dir + "*").c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+      do {
+        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) DeleteFileA((dir + data.cFileName).c_str());
+      } while (FindNextFileA(find, &data));
+      FindClose(find);
+    }
+    RemoveDirectoryA(dir.c_str());
+  }
+  RemoveDirectoryA(root.c_str());
+  return 0;
+}

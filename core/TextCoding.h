@@ -1,0 +1,27 @@
+#pragma once
+#include <string>
+#include <string_view>
+
+#include "core/Bytes.h"
+
+namespace parlo {
+
+// The system's ANSI code page, as far as reading Unicode text needs it.
+class AnsiCodePage {
+ public:
+  virtual ~AnsiCodePage() = default;
+  // The text in the code page; a character the code page lacks becomes '?', never a look-alike.
+  virtual Bytes FromUtf16(std::u16string_view text) = 0;
+};
+
+// The byte-order marks Notepad writes at the start of a file.
+enum class TextMark { kNone, kUtf8, kUtf16Le, kUtf16Be };
+
+TextMark MarkOf(std::string_view bytes);
+// UTF-8 as UTF-16; each byte that starts no valid sequence stands for one U+FFFD.
+std::u16string Utf16FromUtf8(std::string_view utf8);
+// Marked text (mark included) as ANSI bytes; an odd last byte of UTF-16 is dropped. Text without
+// a mark comes back as it is.
+Bytes AnsiFromMarkedText(std::string_view bytes, AnsiCodePage& codePage);
+
+}  // namespace parlo

@@ -1,0 +1,320 @@
+// What a save keeps of a file Parlo did not write, and a book changed by another program while
+// Parlo runs.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <deque>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "core/MemoryFileStore.h"
+#include "core/SayCollection.h"
+#include "core/SayFile.h"
+#include "tests/unit/GridRows.h"
+#include "tests/unit/Latin1CodePage.h"
+
+namespace parlo {
+namespace {
+
+using namespace std::string_literals;
+
+Rows Read(std::string_view content) {
+  GridModel grid;
+  ReadSayBook(content, grid);
+  return RowsOf(grid);
+}
+
+TEST(IsOwnForm, OnlyTheBytesFormatSayBookWrites) {
+  for (const Bytes& own : {"[PARLO!]\r\nhi\tthere\r\nplain\r\n-----\t\r\n"s, "[PARLO!]\r\n\r\n"s,
+                           "[PARLO!]\r\na\tb\tc\r\n\r\n"s})
+    EXPECT_TRUE(IsOwnForm(own)) << own;
+  for (const Bytes& other :
+       {""s, "[PARLO!]"s, "[PARLO!]\r\n"s, "[PARLO!]\r\nx"s, "[PARLO!]\nx\n"s, "[PARLO!]\r\nx\ny\r\n"s,
+        "[PARLO!]\r\nx\ry\r\n"s, "[PARLO!]\r\nx\r\n\r"s, "[PARLO!]\r\nx\0y\r\n"s, "[PARLO!]\r\n\tx\r\n"s,
+        "[PARLO!]\r\n\t\r\n"s, "\xEF\xBB\xBF[PARLO!]\r\nx\r\n"s, "[parlo!]\r\nx\r\n"s, "hi\tthere\r\n"s,
+        "Greet\r\nHello\r\n"s, "[PARLO!] \r\nx\r\n"s})
+    EXPECT_FALSE(IsOwnForm(other)) << other;
+}
+
+// The quick test must agree with the definition on any bytes: written back unchanged.
+TEST(IsOwnForm, AgreesWithWritingTheBookBackOnRandomBytes) {
+  std::mt19937 random(11);
+  const char alphabet[] = {'a', '\t', '\r', '\n', '\0', '-'};
+  for (int round = 0; round < 5000; ++round) {
+    Bytes bytes = round % 2 ? "[PARLO!]\r\n" : "";
+    const int length = static_cast<int>(random() % 12);
+    for (int i = 0; i < length; ++i) bytes += alphabet[random() % sizeof alphabet];
+    GridModel grid;
+    ReadSayBook(bytes, grid);
+    ASSERT_EQ(IsOwnForm(bytes), FormatSayBook(grid) == bytes) << testing::PrintToString(bytes);
+  }
+}
+
+TEST(QuickHash, EveryByteAndTheLengthCount) {
+  const Bytes base = "[PARLO!]\r\nhi\tthere\r\n";  // 20 bytes: two words and a tail
+  for (size_t i = 0; i < base.size(); ++i) {
+    Bytes changed = base;
+    changed[i] ^= 1;
+    EXPECT_NE(QuickHash(changed), QuickHash(base)) << i;
+  }
+  EXPECT_NE(QuickHash(""), QuickHash("\0"s));
+  EXPECT_NE(QuickHash("a"), QuickHash("a\0"s));
+  EXPECT_EQ(QuickHash(base), QuickHash(Bytes(base)));
+}
+
+TEST(QuickHash, PartsOfAnySizeGiveTheHashOfTheWhole) {
+  Bytes bytes;
+  for (int i = 0; i < 300; ++i) bytes += static_cast<char>(i * 7);
+  for (size_t first : {0, 1, 7, 8, 9, 150, 299, 300}) {
+    for (size_t second : {0, 1, 3, 16}) {
+      QuickHasher hasher;
+      const size_t a = std::min(first, bytes.size()), b = std::min(a + second, bytes.size());
+      hasher.Update(std::string_view(bytes).substr(0, a));
+      hasher.Update(std::string_view(bytes).substr(a, b - a));
+      hasher.Update(std::string_view(bytes).substr(b));
+      EXPECT_EQ(hasher.Final(), QuickHash(bytes)) << first << " " << second;
+    }
+  }
+}
+
+TEST(FormatSayBookInParts, TheSameBytesInPartsOfAboutTheSizeAsked) {
+  const GridModel grid = MakeGrid({{"hi", "Hello there"}, {"", "Good bye"}, {"-----", ""}, {"", ""}});
+  for (size_t size : {1, 5, 16, 1000}) {
+    Bytes whole;
+    size_t parts = 0;
+    EXPECT_TRUE(FormatSayBookInParts(
+        grid,
+        [&](std::string_view part) {
+          whole.append(part.data(), part.size());
+          ++parts;
+          return true;
+        },
+        size));
+    EXPECT_EQ(whole, FormatSayBook(grid)) << size;
+    EXPECT_EQ(parts, size == 1000 ? 1u : size == 16 ? 3u : 4u) << size;  // a part ends after a whole row
+  }
+  int calls = 0;
+  EXPECT_FALSE(FormatSayBookInParts(
+      grid, [&](std::string_view) { return ++calls < 2; }, 1));
+  EXPECT_EQ(calls, 2);  // nothing more after a refused part
+}
+
+class BookOnDiskTest : public ::testing::Test {
+ protected:
+  class Prompt : public MessageBoxPort {
+   public:
+    int Show(const Bytes& text, const Bytes&, unsigned) override {
+      texts.push_back(text);
+      if (answers.empty()) {
+        ADD_FAILURE() << "unexpected prompt: " << text;
+        return kIdNo;
+      }
+      int answer = answers.front();
+      answers.pop_front();
+      return answer;
+    }
+    std::deque<int> answers;
+    std::vector<Bytes> texts;
+  };
+
+  SayFiles Files() {
+    SayFiles files(store, prompt, dir, dir + "say-default.txt");
+    files.UseCodePage(&latin1);
+    files.Track(&onDisk);
+    return files;
+  }
+  bool Load(const Bytes& name) { return Files().LoadSayFile(grid, currentFile, name); }
+  bool Save() { return Files().SaveSayFile(grid, currentFile); }
+  SayFiles::OutsideChange Check() { return Files().CheckOutsideChange(grid, currentFile); }
+  const Bytes* File(const Bytes& name) const { return store.Content(dir + name); }
+
+  const Bytes dir = "C:\\Parlo\\";
+  MemoryFileStore store;
+  Latin1CodePage latin1;
+  Prompt prompt;
+  BookOnDisk onDisk;
+  GridModel grid;
+  Bytes currentFile;
+};
+
+const Bytes kOwn = "[PARLO!]\r\nhi\tthere\r\nbye\r\n";
+
+TEST_F(BookOnDiskTest, ABookParloWroteAndNobodyTouchedIsReadOnceAndGetsNoBackup) {
+  store.Put(dir + "sayA.txt", kOwn);
+  ASSERT_TRUE(Load("sayA.txt"));
+  grid.SetCell(kColText, 1, "later");
+  EXPECT_EQ(Check(), SayFiles::OutsideChange::kNone);
+  ASSERT_TRUE(Save());
+  ASSERT_TRUE(Save());
+  EXPECT_EQ(*File("sayA.txt"), "[PARLO!]\r\nhi\tthere\r\nlater\r\n");
+  EXPECT_EQ(File("sayA.txt.bak"), nullptr);
+  EXPECT_EQ(store.ReadCalls(), 1);
+  EXPECT_EQ(store.WriteCalls(), 2);
+}
+
+TEST_F(BookOnDiskTest, AFileInAnyOtherFormIsKeptAsTheBackupOnceThenTheBookIsOwn) {
+  const std::vector<Bytes> others = {
+      "[PARLO!]\nhi\tthere\n",      // other line ends
+      "hi\tthere\r\nbye\r\n",       // tabbed
+      "Greet\r\nHello\r\n",         // paired
+      "[PARLO!]\r\nhi\r\n\0junk"s,  // a NUL
+      "[PARLO!]\r\n\tlead\r\n",     // a TAB the book does not keep
+      "[PARLO!]\r\nhi\tthere",      // no final line end
+  };
+  for (const Bytes& other : others) {
+    store = MemoryFileStore();
+    store.Put(dir + "sayNotes.txt", other);
+    ASSERT_TRUE(Load("sayNotes.txt"));
+    const Bytes written = FormatSayBook(grid);
+    ASSERT_TRUE(Save());
+    EXPECT_EQ(*File("sayNotes.txt"), written);
+    ASSERT_NE(File("sayNotes.txt.bak"), nullptr) << testing::PrintToString(other);
+    EXPECT_EQ(*File("sayNotes.txt.bak"), other);
+    store.Put(dir + "sayNotes.txt.bak", "the user's own copy");
+    ASSERT_TRUE(Save());
+    EXPECT_EQ(*File("sayNotes.txt.bak"), "the user's own copy");
+  }
+  EXPECT_TRUE(prompt.texts.empty());
+}
+
+TEST_F(BookOnDiskTest, NotepadsUnicodeFilesOpenWithTheirRowsAndTheOriginalIsKept) {
+  const Bytes utf8 = "\xEF\xBB\xBF[PARLO!]\r\ncaf\xC3\xA9\tna\xC3\xAFve \xE2\x82\xAC\r\n";
+  const Bytes utf16 = "\xFF\xFEh\0i\0\t\0\xE9\0\r\0\n\0x\0"s;
+  store.Put(dir + "sayU8.txt", utf8);
+  store.Put(dir + "sayU16.txt", utf16);
+  ASSERT_TRUE(Load("sayU8.txt"));
+  EXPECT_EQ(RowsOf(grid), (Rows{{"caf\xE9", "na\xEFve ?"}}));
+  ASSERT_TRUE(Save());
+  EXPECT_EQ(*File("sayU8.txt"), "[PARLO!]\r\ncaf\xE9\tna\xEFve ?\r\n");
+  EXPECT_EQ(*File("sayU8.txt.bak"), utf8);
+
+  ASSERT_TRUE(Load("sayU16.txt"));
+  EXPECT_EQ(RowsOf(grid), (Rows{{"hi", "\xE9"}, {"", "x"}}));
+  ASSERT_TRUE(Save());
+  EXPECT_EQ(*File("sayU16.txt"), "[PARLO!]\r\nhi\t\xE9\r\nx\r\n");
+  EXPECT_EQ(*File("sayU16.txt.bak"), utf16);
+}
+
+TEST_F(BookOnDiskTest, WithoutACodePageAMarkedFileIsReadAsBytes) {
+  store.Put(dir + "sayU8.txt", "\xEF\xBB\xBF[PARLO!]\r\nx\r\n");
+  SayFiles files(store, prompt, dir, dir + "say-default.txt");
+  ASSERT_TRUE(files.LoadSayFile(grid, currentFile, "sayU8.txt"));
+  EXPECT_EQ(RowsOf(grid), Read("\xEF\xBB\xBF[PARLO!]\r\nx\r\n"));
+}
+
+TEST_F(BookOnDiskTest, AChangeByAnotherProgramIsKeptAsTheBackupWhenTheBookChangedToo) {
+  store.Put(dir + "sayA.txt", kOwn);
+  ASSERT_TRUE(Load("sayA.txt"));
+  grid.SetCell(kColText, 0, "mine");
+  const Bytes theirs = "[PARLO!]\r\nhi\ttheirs\r\n";
+  store.Put(dir + "sayA.txt", theirs);
+  EXPECT_EQ(Check(), SayFiles::OutsideChange::kKeptOwn);
+  EXPECT_EQ(Check(), SayFiles::OutsideChange::kKeptOwn);
+  EXPECT_EQ(store.ReadCalls(), 2);  // that version is looked at once
+  EXPECT_EQ(grid.Text(0), "mine");
+  ASSERT_TRUE(Save());
+  EXPECT_EQ(*File("sayA.txt"), "[PARLO!]\r\nhi\tmine\r\nbye\r\n");
+  EXPECT_EQ(*File("sayA.txt.bak"), theirs);
+}
+
+TEST_F(BookOnDiskTest, AChangeByAnotherProgramIsReadAgainWhenTheBookIsUnchanged) {
+  store.Put(dir + "sayA.txt", kOwn);
+  ASSERT_TRUE(Load("sayA.txt"));
+  grid.SetRow(1);
+  store.Put(dir + "sayA.txt", "[PARLO!]\nnew\tone\ntwo\nthree\n");
+  EXPECT_EQ(Check(), SayFiles::OutsideChange::kReloaded);
+  EXPECT_EQ(RowsOf(grid), (Rows{{"new", "one"}, {"", "two"}, {"", "three"}}));
+  EXPECT_EQ(grid.Row(), 1);
+  EXPECT_EQ(Check(), SayFiles::OutsideChange::kNone);
+
+  // Shorter now: the current row stays within the book. Written in another form, it is kept.
+  grid.SetRow(2);
+  const Bytes shorter = "only\tone\n";
+  store.Put(dir + "sayA.txt", shorter);
+  EXPECT_EQ(Check(), SayFiles::OutsideChange::kReloaded);
+  EXPECT_EQ(RowsOf(grid), (Rows{{"only", "one"}}));
+  EXPECT_EQ(grid.Row(), 0);
+  ASSERT_TRUE(Save());
+  EXPECT_EQ(*File("sayA.txt"), "[PARLO!]\r\nonly\tone\r\n");
+  EXPECT_EQ(*File("sayA.txt.bak"), shorter);
+}
+
+TEST_F(BookOnDiskTest, AFileTouchedButNotChangedIsNeitherReloadedNorKept) {
+  store.Put(dir + "sayA.txt", kOwn);
+  ASSERT_TRUE(Load("sayA.txt"));
+  grid.SetCell(kColText, 0, "mine");
+  store.Put(dir + "sayA.txt", kOwn);  // a new write time, the same bytes
+  EXPECT_EQ(Check(), SayFiles::OutsideChange::kNone);
+  EXPECT_EQ(grid.Text(0), "mine");
+  ASSERT_TRUE(Save());
+  EXPECT_EQ(File("sayA.txt.bak"), nullptr);
+  EXPECT_EQ(store.ReadCalls(), 2);
+}
+
+TEST_F(BookOnDiskTest, AFileThatAppearedOrWentAway) {
+  // Missing when opened: the fallback's rows under the wanted name; nothing is there to keep.
+  store.Put(dir + "say-default.txt", kOwn);
+  ASSERT_TRUE(Load("sayNew.txt"));
+  ASSERT_TRUE(Save());
+  EXPECT_EQ(*File("sayNew.txt"), kOwn);
+  EXPECT_EQ(File("sayNew.txt.bak"), nullptr);
+
+  // Gone behind Parlo's back: nothing to look at, and the save puts the book back.
+  ASSERT_TRUE(store.Delete(dir + "sayNew.txt"));
+  EXPECT_EQ(Check(), SayFiles::OutsideChange::kNone);
+  ASSERT_TRUE(Save());
+  EXPECT_EQ(*File("sayNew.txt"), kOwn);
+
+  // Made by another program while the fallback was shown and changed: theirs is kept.
+  ASSERT_TRUE(Load("sayOther.txt"));
+  grid.SetCell(kColLabel, 0, "edited");
+  store.Put(dir + "sayOther.txt", "[PARLO!]\r\ntheirs\r\n");
+  ASSERT_TRUE(Save());
+  EXPECT_EQ(*File("sayOther.txt.bak"), "[PARLO!]\r\ntheirs\r\n");
+}
+
+TEST_F(BookOnDiskTest, ABackupThatCannotBeWrittenFailsTheSaveAndTheBookStays) {
+  const Bytes lf = "[PARLO!]\nx\n";
+  store.Put(dir + "sayA.txt", lf);
+  ASSERT_TRUE(Load("sayA.txt"));
+  store.FailWrites(1);
+  prompt.answers = {kIdNo};
+  EXPECT_FALSE(Save());
+  EXPECT_EQ(*File("sayA.txt"), lf);
+  EXPECT_EQ(File("sayA.txt.bak"), nullptr);
+
+  store.FailWrites(1);
+  prompt.answers = {kIdYes};
+  EXPECT_TRUE(Save());
+  EXPECT_EQ(*File("sayA.txt"), "[PARLO!]\r\nx\r\n");
+  EXPECT_EQ(*File("sayA.txt.bak"), lf);
+  EXPECT_EQ(prompt.texts, (std::vector<Bytes>{"File Save Error. Retry?", "File Save Error. Retry?"}));
+}
+
+TEST_F(BookOnDiskTest, SavingUnderAnotherNameOverAFileThatAppearedKeepsIt) {
+  store.Put(dir + "sayA.txt", kOwn);
+  ASSERT_TRUE(Load("sayA.txt"));
+  store.Put(dir + "sayB.txt", "[PARLO!]\r\nb\r\n");
+  ASSERT_TRUE(Files().SaveSayFile(grid, "sayB.txt"));
+  EXPECT_EQ(*File("sayB.txt"), kOwn);
+  EXPECT_EQ(*File("sayB.txt.bak"), "[PARLO!]\r\nb\r\n");
+}
+
+TEST(SayFileTaken, AnyLetterCaseEvenInACaseSensitiveFolder) {
+  MemoryFileStore store(true);
+  const Bytes dir = "/books/";
+  store.Put(dir + "sayNote.txt", "x");
+  store.Put(dir + "say\x83\x41.txt", "x");  // a double-byte name
+  EXPECT_FALSE(store.FileExists(dir + "sayNOTE.txt"));
+  for (const char* taken : {"Note", "NOTE", "note"}) EXPECT_TRUE(SayFileTaken(store, dir, taken)) << taken;
+  EXPECT_FALSE(SayFileTaken(store, dir, "Notes"));
+  EXPECT_FALSE(SayFileTaken(store, dir, ""));
+  // 0x83 0x61 is another character than 0x83 0x41, though its trail byte folds to it as ASCII.
+  auto shiftJisLead = [](unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); };
+  EXPECT_TRUE(SayFileTaken(store, dir, "\x83\x41", shiftJisLead));
+  EXPECT_FALSE(SayFileTaken(store, dir, "\x83\x61", shiftJisLead));
+}
+
+}  // namespace
+}  // namespace parlo
