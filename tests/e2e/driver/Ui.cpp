@@ -196,8 +196,15 @@ std::optional<MessageBoxWindow> WaitForMessageBox(const std::string& caption, DW
 }
 
 bool BringToFront(HWND hwnd, int timeoutMs) {
-  SetForegroundWindow(hwnd);
-  return WaitUntil([&] { return GetForegroundWindow() == hwnd; }, timeoutMs, 2);
+  // Wine may hand the activation back to another window a moment later (the owner of a dialog
+  // that has just closed): ask again while waiting, until the window is in front.
+  return WaitUntil(
+      [&] {
+        if (GetForegroundWindow() == hwnd) return true;
+        SetForegroundWindow(hwnd);
+        return GetForegroundWindow() == hwnd;
+      },
+      timeoutMs, 20);
 }
 
 POINT ScreenPointOf(HWND hwnd, int clientX, int clientY) {
