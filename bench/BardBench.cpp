@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/CpuRatioReporter.h"
 #include "core/Bard.h"
 
 namespace parlo {
@@ -85,38 +86,10 @@ BENCHMARK(ReadSection)->Arg(1000);
 BENCHMARK(SequentialPress)->Arg(1000)->Arg(10);
 BENCHMARK(RandomPress)->Arg(1000)->Arg(10);
 
-// Prints the usual table, then each press against the section read.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs)
-      if (run.run_type == Run::RT_Iteration && run.iterations > 0)
-        times_[run.benchmark_name()] = run.GetAdjustedCPUTime();
-    ConsoleReporter::ReportRuns(runs);
-  }
-
-  void PrintRatios() const {
-    auto base = times_.find("ReadSection/1000");
-    if (base == times_.end() || base->second <= 0) return;
-    std::printf("\nAgainst reading one section's 100 label/text pairs (%.1f ns CPU):\n", base->second);
-    for (const auto& [name, time] : times_)
-      if (name != base->first)
-        std::printf("  %-22s %8.1f ns  ratio %6.2f\n", name.c_str(), time, time / base->second);
-  }
-
- private:
-  std::map<std::string, double> times_;
-};
-
 }  // namespace
 }  // namespace parlo
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  parlo::RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.PrintRatios();
-  benchmark::Shutdown();
-  return 0;
+  parlo::CpuRatioReporter reporter("ReadSection/1000", "reading one section's 100 label/text pairs");
+  return parlo::RunWithRatios(argc, argv, reporter);
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/CpuRatioReporter.h"
 #include "core/LineHotKeys.h"
 
 namespace parlo {
@@ -84,39 +85,11 @@ BENCHMARK(WalkBook);
 BENCHMARK(ChooseBookBindings);
 BENCHMARK(RebindUnchanged);
 
-// Prints the usual table, then each pass against the bare walk.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs)
-      if (run.run_type == Run::RT_Iteration && run.iterations > 0)
-        times_[run.benchmark_name()] = run.GetAdjustedCPUTime();
-    ConsoleReporter::ReportRuns(runs);
-  }
-
-  void PrintRatios() const {
-    auto base = times_.find("WalkBook");
-    if (base == times_.end() || base->second <= 0) return;
-    std::printf("\nAgainst one walk over the labels and texts of %d rows (%.0f ns CPU):\n", kRows,
-                base->second);
-    for (const auto& [name, time] : times_)
-      if (name != base->first)
-        std::printf("  %-20s %12.0f ns  ratio %6.2f\n", name.c_str(), time, time / base->second);
-  }
-
- private:
-  std::map<std::string, double> times_;
-};
-
 }  // namespace
 }  // namespace parlo
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  parlo::RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.PrintRatios();
-  benchmark::Shutdown();
-  return 0;
+  parlo::CpuRatioReporter reporter(
+      "WalkBook", "one walk over the labels and texts of " + std::to_string(parlo::kRows) + " rows");
+  return parlo::RunWithRatios(argc, argv, reporter);
 }

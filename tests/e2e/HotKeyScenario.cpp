@@ -21,7 +21,41 @@ using ::testing::IsEmpty;
 const char kBook[] = "[PARLO!]\r\nfirst\tline one\r\nsecond\tline two\r\n";
 const char kAltShiftF5[] = "[BardKey]\r\nALT=1\r\nCTRL=0\r\nSHIFT=1\r\nKey=116\r\n[UO]\r\nLastOpen=\"sayA.txt\"\r\n";
 
-class HotKey : public Scenario {};
+// What a message box shown while Parlo starts said; its OK was pressed.
+struct StartUpBox {
+  std::string text, caption;
+  std::vector<std::string> buttons;
+};
+
+class HotKey : public Scenario {
+ protected:
+  // Starts Parlo while the box of that caption, which shows before the main window does, is
+  // answered from the side. The test's own registration of id 1 is released if the start fails.
+  StartUpBox StartParloAnswering(const char* boxCaption) {
+    StartUpBox seen;
+    std::atomic<bool> stop{false};
+    std::thread answerer([&] {
+      std::optional<MessageBoxWindow> box;
+      WaitUntil([&] { return stop || (box = FindMessageBox(boxCaption)).has_value(); }, 15000, 20);
+      if (!box) return;
+      seen.text = box->Text();
+      seen.caption = box->Caption();
+      seen.buttons = box->ButtonTexts();
+      box->Answer(IDOK);
+    });
+    try {
+      StartParlo();
+    } catch (...) {
+      stop = true;
+      answerer.join();
+      UnregisterHotKey(nullptr, 1);
+      throw;
+    }
+    stop = true;
+    answerer.join();
+    return seen;
+  }
+};
 
 TEST_F(HotKey, AltShiftF5RecitesTheNextLineIntoTheGameThatHasTheFocus) {
   Dir().Put("sayA.txt", kBook);
@@ -53,31 +87,10 @@ TEST_F(HotKey, ACombinationHeldByAnotherProgramIsReportedAndParloGoesOn) {
   StartGame();
 
   // The box shows during start-up, before the main window does: answer it from the side.
-  std::atomic<bool> stop{false};
-  std::string text, caption;
-  std::vector<std::string> buttons;
-  std::thread answerer([&] {
-    std::optional<MessageBoxWindow> box;
-    WaitUntil([&] { return stop || (box = FindMessageBox("Error")).has_value(); }, 15000, 20);
-    if (!box) return;
-    text = box->Text();
-    caption = box->Caption();
-    buttons = box->ButtonTexts();
-    box->Answer(IDOK);
-  });
-  try {
-    StartParlo();
-  } catch (...) {
-    stop = true;
-    answerer.join();
-    UnregisterHotKey(nullptr, 1);
-    throw;
-  }
-  stop = true;
-  answerer.join();
-  EXPECT_EQ(text, "Filed to register hot key");
-  EXPECT_EQ(caption, "Error");
-  EXPECT_THAT(buttons, ElementsAre("OK"));
+  const StartUpBox box = StartParloAnswering("Error");
+  EXPECT_EQ(box.text, "Filed to register hot key");
+  EXPECT_EQ(box.caption, "Error");
+  EXPECT_THAT(box.buttons, ElementsAre("OK"));
   ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(Parlo().Main()) != FALSE; }, kStartTimeoutMs));
 
   // The combination stays the other program's: Parlo recites nothing.
@@ -143,31 +156,10 @@ TEST_F(HotKey, ALineKeyHeldByAnotherProgramIsReportedAndTheOthersWork) {
   StartGame();
 
   // Told while the book loads at start-up, before the main window shows.
-  std::atomic<bool> stop{false};
-  std::string text, caption;
-  std::vector<std::string> buttons;
-  std::thread answerer([&] {
-    std::optional<MessageBoxWindow> box;
-    WaitUntil([&] { return stop || (box = FindMessageBox("Parlo")).has_value(); }, 15000, 20);
-    if (!box) return;
-    text = box->Text();
-    caption = box->Caption();
-    buttons = box->ButtonTexts();
-    box->Answer(IDOK);
-  });
-  try {
-    StartParlo();
-  } catch (...) {
-    stop = true;
-    answerer.join();
-    UnregisterHotKey(nullptr, 1);
-    throw;
-  }
-  stop = true;
-  answerer.join();
-  EXPECT_EQ(text, "These hot keys are used by another program: F7");
-  EXPECT_EQ(caption, "Parlo");
-  EXPECT_THAT(buttons, ElementsAre("OK"));
+  const StartUpBox box = StartParloAnswering("Parlo");
+  EXPECT_EQ(box.text, "These hot keys are used by another program: F7");
+  EXPECT_EQ(box.caption, "Parlo");
+  EXPECT_THAT(box.buttons, ElementsAre("OK"));
   ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(Parlo().Main()) != FALSE; }, kStartTimeoutMs));
 
   // F7 stays the other program's; Ctrl+F8 says its line.
