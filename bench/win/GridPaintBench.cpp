@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/win/Seconds.h"
 #include "forms/Gdi.h"
 #include "forms/PhraseGridControl.h"
 
@@ -56,17 +57,6 @@ class GlyphOwner : public GridEvents {
   Bitmap glyph_;
   HGDIOBJ old_ = nullptr;
 };
-
-double Now() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 void Pump() {
   MSG msg;

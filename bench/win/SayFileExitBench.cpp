@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/win/Seconds.h"
 #include "forms/ControlIds.h"
 #include "forms/Unit_Main.h"
 #include "platform/Win32CodePage.h"
@@ -24,17 +25,6 @@ namespace {
 using namespace parlo;
 
 constexpr int kRows = 100000;
-
-double Now() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER now;
-  QueryPerformanceCounter(&now);
-  return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 double Median(std::vector<double> values) {
   std::sort(values.begin(), values.end());

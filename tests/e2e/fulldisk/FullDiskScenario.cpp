@@ -44,6 +44,15 @@ size_t FillDisk(const std::string& path) {
   return total;
 }
 
+// Adds five rows, fills the disk, then asks Parlo to close: its exit save must ask to retry.
+void CloseWithTheDiskFull(const ScenarioDir& dir, ParloApp& parlo, std::optional<MessageBoxWindow>& prompt) {
+  ASSERT_TRUE(parlo.SendClick(IDC_BUTTON_ADD));
+  ASSERT_GT(FillDisk(dir.File("filler")), 0u);
+  PostMessageA(parlo.Main(), WM_CLOSE, 0, 0);
+  prompt = parlo.WaitForMessageBox("ERROR");
+  ASSERT_TRUE(prompt.has_value()) << "no save retry prompt on a full disk";
+}
+
 TEST(FullDisk, TheExitSaveAsksToRetryAndLeavesTheLastSavedBookWholeAndNothingElse) {
   const std::string path = Env("PARLO_FULL_DISK_DIR");
   if (path.empty()) {
@@ -61,11 +70,8 @@ TEST(FullDisk, TheExitSaveAsksToRetryAndLeavesTheLastSavedBookWholeAndNothingEls
   // Full while Parlo closes: it asks; asked again while still full; saves once there is room.
   {
     ParloApp parlo = ParloApp::Launch(dir);
-    ASSERT_TRUE(parlo.SendClick(IDC_BUTTON_ADD));
-    ASSERT_GT(FillDisk(dir.File("filler")), 0u);
-    PostMessageA(parlo.Main(), WM_CLOSE, 0, 0);
-    std::optional<MessageBoxWindow> prompt = parlo.WaitForMessageBox("ERROR");
-    ASSERT_TRUE(prompt.has_value()) << "no save retry prompt on a full disk";
+    std::optional<MessageBoxWindow> prompt;
+    ASSERT_NO_FATAL_FAILURE(CloseWithTheDiskFull(dir, parlo, prompt));
     EXPECT_EQ(prompt->Text(), "File Save Error. Retry?");
     EXPECT_THAT(dir.Files(), ElementsAre("filler", "parlo.exe", "sayA.txt"));
     EXPECT_EQ(dir.Read("sayA.txt"), Content(book));
@@ -81,11 +87,8 @@ TEST(FullDisk, TheExitSaveAsksToRetryAndLeavesTheLastSavedBookWholeAndNothingEls
   // the failed save is left in the folder.
   {
     ParloApp parlo = ParloApp::Launch(dir);
-    ASSERT_TRUE(parlo.SendClick(IDC_BUTTON_ADD));
-    ASSERT_GT(FillDisk(dir.File("filler")), 0u);
-    PostMessageA(parlo.Main(), WM_CLOSE, 0, 0);
-    std::optional<MessageBoxWindow> prompt = parlo.WaitForMessageBox("ERROR");
-    ASSERT_TRUE(prompt.has_value()) << "no save retry prompt on a full disk";
+    std::optional<MessageBoxWindow> prompt;
+    ASSERT_NO_FATAL_FAILURE(CloseWithTheDiskFull(dir, parlo, prompt));
     ASSERT_TRUE(prompt->Answer(IDNO));
     // The settings cannot be written either; that is shown, and Parlo ends.
     if (std::optional<MessageBoxWindow> box = parlo.WaitForMessageBox("Parlo!", 3000)) box->Answer(IDOK);
