@@ -1,0 +1,18 @@
+// The Windows benchmarks' clock: seconds from the performance counter.
+#pragma once
+#include <windows.h>
+
+namespace parlo {
+
+inline double Now() {
+  static const LARGE_INTEGER frequency = [] {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return f;
+  }();
+  LARGE_INTEGER now;
+  QueryPerformanceCounter(&now);
+  return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+}  // namespace parlo
