@@ -2,17 +2,77 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdint>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <stdexcept>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace parlo {
 
 namespace {
 
+// Searches run in our own code, sixteen bytes at a time: the C runtime's memchr under Wine looks
+// at a byte at a time, and lines are short enough that a call into a library costs more than the
+// search itself.
+#if defined(__SSE2__)
+using Block = __m128i;
+constexpr size_t kBlock = 16;
+inline Block Pattern(char c) {
+  return _mm_set1_epi8(c);
+}
+inline Block Load(const char* p) {
+  return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+}
+// One bit per byte of the block that equals the pattern's byte, lowest address lowest.
+inline unsigned Matches(Block block, Block pattern) {
+  return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, pattern)));
+}
+#else
+using Block = std::uint64_t;
+constexpr size_t kBlock = 8;
+inline Block Pattern(char c) {
+  return 0x0101010101010101ull * static_cast<unsigned char>(c);
+}
+inline Block Load(const char* p) {
+  Block word;
+  std::memcpy(&word, p, 8);
+  return word;
+}
+// Nonzero when a byte equals the pattern's; only the lowest such byte is told exactly.
+inline Block Matches(Block block, Block pattern) {
+  const Block x = block ^ pattern;
+  return (x - 0x0101010101010101ull) & ~x & 0x8080808080808080ull;
+}
+#endif
+
+inline size_t FirstMatch(unsigned long long matches) {
+  return static_cast<size_t>(__builtin_ctzll(matches)) / (kBlock == 16 ? 1 : 8);
+}
+
 const char* FindByte(const char* from, const char* end, char c) {
-  const void* hit = std::memchr(from, c, static_cast<size_t>(end - from));
-  return hit ? static_cast<const char*>(hit) : end;
+  const Block pattern = Pattern(c);
+  for (; static_cast<size_t>(end - from) >= kBlock; from += kBlock)
+    if (const auto hits = Matches(Load(from), pattern)) return from + FirstMatch(hits);
+  for (; from < end; ++from)
+    if (*from == c) return from;
+  return end;
+}
+
+// Labels and texts are short: copied a word at a time inline, they cost less than a call of the
+// C library's memcpy each, which is what dominates writing a large book under Wine.
+inline char* CopyOut(char* out, const char* in, size_t n) {
+  if (n > 64) {
+    std::memcpy(out, in, n);
+    return out + n;
+  }
+  for (; n >= 8; n -= 8, in += 8, out += 8) std::memcpy(out, in, 8);
+  for (; n > 0; --n) *out++ = *in++;
+  return out;
 }
 
 void SetRow(GridModel& grid, int row, std::string_view label, std::string_view text) {
@@ -42,11 +102,12 @@ void ForEachLine(std::string_view text, Each&& each) {
 }
 
 void AddSplitRow(GridModel& grid, std::string_view line) {
-  size_t tab = line.find('\t');
-  if (tab == std::string_view::npos)
+  const char* tab = FindByte(line.data(), line.data() + line.size(), '\t');
+  if (tab == line.data() + line.size())
     grid.AddLoadedRow(std::string_view(), line);
   else
-    grid.AddLoadedRow(line.substr(0, tab), line.substr(tab + 1));
+    grid.AddLoadedRow(std::string_view(line.data(), static_cast<size_t>(tab - line.data())),
+                      std::string_view(tab + 1, static_cast<size_t>(line.data() + line.size() - tab - 1)));
 }
 
 }  // namespace
@@ -103,10 +164,7 @@ Bytes FormatSayBook(const GridModel& grid) {
   // Sized once and filled by copies: a large book writes at close to memory speed.
   Bytes out(size, '\0');
   char* w = &out[0];
-  auto put = [&w](const char* data, size_t n) {
-    std::memcpy(w, data, n);
-    w += n;
-  };
+  auto put = [&w](const char* data, size_t n) { w = CopyOut(w, data, n); };
   put(kSayHeader, kHeaderSize);
   put("\r\n", 2);
   grid.ForEachLabelAndText([&](std::string_view label, std::string_view text) {
@@ -121,25 +179,40 @@ Bytes FormatSayBook(const GridModel& grid) {
 }
 
 bool FormatSayBookInParts(const GridModel& grid, const ContentPut& put, size_t partSize) {
-  Bytes part;
-  part.reserve(partSize + 256);
-  part.append(kSayHeader);
-  part.append("\r\n");
+  constexpr size_t kHeaderSize = sizeof(kSayHeader) - 1;
+  // Grows only for a row longer than a part, which is then handed over whole.
+  size_t capacity = std::max(partSize, kHeaderSize + 2) + 256;
+  std::unique_ptr<char[]> buffer(new char[capacity]);
+  char* out = CopyOut(buffer.get(), kSayHeader, kHeaderSize);
+  *out++ = '\r';
+  *out++ = '\n';
   bool going = true;
   grid.ForEachLabelAndText([&](std::string_view label, std::string_view text) {
     if (!going) return;
-    if (!label.empty()) {
-      part.append(label.data(), label.size());
-      part += '\t';
+    size_t used = static_cast<size_t>(out - buffer.get());
+    const size_t need = label.size() + 1 + text.size() + 2;
+    if (used + need > capacity) {
+      capacity = used + need + 256;
+      std::unique_ptr<char[]> larger(new char[capacity]);
+      std::memcpy(larger.get(), buffer.get(), used);
+      buffer = std::move(larger);
+      out = buffer.get() + used;
     }
-    part.append(text.data(), text.size());
-    part.append("\r\n");
-    if (part.size() >= partSize) {
-      going = put(part);
-      part.clear();
+    if (!label.empty()) {
+      out = CopyOut(out, label.data(), label.size());
+      *out++ = '\t';
+    }
+    out = CopyOut(out, text.data(), text.size());
+    *out++ = '\r';
+    *out++ = '\n';
+    used = static_cast<size_t>(out - buffer.get());
+    if (used >= partSize) {
+      going = put(std::string_view(buffer.get(), used));
+      out = buffer.get();
     }
   });
-  return going && (part.empty() || put(part));
+  const size_t rest = static_cast<size_t>(out - buffer.get());
+  return going && (rest == 0 || put(std::string_view(buffer.get(), rest)));
 }
 
 bool IsUnnamedBook(const Bytes& name) {
@@ -172,9 +245,23 @@ namespace {
 constexpr std::uint64_t kHashMultiplier = 0xFF51AFD7ED558CCDull;
 }
 
-void QuickHasher::Mix(std::uint64_t word) {
-  hash_ = (hash_ ^ word) * kHashMultiplier;
-  hash_ ^= hash_ >> 32;
+namespace {
+
+inline std::uint64_t MixWord(std::uint64_t hash, std::uint64_t word) {
+  hash = (hash ^ word) * kHashMultiplier;
+  return hash ^ (hash >> 32);
+}
+
+}  // namespace
+
+// Four independent lanes over 32-byte blocks: the multiplications overlap instead of waiting
+// for one another, which makes the hash about four times as fast as one chain.
+void QuickHasher::MixBlock(const char* block) {
+  for (int lane = 0; lane < 4; ++lane) {
+    std::uint64_t word;
+    std::memcpy(&word, block + 8 * lane, 8);
+    lanes_[lane] = MixWord(lanes_[lane], word);
+  }
 }
 
 void QuickHasher::Update(std::string_view bytes) {
@@ -188,24 +275,25 @@ void QuickHasher::Update(std::string_view bytes) {
     p += take;
     left -= take;
     if (carried_ < sizeof carry_) return;
-    std::uint64_t word;
-    std::memcpy(&word, carry_, 8);
-    Mix(word);
+    MixBlock(carry_);
     carried_ = 0;
   }
-  for (; left >= 8; p += 8, left -= 8) {
-    std::uint64_t word;
-    std::memcpy(&word, p, 8);
-    Mix(word);
-  }
+  for (; left >= sizeof carry_; p += sizeof carry_, left -= sizeof carry_) MixBlock(p);
   std::memcpy(carry_, p, left);
   carried_ = left;
 }
 
 std::uint64_t QuickHasher::Final() const {
-  std::uint64_t tail = 0;
-  std::memcpy(&tail, carry_, carried_);
-  std::uint64_t h = (hash_ ^ tail) * kHashMultiplier;
+  std::uint64_t h = lanes_[0];
+  for (int lane = 1; lane < 4; ++lane) h = MixWord(h, lanes_[lane]);
+  // The bytes of an unfinished block, zero-padded to whole words; the size tells the padding apart.
+  char tail[sizeof carry_] = {};
+  std::memcpy(tail, carry_, carried_);
+  for (size_t at = 0; at < carried_; at += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, tail + at, 8);
+    h = MixWord(h, word);
+  }
   h = (h ^ size_) * kHashMultiplier;
   return h ^ (h >> 29);
 }
@@ -221,20 +309,25 @@ bool IsOwnForm(std::string_view bytes) {
   // The header alone reads as one empty row, which is written with a line of its own.
   if (bytes.size() <= kHead.size() || bytes.compare(0, kHead.size(), kHead) != 0) return false;
   if (bytes.substr(bytes.size() - 2) != "\r\n") return false;
-  const char* begin = bytes.data();
-  const char* end = begin + bytes.size();
-  if (std::memchr(begin, '\0', bytes.size())) return false;
-  for (const char* p = begin;
-       (p = static_cast<const char*>(std::memchr(p, '\r', static_cast<size_t>(end - p))));) {
-    if (p + 1 == end || p[1] != '\n') return false;
+  const char* p = bytes.data() + kHead.size();
+  const char* const end = bytes.data() + bytes.size();
+  // One pass, a word at a time: most words hold no NUL, CR or LF and are passed over whole.
+  if (*p == '\t') return false;
+  const Block nul = Pattern('\0'), cr = Pattern('\r'), lf = Pattern('\n');
+  for (;;) {
+    for (; static_cast<size_t>(end - p) >= kBlock; p += kBlock) {
+      const Block block = Load(p);
+      if (Matches(block, nul) | Matches(block, cr) | Matches(block, lf)) break;
+    }
+    for (; p < end && *p != '\0' && *p != '\r' && *p != '\n'; ++p) {
+    }
+    if (p == end) return true;
+    // Every line ends in CR LF, and no line after it begins with a TAB (its label would be empty
+    // and the TAB not written back).
+    if (*p != '\r' || p + 1 == end || p[1] != '\n') return false;
     p += 2;
-    // A TAB first on a line gives an empty label, and the TAB is not written back.
     if (p < end && *p == '\t') return false;
   }
-  for (const char* p = begin;
-       (p = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)))); ++p)
-    if (p == begin || p[-1] != '\r') return false;
-  return true;
 }
 
 SayFiles::SayFiles(FileStore& files, MessageBoxPort& prompt, Bytes sayDir, Bytes fallbackPath)

@@ -50,10 +50,11 @@ class QuickHasher {
   std::uint64_t Final() const;
 
  private:
-  void Mix(std::uint64_t word);
-  std::uint64_t hash_ = 0x9E3779B97F4A7C15ull;
+  void MixBlock(const char* block);
+  std::uint64_t lanes_[4] = {0x9E3779B97F4A7C15ull, 0xC2B2AE3D27D4EB4Full, 0x165667B19E3779F9ull,
+                             0x27D4EB2F165667C5ull};
   std::uint64_t size_ = 0;
-  char carry_[8] = {};
+  char carry_[32] = {};
   size_t carried_ = 0;
 };
 std::uint64_t QuickHash(std::string_view bytes);

@@ -52,7 +52,8 @@ TEST(IsOwnForm, AgreesWithWritingTheBookBackOnRandomBytes) {
 }
 
 TEST(QuickHash, EveryByteAndTheLengthCount) {
-  const Bytes base = "[PARLO!]\r\nhi\tthere\r\n";  // 20 bytes: two words and a tail
+  // 84 bytes: whole blocks of every lane and a tail
+  const Bytes base = "[PARLO!]\r\nhi\tthere\r\n" + Bytes(64, 'x');
   for (size_t i = 0; i < base.size(); ++i) {
     Bytes changed = base;
     changed[i] ^= 1;

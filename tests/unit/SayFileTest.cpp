@@ -1,5 +1,3 @@
-#include "core/SayFile.h"
-
 #include <gtest/gtest.h>
 
 #include <deque>
@@ -8,11 +6,11 @@
 #include <vector>
 
 #include "core/MemoryFileStore.h"
+#include "core/SayFile.h"
 #include "tests/unit/GridRows.h"
 
 namespace parlo {
 namespace {
-
 
 Rows Read(std::string_view content) {
   GridModel grid;
@@ -30,8 +28,8 @@ const Rows kOneEmptyRow = {{"", ""}};
 
 TEST(CutLines, EveryBreakKindEndsALine) {
   EXPECT_EQ(Lines("a\r\nb\nc\rd"), (std::vector<Bytes>{"a", "b", "c", "d"}));
-  EXPECT_EQ(Lines("a\r\r\nb"), (std::vector<Bytes>{"a", "", "b"}));      // CR, then CR LF
-  EXPECT_EQ(Lines("a\n\rb"), (std::vector<Bytes>{"a", "", "b"}));        // LF CR is two breaks
+  EXPECT_EQ(Lines("a\r\r\nb"), (std::vector<Bytes>{"a", "", "b"}));  // CR, then CR LF
+  EXPECT_EQ(Lines("a\n\rb"), (std::vector<Bytes>{"a", "", "b"}));    // LF CR is two breaks
   EXPECT_EQ(Lines("\r\n\n\r"), (std::vector<Bytes>{"", "", ""}));
 }
 
@@ -50,6 +48,23 @@ TEST(CutLines, TextEndsAtFirstNul) {
   EXPECT_EQ(Lines("a\nb\0c\nd"s), (std::vector<Bytes>{"a", "b"}));
   EXPECT_EQ(Lines("a\r\0\nb"s), std::vector<Bytes>{"a"});  // the CR before NUL is the final break
   EXPECT_EQ(Lines("\0abc"s), std::vector<Bytes>{});
+}
+
+TEST(CutLines, BreaksAndNulAtEveryOffsetOfALongLine) {
+  // Searches go a block of bytes at a time; a break or NUL may sit anywhere in or after a block,
+  // and bytes with the high bit set must not be taken for one.
+  const Bytes filler(40, '\xE9');
+  for (size_t at = 0; at < filler.size(); ++at) {
+    for (const char brk : {'\r', '\n', '\0'}) {
+      Bytes text = filler;
+      text[at] = brk;
+      std::vector<Bytes> expected;
+      if (brk != '\0' || at > 0) expected.push_back(filler.substr(0, at));
+      if (brk != '\0' && at + 1 < filler.size())
+        expected.push_back(filler.substr(at + 1));  // a final break adds none
+      EXPECT_EQ(Lines(text), expected) << at << " " << int(brk);
+    }
+  }
 }
 
 TEST(ChooseLayout, HeaderMustMatchExactly) {
