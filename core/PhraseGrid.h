@@ -83,6 +83,8 @@ class GridModel {
 
   // Keeps the bytes of a loaded book; SetLoadedCell then points a label or text into them.
   void AdoptSource(std::shared_ptr<const Bytes> source);
+  // Those bytes, or nullptr; cells taken out of them or set since point elsewhere.
+  const Bytes* Source() const { return source_.get(); }
   void SetLoadedCell(int col, int row, std::string_view partOfSource);
   // Loading a book row by row: BeginRows, then AddLoadedRow for each row in order (label and text
   // lie in the adopted source), then EndRows, which makes the rows added the whole grid (at
@@ -148,7 +150,7 @@ class GridModel {
   // A deque: its elements stay where they are while other rows are taken out of the source.
   mutable std::deque<OwnedCells> owned_;
   std::shared_ptr<const Bytes> source_;
-  int rowsAdded_ = 0;       // while loading row by row
+  int rowsAdded_ = 0;  // while loading row by row
   int rowsBeforeLoad_ = 0;
   int row_ = 0;
   int col_ = kColButton;  // a new grid starts on the first non-fixed column

@@ -304,6 +304,32 @@ std::uint64_t QuickHash(std::string_view bytes) {
   return hasher.Final();
 }
 
+bool IsVerbatimSource(const GridModel& grid, std::string_view source) {
+  constexpr std::string_view kHead("[PARLO!]\r\n");
+  if (source.size() < kHead.size() || source.compare(0, kHead.size(), kHead) != 0) return false;
+  // Follows FormatSayBook through the source: every label and text must be the view of the
+  // source at the place it would be written to, with exactly the TAB and CR LF between them.
+  const char* at = source.data() + kHead.size();
+  const char* const end = source.data() + source.size();
+  bool same = true;
+  grid.ForEachLabelAndText([&](std::string_view label, std::string_view text) {
+    if (!same) return;
+    if (!label.empty()) {
+      same = label.data() == at && label.size() < static_cast<size_t>(end - at) && at[label.size()] == '\t';
+      if (!same) return;
+      at += label.size() + 1;
+    }
+    if (!text.empty()) {
+      same = text.data() == at && text.size() <= static_cast<size_t>(end - at);
+      if (!same) return;
+      at += text.size();
+    }
+    same = end - at >= 2 && at[0] == '\r' && at[1] == '\n';
+    at += 2;
+  });
+  return same && at == end;
+}
+
 bool IsOwnForm(std::string_view bytes) {
   constexpr std::string_view kHead("[PARLO!]\r\n");
   // The header alone reads as one empty row, which is written with a line of its own.
@@ -428,6 +454,11 @@ bool SayFiles::WriteBook(const GridModel& grid, const Bytes& name) {
   const bool done = files_.WritePartsAtomic(
       path,
       [&grid, &hash](const ContentPut& put) {
+        // A book untouched since it was read in the headed form is the bytes it was read from.
+        if (const Bytes* source = grid.Source(); source && IsVerbatimSource(grid, *source)) {
+          hash = QuickHash(*source);
+          return put(*source);
+        }
         QuickHasher hasher;
         const bool all = FormatSayBookInParts(grid, [&](std::string_view part) {
           hasher.Update(part);

@@ -58,6 +58,10 @@ class QuickHasher {
   size_t carried_ = 0;
 };
 std::uint64_t QuickHash(std::string_view bytes);
+// Whether FormatSayBook would write exactly source, because every label and text of the grid is
+// still the view into source that reading it made, in its place. Only looks at where the cells
+// point and at the separators between them, not at the bytes of the cells.
+bool IsVerbatimSource(const GridModel& grid, std::string_view source);
 // Whether the bytes are exactly what FormatSayBook writes for the book they hold: the headed
 // layout, CR LF after every line and nothing else, no NUL, no line that begins with a TAB.
 bool IsOwnForm(std::string_view bytes);

@@ -49,6 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   GridModel book;
   parlo::ReadSayBook(raw, book);
   Check(parlo::IsOwnForm(raw) == (parlo::FormatSayBook(book) == raw));
+  Check(parlo::IsVerbatimSource(book, *book.Source()) == parlo::IsOwnForm(raw));
 
   parlo::Latin1CodePage latin1;
   const Bytes text = parlo::AnsiFromMarkedText(raw, latin1);
