@@ -8,7 +8,7 @@
 #include <new>
 #include <stdexcept>
 
-#if defined(__SSE2__)
+#if defined(__SSE2__) || defined(_M_X64)
 #include <emmintrin.h>
 #endif
 
@@ -19,7 +19,7 @@ namespace {
 // Searches run in our own code, sixteen bytes at a time: the C runtime's memchr under Wine looks
 // at a byte at a time, and lines are short enough that a call into a library costs more than the
 // search itself.
-#if defined(__SSE2__)
+#if defined(__SSE2__) || defined(_M_X64)
 using Block = __m128i;
 constexpr size_t kBlock = 16;
 inline Block Pattern(char c) {
@@ -43,15 +43,23 @@ inline Block Load(const char* p) {
   std::memcpy(&word, p, 8);
   return word;
 }
-// Nonzero when a byte equals the pattern's; only the lowest such byte is told exactly.
+// The high bit of each byte that equals the pattern's, exact up to the first such byte (a borrow
+// may mark bytes above it).
 inline Block Matches(Block block, Block pattern) {
   const Block x = block ^ pattern;
   return (x - 0x0101010101010101ull) & ~x & 0x8080808080808080ull;
 }
 #endif
 
+// The place of the first byte that matched in a nonzero Matches of a block.
 inline size_t FirstMatch(unsigned long long matches) {
+#if defined(__GNUC__) || defined(__clang__)
   return static_cast<size_t>(__builtin_ctzll(matches)) / (kBlock == 16 ? 1 : 8);
+#else
+  size_t at = 0;
+  for (; !(matches & 1); matches >>= 1) ++at;
+  return at / (kBlock == 16 ? 1 : 8);
+#endif
 }
 
 const char* FindByte(const char* from, const char* end, char c) {
