@@ -126,132 +126,98 @@ HBITMAP LoadBitmapFile(const char* name) {
 
 class GemGlyphs : public ::testing::Test {
  protected:
+  // The gem at 96 dpi and as drawn for 125, 150 and 200 %, with the size each one has.
+  struct Gem {
+    const char* normalFile;
+    const char* pressedFile;
+    int size;
+    PaletteBitmap normal, pressed;
+  };
   void SetUp() override {
-    ASSERT_TRUE(ParseBmp8(ReadAll(ResPath("gem.bmp")), normal_));
-    ASSERT_TRUE(ParseBmp8(ReadAll(ResPath("gem_pressed.bmp")), pressed_));
-    for (const PaletteBitmap* gem : {&normal_, &pressed_}) {
-      ASSERT_EQ(gem->width, 11);
-      ASSERT_EQ(gem->height, 11);
+    gems_ = {{"gem.bmp", "gem_pressed.bmp", 11, {}, {}},
+             {"gem_125.bmp", "gem_pressed_125.bmp", 14, {}, {}},
+             {"gem_150.bmp", "gem_pressed_150.bmp", 17, {}, {}},
+             {"gem_200.bmp", "gem_pressed_200.bmp", 22, {}, {}}};
+    for (Gem& gem : gems_) {
+      ASSERT_TRUE(ParseBmp8(ReadAll(ResPath(gem.normalFile)), gem.normal)) << gem.normalFile;
+      ASSERT_TRUE(ParseBmp8(ReadAll(ResPath(gem.pressedFile)), gem.pressed)) << gem.pressedFile;
+      for (const PaletteBitmap* picture : {&gem.normal, &gem.pressed}) {
+        ASSERT_EQ(picture->width, gem.size) << gem.normalFile;
+        ASSERT_EQ(picture->height, gem.size) << gem.normalFile;
+      }
     }
   }
   // A pixel lies wholly outside the round gem of a size x size picture when even its nearest
   // point is past the radius.
-  static bool OutsideTheCircle(int x, int y, int size = 11) {
+  static bool OutsideTheCircle(int x, int y, int size) {
     const double c = size / 2.0;
     const double nx = std::clamp(c, static_cast<double>(x), x + 1.0);
     const double ny = std::clamp(c, static_cast<double>(y), y + 1.0);
     return (nx - c) * (nx - c) + (ny - c) * (ny - c) > c * c;
   }
-  PaletteBitmap normal_, pressed_;
-};
-
-// The gems drawn for larger display scales, with the size each one has.
-struct ScaledGem {
-  const char* normal;
-  const char* pressed;
-  int size;
-};
-const ScaledGem kScaledGems[] = {
-    {"gem_125.bmp", "gem_pressed_125.bmp", 14},
-    {"gem_150.bmp", "gem_pressed_150.bmp", 17},
-    {"gem_200.bmp", "gem_pressed_200.bmp", 22},
+  std::vector<Gem> gems_;
 };
 
 TEST_F(GemGlyphs, CornerAreasAreExactlyTheGridColour) {
-  int corner = 0;
-  for (int y = 0; y < 11; ++y) {
-    for (int x = 0; x < 11; ++x) {
-      if (!OutsideTheCircle(x, y)) continue;
-      ++corner;
-      EXPECT_EQ(normal_.At(x, y), kGridColour) << "normal at " << x << "," << y;
-      EXPECT_EQ(pressed_.At(x, y), kGridColour) << "pressed at " << x << "," << y;
-    }
-  }
-  EXPECT_GE(corner, 4 * 3);  // at least the three pixels of each corner's triangle
-  // Inside, the gem covers the grid everywhere on its axes.
-  for (int i = 1; i < 10; ++i) {
-    EXPECT_NE(normal_.At(i, 5), kGridColour) << i;
-    EXPECT_NE(normal_.At(5, i), kGridColour) << i;
-  }
-}
-
-TEST_F(GemGlyphs, CentreIsBlueAndBrighterWhenPressed) {
-  for (const PaletteBitmap* gem : {&normal_, &pressed_}) {
-    const COLORREF centre = gem->At(5, 5);
-    EXPECT_GT(GetBValue(centre), GetRValue(centre) + 40);
-    EXPECT_GE(GetBValue(centre), GetGValue(centre));
-  }
-  EXPECT_GT(PaletteBitmap::Brightness(pressed_.At(5, 5)), PaletteBitmap::Brightness(normal_.At(5, 5)) + 60);
-}
-
-TEST_F(GemGlyphs, PressedIsTheSameGemOutsideItsCentre) {
-  for (int i = 0; i < 11; ++i) {  // the border rows and columns: corners and gold setting
-    EXPECT_EQ(normal_.At(i, 0), pressed_.At(i, 0));
-    EXPECT_EQ(normal_.At(i, 10), pressed_.At(i, 10));
-    EXPECT_EQ(normal_.At(0, i), pressed_.At(0, i));
-    EXPECT_EQ(normal_.At(10, i), pressed_.At(10, i));
-  }
-}
-
-TEST_F(GemGlyphs, WindowsReadsThemAsWeDo) {
-  const struct {
-    const char* name;
-    int size;
-  } files[] = {
-      {"gem.bmp", 11},     {"gem_pressed.bmp", 11},     {"gem_125.bmp", 14}, {"gem_pressed_125.bmp", 14},
-      {"gem_150.bmp", 17}, {"gem_pressed_150.bmp", 17}, {"gem_200.bmp", 22}, {"gem_pressed_200.bmp", 22}};
-  for (const auto& file : files) {
-    PaletteBitmap parsed;
-    ASSERT_TRUE(ParseBmp8(ReadAll(ResPath(file.name)), parsed));
-    GdiBitmap gdi(LoadBitmapFile(file.name));
-    ASSERT_TRUE(gdi.Loaded()) << file.name;
-    EXPECT_EQ(gdi.Size().cx, file.size);
-    EXPECT_EQ(gdi.Size().cy, file.size);
-    for (int y = 0; y < file.size; ++y) {
-      for (int x = 0; x < file.size; ++x)
-        EXPECT_EQ(gdi.At(x, y), parsed.At(x, y)) << file.name << " " << x << "," << y;
-    }
-  }
-}
-
-TEST_F(GemGlyphs, ScaledGemsKeepTheLookAndTheGridCorners) {
-  for (const ScaledGem& gem : kScaledGems) {
-    PaletteBitmap normal, pressed;
-    ASSERT_TRUE(ParseBmp8(ReadAll(ResPath(gem.normal)), normal));
-    ASSERT_TRUE(ParseBmp8(ReadAll(ResPath(gem.pressed)), pressed));
-    for (const PaletteBitmap* picture : {&normal, &pressed}) {
-      ASSERT_EQ(picture->width, gem.size) << gem.normal;
-      ASSERT_EQ(picture->height, gem.size) << gem.normal;
-    }
-    const int last = gem.size - 1, mid = gem.size / 2;
+  for (const Gem& gem : gems_) {
     int corner = 0;
     for (int y = 0; y < gem.size; ++y) {
       for (int x = 0; x < gem.size; ++x) {
         if (!OutsideTheCircle(x, y, gem.size)) continue;
         ++corner;
-        EXPECT_EQ(normal.At(x, y), kGridColour) << gem.normal << " at " << x << "," << y;
-        EXPECT_EQ(pressed.At(x, y), kGridColour) << gem.pressed << " at " << x << "," << y;
+        EXPECT_EQ(gem.normal.At(x, y), kGridColour) << gem.normalFile << " at " << x << "," << y;
+        EXPECT_EQ(gem.pressed.At(x, y), kGridColour) << gem.pressedFile << " at " << x << "," << y;
       }
     }
-    EXPECT_GE(corner, 4 * 3) << gem.normal;
-    for (int i = 1; i < last; ++i) {  // the gem covers the grid everywhere on its axes
-      EXPECT_NE(normal.At(i, mid), kGridColour) << gem.normal << " " << i;
-      EXPECT_NE(normal.At(mid, i), kGridColour) << gem.normal << " " << i;
+    EXPECT_GE(corner, 4 * 3) << gem.normalFile;  // at least the three pixels of each corner's triangle
+    // Inside, the gem covers the grid everywhere on its axes.
+    const int mid = gem.size / 2;
+    for (int i = 1; i < gem.size - 1; ++i) {
+      EXPECT_NE(gem.normal.At(i, mid), kGridColour) << gem.normalFile << " " << i;
+      EXPECT_NE(gem.normal.At(mid, i), kGridColour) << gem.normalFile << " " << i;
     }
-    for (const PaletteBitmap* picture : {&normal, &pressed}) {
+  }
+}
+
+TEST_F(GemGlyphs, CentreIsBlueAndBrighterWhenPressed) {
+  for (const Gem& gem : gems_) {
+    const int mid = gem.size / 2;
+    for (const PaletteBitmap* picture : {&gem.normal, &gem.pressed}) {
       const COLORREF centre = picture->At(mid, mid);
-      EXPECT_GT(GetBValue(centre), GetRValue(centre) + 40) << gem.normal;
-      EXPECT_GE(GetBValue(centre), GetGValue(centre)) << gem.normal;
+      EXPECT_GT(GetBValue(centre), GetRValue(centre) + 40) << gem.normalFile;
+      EXPECT_GE(GetBValue(centre), GetGValue(centre)) << gem.normalFile;
     }
-    EXPECT_GT(PaletteBitmap::Brightness(pressed.At(mid, mid)),
-              PaletteBitmap::Brightness(normal.At(mid, mid)) + 60)
-        << gem.pressed;
-    for (int i = 0; i < gem.size; ++i) {  // pressing changes the stone, not the setting
-      EXPECT_EQ(normal.At(i, 0), pressed.At(i, 0)) << gem.pressed;
-      EXPECT_EQ(normal.At(i, last), pressed.At(i, last)) << gem.pressed;
-      EXPECT_EQ(normal.At(0, i), pressed.At(0, i)) << gem.pressed;
-      EXPECT_EQ(normal.At(last, i), pressed.At(last, i)) << gem.pressed;
+    EXPECT_GT(PaletteBitmap::Brightness(gem.pressed.At(mid, mid)),
+              PaletteBitmap::Brightness(gem.normal.At(mid, mid)) + 60)
+        << gem.pressedFile;
+  }
+}
+
+TEST_F(GemGlyphs, PressedIsTheSameGemOutsideItsCentre) {
+  for (const Gem& gem : gems_) {
+    const int last = gem.size - 1;
+    for (int i = 0; i < gem.size; ++i) {  // the border rows and columns: corners and gold setting
+      EXPECT_EQ(gem.normal.At(i, 0), gem.pressed.At(i, 0)) << gem.pressedFile;
+      EXPECT_EQ(gem.normal.At(i, last), gem.pressed.At(i, last)) << gem.pressedFile;
+      EXPECT_EQ(gem.normal.At(0, i), gem.pressed.At(0, i)) << gem.pressedFile;
+      EXPECT_EQ(gem.normal.At(last, i), gem.pressed.At(last, i)) << gem.pressedFile;
     }
+  }
+}
+
+TEST_F(GemGlyphs, WindowsReadsThemAsWeDo) {
+  auto check = [](const char* name, const PaletteBitmap& parsed, int size) {
+    GdiBitmap gdi(LoadBitmapFile(name));
+    ASSERT_TRUE(gdi.Loaded()) << name;
+    EXPECT_EQ(gdi.Size().cx, size) << name;
+    EXPECT_EQ(gdi.Size().cy, size) << name;
+    for (int y = 0; y < size; ++y) {
+      for (int x = 0; x < size; ++x) EXPECT_EQ(gdi.At(x, y), parsed.At(x, y)) << name << " " << x << "," << y;
+    }
+  };
+  for (const Gem& gem : gems_) {
+    check(gem.normalFile, gem.normal, gem.size);
+    check(gem.pressedFile, gem.pressed, gem.size);
   }
 }
 
