@@ -3,6 +3,7 @@
 
 #include <utility>
 
+#include "forms/Art.h"
 #include "forms/ControlIds.h"
 #include "res/resource.h"
 
@@ -80,8 +81,7 @@ void TAboutBox::ComponentsCreated() {
 
   if (Panel* panel = controls_.PanelOf(IDC_ABOUT_PANEL1)) panel->SetColor(kPanelColor);
 
-  picture_.Reset(
-      static_cast<HBITMAP>(LoadImageA(module, MAKEINTRESOURCEA(IDB_ABOUT), IMAGE_BITMAP, 0, 0, 0)));
+  picture_ = LoadArtFor(Handle(), module, ArtPicture::About);
   if (picture_)
     SendMessageA(Control(IDC_ABOUT_IMAGE1), STM_SETIMAGE, IMAGE_BITMAP,
                  reinterpret_cast<LPARAM>(picture_.Get()));

@@ -5,6 +5,7 @@
 
 #include <stdexcept>
 
+#include "forms/Art.h"
 #include "forms/ControlIds.h"
 #include "forms/ExceptionBox.h"
 #include "platform/Win32LowerCase.h"
@@ -105,10 +106,14 @@ void TForm_Main::CreateComponents() {
   lstrcpynA(design.lfFaceName, "\x82\x6C\x82\x72\x20\x82\x6F\x83\x53\x83\x56\x83\x62\x83\x4E", LF_FACESIZE);
   grid_.SetGridFont(design, PhraseGridControl::kTextColor);
 
-  HBITMAP gem = static_cast<HBITMAP>(LoadImageA(ModuleInstance(), MAKEINTRESOURCEA(101), IMAGE_BITMAP, 0, 0, 0));
-  HBITMAP pressed = static_cast<HBITMAP>(LoadImageA(ModuleInstance(), MAKEINTRESOURCEA(102), IMAGE_BITMAP, 0, 0, 0));
-  if (gem) SendMessageA(Control(IDC_IMAGE1), STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(gem));
-  if (pressed) SendMessageA(Control(IDC_IMAGE2), STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(pressed));
+  // Drawn for the window's display scale. The picture controls show the glyphs but do not own them.
+  gem_ = LoadArtFor(Handle(), ModuleInstance(), ArtPicture::Gem);
+  gemPressed_ = LoadArtFor(Handle(), ModuleInstance(), ArtPicture::GemPressed);
+  if (gem_)
+    SendMessageA(Control(IDC_IMAGE1), STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(gem_.Get()));
+  if (gemPressed_)
+    SendMessageA(Control(IDC_IMAGE2), STM_SETIMAGE, IMAGE_BITMAP,
+                 reinterpret_cast<LPARAM>(gemPressed_.Get()));
 }
 
 void TForm_Main::LayOut() {

@@ -172,6 +172,9 @@ class TForm_Main : public Window, public GridEvents {
   MainServices services_;
   ControlSet controls_;
   PhraseGridControl grid_;
+  // The send buttons' glyphs, shown by IDC_IMAGE1 and IDC_IMAGE2.
+  Bitmap gem_;
+  Bitmap gemPressed_;
   LowerTable lower_;  // the code page's lower-casing, for Find
   FindBox find_;
   bool destroyed_ = false;  // FormDestroy ran (close, or the session ended)

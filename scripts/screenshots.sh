@@ -3,12 +3,30 @@
 #   docs/screenshots/main.png    the main window with the example phrase book
 #   docs/screenshots/config.png  the configuration dialog (skipped, with a note, when the build has none)
 #   docs/screenshots/about.png   the About box
+# With --dpi N (or PARLO_SHOT_DPI=N) Wine's desktop runs at N dots per inch (its LogPixels, in a
+# prefix of its own) and the pictures are named e.g. main-192dpi.png; 96, the default, keeps the
+# names above.
 # each cropped to its window with the caption a player's window manager draws (openbox runs on the
 # display and Wine's windows are managed, as on a desktop). Builds the release programs in build/release-x86_64/ (as
 # scripts/release.sh does) and runs them from build/screenshots/run/. Safe to run again.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
+
+dpi=${PARLO_SHOT_DPI:-96}
+while [ $# -gt 0 ]; do
+  case $1 in
+    --dpi) dpi=${2:-}; shift $(($# > 1 ? 2 : 1)) ;;
+    --dpi=*) dpi=${1#--dpi=}; shift ;;
+    *) echo "usage: bash scripts/screenshots.sh [--dpi N]   (N dots per inch, 96 to 480; default 96)" >&2; exit 2 ;;
+  esac
+done
+if ! [[ $dpi =~ ^[0-9]+$ ]] || [ "$dpi" -lt 96 ] || [ "$dpi" -gt 480 ]; then
+  echo "screenshots: the dpi must be a whole number from 96 to 480, not \"$dpi\"" >&2
+  exit 2
+fi
+suffix=""
+[ "$dpi" -eq 96 ] || suffix="-${dpi}dpi"
 
 bash scripts/setup.sh
 if ! command -v openbox >/dev/null; then
@@ -62,6 +80,12 @@ static HWND FindChild(HWND parent, int id) {
   return NULL;
 }
 int main(int argc, char** argv) {
+  if (argc == 2 && !strcmp(argv[1], "dpi")) { /* the dpi Wine gives the programs it starts */
+    HDC screen = GetDC(NULL);
+    printf("%d\n", GetDeviceCaps(screen, LOGPIXELSY));
+    ReleaseDC(NULL, screen);
+    return 0;
+  }
   if (argc < 3 || !ClassOf(argv[2])) return 2;
   if (!strcmp(argv[1], "wait")) {
     DWORD until = GetTickCount() + (argc > 3 ? (DWORD)atoi(argv[3]) : 10000);
@@ -91,9 +115,9 @@ int main(int argc, char** argv) {
   return 2;
 }
 EOF
-x86_64-w64-mingw32-gcc -O2 -I"$root" -o "$work/winctl.exe" "$work/winctl.c" -luser32
+x86_64-w64-mingw32-gcc -O2 -I"$root" -o "$work/winctl.exe" "$work/winctl.c" -luser32 -lgdi32
 
-run="$work/run"
+run="$work/run$suffix"
 rm -rf "$run"
 mkdir -p "$run"
 cp "$build/bin/parlo.exe" res/say-default.txt "$run/"
@@ -102,8 +126,14 @@ printf '[Window]\r\nLeft=40\r\nTop=40\r\nWidth=373\r\nHeight=472\r\n[Font]\r\nCh
   >"$run/parlo.ini"
 
 source scripts/wine-env.sh
-wine_env_start "$work/wineprefix"
+# A larger desktop at a higher dpi, so the scaled windows fit on it as they do at 96.
+if [ "$dpi" -ne 96 ]; then
+  export WINE_ENV_SCREEN="$((1280 * dpi / 96))x$((1024 * dpi / 96))x24" WINE_ENV_SCREEN_DPI=$dpi
+fi
+wine_env_start "$work/wineprefix$suffix"
 wine=/usr/lib/wine/wine64
+# The desktop's dpi, set before any program of the picture runs; Wine reads it as a program starts.
+"$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
 # Unmanaged windows on a bare display get Wine's own caption, whose buttons have no glyphs; a
 # player's desktop draws the caption with its window manager.
 "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d Y /f >/dev/null 2>&1
@@ -112,6 +142,15 @@ wm_pid=$!
 trap 'kill $wm_pid 2>/dev/null || true; wine_env_stop' EXIT
 sleep 1
 winctl() { "$wine" "$work/winctl.exe" "$@" | tr -d '\r'; }
+seen=$(winctl dpi)
+if [ "$seen" != "$dpi" ]; then  # services started before the setting keep the old one: start afresh
+  wineserver -k >/dev/null 2>&1 || true
+  wineserver -p >/dev/null 2>&1 || true
+  "$wine" wineboot >/dev/null 2>&1 </dev/null || true
+  seen=$(winctl dpi)
+fi
+[ "$seen" = "$dpi" ] || { echo "screenshots: Wine runs at $seen dpi, not $dpi" >&2; exit 1; }
+echo "screenshots: Wine's desktop at $dpi dpi"
 
 # Lets the programs paint, then saves the part of the screen the window covers with the frame the
 # window manager drew around it.
@@ -130,8 +169,8 @@ shoot() {
   read -r -a extents < <(xprop -id "$id" _NET_FRAME_EXTENTS | sed 's/.*= *//; s/,/ /g')
   local geometry="$((w + extents[0] + extents[1]))x$((h + extents[2] + extents[3]))+$((x - extents[0]))+$((y - extents[2]))"
   import -display "$DISPLAY" -window root "$work/screen.png"
-  convert "$work/screen.png" -crop "$geometry" +repage "$out/$name.png"
-  echo "screenshots: docs/screenshots/$name.png ($geometry)"
+  convert "$work/screen.png" -crop "$geometry" +repage "$out/$name$suffix.png"
+  echo "screenshots: docs/screenshots/$name$suffix.png ($geometry)"
 }
 
 (cd "$run" && exec "$wine" ./parlo.exe) >/dev/null 2>&1 &
@@ -142,7 +181,7 @@ shoot "$main" main
 
 for dialog in config about; do
   if ! winctl open "$dialog" || ! title=$(winctl wait "$dialog" 8000); then
-    echo "screenshots: no $dialog window in this build; docs/screenshots/$dialog.png skipped"
+    echo "screenshots: no $dialog window in this build; docs/screenshots/$dialog$suffix.png skipped"
     continue
   fi
   shoot "$title" "$dialog"

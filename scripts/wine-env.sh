@@ -23,7 +23,9 @@ wine_env_start() {
   if [ -z "${WINE_ENV_KEEP_DISPLAY:-}" ] || [ -z "${DISPLAY:-}" ]; then
     local n
     n=$(wine_env_free_display) || { echo "wine-env: no free X display" >&2; return 1; }
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    # WINE_ENV_SCREEN (e.g. 2560x2048x24) and WINE_ENV_SCREEN_DPI change the virtual screen.
+    Xvfb ":$n" -screen 0 "${WINE_ENV_SCREEN:-1280x1024x24}" ${WINE_ENV_SCREEN_DPI:+-dpi "$WINE_ENV_SCREEN_DPI"} \
+      -nolisten tcp >/dev/null 2>&1 &
     WINE_ENV_XVFB_PID=$!
     local i
     for i in $(seq 1 100); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.05; done

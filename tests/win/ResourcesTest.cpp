@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "core/ArtScale.h"
+#include "forms/Art.h"
 #include "res/resource.h"
 
 namespace parlo {
@@ -124,70 +126,98 @@ HBITMAP LoadBitmapFile(const char* name) {
 
 class GemGlyphs : public ::testing::Test {
  protected:
+  // The gem at 96 dpi and as drawn for 125, 150 and 200 %, with the size each one has.
+  struct Gem {
+    const char* normalFile;
+    const char* pressedFile;
+    int size;
+    PaletteBitmap normal, pressed;
+  };
   void SetUp() override {
-    ASSERT_TRUE(ParseBmp8(ReadAll(ResPath("gem.bmp")), normal_));
-    ASSERT_TRUE(ParseBmp8(ReadAll(ResPath("gem_pressed.bmp")), pressed_));
-    for (const PaletteBitmap* gem : {&normal_, &pressed_}) {
-      ASSERT_EQ(gem->width, 11);
-      ASSERT_EQ(gem->height, 11);
+    gems_ = {{"gem.bmp", "gem_pressed.bmp", 11, {}, {}},
+             {"gem_125.bmp", "gem_pressed_125.bmp", 14, {}, {}},
+             {"gem_150.bmp", "gem_pressed_150.bmp", 17, {}, {}},
+             {"gem_200.bmp", "gem_pressed_200.bmp", 22, {}, {}}};
+    for (Gem& gem : gems_) {
+      ASSERT_TRUE(ParseBmp8(ReadAll(ResPath(gem.normalFile)), gem.normal)) << gem.normalFile;
+      ASSERT_TRUE(ParseBmp8(ReadAll(ResPath(gem.pressedFile)), gem.pressed)) << gem.pressedFile;
+      for (const PaletteBitmap* picture : {&gem.normal, &gem.pressed}) {
+        ASSERT_EQ(picture->width, gem.size) << gem.normalFile;
+        ASSERT_EQ(picture->height, gem.size) << gem.normalFile;
+      }
     }
   }
-  // A pixel lies wholly outside the round gem when even its nearest point is past the radius.
-  static bool OutsideTheCircle(int x, int y) {
-    const double nx = x < 5 ? x + 1 : (x > 5 ? x : 5.5);
-    const double ny = y < 5 ? y + 1 : (y > 5 ? y : 5.5);
-    return (nx - 5.5) * (nx - 5.5) + (ny - 5.5) * (ny - 5.5) > 5.5 * 5.5;
+  // A pixel lies wholly outside the round gem of a size x size picture when even its nearest
+  // point is past the radius.
+  static bool OutsideTheCircle(int x, int y, int size) {
+    const double c = size / 2.0;
+    const double nx = std::clamp(c, static_cast<double>(x), x + 1.0);
+    const double ny = std::clamp(c, static_cast<double>(y), y + 1.0);
+    return (nx - c) * (nx - c) + (ny - c) * (ny - c) > c * c;
   }
-  PaletteBitmap normal_, pressed_;
+  std::vector<Gem> gems_;
 };
 
 TEST_F(GemGlyphs, CornerAreasAreExactlyTheGridColour) {
-  int corner = 0;
-  for (int y = 0; y < 11; ++y) {
-    for (int x = 0; x < 11; ++x) {
-      if (!OutsideTheCircle(x, y)) continue;
-      ++corner;
-      EXPECT_EQ(normal_.At(x, y), kGridColour) << "normal at " << x << "," << y;
-      EXPECT_EQ(pressed_.At(x, y), kGridColour) << "pressed at " << x << "," << y;
+  for (const Gem& gem : gems_) {
+    int corner = 0;
+    for (int y = 0; y < gem.size; ++y) {
+      for (int x = 0; x < gem.size; ++x) {
+        if (!OutsideTheCircle(x, y, gem.size)) continue;
+        ++corner;
+        EXPECT_EQ(gem.normal.At(x, y), kGridColour) << gem.normalFile << " at " << x << "," << y;
+        EXPECT_EQ(gem.pressed.At(x, y), kGridColour) << gem.pressedFile << " at " << x << "," << y;
+      }
     }
-  }
-  EXPECT_GE(corner, 4 * 3);  // at least the three pixels of each corner's triangle
-  // Inside, the gem covers the grid everywhere on its axes.
-  for (int i = 1; i < 10; ++i) {
-    EXPECT_NE(normal_.At(i, 5), kGridColour) << i;
-    EXPECT_NE(normal_.At(5, i), kGridColour) << i;
+    EXPECT_GE(corner, 4 * 3) << gem.normalFile;  // at least the three pixels of each corner's triangle
+    // Inside, the gem covers the grid everywhere on its axes.
+    const int mid = gem.size / 2;
+    for (int i = 1; i < gem.size - 1; ++i) {
+      EXPECT_NE(gem.normal.At(i, mid), kGridColour) << gem.normalFile << " " << i;
+      EXPECT_NE(gem.normal.At(mid, i), kGridColour) << gem.normalFile << " " << i;
+    }
   }
 }
 
 TEST_F(GemGlyphs, CentreIsBlueAndBrighterWhenPressed) {
-  for (const PaletteBitmap* gem : {&normal_, &pressed_}) {
-    const COLORREF centre = gem->At(5, 5);
-    EXPECT_GT(GetBValue(centre), GetRValue(centre) + 40);
-    EXPECT_GE(GetBValue(centre), GetGValue(centre));
+  for (const Gem& gem : gems_) {
+    const int mid = gem.size / 2;
+    for (const PaletteBitmap* picture : {&gem.normal, &gem.pressed}) {
+      const COLORREF centre = picture->At(mid, mid);
+      EXPECT_GT(GetBValue(centre), GetRValue(centre) + 40) << gem.normalFile;
+      EXPECT_GE(GetBValue(centre), GetGValue(centre)) << gem.normalFile;
+    }
+    EXPECT_GT(PaletteBitmap::Brightness(gem.pressed.At(mid, mid)),
+              PaletteBitmap::Brightness(gem.normal.At(mid, mid)) + 60)
+        << gem.pressedFile;
   }
-  EXPECT_GT(PaletteBitmap::Brightness(pressed_.At(5, 5)), PaletteBitmap::Brightness(normal_.At(5, 5)) + 60);
 }
 
 TEST_F(GemGlyphs, PressedIsTheSameGemOutsideItsCentre) {
-  for (int i = 0; i < 11; ++i) {  // the border rows and columns: corners and gold setting
-    EXPECT_EQ(normal_.At(i, 0), pressed_.At(i, 0));
-    EXPECT_EQ(normal_.At(i, 10), pressed_.At(i, 10));
-    EXPECT_EQ(normal_.At(0, i), pressed_.At(0, i));
-    EXPECT_EQ(normal_.At(10, i), pressed_.At(10, i));
+  for (const Gem& gem : gems_) {
+    const int last = gem.size - 1;
+    for (int i = 0; i < gem.size; ++i) {  // the border rows and columns: corners and gold setting
+      EXPECT_EQ(gem.normal.At(i, 0), gem.pressed.At(i, 0)) << gem.pressedFile;
+      EXPECT_EQ(gem.normal.At(i, last), gem.pressed.At(i, last)) << gem.pressedFile;
+      EXPECT_EQ(gem.normal.At(0, i), gem.pressed.At(0, i)) << gem.pressedFile;
+      EXPECT_EQ(gem.normal.At(last, i), gem.pressed.At(last, i)) << gem.pressedFile;
+    }
   }
 }
 
 TEST_F(GemGlyphs, WindowsReadsThemAsWeDo) {
-  for (const char* name : {"gem.bmp", "gem_pressed.bmp"}) {
-    PaletteBitmap parsed;
-    ASSERT_TRUE(ParseBmp8(ReadAll(ResPath(name)), parsed));
+  auto check = [](const char* name, const PaletteBitmap& parsed, int size) {
     GdiBitmap gdi(LoadBitmapFile(name));
     ASSERT_TRUE(gdi.Loaded()) << name;
-    EXPECT_EQ(gdi.Size().cx, 11);
-    EXPECT_EQ(gdi.Size().cy, 11);
-    for (int y = 0; y < 11; ++y) {
-      for (int x = 0; x < 11; ++x) EXPECT_EQ(gdi.At(x, y), parsed.At(x, y)) << name << " " << x << "," << y;
+    EXPECT_EQ(gdi.Size().cx, size) << name;
+    EXPECT_EQ(gdi.Size().cy, size) << name;
+    for (int y = 0; y < size; ++y) {
+      for (int x = 0; x < size; ++x) EXPECT_EQ(gdi.At(x, y), parsed.At(x, y)) << name << " " << x << "," << y;
     }
+  };
+  for (const Gem& gem : gems_) {
+    check(gem.normalFile, gem.normal, gem.size);
+    check(gem.pressedFile, gem.pressed, gem.size);
   }
 }
 
@@ -205,24 +235,57 @@ TEST(AboutPicture, IsAnEightBitPictureOfTheBoxSize) {
   EXPECT_EQ(gdi.At(70, 130), about.At(70, 130));
 }
 
+// The picture drawn for each display scale: its size, and the first row of the dark band under
+// the sentence (row 115 at 96 dpi).
+struct AboutScale {
+  const char* file;
+  int width;
+  int height;
+  int darkFrom;
+};
+const AboutScale kAboutScales[] = {
+    {"about.bmp", 144, 135, 115},
+    {"about_125.bmp", 180, 169, 144},
+    {"about_150.bmp", 216, 203, 173},
+    {"about_200.bmp", 288, 270, 230},
+};
+
+TEST(AboutPicture, EachScaleIsAnEightBitPictureOfItsSize) {
+  for (const AboutScale& scale : kAboutScales) {
+    PaletteBitmap about;
+    ASSERT_TRUE(ParseBmp8(ReadAll(ResPath(scale.file)), about)) << scale.file;
+    EXPECT_EQ(about.width, scale.width) << scale.file;
+    EXPECT_EQ(about.height, scale.height) << scale.file;
+    GdiBitmap gdi(LoadBitmapFile(scale.file));
+    ASSERT_TRUE(gdi.Loaded()) << scale.file;
+    EXPECT_EQ(gdi.Size().cx, scale.width) << scale.file;
+    EXPECT_EQ(gdi.Size().cy, scale.height) << scale.file;
+    EXPECT_EQ(gdi.At(scale.width / 2, scale.height - 5), about.At(scale.width / 2, scale.height - 5))
+        << scale.file;
+  }
+}
+
 TEST(AboutPicture, BottomStaysDarkForTheWhiteLineOverIt) {
-  PaletteBitmap about;
-  ASSERT_TRUE(ParseBmp8(ReadAll(ResPath("about.bmp")), about));
-  ASSERT_EQ(about.height, 135);
-  // The transparent label covers the picture's rows 119 to 133 from its left edge.
-  int brightest = 0;
-  for (int y = 115; y < about.height; ++y) {
-    for (int x = 0; x < about.width; ++x) brightest = std::max(brightest, PaletteBitmap::Brightness(about.At(x, y)));
-  }
-  EXPECT_LT(brightest, 3 * 110);
-  // ...and the picture is no flat fill: the scene has detail above that band.
-  std::vector<COLORREF> seen;
-  for (int y = 0; y < 115; ++y) {
-    for (int x = 0; x < about.width; ++x) {
-      if (std::find(seen.begin(), seen.end(), about.At(x, y)) == seen.end()) seen.push_back(about.At(x, y));
+  for (const AboutScale& scale : kAboutScales) {
+    PaletteBitmap about;
+    ASSERT_TRUE(ParseBmp8(ReadAll(ResPath(scale.file)), about)) << scale.file;
+    ASSERT_EQ(about.height, scale.height) << scale.file;
+    // The transparent label covers the picture's rows 119 to 133 (at 96 dpi) from its left edge.
+    int brightest = 0;
+    for (int y = scale.darkFrom; y < about.height; ++y) {
+      for (int x = 0; x < about.width; ++x)
+        brightest = std::max(brightest, PaletteBitmap::Brightness(about.At(x, y)));
     }
+    EXPECT_LT(brightest, 3 * 110) << scale.file;
+    // ...and the picture is no flat fill: the scene has detail above that band.
+    std::vector<COLORREF> seen;
+    for (int y = 0; y < scale.darkFrom; ++y) {
+      for (int x = 0; x < about.width; ++x) {
+        if (std::find(seen.begin(), seen.end(), about.At(x, y)) == seen.end()) seen.push_back(about.At(x, y));
+      }
+    }
+    EXPECT_GT(seen.size(), 32u) << scale.file;
   }
-  EXPECT_GT(seen.size(), 32u);
 }
 
 // --- The icon file -------------------------------------------------------------------------------
@@ -344,13 +407,88 @@ TEST_F(ProgramResources, BitmapsAreTheFilesInRes) {
   const struct {
     int id;
     const char* file;
-  } bitmaps[] = {{IDB_GEM, "gem.bmp"}, {IDB_GEM_PRESSED, "gem_pressed.bmp"}, {IDB_ABOUT, "about.bmp"}};
+  } bitmaps[] = {{IDB_GEM, "gem.bmp"},
+                 {IDB_GEM_PRESSED, "gem_pressed.bmp"},
+                 {IDB_ABOUT, "about.bmp"},
+                 {IDB_GEM_125, "gem_125.bmp"},
+                 {IDB_GEM_PRESSED_125, "gem_pressed_125.bmp"},
+                 {IDB_ABOUT_125, "about_125.bmp"},
+                 {IDB_GEM_150, "gem_150.bmp"},
+                 {IDB_GEM_PRESSED_150, "gem_pressed_150.bmp"},
+                 {IDB_ABOUT_150, "about_150.bmp"},
+                 {IDB_GEM_200, "gem_200.bmp"},
+                 {IDB_GEM_PRESSED_200, "gem_pressed_200.bmp"},
+                 {IDB_ABOUT_200, "about_200.bmp"}};
   for (const auto& b : bitmaps) {
     const std::string linked = Resource(MAKEINTRESOURCEA(b.id), MAKEINTRESOURCEA(2));  // RT_BITMAP
     const std::string file = ReadAll(ResPath(b.file));
     ASSERT_GT(file.size(), 14u);
     EXPECT_EQ(linked, file.substr(14)) << b.file;  // a bitmap resource is the file without its file header
   }
+}
+
+TEST_F(ProgramResources, ArtComesInTheSizeOfTheNearestScale) {
+  const struct {
+    int dpi;
+    int gem;
+    int aboutWidth;
+    int aboutHeight;
+  } cases[] = {{96, 11, 144, 135},  {72, 11, 144, 135},  {120, 14, 180, 169}, {144, 17, 216, 203},
+               {168, 17, 216, 203}, {192, 22, 288, 270}, {288, 22, 288, 270}};
+  for (const auto& c : cases) {
+    for (ArtPicture gem : {ArtPicture::Gem, ArtPicture::GemPressed}) {
+      Bitmap bitmap = LoadArt(module_, gem, c.dpi);
+      ASSERT_TRUE(bitmap) << c.dpi;
+      EXPECT_EQ(BitmapSize(bitmap.Get()).cx, c.gem) << c.dpi;
+      EXPECT_EQ(BitmapSize(bitmap.Get()).cy, c.gem) << c.dpi;
+    }
+    Bitmap about = LoadArt(module_, ArtPicture::About, c.dpi);
+    ASSERT_TRUE(about) << c.dpi;
+    EXPECT_EQ(BitmapSize(about.Get()).cx, c.aboutWidth) << c.dpi;
+    EXPECT_EQ(BitmapSize(about.Get()).cy, c.aboutHeight) << c.dpi;
+  }
+  EXPECT_EQ(BitmapSize(nullptr).cx, 0);
+  EXPECT_EQ(BitmapSize(nullptr).cy, 0);
+}
+
+TEST_F(ProgramResources, NinetySixDpiShowsTheOriginalPictures) {
+  const struct {
+    ArtPicture picture;
+    const char* file;
+  } pictures[] = {{ArtPicture::Gem, "gem.bmp"},
+                  {ArtPicture::GemPressed, "gem_pressed.bmp"},
+                  {ArtPicture::About, "about.bmp"}};
+  for (const auto& p : pictures) {
+    PaletteBitmap original;
+    ASSERT_TRUE(ParseBmp8(ReadAll(ResPath(p.file)), original));
+    Bitmap loaded = LoadArt(module_, p.picture, 96);
+    ASSERT_TRUE(loaded) << p.file;
+    ASSERT_EQ(BitmapSize(loaded.Get()).cx, original.width) << p.file;
+    ASSERT_EQ(BitmapSize(loaded.Get()).cy, original.height) << p.file;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, loaded.Get());
+    int differing = 0;
+    for (int y = 0; y < original.height; ++y) {
+      for (int x = 0; x < original.width; ++x) differing += GetPixel(dc, x, y) != original.At(x, y);
+    }
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    EXPECT_EQ(differing, 0) << p.file;
+  }
+  EXPECT_EQ(ArtResourceId(ArtPicture::Gem, ArtScaleForDpi(96)), IDB_GEM);
+  EXPECT_EQ(ArtResourceId(ArtPicture::GemPressed, ArtScaleForDpi(96)), IDB_GEM_PRESSED);
+  EXPECT_EQ(ArtResourceId(ArtPicture::About, ArtScaleForDpi(96)), IDB_ABOUT);
+}
+
+TEST_F(ProgramResources, AModuleWithoutAScalesPictureGivesTheOriginal) {
+  // The test program links the About picture at 96 dpi only, and no gems.
+  HINSTANCE tests = GetModuleHandleA(nullptr);
+  Bitmap about = LoadArt(tests, ArtPicture::About, 192);
+  ASSERT_TRUE(about);
+  EXPECT_EQ(BitmapSize(about.Get()).cx, 144);
+  EXPECT_EQ(BitmapSize(about.Get()).cy, 135);
+  EXPECT_FALSE(LoadArt(tests, ArtPicture::Gem, 144));
+  EXPECT_FALSE(LoadArt(tests, ArtPicture::Gem, 96));
 }
 
 TEST_F(ProgramResources, IconGroupHasTheClassicImageFirstInLine) {

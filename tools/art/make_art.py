@@ -2,7 +2,8 @@
 """Draws Parlo's pictures and writes them into res/.
 
 Everything here is drawn from code: the send-button gems, the About picture and the program
-icon. Only the Python 3 standard library is used, so any machine can regenerate the files:
+icon. The gems and the About picture are drawn again, from the same geometry, for displays at
+125, 150 and 200 % (gem_150.bmp, about_200.bmp...), so they stay sharp where the windows scale. Only the Python 3 standard library is used, so any machine can regenerate the files:
 
     python3 tools/art/make_art.py            # writes into <repo>/res
     python3 tools/art/make_art.py OUTDIR     # writes somewhere else (for comparing)
@@ -17,6 +18,14 @@ import sys
 import zlib
 
 GRID = (206, 185, 140)  # the phrase grid's background; the gem corners must match it exactly
+
+# Display scales the pictures are drawn for, in percent of 96 dpi; 100 % is the original size.
+SCALES = (100, 125, 150, 200)
+
+
+def scaled(length, percent):
+    """A 96-dpi length at percent, rounded half up as the program rounds its layout."""
+    return (length * percent + 50) // 100
 
 
 # ----------------------------------------------------------------------------------------------
@@ -216,12 +225,13 @@ def gem_shader(cx, cy, radius, pressed):
     return shade
 
 
-def make_gem(pressed):
-    rgba = render(11, 11, gem_shader(5.5, 5.5, 5.5, pressed), 8)
+def make_gem(pressed, size=11):
+    """The gem at its 96-dpi size of 11 pixels, or drawn afresh at a larger size."""
+    rgba = render(size, size, gem_shader(size / 2.0, size / 2.0, size / 2.0, pressed), 8)
     pixels = flatten(rgba, GRID)
     # The grid shows through exactly wherever the round gem does not reach.
-    for y in range(11):
-        for x in range(11):
+    for y in range(size):
+        for x in range(size):
             if rgba[y][x][3] == 0:
                 assert pixels[y][x] == GRID
     return pixels
@@ -322,98 +332,116 @@ def text_width(text):
     return sum(len(GLYPHS[c][0]) + 1 for c in text) - 1
 
 
-def draw_text(img, text, x, y, colour):
+def draw_text(plot, text, x, y, colour):
     for c in text:
         glyph = GLYPHS[c]
         for gy, line in enumerate(glyph):
             for gx, bit in enumerate(line):
                 if bit == "1":
-                    img[y + gy][x + gx] = colour
+                    plot(x + gx, y + gy, colour)
         x += len(glyph[0]) + 1
 
 
-def make_about():
-    w, h = ABOUT_W, ABOUT_H
+def make_about(percent=100):
+    """The scene is laid out in 96-dpi pixels. At a larger scale the smooth parts (sky, moon,
+    hills, meadow, tree crowns, shadow) are worked out afresh for every pixel, and the hand-placed
+    pixels (stars, tufts, the traveller, the speech bubble) become blocks of whole pixels."""
+    k = percent / 100.0
+    w, h = scaled(ABOUT_W, percent), scaled(ABOUT_H, percent)
     rnd = Rand(1402)
     img = [[(0, 0, 0)] * w for _ in range(h)]
 
+    def edge(v):  # a 96-dpi pixel edge, in pixels at this scale
+        return int(math.floor(v * k + 0.5))
+
+    def at(p):  # the 96-dpi pixel a pixel at this scale stands for (exact at 100 %)
+        return (p + 0.5) / k - 0.5
+
+    def plot(x, y, colour):
+        for py in range(edge(y), min(edge(y + 1), h)):
+            for px in range(edge(x), min(edge(x + 1), w)):
+                img[py][px] = colour
+
     # Sky, darkening upward, with a warm band at the horizon.
-    for y in range(HORIZON + 8):
+    for y in range(edge(HORIZON + 8)):
         for x in range(w):
-            img[y][x] = dithered(SKY, y / float(HORIZON + 4), x, y, 14)
+            img[y][x] = dithered(SKY, at(y) / float(HORIZON + 4), x, y, 14)
 
     # Stars, only in the dark part of the sky.
     for _ in range(34):
-        x, y = rnd.next(w), rnd.next(46)
-        img[y][x] = (150, 160, 200) if rnd.next(3) else (230, 234, 255)
+        x, y = rnd.next(ABOUT_W), rnd.next(46)
+        plot(x, y, (150, 160, 200) if rnd.next(3) else (230, 234, 255))
     for x, y in ((28, 14), (104, 30), (58, 8)):
-        img[y][x] = (255, 255, 255)
+        plot(x, y, (255, 255, 255))
         for dx, dy in ((1, 0), (-1, 0), (0, 1), (0, -1)):
-            img[y + dy][x + dx] = (140, 150, 200)
+            plot(x + dx, y + dy, (140, 150, 200))
 
     # A crescent moon.
     mx, my, mr = 122, 16, 7.5
     for y in range(h):
         for x in range(w):
-            if math.hypot(x + 0.5 - mx, y + 0.5 - my) < mr and \
-                    math.hypot(x + 0.5 - mx - 3.2, y + 0.5 - my + 2.0) > mr - 0.8:
-                img[y][x] = (246, 238, 196) if x < mx - 2 else (222, 214, 176)
+            u, v = at(x), at(y)
+            if math.hypot(u + 0.5 - mx, v + 0.5 - my) < mr and \
+                    math.hypot(u + 0.5 - mx - 3.2, v + 0.5 - my + 2.0) > mr - 0.8:
+                img[y][x] = (246, 238, 196) if u < mx - 2 else (222, 214, 176)
 
-    # Two rows of hills against the glow.
+    # Two rows of hills against the glow, each with a lit crest.
     far = [(4.0, 0.045, 0.3), (2.0, 0.11, 1.7)]
     near = [(3.0, 0.06, 2.2), (1.5, 0.15, 0.4)]
+    crest = max(1, int(round(k)))
     for x in range(w):
-        top_far = int(hill(x, HORIZON - 8, far))
-        top_near = int(hill(x, HORIZON + 2, near))
+        top_far = int(hill(at(x), HORIZON - 8, far) * k)
+        top_near = int(hill(at(x), HORIZON + 2, near) * k)
         for y in range(top_far, h):
-            img[y][x] = (62, 52, 94) if y > top_far else (84, 68, 112)
+            img[y][x] = (62, 52, 94) if y >= top_far + crest else (84, 68, 112)
         for y in range(top_near, h):
-            img[y][x] = (38, 60, 62) if y > top_near else (56, 82, 70)
+            img[y][x] = (38, 60, 62) if y >= top_near + crest else (56, 82, 70)
 
     # The meadow: lit near the horizon, falling to near black at the bottom where the
     # About box lays its white line of text over the picture.
     meadow_top = HORIZON + 8
     grass = [(0.0, (94, 150, 62)), (0.35, (64, 118, 50)), (0.62, (36, 78, 38)),
              (0.78, (20, 46, 26)), (1.0, (10, 24, 16))]
-    for y in range(meadow_top, h):
+    for y in range(edge(meadow_top), h):
         for x in range(w):
-            img[y][x] = dithered(grass, (y - meadow_top) / float(h - 1 - meadow_top), x, y, 9)
+            img[y][x] = dithered(grass, (at(y) - meadow_top) / float(ABOUT_H - 1 - meadow_top), x, y, 9)
     # Tufts: short blades a shade lighter or darker than the ground under them.
     for _ in range(260):
-        x, y = rnd.next(w), meadow_top + rnd.next(h - meadow_top - 22)
-        t = (y - meadow_top) / float(h - 1 - meadow_top)
+        x, y = rnd.next(ABOUT_W), meadow_top + rnd.next(ABOUT_H - meadow_top - 22)
+        t = (y - meadow_top) / float(ABOUT_H - 1 - meadow_top)
         c = to8(ramp(grass, t - 0.12 if rnd.next(2) else t + 0.1))
-        for k in range(1 + rnd.next(3)):
-            if y - k >= meadow_top - 1:
-                img[y - k][x] = c
+        for j in range(1 + rnd.next(3)):
+            if y - j >= meadow_top - 1:
+                plot(x, y - j, c)
     for _ in range(14):  # a few flowers in the lit part
-        x, y = rnd.next(w), meadow_top + 2 + rnd.next(14)
-        img[y][x] = ((236, 220, 90), (226, 110, 120), (236, 236, 240))[rnd.next(3)]
+        x, y = rnd.next(ABOUT_W), meadow_top + 2 + rnd.next(14)
+        plot(x, y, ((236, 220, 90), (226, 110, 120), (236, 236, 240))[rnd.next(3)])
 
     # A tree on the left, its crown a cluster of round leaf masses.
     for y in range(70, 108):
         for x in range(13, 18):
-            img[y][x] = (58, 38, 24) if x > 14 else (84, 56, 32)
+            plot(x, y, (58, 38, 24) if x > 14 else (84, 56, 32))
     for cx, cy, r in ((15, 62, 12), (7, 70, 8), (24, 70, 9), (15, 52, 8)):
-        for y in range(int(cy - r), int(cy + r) + 1):
-            for x in range(max(0, int(cx - r)), int(cx + r) + 1):
-                d = math.hypot(x + 0.5 - cx, y + 0.5 - cy)
-                if d < r:
-                    lit = math.hypot(x + 0.5 - cx + r * 0.4, y + 0.5 - cy + r * 0.4) / r
+        for y in range(max(0, edge(cy - r) - 1), min(h, edge(cy + r) + 1)):
+            for x in range(max(0, edge(cx - r) - 1), min(w, edge(cx + r) + 1)):
+                u, v = at(x), at(y)
+                if math.hypot(u + 0.5 - cx, v + 0.5 - cy) < r:
+                    lit = math.hypot(u + 0.5 - cx + r * 0.4, v + 0.5 - cy + r * 0.4) / r
                     img[y][x] = dithered([(0.0, (70, 122, 64)), (0.6, (36, 76, 46)),
                                           (1.0, (20, 46, 34))], lit, x, y, 5)
 
     # The traveller's shadow, then the traveller.
     fx, fy = 80, 114 - len(FIGURE)
-    for y in range(112, 117):
-        for x in range(fx - 4, fx + 22):
-            if ((x + 0.5 - (fx + 8)) / 12.0) ** 2 + ((y + 0.5 - 114.5) / 2.5) ** 2 < 1:
+    for y in range(edge(112) - 1, min(h, edge(117) + 1)):
+        for x in range(edge(fx - 4) - 1, min(w, edge(fx + 22) + 1)):
+            u, v = at(x), at(y)
+            if ((u + 0.5 - (fx + 8)) / 12.0) ** 2 + ((v + 0.5 - 114.5) / 2.5) ** 2 < 1:
                 r, g, b = img[y][x]
                 img[y][x] = (r * 6 // 10, g * 6 // 10, b * 6 // 10)
     for row, line in enumerate(FIGURE):
         for col, ch in enumerate(line):
             if ch != ".":
-                img[fy + row][fx + col] = FIGURE_COLOURS[ch]
+                plot(fx + col, fy + row, FIGURE_COLOURS[ch])
 
     # The speech bubble over the head, its tail pointing down at the speaker.
     text = "HAIL, FRIEND!"
@@ -426,22 +454,22 @@ def make_about():
             corner = (x in (bx0, bx1)) and (y in (by0, by1))
             if corner:
                 continue
-            edge = x in (bx0, bx1) or y in (by0, by1)
-            img[y][x] = ink if edge else (shade if y == by1 - 1 else paper)
+            edge_ = x in (bx0, bx1) or y in (by0, by1)
+            plot(x, y, ink if edge_ else (shade if y == by1 - 1 else paper))
     for x, y in ((bx0 + 1, by0 + 1), (bx1 - 1, by0 + 1), (bx0 + 1, by1 - 1), (bx1 - 1, by1 - 1)):
-        img[y][x] = ink
+        plot(x, y, ink)
     tail_x = fx + 6
     for x in range(tail_x, tail_x + 3):
-        img[by1][x] = paper
-        img[by1 - 1][x] = shade
-    for k in range(5):  # narrowing toward the speaker's head
-        y = by1 + 1 + k
-        width = 3 - k
-        img[y][tail_x - 1] = ink
+        plot(x, by1, paper)
+        plot(x, by1 - 1, shade)
+    for j in range(5):  # narrowing toward the speaker's head
+        y = by1 + 1 + j
+        width = 3 - j
+        plot(tail_x - 1, y, ink)
         for x in range(tail_x, tail_x + width):
-            img[y][x] = paper
-        img[y][tail_x + max(width, 0)] = ink
-    draw_text(img, text, bx0 + 5, by0 + 5, ink)
+            plot(x, y, paper)
+        plot(tail_x + max(width, 0), y, ink)
+    draw_text(plot, text, bx0 + 5, by0 + 5, ink)
     return img
 
 
@@ -560,10 +588,16 @@ def main():
         "about.bmp": bmp8(make_about()),
         "parlo.ico": make_icon(),
     }
+    # The same pictures for displays set to a larger scale, e.g. gem_150.bmp.
+    for percent in SCALES[1:]:
+        gem = scaled(11, percent)
+        files["gem_%d.bmp" % percent] = bmp8(make_gem(False, gem))
+        files["gem_pressed_%d.bmp" % percent] = bmp8(make_gem(True, gem))
+        files["about_%d.bmp" % percent] = bmp8(make_about(percent))
     for name, data in files.items():
         with open(os.path.join(out, name), "wb") as f:
             f.write(data)
-        print("%-16s %6d bytes" % (name, len(data)))
+        print("%-20s %6d bytes" % (name, len(data)))
 
 
 if __name__ == "__main__":
