@@ -206,6 +206,40 @@ TEST_F(ConfigDialogTest, ItsSizeControlsAndFontsAtEveryScale) {
   EXPECT_EQ(form_.Data().labelFont.lfHeight, -12);
 }
 
+TEST_F(ConfigDialogTest, MovingTo144DpiLaysItOutAgainWithItsFonts) {
+  PARLO_SKIP_UNLESS_96_DPI();
+  Run({[&](HWND dialog) {
+    RECT outer{}, client{};
+    GetWindowRect(dialog, &outer);
+    GetClientRect(dialog, &client);
+    RECT suggested{outer.left, outer.top, outer.right + 470 - client.right, outer.bottom + 288 - client.bottom};
+    SendMessageA(dialog, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    GetClientRect(dialog, &client);
+    EXPECT_EQ(client.right, 470);
+    EXPECT_EQ(client.bottom, 288);
+    RECT rc = RectInParent(form_.Control(IDC_CFG_BUTTON1));
+    EXPECT_EQ(rc.left, 303);
+    EXPECT_EQ(rc.top, 150);
+    EXPECT_EQ(rc.right - rc.left, 131);
+    EXPECT_EQ(rc.bottom - rc.top, 38);
+    LOGFONTA shown{};
+    GetObjectA(reinterpret_cast<HFONT>(SendMessageA(form_.Control(IDC_CFG_LABEL_FONT), WM_GETFONT, 0, 0)),
+               sizeof shown, &shown);
+    EXPECT_EQ(shown.lfHeight, -18);
+    EXPECT_EQ(FontWeight(form_.Control(IDC_CFG_LABEL2)), FW_BOLD);
+    GetObjectA(reinterpret_cast<HFONT>(SendMessageA(form_.Control(IDC_CFG_LABEL2), WM_GETFONT, 0, 0)), sizeof shown,
+               &shown);
+    EXPECT_EQ(shown.lfHeight, -18);
+    // The name still gives the size as at 96 dpi, and the label grew to the larger text.
+    EXPECT_EQ(Text(form_.Control(IDC_CFG_LABEL_FONT)), "Arial, 9point");
+    rc = RectInParent(form_.Control(IDC_CFG_LABEL_FONT));
+    EXPECT_GT(rc.bottom - rc.top, 14);
+    PostMessageA(dialog, WM_CLOSE, 0, 0);
+  }});
+  EXPECT_EQ(stepsRun_, 1u);
+  EXPECT_EQ(form_.Data().labelFont.lfHeight, -12);
+}
+
 TEST_F(ConfigDialogTest, TabGoesFromTheAltBoxThroughThePanelToOkAndCancel) {
   std::vector<int> order;
   Run({[&](HWND dialog) {
