@@ -79,6 +79,11 @@ void TForm_Main::Create() {
   if (!Handle()) throw std::runtime_error("The main window could not be created");
   Form_Main = this;
   CreateComponents();
+  // A window that opened on a monitor of another dpi takes its size for that one.
+  if (controls_.Dpi() != dpi) {
+    const WindowBounds b = BoundsAtDpi(WindowBounds{});
+    MoveWindow(Handle(), b.left, b.top, b.width, b.height, FALSE);
+  }
   LayOut();
   RunGuarded([this] { FormCreate(); });
 }
