@@ -72,7 +72,9 @@ void PhraseGridControl::SetGridFont(const LOGFONTA& font, COLORREF color) {
   InvalidateGrid();
 }
 
-int PhraseGridControl::Scale(int layoutPixels) const { return ScaleForDpi(layoutPixels, dpi_); }
+int PhraseGridControl::Scale(int layoutPixels) const {
+  return ScaleForDpi(layoutPixels, dpi_);
+}
 
 void PhraseGridControl::MakeFonts() {
   LOGFONTA shown = logFont_;

@@ -289,8 +289,8 @@ TEST_F(AboutBoxTest, ItsSizeButtonAndPictureAtEveryScale) {
                 Expected({181, 272, 362}));
     EXPECT_RECT(RectInParent(GetDlgItem(box, IDOK)), Expected({115, 173, 230}), Expected({188, 282, 376}),
                 Expected({62, 93, 124}), Expected({21, 32, 42}));
-    EXPECT_RECT(RectInParent(GetDlgItem(panel, IDC_ABOUT_LABEL2)), Expected({8, 12, 16}), Expected({28, 42, 56}),
-                Expected({200, 300, 400}), Expected({15, 23, 30}));
+    EXPECT_RECT(RectInParent(GetDlgItem(panel, IDC_ABOUT_LABEL2)), Expected({8, 12, 16}),
+                Expected({28, 42, 56}), Expected({200, 300, 400}), Expected({15, 23, 30}));
     // The picture fills its laid-out rectangle, whatever scale its art was made for.
     EXPECT_RECT(RectInParent(GetDlgItem(panel, IDC_ABOUT_IMAGE1)), Expected({137, 206, 274}),
                 Expected({41, 62, 82}), Expected({144, 216, 288}), Expected({135, 203, 270}));
