@@ -40,9 +40,9 @@ inline int Expected(const AtDpi& value) {
   } while (false)
 
 // Skips the test unless the screen has one of the dpi the expected values are written for.
-#define PARLO_SKIP_UNLESS_A_CHECKED_DPI()                                                     \
-  do {                                                                                      \
-    if (const int parloDpi = ::parlo::testing::ScreenDpi(); parloDpi != 96 && parloDpi != 144 && \
-                                                            parloDpi != 192)                \
+#define PARLO_SKIP_UNLESS_A_CHECKED_DPI()                                                         \
+  do {                                                                                            \
+    if (const int parloDpi = ::parlo::testing::ScreenDpi();                                       \
+        parloDpi != 96 && parloDpi != 144 && parloDpi != 192)                                     \
       GTEST_SKIP() << "values are written for 96, 144 and 192 dpi; this screen has " << parloDpi; \
   } while (false)

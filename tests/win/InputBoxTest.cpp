@@ -137,7 +137,8 @@ TEST_F(InputBoxTest, ItsSizeAndControlsAtEveryScale) {
     EXPECT_RECT(ChildRect(box, IDCANCEL), Expected({150, 225, 300}), Expected({59, 89, 118}),
                 Expected({75, 113, 150}), Expected({25, 38, 50}));
     LOGFONTA font{};
-    GetObjectA(reinterpret_cast<HFONT>(SendMessageA(GetDlgItem(box, IDOK), WM_GETFONT, 0, 0)), sizeof font, &font);
+    GetObjectA(reinterpret_cast<HFONT>(SendMessageA(GetDlgItem(box, IDOK), WM_GETFONT, 0, 0)), sizeof font,
+               &font);
     EXPECT_EQ(font.lfHeight, Expected({-12, -18, -24}));
     SendMessageA(GetDlgItem(box, IDCANCEL), BM_CLICK, 0, 0);
   }});

@@ -561,17 +561,20 @@ TEST_F(MainWindowGridTest, TheWindowItsPanelsAndTheGridAtEveryScale) {
   EXPECT_EQ(client.right, Expected({365, 548, 730}));
   EXPECT_EQ(client.bottom, Expected({445, 668, 890}));
   const LONG width = client.right, height = client.bottom;
-  EXPECT_EQ(PlaceOf(form->Control(IDC_PANEL_TOP)), (std::array<LONG, 4>{0, 0, width, Expected({28, 42, 56})}));
+  EXPECT_EQ(PlaceOf(form->Control(IDC_PANEL_TOP)),
+            (std::array<LONG, 4>{0, 0, width, Expected({28, 42, 56})}));
   const LONG bottom = Expected({48, 72, 96});
   EXPECT_EQ(PlaceOf(form->Control(IDC_PANEL1)), (std::array<LONG, 4>{0, height - bottom, width, bottom}));
   EXPECT_EQ(PlaceOf(GridWindow()), (std::array<LONG, 4>{0, Expected({28, 42, 56}), width,
-                                                         height - Expected({28, 42, 56}) - bottom}));
-  EXPECT_EQ(PlaceOf(form->Control(IDC_BUTTON_SAVE)), Place({208, 312, 416}, {4, 6, 8}, {57, 86, 114}, {19, 29, 38}));
-  EXPECT_EQ(PlaceOf(form->Control(IDC_BUTTON_CONFIG)), Place({232, 348, 464}, {4, 6, 8}, {48, 72, 96}, {19, 29, 38}));
+                                                        height - Expected({28, 42, 56}) - bottom}));
+  EXPECT_EQ(PlaceOf(form->Control(IDC_BUTTON_SAVE)),
+            Place({208, 312, 416}, {4, 6, 8}, {57, 86, 114}, {19, 29, 38}));
+  EXPECT_EQ(PlaceOf(form->Control(IDC_BUTTON_CONFIG)),
+            Place({232, 348, 464}, {4, 6, 8}, {48, 72, 96}, {19, 29, 38}));
   EXPECT_EQ(PlaceOf(form->Control(IDC_CHECKBOX_RANDOM)),
             Place({98, 147, 196}, {30, 45, 60}, {81, 122, 162}, {17, 26, 34}));
-  EXPECT_EQ(PlaceOf(form->Control(IDC_BEVEL1)), (std::array<LONG, 4>{0, Expected({26, 39, 52}), width,
-                                                                      Expected({2, 3, 4})}));
+  EXPECT_EQ(PlaceOf(form->Control(IDC_BEVEL1)),
+            (std::array<LONG, 4>{0, Expected({26, 39, 52}), width, Expected({2, 3, 4})}));
   EXPECT_EQ(FontHeightOf(form->Control(IDC_BUTTON_PASTE)), Expected({-11, -17, -22}));
   EXPECT_EQ(FontHeightOf(form->Control(IDC_BUTTON_SAVE)), Expected({-12, -18, -24}));
   // The book list's closed field and its sunken edge of 3 pixels above and below.
@@ -588,9 +591,9 @@ TEST_F(MainWindowGridTest, TheWindowItsPanelsAndTheGridAtEveryScale) {
   // The text column takes what the window leaves: the vertical scroll bar and 8 pixels at 96 dpi.
   RECT grid{};
   GetWindowRect(GridWindow(), &grid);
-  EXPECT_EQ(Grid().ColWidth(kColText), grid.right - grid.left - Expected({8, 12, 16}) - Expected({14, 21, 28}) -
-                                           Grid().ColWidth(kColLabel) - GetSystemMetrics(SM_CXVSCROLL) -
-                                           Expected({8, 12, 16}));
+  EXPECT_EQ(Grid().ColWidth(kColText), grid.right - grid.left - Expected({8, 12, 16}) -
+                                           Expected({14, 21, 28}) - Grid().ColWidth(kColLabel) -
+                                           GetSystemMetrics(SM_CXVSCROLL) - Expected({8, 12, 16}));
   // The gem sits in the middle of its cell, at its size for the scale (read off the screen, so
   // the window goes where all of it shows).
   SetWindowPos(form->Handle(), nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -611,7 +614,8 @@ TEST_F(MainWindowGridTest, TheWindowItsPanelsAndTheGridAtEveryScale) {
   GetClientRect(form->Finder().Handle(), &client);
   EXPECT_EQ(client.right, Expected({236, 354, 472}));
   EXPECT_EQ(client.bottom, Expected({52, 78, 104}));
-  EXPECT_EQ(PlaceOf(form->Finder().TextEdit()), Place({70, 105, 140}, {6, 9, 12}, {158, 237, 316}, {20, 30, 40}));
+  EXPECT_EQ(PlaceOf(form->Finder().TextEdit()),
+            Place({70, 105, 140}, {6, 9, 12}, {158, 237, 316}, {20, 30, 40}));
   form->Finder().Close();
 }
 

@@ -377,7 +377,8 @@ TEST_F(ProgramResources, ManifestAsksForCommonControlsSixAndPerMonitorDpiAwarene
   EXPECT_NE(manifest.find("{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"), std::string::npos);  // 10 and 11
   // Per monitor (v2 where there is one) from Windows 10 on, the system's dpi on 7 and 8.1.
   EXPECT_NE(manifest.find("2005/WindowsSettings\">true/pm</dpiAware>"), std::string::npos);
-  EXPECT_NE(manifest.find("2016/WindowsSettings\">PerMonitorV2, PerMonitor</dpiAwareness>"), std::string::npos);
+  EXPECT_NE(manifest.find("2016/WindowsSettings\">PerMonitorV2, PerMonitor</dpiAwareness>"),
+            std::string::npos);
 }
 
 TEST_F(ProgramResources, VersionNamesTheProgram) {
