@@ -37,19 +37,6 @@ HBITMAP LoadBitmapResource(HINSTANCE module, int id) {
   return static_cast<HBITMAP>(LoadImageA(module, MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, 0));
 }
 
-// The window's dpi: GetDpiForWindow where user32 has it (Windows 10 1607 on), else the screen's.
-// Looked up at run time so that the program still starts on Windows 7.
-int WindowDpi(HWND window) {
-  using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-  static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(
-      reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
-  if (getDpiForWindow && window) {
-    if (const UINT dpi = getDpiForWindow(window)) return static_cast<int>(dpi);
-  }
-  WindowDc screen(nullptr);
-  return GetDeviceCaps(screen.Get(), LOGPIXELSY);
-}
-
 }  // namespace
 
 int ArtResourceId(ArtPicture picture, int percent) {
@@ -64,10 +51,6 @@ Bitmap LoadArt(HINSTANCE module, ArtPicture picture, int dpi) {
   Bitmap bitmap(LoadBitmapResource(module, ArtResourceId(picture, percent)));
   if (!bitmap && percent != 100) bitmap.Reset(LoadBitmapResource(module, ArtResourceId(picture, 100)));
   return bitmap;
-}
-
-Bitmap LoadArtFor(HWND window, HINSTANCE module, ArtPicture picture) {
-  return LoadArt(module, picture, WindowDpi(window));
 }
 
 SIZE BitmapSize(HBITMAP bitmap) {

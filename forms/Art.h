@@ -16,9 +16,6 @@ int ArtResourceId(ArtPicture picture, int percent);
 // that scale's picture gives the 96-dpi one; one that holds neither gives an empty bitmap.
 Bitmap LoadArt(HINSTANCE module, ArtPicture picture, int dpi);
 
-// The same, for the dpi the window is shown at.
-Bitmap LoadArtFor(HWND window, HINSTANCE module, ArtPicture picture);
-
 // A bitmap's size in pixels; 0 x 0 for none.
 SIZE BitmapSize(HBITMAP bitmap);
 
