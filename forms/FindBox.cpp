@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "forms/Dpi.h"
 #include "forms/Fonts.h"
 
 namespace parlo {
@@ -13,6 +14,8 @@ namespace {
 constexpr UINT_PTR kEditSubclassId = 1;
 constexpr int kClientWidth = 236;
 constexpr int kClientHeight = 52;
+constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+constexpr DWORD kExStyle = WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT;
 
 bool ShiftHeld() {
   return GetKeyState(VK_SHIFT) < 0;
@@ -29,31 +32,39 @@ FindBox::~FindBox() {
 
 void FindBox::Create(HWND owner) {
   RegisterWindowClass(kClassName, 0, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), nullptr);
-  const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-  const DWORD exStyle = WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT;
-  RECT frame{0, 0, kClientWidth, kClientHeight};
-  AdjustWindowRectEx(&frame, style, FALSE, exStyle);
+  const int dpi = DpiOf(owner);
+  RECT frame{0, 0, ScaleForDpi(kClientWidth, dpi), ScaleForDpi(kClientHeight, dpi)};
+  AdjustWindowRectForDpi(frame, kStyle, kExStyle, dpi);
   RECT ownerRect{};
   GetWindowRect(owner, &ownerRect);
   // Over the owner's top right corner, clear of its drop-down list.
   int width = frame.right - frame.left, height = frame.bottom - frame.top;
-  int x = ownerRect.right - width - 16, y = ownerRect.top + 60;
-  if (!CreateWindowObject(exStyle, kClassName, "Find", style, x, y, width, height, owner, nullptr)) return;
+  int x = ownerRect.right - width - ScaleForDpi(16, dpi), y = ownerRect.top + ScaleForDpi(60, dpi);
+  if (!CreateWindowObject(kExStyle, kClassName, "Find", kStyle, x, y, width, height, owner, nullptr)) return;
 
+  label_ = CreateWindowExA(0, "Static", "Find what:", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, Handle(), nullptr,
+                           ModuleInstance(), nullptr);
+  edit_ = CreateWindowExA(WS_EX_CLIENTEDGE, "Edit", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL,
+                          0, 0, 0, 0, Handle(), nullptr, ModuleInstance(), nullptr);
+  status_ = CreateWindowExA(0, "Static", "", WS_CHILD | WS_VISIBLE | SS_NOPREFIX, 0, 0, 0, 0, Handle(),
+                            nullptr, ModuleInstance(), nullptr);
+  LayOut(DpiOf(Handle()));
+  SetWindowSubclass(edit_, EditProc, kEditSubclassId, reinterpret_cast<DWORD_PTR>(this));
+}
+
+void FindBox::LayOut(int dpi) {
+  auto scale = [dpi](int layoutPixels) { return ScaleForDpi(layoutPixels, dpi); };
   LOGFONTA logFont{};
-  logFont.lfHeight = -12;
+  logFont.lfHeight = scale(-12);
   logFont.lfCharSet = ANSI_CHARSET;
   lstrcpynA(logFont.lfFaceName, "Arial", LF_FACESIZE);
-  font_.Reset(CreateDisplayFont(logFont));
-  HWND label = CreateWindowExA(0, "Static", "Find what:", WS_CHILD | WS_VISIBLE, 8, 9, 60, 16, Handle(),
-                               nullptr, ModuleInstance(), nullptr);
-  edit_ = CreateWindowExA(WS_EX_CLIENTEDGE, "Edit", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL,
-                          70, 6, 158, 20, Handle(), nullptr, ModuleInstance(), nullptr);
-  status_ = CreateWindowExA(0, "Static", "", WS_CHILD | WS_VISIBLE | SS_NOPREFIX, 8, 32, 220, 16, Handle(),
-                            nullptr, ModuleInstance(), nullptr);
-  for (HWND child : {label, edit_, status_})
-    SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
-  SetWindowSubclass(edit_, EditProc, kEditSubclassId, reinterpret_cast<DWORD_PTR>(this));
+  Font font(CreateDisplayFont(logFont));
+  MoveWindow(label_, scale(8), scale(9), scale(60), scale(16), TRUE);
+  MoveWindow(edit_, scale(70), scale(6), scale(158), scale(20), TRUE);
+  MoveWindow(status_, scale(8), scale(32), scale(220), scale(16), TRUE);
+  for (HWND child : {label_, edit_, status_})
+    if (child) SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
+  font_ = std::move(font);
 }
 
 void FindBox::Open(HWND owner) {
@@ -130,8 +141,17 @@ LRESULT FindBox::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
       Close();
       return 0;
+    case WM_DPICHANGED: {
+      const DpiChange change = DpiChangeOf(wParam, lParam);
+      LayOut(change.dpi);
+      const RECT& to = change.suggested;
+      SetWindowPos(Handle(), nullptr, to.left, to.top, to.right - to.left, to.bottom - to.top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+      return 0;
+    }
     case WM_DESTROY:
       status_ = nullptr;
+      label_ = nullptr;
       return 0;
     default:
       return Default(message, wParam, lParam);

@@ -40,9 +40,12 @@ class FindBox : public Window {
   static LRESULT CALLBACK EditProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                    DWORD_PTR self);
   void Create(HWND owner);
+  // Sizes the box's client area, places its controls and makes its font for the dpi.
+  void LayOut(int dpi);
 
   Search search_;
   Font font_;
+  HWND label_ = nullptr;
   HWND edit_ = nullptr;
   HWND status_ = nullptr;
 };

@@ -7,6 +7,9 @@
 #include <algorithm>
 #include <string>
 
+#include "forms/Dpi.h"
+#include "forms/Fonts.h"
+
 namespace parlo {
 
 Panel::Panel(PanelBevel bevel, COLORREF color) : bevel_(bevel), color_(color), brush_(CreateSolidBrush(color)) {}
@@ -68,7 +71,7 @@ LRESULT Panel::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
 
 HFONT ControlSet::MakeFont(const FontSpec& item) {
   LOGFONTA font{};
-  font.lfHeight = item.height;
+  font.lfHeight = ScaleForDpi(item.height, dpi_);
   font.lfWeight = item.bold ? FW_BOLD : FW_NORMAL;
   font.lfCharSet = static_cast<BYTE>(item.charset);
   lstrcpynA(font.lfFaceName, item.face, LF_FACESIZE);
@@ -118,7 +121,23 @@ ClassAndStyle StyleFor(const ControlSpec& item) {
 
 }  // namespace
 
+int ControlSet::Scale(int layoutPixels) const {
+  return ScaleForDpi(layoutPixels, dpi_);
+}
+
+RECT ControlSet::ScaledRect(const ControlSpec& item) const {
+  int height = item.height;
+  // A drop-down's window height includes its list.
+  if (item.kind == ControlKind::DropDownList || item.kind == ControlKind::DropDownEdit) height += 200;
+  return RECT{Scale(item.left), Scale(item.top), Scale(item.width), Scale(height)};  // right, bottom: sizes
+}
+
 void ControlSet::Create(HWND form, const ControlSpec* specs, size_t count, const FontSpec& formFont) {
+  form_ = form;
+  specs_ = specs;
+  count_ = count;
+  formFont_ = formFont;
+  dpi_ = DpiOf(form);
   HFONT baseFont = MakeFont(formFont);
   controlFonts_[0] = baseFont;
   windows_[0] = form;
@@ -146,26 +165,60 @@ void ControlSet::Create(HWND form, const ControlSpec* specs, size_t count, const
     HWND parent = windows_.count(item->parentId) ? windows_[item->parentId] : form;
     HFONT font = item->font ? MakeFont(*item->font) : controlFonts_[item->parentId];
     HWND hwnd = nullptr;
+    const RECT rc = ScaledRect(*item);
     if (item->kind == ControlKind::Panel) {
       panels_.push_back(std::make_unique<Panel>(item->bevel, GetSysColor(COLOR_BTNFACE)));
-      hwnd = panels_.back()->Create(parent, item->id, item->left, item->top, item->width, item->height,
-                                    item->visible);
+      hwnd = panels_.back()->Create(parent, item->id, rc.left, rc.top, rc.right, rc.bottom, item->visible);
     } else {
       ClassAndStyle cs = StyleFor(*item);
       DWORD style = WS_CHILD | cs.style | item->extraStyle | (item->visible ? WS_VISIBLE : 0) |
                     (item->tabOrder >= 0 ? WS_TABSTOP : 0);
-      int height = item->height;
-      // A drop-down's window height includes its list.
-      if (item->kind == ControlKind::DropDownList || item->kind == ControlKind::DropDownEdit) height += 200;
-      hwnd = CreateWindowExA(cs.exStyle, cs.className, item->caption ? item->caption : "", style, item->left,
-                             item->top, item->width, height, parent,
-                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(item->id)), ModuleInstance(), nullptr);
+      hwnd =
+          CreateWindowExA(cs.exStyle, cs.className, item->caption ? item->caption : "", style, rc.left,
+                          rc.top, rc.right, rc.bottom, parent,
+                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(item->id)), ModuleInstance(), nullptr);
     }
     if (!hwnd) continue;
     windows_[item->id] = hwnd;
     controlFonts_[item->id] = font;
     SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     if (item->kind == ControlKind::Label) AutoSizeLabel(hwnd);
+  }
+}
+
+void ControlSet::ApplyDpi(int dpi) {
+  if (!form_ || dpi == dpi_) return;
+  dpi_ = dpi;
+  // The old fonts stay alive until every control has its new one.
+  std::vector<Font> oldFonts = std::move(fonts_);
+  fonts_.clear();
+  HFONT baseFont = MakeFont(formFont_);
+  controlFonts_[0] = baseFont;
+  SendMessageA(form_, WM_SETFONT, reinterpret_cast<WPARAM>(baseFont), FALSE);
+  for (size_t i = 0; i < count_; ++i) {
+    const ControlSpec& item = specs_[i];
+    HWND hwnd = Get(item.id);
+    if (!hwnd) continue;
+    const RECT rc = ScaledRect(item);
+    MoveWindow(hwnd, rc.left, rc.top, rc.right, rc.bottom, TRUE);
+  }
+  // Parents take their fonts before their children, who may share them.
+  bool changed = true;
+  std::map<int, bool> done;
+  while (changed) {
+    changed = false;
+    for (size_t i = 0; i < count_; ++i) {
+      const ControlSpec& item = specs_[i];
+      if (done[item.id] || (item.parentId != 0 && !done[item.parentId] && Get(item.parentId))) continue;
+      HWND hwnd = Get(item.id);
+      done[item.id] = true;
+      changed = true;
+      if (!hwnd) continue;
+      HFONT font = item.font ? MakeFont(*item.font) : controlFonts_[item.parentId];
+      controlFonts_[item.id] = font;
+      SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+      if (item.kind == ControlKind::Label) AutoSizeLabel(hwnd);
+    }
   }
 }
 

@@ -69,15 +69,28 @@ class Panel : public Window {
 
 // Creates a window's controls from its layout table and keeps what they need alive: their
 // fonts and panels. Siblings are created in tab order, so the dialog manager's Tab follows it.
+// Every rectangle and font height of the table is scaled to the window's dpi.
 class ControlSet {
  public:
   void Create(HWND form, const ControlSpec* specs, size_t count, const FontSpec& formFont);
+  // Places and sizes every control again at a new dpi, with fonts made for it.
+  void ApplyDpi(int dpi);
+  int Dpi() const { return dpi_; }
+  // A layout number in pixels at the window's dpi.
+  int Scale(int layoutPixels) const;
   HWND Get(int id) const;
   HFONT FontOf(int id) const;
   Panel* PanelOf(int id) const;
   HFONT MakeFont(const FontSpec& item);
 
  private:
+  RECT ScaledRect(const ControlSpec& item) const;
+
+  HWND form_ = nullptr;
+  const ControlSpec* specs_ = nullptr;
+  size_t count_ = 0;
+  FontSpec formFont_{};
+  int dpi_ = 96;
   std::vector<Font> fonts_;
   std::vector<std::unique_ptr<Panel>> panels_;
   std::map<int, HWND> windows_;

@@ -1,5 +1,6 @@
 #include "forms/ModalForm.h"
 
+#include "forms/Dpi.h"
 #include "forms/ExceptionBox.h"
 
 namespace parlo {
@@ -8,8 +9,10 @@ int ModalForm::ShowModal(HWND owner) {
   RegisterWindowClass(frame_.className, 0, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), nullptr);
   DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
   DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT | (frame_.stayOnTop ? WS_EX_TOPMOST : 0);
-  RECT rc{0, 0, frame_.clientWidth, frame_.clientHeight};
-  AdjustWindowRectEx(&rc, style, FALSE, exStyle);
+  // The dialog opens at the screen's dpi.
+  const int dpi = DpiOf(nullptr);
+  RECT rc{0, 0, ScaleForDpi(frame_.clientWidth, dpi), ScaleForDpi(frame_.clientHeight, dpi)};
+  AdjustWindowRectForDpi(rc, style, exStyle, dpi);
   int width = rc.right - rc.left;
   int height = rc.bottom - rc.top;
   int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
@@ -69,6 +72,16 @@ LRESULT ModalForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
         SetFocus(target);
       }
       return 0;
+    case WM_DPICHANGED: {
+      const DpiChange change = DpiChangeOf(wParam, lParam);
+      controls_.ApplyDpi(change.dpi);
+      DpiChanged();
+      const RECT& to = change.suggested;
+      SetWindowPos(Handle(), nullptr, to.left, to.top, to.right - to.left, to.bottom - to.top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+      InvalidateRect(Handle(), nullptr, TRUE);
+      return 0;
+    }
     case DM_GETDEFID:
       return Control(IDOK) ? MAKELRESULT(IDOK, DC_HASDEFID) : 0;
     case WM_CLOSE:

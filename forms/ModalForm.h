@@ -35,6 +35,8 @@ class ModalForm : public Window {
   // Runs once the components of the layout table exist, before FormShow.
   virtual void ComponentsCreated() {}
   virtual void FormShow() {}
+  // After the window and its table's controls were laid out again at a new dpi.
+  virtual void DpiChanged() {}
   // A click or notification; the default makes IDOK give OK and IDCANCEL give Cancel.
   virtual void OnCommand(int id, int code, HWND control);
   LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;

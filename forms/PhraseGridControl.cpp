@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "forms/Dpi.h"
 #include "forms/Fonts.h"
 #include "platform/Win32Clipboard.h"
 
@@ -19,6 +20,8 @@ constexpr UINT kAutoScrollMs = 60;
 constexpr int kTextInset = 2;  // text starts this far in from the cell's left and top edges
 constexpr UINT kCellTextFormat = DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS | DT_LEFT | DT_TOP;
 constexpr int kHorzLineStep = 16;
+constexpr int kLayoutRowHeight = 16;
+constexpr int kLayoutColWidths[kColCount] = {8, 14, 79, 206};
 
 bool KeyHeld(int vk) { return GetKeyState(vk) < 0; }
 
@@ -46,6 +49,10 @@ PhraseGridControl::~PhraseGridControl() {
 }
 
 HWND PhraseGridControl::Create(HWND parent, int id, int x, int y, int width, int height) {
+  dpi_ = DpiOf(parent);
+  rowHeight_ = Scale(kLayoutRowHeight);
+  for (int col = 0; col < kColCount; ++col) colWidths_[col] = Scale(kLayoutColWidths[col]);
+  if (logFont_.lfFaceName[0]) MakeFonts();
   RegisterWindowClass(kClassName, CS_DBLCLKS, nullptr, nullptr);
   HWND hwnd = CreateWindowObject(WS_EX_CLIENTEDGE, kClassName, "",
                                  WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_HSCROLL | WS_VSCROLL | WS_CLIPSIBLINGS |
@@ -61,11 +68,38 @@ void PhraseGridControl::SetGridFont(const LOGFONTA& font, COLORREF color) {
   EndEdit(true);
   logFont_ = font;
   fontColor_ = color;
-  font_.Reset(CreateDisplayFont(logFont_));
-  LOGFONTA struck = logFont_;
-  struck.lfStrikeOut = TRUE;
-  struckFont_.Reset(CreateDisplayFont(struck));
+  MakeFonts();
+  InvalidateGrid();
+}
+
+int PhraseGridControl::Scale(int layoutPixels) const { return ScaleForDpi(layoutPixels, dpi_); }
+
+void PhraseGridControl::MakeFonts() {
+  LOGFONTA shown = logFont_;
+  shown.lfHeight = Scale(logFont_.lfHeight);
+  shown.lfWidth = Scale(logFont_.lfWidth);
+  font_.Reset(CreateDisplayFont(shown));
+  shown.lfStrikeOut = TRUE;
+  struckFont_.Reset(CreateDisplayFont(shown));
   if (editor_) SendMessageA(editor_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
+}
+
+void PhraseGridControl::SetDpi(int dpi) {
+  if (dpi <= 0 || dpi == dpi_) return;
+  EndEdit(true);
+  const int oldDpi = dpi_;
+  const int topRow = state_.topRow;
+  dpi_ = dpi;
+  auto rescale = [&](int pixels) { return ScaleForDpi(LayoutFromDpi(pixels, oldDpi), dpi_); };
+  rowHeight_ = std::max(1, rescale(rowHeight_));
+  colWidths_[kColGrip] = Scale(kLayoutColWidths[kColGrip]);
+  colWidths_[kColButton] = Scale(kLayoutColWidths[kColButton]);
+  colWidths_[kColLabel] = rescale(colWidths_[kColLabel]);
+  colWidths_[kColText] = rescale(colWidths_[kColText]);
+  state_.leftOffset = rescale(state_.leftOffset);
+  MakeFonts();
+  UpdateScrollBars();
+  SetTopRow(topRow);
   InvalidateGrid();
 }
 
@@ -278,10 +312,10 @@ void PhraseGridControl::OnVScroll(int code) {
 
 void PhraseGridControl::OnHScroll(int code) {
   int left = state_.leftOffset;
-  int page = std::max(kHorzLineStep, static_cast<int>(Client().right) - colWidths_[kColGrip]);
+  int page = std::max(Scale(kHorzLineStep), static_cast<int>(Client().right) - colWidths_[kColGrip]);
   switch (code) {
-    case SB_LINELEFT: left -= kHorzLineStep; break;
-    case SB_LINERIGHT: left += kHorzLineStep; break;
+    case SB_LINELEFT: left -= Scale(kHorzLineStep); break;
+    case SB_LINERIGHT: left += Scale(kHorzLineStep); break;
     case SB_PAGELEFT: left -= page; break;
     case SB_PAGERIGHT: left += page; break;
     case SB_LEFT: left = 0; break;
@@ -399,8 +433,8 @@ void PhraseGridControl::PaintCell(HDC dc, int col, int row, const RECT& rc, bool
     const std::string_view text = model_.CellView(col, row);
     if (!text.empty()) {
       RECT textRc = rc;
-      textRc.left += kTextInset;
-      textRc.top += kTextInset;
+      textRc.left += Scale(kTextInset);
+      textRc.top += Scale(kTextInset);
       const LabelKeyPart key = col == kColLabel ? events_.LabelKeyPartOf(row) : LabelKeyPart{};
       if (key.start < text.size())
         PaintLabelWithKey(dc, text, key, textRc);
@@ -409,7 +443,7 @@ void PhraseGridControl::PaintCell(HDC dc, int col, int row, const RECT& rc, bool
     }
     if (current && focused && !state_.editing) {
       RECT focus = rc;
-      InflateRect(&focus, -1, -1);
+      InflateRect(&focus, -Scale(1), -Scale(1));
       DrawFocusRect(dc, &focus);
     }
   }
@@ -464,7 +498,8 @@ RECT PhraseGridControl::DropLineRect(int dropRow) const {
   RECT client = Client();
   int y = (dropRow - state_.topRow) * rowHeight_;
   if (dropRow > state_.dragRow) y += rowHeight_;
-  return RECT{0, y - 1, client.right, y + 1};
+  const int half = Scale(1);
+  return RECT{0, y - half, client.right, y + half};
 }
 
 void PhraseGridControl::PaintDropLine(HDC dc) {
@@ -645,7 +680,7 @@ void PhraseGridControl::OnContextMenu(int x, int y) {
     // From the keyboard: under the current cell, or the grid's corner when it is out of view.
     RECT cell = CellRect(model_.Col(), model_.Row());
     RECT client = Client();
-    POINT at{cell.left + kTextInset, cell.bottom};
+    POINT at{cell.left + Scale(kTextInset), cell.bottom};
     if (at.y <= 0 || at.y > client.bottom || at.x < 0 || at.x > client.right) at = POINT{0, 0};
     ClientToScreen(Handle(), &at);
     x = at.x;
@@ -756,9 +791,10 @@ bool PhraseGridControl::ShowEditor(bool empty) {
 void PhraseGridControl::PlaceEditor() {
   if (!editor_) return;
   RECT rc = CellRect(state_.editCol, state_.editRow);
-  int left = std::max(static_cast<int>(rc.left) + kTextInset, colWidths_[kColGrip]);
-  MoveWindow(editor_, left, rc.top + kTextInset, std::max(1, static_cast<int>(rc.right) - left - 1),
-             std::max(1, rowHeight_ - kTextInset - 1), TRUE);
+  int left = std::max(static_cast<int>(rc.left) + Scale(kTextInset), colWidths_[kColGrip]);
+  MoveWindow(editor_, left, rc.top + Scale(kTextInset),
+             std::max(1, static_cast<int>(rc.right) - left - Scale(1)),
+             std::max(1, rowHeight_ - Scale(kTextInset) - Scale(1)), TRUE);
 }
 
 void PhraseGridControl::EndEdit(bool commit) {

@@ -61,10 +61,17 @@ class PhraseGridControl : public Window, private GridObserver {
   GridModel& Model() { return model_; }
   const GridModel& Model() const { return model_; }
 
+  // The font as at 96 dpi (what the settings keep); it is shown scaled to the grid's dpi.
   void SetGridFont(const LOGFONTA& font, COLORREF color);
   const LOGFONTA& GridFont() const { return logFont_; }
   HFONT GridFontHandle() const { return font_.Get(); }
   COLORREF GridFontColor() const { return fontColor_; }
+
+  // Moves to a new dpi: the grip and button columns, scrolling steps and the font follow it; the
+  // row height and the other columns keep their size in layout numbers until the owner fits them
+  // again. The current cell and the top row stay.
+  void SetDpi(int dpi);
+  int Dpi() const { return dpi_; }
 
   int DefaultRowHeight() const { return rowHeight_; }
   void SetDefaultRowHeight(int height);
@@ -176,6 +183,8 @@ class PhraseGridControl : public Window, private GridObserver {
   int DropRowAt(int y) const;
 
   void PlaceEditor();
+  void MakeFonts();
+  int Scale(int layoutPixels) const;
   static LRESULT CALLBACK EditorProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                      DWORD_PTR self);
   LRESULT OnEditorMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
@@ -191,6 +200,8 @@ class PhraseGridControl : public Window, private GridObserver {
   Brush currentBrush_;
   Brush dropBrush_;
   HWND editor_ = nullptr;  // a child of the grid: destroyed with it
+  int dpi_ = 96;
+  // In pixels at dpi_; Create scales the layout's sizes.
   int rowHeight_ = 16;
   int colWidths_[kColCount] = {8, 14, 79, 206};
 };

@@ -43,6 +43,8 @@ class CompatibleDc {
   HDC dc_;
 };
 
+constexpr int kPictureLeft = 137, kPictureTop = 41, kPictureWidth = 144, kPictureHeight = 135;
+
 const ControlSpec kLayout[] = {
     {IDC_ABOUT_PANEL1, ControlKind::Panel, 0, 4, 4, 285, 181, nullptr, 0, true, nullptr, nullptr, 0,
      PanelBevel::Lowered},
@@ -57,8 +59,8 @@ const ControlSpec kLayout[] = {
     {IDC_ABOUT_LABEL5, kFixedLabel, IDC_ABOUT_PANEL1, 8, 160, 250, 15, TAboutBox::kSentenceText, -1, true,
      nullptr, kStatic, kLabelStyle},
     // Clipped by the labels above it, so a repaint of the picture cannot wipe their text out.
-    {IDC_ABOUT_IMAGE1, ControlKind::Bitmap, IDC_ABOUT_PANEL1, 137, 41, 144, 135, nullptr, -1, true, nullptr,
-     nullptr, WS_CLIPSIBLINGS},
+    {IDC_ABOUT_IMAGE1, ControlKind::Bitmap, IDC_ABOUT_PANEL1, kPictureLeft, kPictureTop, kPictureWidth,
+     kPictureHeight, nullptr, -1, true, nullptr, nullptr, WS_CLIPSIBLINGS},
     {IDOK, ControlKind::DefaultButton, 0, 115, 188, 62, 21, "OK", 1, true, nullptr},
 };
 
@@ -82,16 +84,42 @@ void TAboutBox::ComponentsCreated() {
 
   picture_.Reset(
       static_cast<HBITMAP>(LoadImageA(module, MAKEINTRESOURCEA(IDB_ABOUT), IMAGE_BITMAP, 0, 0, 0)));
-  if (picture_)
-    SendMessageA(Control(IDC_ABOUT_IMAGE1), STM_SETIMAGE, IMAGE_BITMAP,
-                 reinterpret_cast<LPARAM>(picture_.Get()));
-  // The static sizes itself to the picture; keep it where it was laid out.
-  SetWindowPos(Control(IDC_ABOUT_IMAGE1), nullptr, 137, 41, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  PlacePicture();
   // The labels lie above the picture, which keeps out of their rectangles (they draw what is
   // under them themselves).
   for (int id : kLabelIds)
     SetWindowPos(Control(id), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   PaintBehindLabels();
+}
+
+void TAboutBox::DpiChanged() {
+  PlacePicture();
+  backdrops_.clear();
+  PaintBehindLabels();
+}
+
+void TAboutBox::PlacePicture() {
+  const int width = controls_.Scale(kPictureWidth), height = controls_.Scale(kPictureHeight);
+  BITMAP info{};
+  if (picture_ && GetObjectA(picture_.Get(), sizeof info, &info) &&
+      (info.bmWidth != width || info.bmHeight != height)) {
+    WindowDc screen(nullptr);
+    Bitmap sized(CreateCompatibleBitmap(screen.Get(), width, height));
+    CompatibleDc from(screen.Get()), to(screen.Get());
+    {
+      SelectScope selectFrom(from.Get(), picture_.Get());
+      SelectScope selectTo(to.Get(), sized.Get());
+      SetStretchBltMode(to.Get(), HALFTONE);
+      StretchBlt(to.Get(), 0, 0, width, height, from.Get(), 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
+    }
+    picture_ = std::move(sized);
+  }
+  if (picture_)
+    SendMessageA(Control(IDC_ABOUT_IMAGE1), STM_SETIMAGE, IMAGE_BITMAP,
+                 reinterpret_cast<LPARAM>(picture_.Get()));
+  // The static sizes itself to the picture; keep it where it was laid out.
+  SetWindowPos(Control(IDC_ABOUT_IMAGE1), nullptr, controls_.Scale(kPictureLeft),
+               controls_.Scale(kPictureTop), 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TAboutBox::PaintBehindLabels() {

@@ -22,11 +22,15 @@ class TAboutBox : public ModalForm {
 
  protected:
   void ComponentsCreated() override;
+  void DpiChanged() override;
   LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:
   HBRUSH LabelColors(HDC dc, HWND control);
   void PaintBehindLabels();
+  // Shows the picture at its laid-out place and size for the dpi, stretching one made for
+  // another scale.
+  void PlacePicture();
 
   // What lies under a label (the black panel and any part of the picture), as a brush the
   // label fills itself with: the text shows over the picture without a box around it, whatever

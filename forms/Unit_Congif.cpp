@@ -7,6 +7,7 @@
 #include "core/CaptionList.h"
 #include "core/FontLabel.h"
 #include "forms/ControlIds.h"
+#include "forms/Dpi.h"
 #include "forms/Fonts.h"
 
 namespace parlo {
@@ -45,14 +46,9 @@ const ControlSpec kLayout[] = {
 constexpr WPARAM kAllModifierCombinations =
     HKCOMB_S | HKCOMB_C | HKCOMB_A | HKCOMB_SC | HKCOMB_SA | HKCOMB_CA | HKCOMB_SCA;
 
-int ScreenDpi() {
-  HDC dc = GetDC(nullptr);
-  int dpi = GetDeviceCaps(dc, LOGPIXELSY);
-  ReleaseDC(nullptr, dc);
-  return dpi > 0 ? dpi : 96;
+bool IsChecked(HWND box) {
+  return SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
-
-bool IsChecked(HWND box) { return SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 void SetCheck(HWND box, bool checked) {
   SendMessageA(box, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
@@ -60,7 +56,11 @@ void SetCheck(HWND box, bool checked) {
 }  // namespace
 
 bool TForm_Config::ChooseFontDialog(HWND owner, LOGFONTA& font) {
+  // The system's dialog measures points at the screen's dpi; the font is kept as at 96 dpi.
+  const int dpi = DpiOf(nullptr);
   LOGFONTA choice = font;
+  choice.lfHeight = ScaleForDpi(font.lfHeight, dpi);
+  choice.lfWidth = ScaleForDpi(font.lfWidth, dpi);
   CHOOSEFONTA cf{};
   cf.lStructSize = sizeof cf;
   cf.hwndOwner = owner;
@@ -68,6 +68,8 @@ bool TForm_Config::ChooseFontDialog(HWND owner, LOGFONTA& font) {
   // No effects: colour, underline and strike-out are not ours to choose. No size limits.
   cf.Flags = CF_SCREENFONTS | CF_INITTOLOGFONTSTRUCT;
   if (!ChooseFontA(&cf)) return false;
+  choice.lfHeight = LayoutFromDpi(choice.lfHeight, dpi);
+  choice.lfWidth = LayoutFromDpi(choice.lfWidth, dpi);
   font = choice;
   return true;
 }
@@ -98,7 +100,14 @@ void TForm_Config::ComponentsCreated() {
   SendMessageA(hotKey, HKM_SETHOTKEY, values_.hotKey, 0);
 }
 
-void TForm_Config::FormShow() { ShowFontLabelText(); }
+void TForm_Config::DpiChanged() {
+  SetLabelFont(values_.labelFont);
+  ShowFontLabelText();
+}
+
+void TForm_Config::FormShow() {
+  ShowFontLabelText();
+}
 
 void TForm_Config::Button1Click() {
   LOGFONTA font = values_.labelFont;
@@ -124,7 +133,11 @@ void TForm_Config::OKBtnClick() {
 void TForm_Config::SetLabelFont(const LOGFONTA& font) {
   values_.labelFont = font;
   HWND label = Control(IDC_CFG_LABEL_FONT);
-  Font created(CreateDisplayFont(font));
+  // The font is as at 96 dpi; the label shows it at the dialog's.
+  LOGFONTA shown = font;
+  shown.lfHeight = controls_.Scale(font.lfHeight);
+  shown.lfWidth = controls_.Scale(font.lfWidth);
+  Font created(CreateDisplayFont(shown));
   if (label) {
     SendMessageA(label, WM_SETFONT, reinterpret_cast<WPARAM>(created.Get()), TRUE);
     AutoSizeLabel(label);
@@ -135,7 +148,7 @@ void TForm_Config::SetLabelFont(const LOGFONTA& font) {
 void TForm_Config::ShowFontLabelText() {
   HWND label = Control(IDC_CFG_LABEL_FONT);
   if (!label) return;
-  Bytes text = FontLabelText(values_.labelFont.lfFaceName, values_.labelFont.lfHeight, ScreenDpi());
+  Bytes text = FontLabelText(values_.labelFont.lfFaceName, values_.labelFont.lfHeight, kLayoutDpi);
   SetWindowTextA(label, text.c_str());
   AutoSizeLabel(label);
   InvalidateRect(GetParent(label), nullptr, TRUE);

@@ -45,6 +45,7 @@ class TForm_Config : public ModalForm {
 
  protected:
   void ComponentsCreated() override;
+  void DpiChanged() override;
   void OnCommand(int id, int code, HWND control) override;
   LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 

@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "forms/ControlIds.h"
+#include "forms/Dpi.h"
 #include "forms/ExceptionBox.h"
 #include "platform/Win32LowerCase.h"
 
@@ -46,6 +47,11 @@ constexpr UINT kCheckOutsideChangeMessage = WM_APP + 11;
 constexpr int kTopPanelHeight = 28;
 constexpr int kBottomPanelHeight = 48;
 constexpr int kBevelTop = kBottomPanelHeight - 22;
+constexpr int kBevelHeight = 2;
+// The drop-down's rows and its closed field, whatever the font.
+constexpr int kFileItemHeight = 12;
+constexpr DWORD kMainStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+constexpr DWORD kMainExStyle = WS_EX_CONTROLPARENT;
 
 }  // namespace
 
@@ -64,8 +70,12 @@ void TForm_Main::Create() {
   InitCommonControlsEx(&icc);
   RegisterWindowClass(PARLO_CLASS_MAIN, 0, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1),
                       LoadIconA(ModuleInstance(), MAKEINTRESOURCEA(1)));
-  CreateWindowObject(WS_EX_CONTROLPARENT, PARLO_CLASS_MAIN, "Parlo!", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 671,
-                     112, 373, 472, nullptr, nullptr);
+  // Until the window exists its dpi is the screen's.
+  const int dpi = DpiOf(nullptr);
+  const WindowBounds at = BoundsForDpi(WindowBounds{}, FrameSizeForDpi(kMainStyle, kMainExStyle, kLayoutDpi),
+                                       FrameSizeForDpi(kMainStyle, kMainExStyle, dpi), dpi);
+  CreateWindowObject(kMainExStyle, PARLO_CLASS_MAIN, "Parlo!", kMainStyle, at.left, at.top, at.width,
+                     at.height, nullptr, nullptr);
   if (!Handle()) throw std::runtime_error("The main window could not be created");
   Form_Main = this;
   CreateComponents();
@@ -75,13 +85,12 @@ void TForm_Main::Create() {
 
 void TForm_Main::CreateComponents() {
   controls_.Create(Handle(), kMainLayout, sizeof kMainLayout / sizeof kMainLayout[0], kMainFont);
-  // The drop-down's rows and its closed field are 12 pixels high, whatever the font.
   HWND files = Control(IDC_COMBOBOX_FILES);
-  SendMessageA(files, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), 12);
-  SendMessageA(files, CB_SETITEMHEIGHT, 0, 12);
+  SendMessageA(files, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), controls_.Scale(kFileItemHeight));
+  SendMessageA(files, CB_SETITEMHEIGHT, 0, controls_.Scale(kFileItemHeight));
 
   // The grid sits between the two panels in the tab order: after Panel1, before Panel_Top.
-  grid_.Create(Handle(), IDC_STRINGGRID1, 0, kTopPanelHeight, 0, 0);
+  grid_.Create(Handle(), IDC_STRINGGRID1, 0, controls_.Scale(kTopPanelHeight), 0, 0);
   SetWindowPos(grid_.Handle(), Control(IDC_PANEL1), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 
   HWND tip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
@@ -116,11 +125,41 @@ void TForm_Main::LayOut() {
   GetClientRect(Handle(), &client);
   int width = client.right;
   int height = client.bottom;
-  MoveWindow(Control(IDC_PANEL_TOP), 0, 0, width, kTopPanelHeight, TRUE);
-  MoveWindow(Control(IDC_PANEL1), 0, height - kBottomPanelHeight, width, kBottomPanelHeight, TRUE);
-  MoveWindow(Control(IDC_BEVEL1), 0, kBevelTop, width, 2, TRUE);
-  int gridHeight = height - kTopPanelHeight - kBottomPanelHeight;
-  MoveWindow(grid_.Handle(), 0, kTopPanelHeight, width, gridHeight > 0 ? gridHeight : 0, TRUE);
+  const int top = controls_.Scale(kTopPanelHeight);
+  const int bottom = controls_.Scale(kBottomPanelHeight);
+  MoveWindow(Control(IDC_PANEL_TOP), 0, 0, width, top, TRUE);
+  MoveWindow(Control(IDC_PANEL1), 0, height - bottom, width, bottom, TRUE);
+  MoveWindow(Control(IDC_BEVEL1), 0, controls_.Scale(kBevelTop), width, controls_.Scale(kBevelHeight), TRUE);
+  int gridHeight = height - top - bottom;
+  MoveWindow(grid_.Handle(), 0, top, width, gridHeight > 0 ? gridHeight : 0, TRUE);
+}
+
+WindowBounds TForm_Main::BoundsAtDpi(const WindowBounds& layout) const {
+  const int dpi = controls_.Dpi();
+  return BoundsForDpi(layout, FrameSizeForDpi(kMainStyle, kMainExStyle, kLayoutDpi),
+                      FrameSizeForDpi(kMainStyle, kMainExStyle, dpi), dpi);
+}
+
+WindowBounds TForm_Main::LayoutBounds(const WindowBounds& bounds) const {
+  const int dpi = controls_.Dpi();
+  return LayoutBoundsFromDpi(bounds, FrameSizeForDpi(kMainStyle, kMainExStyle, kLayoutDpi),
+                             FrameSizeForDpi(kMainStyle, kMainExStyle, dpi), dpi);
+}
+
+void TForm_Main::OnDpiChanged(int dpi, const RECT& suggested) {
+  const int topRow = grid_.TopRow();
+  controls_.ApplyDpi(dpi);
+  HWND files = Control(IDC_COMBOBOX_FILES);
+  SendMessageA(files, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), controls_.Scale(kFileItemHeight));
+  SendMessageA(files, CB_SETITEMHEIGHT, 0, controls_.Scale(kFileItemHeight));
+  grid_.SetDpi(dpi);
+  // The move lays the panels and the grid out at the new scale.
+  SetWindowPos(Handle(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  LayOut();
+  FitGridToFont(Control(IDC_LABEL_DUMMY));
+  grid_.SetTopRow(topRow);
+  InvalidateRect(Handle(), nullptr, TRUE);
 }
 
 void TForm_Main::Show(int showCommand) {
@@ -249,6 +288,11 @@ LRESULT TForm_Main::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
       LayOut();
       FormResize();
       return 0;
+    case WM_DPICHANGED: {
+      const DpiChange change = DpiChangeOf(wParam, lParam);
+      OnDpiChanged(change.dpi, change.suggested);
+      return 0;
+    }
     case WM_COMMAND:
       OnCommand(LOWORD(wParam), HIWORD(wParam));
       return 0;

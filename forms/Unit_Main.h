@@ -14,6 +14,7 @@
 #include "core/LineHotKeys.h"
 #include "core/MessageBoxPort.h"
 #include "core/SayFile.h"
+#include "core/Settings.h"
 #include "core/TextCoding.h"
 #include "forms/FindBox.h"
 #include "forms/Layout.h"
@@ -144,6 +145,8 @@ class TForm_Main : public Window, public GridEvents {
   void CheckOutsideChange();
 
   static constexpr int kBardHotKeyId = 14;
+  // A row is this much (at 96 dpi) higher than one line of the grid font.
+  static constexpr int kRowPadding = 4;
 
   // FormCreate steps 5 to 11 (the settings file) and FormDestroy steps 3 and 4.
   void ReadStartupSettings();
@@ -165,6 +168,11 @@ class TForm_Main : public Window, public GridEvents {
  private:
   void CreateComponents();
   void LayOut();
+  // WM_DPICHANGED: the suggested rectangle, then every control, font and grid metric again.
+  void OnDpiChanged(int dpi, const RECT& suggested);
+  // The window's bounds at its dpi from bounds as at 96 dpi, and back.
+  WindowBounds BoundsAtDpi(const WindowBounds& layout) const;
+  WindowBounds LayoutBounds(const WindowBounds& bounds) const;
   void OnCommand(int id, int code);
   void Close();
   SayFiles MakeSayFiles(MessageBoxPort& prompt);

@@ -1,6 +1,7 @@
 // The phrase grid's handlers on the main window: send buttons, the select redirect, the
 // editing buttons and fitting the columns to the font and the window.
 #include "forms/ControlIds.h"
+#include "forms/Dpi.h"
 #include "forms/Unit_Main.h"
 
 namespace parlo {
@@ -9,16 +10,30 @@ bool PressedInside = false;
 
 namespace {
 
-void DrawGlyph(HDC dc, HWND image, const RECT& cell) {
+// Room left beside the text column for the grid's edges and lines, at 96 dpi.
+constexpr int kTextColumnMargin = 8;
+// The gem's side in layout numbers.
+constexpr int kGemSize = 11;
+
+// The gem centred in the cell at its size for the dpi; a picture made for another scale is
+// stretched to it.
+void DrawGlyph(HDC dc, HWND image, const RECT& cell, int dpi) {
   HBITMAP bitmap = reinterpret_cast<HBITMAP>(SendMessageA(image, STM_GETIMAGE, IMAGE_BITMAP, 0));
   if (!bitmap) return;
   BITMAP info{};
   GetObjectA(bitmap, sizeof info, &info);
-  int x = cell.left + (cell.right - cell.left) / 2 - info.bmWidth / 2;
-  int y = cell.top + (cell.bottom - cell.top) / 2 - info.bmHeight / 2;
+  const int size = ScaleForDpi(kGemSize, dpi);
+  int x = cell.left + (cell.right - cell.left) / 2 - size / 2;
+  int y = cell.top + (cell.bottom - cell.top) / 2 - size / 2;
   HDC source = CreateCompatibleDC(dc);
   HGDIOBJ old = SelectObject(source, bitmap);
-  BitBlt(dc, x, y, info.bmWidth, info.bmHeight, source, 0, 0, SRCCOPY);
+  if (info.bmWidth == size && info.bmHeight == size) {
+    BitBlt(dc, x, y, size, size, source, 0, 0, SRCCOPY);
+  } else {
+    const int mode = SetStretchBltMode(dc, COLORONCOLOR);
+    StretchBlt(dc, x, y, size, size, source, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
+    SetStretchBltMode(dc, mode);
+  }
   SelectObject(source, old);
   DeleteDC(source);
 }
@@ -59,9 +74,9 @@ void TForm_Main::Button_DeleteClick() {
 void TForm_Main::StringGrid1DrawCell(HDC dc, int col, int row, const RECT& rect) {
   if (col != kColButton) return;
   if (Pressing && row == PressedRow && PressedInside)
-    DrawGlyph(dc, Control(IDC_IMAGE2), rect);
+    DrawGlyph(dc, Control(IDC_IMAGE2), rect, grid_.Dpi());
   else if (IsSayRow(row))
-    DrawGlyph(dc, Control(IDC_IMAGE1), rect);
+    DrawGlyph(dc, Control(IDC_IMAGE1), rect, grid_.Dpi());
 }
 
 void TForm_Main::StringGrid1MouseDown(MouseButton button, int x, int y) {
@@ -228,7 +243,7 @@ void TForm_Main::FitGridToFont(HWND measuringLabel) {
   AutoSizeLabel(measuringLabel);
   RECT rc;
   GetWindowRect(measuringLabel, &rc);
-  grid_.SetDefaultRowHeight(rc.bottom - rc.top + 4);
+  grid_.SetDefaultRowHeight(rc.bottom - rc.top + controls_.Scale(kRowPadding));
   grid_.SetColWidth(kColLabel, 4 * grid_.DefaultRowHeight());
   FormResize();
 }
@@ -238,7 +253,8 @@ void TForm_Main::FormResize() {
   RECT outer;
   GetWindowRect(grid_.Handle(), &outer);
   int width = (outer.right - outer.left) - grid_.ColWidth(kColGrip) - grid_.ColWidth(kColButton) -
-              grid_.ColWidth(kColLabel) - GetSystemMetrics(SM_CXVSCROLL) - 8;
+              grid_.ColWidth(kColLabel) - SystemMetricForDpi(SM_CXVSCROLL, controls_.Dpi()) -
+              controls_.Scale(kTextColumnMargin);
   if (width < grid_.ColWidth(kColLabel)) width = grid_.ColWidth(kColLabel);
   grid_.SetColWidth(kColText, width);
 }

@@ -7,6 +7,7 @@
 #include "core/IniFile.h"
 #include "core/Settings.h"
 #include "forms/ControlIds.h"
+#include "forms/Dpi.h"
 #include "forms/Unit_Congif.h"
 #include "forms/Unit_Main.h"
 #include "platform/Win32HotKeys.h"
@@ -15,14 +16,9 @@ namespace parlo {
 
 namespace {
 
-int ScreenDpi() {
-  HDC dc = GetDC(nullptr);
-  int dpi = GetDeviceCaps(dc, LOGPIXELSY);
-  ReleaseDC(nullptr, dc);
-  return dpi > 0 ? dpi : 96;
+WindowBounds BoundsOf(const RECT& rc) {
+  return {rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top};
 }
-
-WindowBounds BoundsOf(const RECT& rc) { return {rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top}; }
 
 // The bounds the window has when it is neither minimised nor maximised. A minimised window sits
 // far off the screen, and writing that would bring the window back out of sight next time.
@@ -67,11 +63,13 @@ void TForm_Main::ReadStartupSettings() {
   RECT rc{};
   GetWindowRect(Handle(), &rc);
   // Each key moves the window at once; where it really went is the next key's default.
-  ReadWindowBounds(ini, BoundsOf(rc), [this](const WindowBounds& b) {
+  // The file keeps the bounds as at 96 dpi.
+  ReadWindowBounds(ini, LayoutBounds(BoundsOf(rc)), [this](const WindowBounds& layout) {
+    const WindowBounds b = BoundsAtDpi(layout);
     MoveWindow(Handle(), b.left, b.top, b.width, b.height, TRUE);
     RECT now{};
     GetWindowRect(Handle(), &now);
-    return BoundsOf(now);
+    return LayoutBounds(BoundsOf(now));
   });
 
   Settings settings;
@@ -93,7 +91,8 @@ void TForm_Main::ReadStartupSettings() {
   if (!CaptionList) CaptionList = std::make_unique<std::vector<Bytes>>(kCaptionCount);
   std::copy_n(settings.captionList.begin(), std::min<size_t>(CaptionList->size(), kCaptionCount), CaptionList->begin());
 
-  const int dpi = ScreenDpi();
+  // The grid's font is kept as at 96 dpi, and so is its size in the file.
+  const int dpi = kLayoutDpi;
   LOGFONTA font = grid_.GridFont();
   GridFont stored = StoredFont(font, dpi);
   const GridFont before = stored;
@@ -114,7 +113,7 @@ void TForm_Main::WriteSettings() {
   // A window that is gone would read as bounds 0 and every option off.
   if (!services_.profile || !IsWindow(Handle())) return;
   Settings settings;
-  settings.bounds = RestoredBounds(Handle());
+  settings.bounds = LayoutBounds(RestoredBounds(Handle()));
   settings.paste = Checked(IDC_CHECKBOX_PASTE);
   settings.yell = Checked(IDC_CHECKBOX_YELL);
   settings.random = Checked(IDC_CHECKBOX_RANDOM);
@@ -128,7 +127,7 @@ void TForm_Main::WriteSettings() {
     for (size_t i = 0; i < settings.captionList.size() && i < CaptionList->size(); ++i)
       settings.captionList[i] = (*CaptionList)[i];
   }
-  settings.font = StoredFont(grid_.GridFont(), ScreenDpi());
+  settings.font = StoredFont(grid_.GridFont(), kLayoutDpi);
   settings.lastOpen = CurrentFile;
 
   TIniFile ini(IniFileName, *services_.profile);
@@ -162,7 +161,7 @@ void TForm_Main::Button_ConfigClick() {
       GameCaption = out.captionText;
       CaptionList = std::make_unique<std::vector<Bytes>>(out.captionItems);
       grid_.SetGridFont(out.labelFont, grid_.GridFontColor());
-      grid_.SetDefaultRowHeight(out.labelFontHeight + 4);
+      grid_.SetDefaultRowHeight(out.labelFontHeight + controls_.Scale(kRowPadding));
       grid_.SetColWidth(kColLabel, 4 * grid_.DefaultRowHeight());
       FormResize();
     }

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "core/DpiScale.h"
 #include "core/Errors.h"
 
 namespace parlo {
@@ -359,6 +360,49 @@ TEST(SettingsWrite, ReadOnlyFileKeepsEveryOldValue) {
   TIniFile ini(kPath, store);
   EXPECT_THROW(WriteSettings(ini, Sample()), ParloError);
   EXPECT_EQ(store.File(kPath), "[Window]\r\nLeft=5\r\n");
+}
+
+// The bounds and font sizes are kept as at 96 dpi; every layout number goes through one rule.
+TEST(SettingsAtDpi, LayoutNumbersScaleByDpiOver96RoundingTheHalfAwayFromZero) {
+  EXPECT_EQ(ScaleForDpi(373, 96), 373);
+  EXPECT_EQ(ScaleForDpi(-12, 96), -12);
+  EXPECT_EQ(ScaleForDpi(28, 144), 42);
+  EXPECT_EQ(ScaleForDpi(11, 144), 17);    // 16.5
+  EXPECT_EQ(ScaleForDpi(-11, 144), -17);  // a font height: larger, as its positive twin
+  EXPECT_EQ(ScaleForDpi(193, 120), 241);  // 241.25
+  EXPECT_EQ(ScaleForDpi(19, 192), 38);
+  EXPECT_EQ(ScaleForDpi(1, 144), 2);
+  EXPECT_EQ(ScaleForDpi(0, 192), 0);
+  EXPECT_EQ(ScaleForDpi(40, 0), 40);  // no dpi known: the layout as it is
+  EXPECT_EQ(ScaleForDpi(2147483647, 192), 2147483647);
+  EXPECT_EQ(ScaleForDpi(-2147483647 - 1, 144), -2147483647 - 1);
+}
+
+TEST(SettingsAtDpi, EveryLayoutNumberComesBackFromItsPixels) {
+  for (int dpi : {96, 120, 144, 168, 192, 288})
+    for (int n = -600; n <= 600; ++n)
+      ASSERT_EQ(LayoutFromDpi(ScaleForDpi(n, dpi), dpi), n) << n << " at " << dpi;
+  EXPECT_EQ(LayoutFromDpi(560, 144), 373);
+  EXPECT_EQ(LayoutFromDpi(17, 144), 11);
+}
+
+TEST(SettingsAtDpi, BoundsScaleTheClientAreaAndTakeTheFrameOfEachDpi) {
+  const WindowBounds layout{671, 112, 373, 472};
+  const FrameSize frame96{8, 27}, frame144{10, 38};
+  const WindowBounds same = BoundsForDpi(layout, frame96, frame96, 96);
+  EXPECT_EQ(same, layout);
+  // The client area 365 x 445 becomes 548 x 668 (667.5).
+  const WindowBounds big = BoundsForDpi(layout, frame96, frame144, 144);
+  EXPECT_EQ(big, (WindowBounds{1007, 168, 558, 706}));
+  EXPECT_EQ(LayoutBoundsFromDpi(big, frame96, frame144, 144), layout);
+  // A window the player sized at 144 dpi is written as its nearest 96-dpi bounds.
+  EXPECT_EQ(LayoutBoundsFromDpi(WindowBounds{-301, 0, 611, 700}, frame96, frame144, 144),
+            (WindowBounds{-201, 0, 409, 468}));
+  // Whatever a hand-edited file holds comes through at 96 dpi untouched, and saturates above.
+  const WindowBounds extreme{-2147483647 - 1, 2147483647, -2147483647 - 1, 2147483647};
+  EXPECT_EQ(BoundsForDpi(extreme, frame96, frame96, 96), extreme);
+  EXPECT_EQ(LayoutBoundsFromDpi(extreme, frame96, frame96, 96), extreme);
+  EXPECT_EQ(BoundsForDpi(extreme, frame96, frame144, 192), extreme);
 }
 
 }  // namespace

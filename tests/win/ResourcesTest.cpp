@@ -368,15 +368,16 @@ TEST_F(ProgramResources, IconGroupHasTheClassicImageFirstInLine) {
   DestroyIcon(icon);
 }
 
-TEST_F(ProgramResources, ManifestAsksForCommonControlsSixAndNoDpiAwareness) {
+TEST_F(ProgramResources, ManifestAsksForCommonControlsSixAndPerMonitorDpiAwareness) {
   const std::string manifest = Resource(MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));  // RT_MANIFEST
   EXPECT_NE(manifest.find("Microsoft.Windows.Common-Controls"), std::string::npos);
   EXPECT_NE(manifest.find("version=\"6.0.0.0\""), std::string::npos);
   EXPECT_NE(manifest.find("level=\"asInvoker\""), std::string::npos);
   EXPECT_NE(manifest.find("{35138b9a-5d96-4fbd-8e2d-a2440225f93a}"), std::string::npos);  // Windows 7
   EXPECT_NE(manifest.find("{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"), std::string::npos);  // 10 and 11
-  EXPECT_NE(manifest.find("WindowsSettings\">false</dpiAware>"), std::string::npos);
-  EXPECT_EQ(manifest.find("PerMonitor"), std::string::npos);
+  // Per monitor (v2 where there is one) from Windows 10 on, the system's dpi on 7 and 8.1.
+  EXPECT_NE(manifest.find("2005/WindowsSettings\">true/pm</dpiAware>"), std::string::npos);
+  EXPECT_NE(manifest.find("2016/WindowsSettings\">PerMonitorV2, PerMonitor</dpiAwareness>"), std::string::npos);
 }
 
 TEST_F(ProgramResources, VersionNamesTheProgram) {
