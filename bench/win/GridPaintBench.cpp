@@ -1,6 +1,7 @@
 // Painting a full view of the phrase grid: a 100,000-row book against a 10-row book, both
 // showing ten rows. The baseline is measured in the same run; the ratio should be close to 1,
-// since only the rows in view are painted.
+// since only the rows in view are painted. Then both again at 200 % (192 dpi), where every
+// cell, font and gem is twice the size.
 //
 //   grid_paint_bench [--quick]
 #include <windows.h>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "bench/win/Seconds.h"
+#include "core/DpiScale.h"
 #include "forms/Gdi.h"
 #include "forms/PhraseGridControl.h"
 
@@ -41,10 +43,14 @@ class GlyphOwner : public GridEvents {
   }
   void StringGrid1DrawCell(HDC dc, int col, int, const RECT& rect) override {
     if (col != kColButton) return;
-    int x = rect.left + (rect.right - rect.left) / 2 - 5;
-    int y = rect.top + (rect.bottom - rect.top) / 2 - 5;
-    BitBlt(dc, x, y, 11, 11, glyphDc_, 0, 0, SRCCOPY);
+    int x = rect.left + (rect.right - rect.left) / 2 - size / 2;
+    int y = rect.top + (rect.bottom - rect.top) / 2 - size / 2;
+    if (size == 11)
+      BitBlt(dc, x, y, 11, 11, glyphDc_, 0, 0, SRCCOPY);
+    else
+      StretchBlt(dc, x, y, size, size, glyphDc_, 0, 0, 11, 11, SRCCOPY);
   }
+  int size = 11;  // the gem's side on the screen
   void StringGrid1MouseDown(MouseButton, int, int) override {}
   void StringGrid1MouseMove(int, int) override {}
   void StringGrid1MouseUp(MouseButton, int, int) override {}
@@ -81,6 +87,17 @@ struct Subject {
     }
     model.SetCol(kColLabel);
     grid.SetTopRow(rows / 2);  // the middle of the book
+  }
+  // The same view at another dpi: the grid's own metrics follow it, the owner's are set as the
+  // main window sets them.
+  void MoveToDpi(int dpi, int top) {
+    grid.SetDpi(dpi);
+    MoveWindow(grid.Handle(), 0, top, ScaleForDpi(380, dpi), ScaleForDpi(kViewRows * kRowHeight + 4, dpi),
+               TRUE);
+    grid.SetDefaultRowHeight(ScaleForDpi(kRowHeight, dpi));
+    grid.SetColWidth(kColLabel, 4 * grid.DefaultRowHeight());
+    grid.SetColWidth(kColText, ScaleForDpi(240, dpi));
+    owner.size = ScaleForDpi(11, dpi);
   }
   GlyphOwner owner;
   PhraseGridControl grid;
@@ -155,6 +172,24 @@ int main(int argc, char** argv) {
   std::printf("  %-34s %10.1f us\n", "WM_PAINT, 10-row book", paintSmall * 1e6);
   std::printf("  %-34s %10.1f us   ratio %.2f\n", "WM_PAINT, 100,000-row book", paintLarge * 1e6,
               paintLarge / paintSmall);
+  constexpr int kDpi200 = 192;
+  SetWindowPos(host, nullptr, 0, 0, ScaleForDpi(420, kDpi200),
+               ScaleForDpi(2 * (kViewRows * kRowHeight + 4) + 60, kDpi200), SWP_NOMOVE | SWP_NOZORDER);
+  small.MoveToDpi(kDpi200, 0);
+  large.MoveToDpi(kDpi200, ScaleForDpi(kViewRows * kRowHeight + 8, kDpi200));
+  Pump();
+  double memorySmall200 = Measure(intoMemory(small), batches, perBatch);
+  double memoryLarge200 = Measure(intoMemory(large), batches, perBatch);
+  double paintSmall200 = Measure(throughWmPaint(small), batches, perBatch);
+  double paintLarge200 = Measure(throughWmPaint(large), batches, perBatch);
+  std::printf("at 200 %% (%d dpi, %d rows of %d pixels)\n", kDpi200, kViewRows,
+              small.grid.DefaultRowHeight());
+  std::printf("  %-34s %10.1f us\n", "PaintTo memory DC, 10-row book", memorySmall200 * 1e6);
+  std::printf("  %-34s %10.1f us   ratio %.2f\n", "PaintTo memory DC, 100,000-row book", memoryLarge200 * 1e6,
+              memoryLarge200 / memorySmall200);
+  std::printf("  %-34s %10.1f us\n", "WM_PAINT, 10-row book", paintSmall200 * 1e6);
+  std::printf("  %-34s %10.1f us   ratio %.2f\n", "WM_PAINT, 100,000-row book", paintLarge200 * 1e6,
+              paintLarge200 / paintSmall200);
   std::printf("  (filling both books took %.0f ms)\n", fillSeconds * 1e3);
   DestroyWindow(host);
   return 0;

@@ -16,6 +16,7 @@
 #include "forms/Unit_About.h"
 #include "forms/Unit_Main.h"
 #include "res/resource.h"
+#include "tests/win/Dpi96.h"
 
 namespace parlo {
 namespace {
@@ -273,6 +274,30 @@ int ArialAdvanceOfA() {
   DeleteObject(font);
   ReleaseDC(nullptr, dc);
   return extent.cx;
+}
+
+TEST_F(AboutBoxTest, ItsSizeButtonAndPictureAtEveryScale) {
+  PARLO_SKIP_UNLESS_A_CHECKED_DPI();
+  using testing::Expected;
+  Run({[](HWND box) {
+    RECT client;
+    GetClientRect(box, &client);
+    EXPECT_EQ(client.right, Expected({293, 440, 586}));
+    EXPECT_EQ(client.bottom, Expected({212, 318, 424}));
+    HWND panel = GetDlgItem(box, IDC_ABOUT_PANEL1);
+    EXPECT_RECT(RectInParent(panel), Expected({4, 6, 8}), Expected({4, 6, 8}), Expected({285, 428, 570}),
+                Expected({181, 272, 362}));
+    EXPECT_RECT(RectInParent(GetDlgItem(box, IDOK)), Expected({115, 173, 230}), Expected({188, 282, 376}),
+                Expected({62, 93, 124}), Expected({21, 32, 42}));
+    EXPECT_RECT(RectInParent(GetDlgItem(panel, IDC_ABOUT_LABEL2)), Expected({8, 12, 16}), Expected({28, 42, 56}),
+                Expected({200, 300, 400}), Expected({15, 23, 30}));
+    // The picture fills its laid-out rectangle, whatever scale its art was made for.
+    EXPECT_RECT(RectInParent(GetDlgItem(panel, IDC_ABOUT_IMAGE1)), Expected({137, 206, 274}),
+                Expected({41, 62, 82}), Expected({144, 216, 288}), Expected({135, 203, 270}));
+    EXPECT_EQ(FontOf(GetDlgItem(panel, IDC_ABOUT_LABEL1)).lfHeight, Expected({-16, -24, -32}));
+    EXPECT_EQ(FontOf(GetDlgItem(panel, IDC_ABOUT_LABEL2)).lfHeight, Expected({-12, -18, -24}));
+  }});
+  EXPECT_EQ(stepsRun_, 1u);
 }
 
 TEST_F(AboutBoxTest, EveryLineFitsItsLabelWithoutBeingCut) {

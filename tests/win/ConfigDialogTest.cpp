@@ -6,6 +6,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -167,6 +168,76 @@ TEST_F(ConfigDialogTest, LayoutIsAsDesigned) {
   EXPECT_EQ(stepsRun_, 1u);
   EXPECT_EQ(result, IDCANCEL);
   EXPECT_TRUE(IsWindowEnabled(owner_));
+}
+
+TEST_F(ConfigDialogTest, ItsSizeControlsAndFontsAtEveryScale) {
+  PARLO_SKIP_UNLESS_A_CHECKED_DPI();
+  using testing::Expected;
+  auto place = [](HWND control) {
+    RECT rc = RectInParent(control);
+    return std::array<LONG, 4>{rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top};
+  };
+  auto height = [](HWND control) {
+    LOGFONTA lf{};
+    GetObjectA(reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)), sizeof lf, &lf);
+    return lf.lfHeight;
+  };
+  Run({[&](HWND dialog) {
+    RECT client{};
+    GetClientRect(dialog, &client);
+    EXPECT_EQ(client.right, Expected({313, 470, 626}));
+    EXPECT_EQ(client.bottom, Expected({192, 288, 384}));
+    EXPECT_EQ(place(form_.Control(IDC_CFG_PANEL1)),
+              (std::array<LONG, 4>{Expected({4, 6, 8}), Expected({8, 12, 16}), Expected({301, 452, 602}),
+                                   Expected({145, 218, 290})}));
+    EXPECT_EQ(place(form_.Control(IDC_CFG_BUTTON1)),
+              (std::array<LONG, 4>{Expected({202, 303, 404}), Expected({100, 150, 200}), Expected({87, 131, 174}),
+                                   Expected({25, 38, 50})}));
+    EXPECT_EQ(place(form_.Control(IDOK)), (std::array<LONG, 4>{Expected({147, 221, 294}), Expected({160, 240, 320}),
+                                                                Expected({75, 113, 150}), Expected({25, 38, 50})}));
+    EXPECT_EQ(height(form_.Control(IDC_CFG_CHECKBOX_ALT)), Expected({-12, -18, -24}));
+    // The chosen font is shown at the screen's scale and named with its size as at 96 dpi.
+    EXPECT_EQ(height(form_.Control(IDC_CFG_LABEL_FONT)), Expected({-12, -18, -24}));
+    EXPECT_EQ(Text(form_.Control(IDC_CFG_LABEL_FONT)), "Arial, 9point");
+    PostMessageA(dialog, WM_CLOSE, 0, 0);
+  }});
+  EXPECT_EQ(stepsRun_, 1u);
+  // What it hands back is as at 96 dpi too.
+  EXPECT_EQ(form_.Data().labelFont.lfHeight, -12);
+}
+
+TEST_F(ConfigDialogTest, MovingTo144DpiLaysItOutAgainWithItsFonts) {
+  PARLO_SKIP_UNLESS_96_DPI();
+  Run({[&](HWND dialog) {
+    RECT outer{}, client{};
+    GetWindowRect(dialog, &outer);
+    GetClientRect(dialog, &client);
+    RECT suggested{outer.left, outer.top, outer.right + 470 - client.right, outer.bottom + 288 - client.bottom};
+    SendMessageA(dialog, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    GetClientRect(dialog, &client);
+    EXPECT_EQ(client.right, 470);
+    EXPECT_EQ(client.bottom, 288);
+    RECT rc = RectInParent(form_.Control(IDC_CFG_BUTTON1));
+    EXPECT_EQ(rc.left, 303);
+    EXPECT_EQ(rc.top, 150);
+    EXPECT_EQ(rc.right - rc.left, 131);
+    EXPECT_EQ(rc.bottom - rc.top, 38);
+    LOGFONTA shown{};
+    GetObjectA(reinterpret_cast<HFONT>(SendMessageA(form_.Control(IDC_CFG_LABEL_FONT), WM_GETFONT, 0, 0)),
+               sizeof shown, &shown);
+    EXPECT_EQ(shown.lfHeight, -18);
+    EXPECT_EQ(FontWeight(form_.Control(IDC_CFG_LABEL2)), FW_BOLD);
+    GetObjectA(reinterpret_cast<HFONT>(SendMessageA(form_.Control(IDC_CFG_LABEL2), WM_GETFONT, 0, 0)), sizeof shown,
+               &shown);
+    EXPECT_EQ(shown.lfHeight, -18);
+    // The name still gives the size as at 96 dpi, and the label grew to the larger text.
+    EXPECT_EQ(Text(form_.Control(IDC_CFG_LABEL_FONT)), "Arial, 9point");
+    rc = RectInParent(form_.Control(IDC_CFG_LABEL_FONT));
+    EXPECT_GT(rc.bottom - rc.top, 14);
+    PostMessageA(dialog, WM_CLOSE, 0, 0);
+  }});
+  EXPECT_EQ(stepsRun_, 1u);
+  EXPECT_EQ(form_.Data().labelFont.lfHeight, -12);
 }
 
 TEST_F(ConfigDialogTest, TabGoesFromTheAltBoxThroughThePanelToOkAndCancel) {

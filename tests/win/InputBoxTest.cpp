@@ -10,6 +10,7 @@
 #include "forms/ControlIds.h"
 #include "forms/Unit_InputBox.h"
 #include "platform/Win32FileStore.h"
+#include "tests/win/Dpi96.h"
 #include "tests/win/InputBoxScript.h"
 #include "tests/win/TempFolder.h"
 
@@ -120,6 +121,27 @@ TEST_F(InputBoxTest, OpensAsAFixedTopmostDialogCentredOnTheScreenWithTheNameFocu
     SendMessageA(cancel, BM_CLICK, 0, 0);
   }});
   EXPECT_TRUE(inspected);
+  EXPECT_EQ(result, IDCANCEL);
+}
+
+TEST_F(InputBoxTest, ItsSizeAndControlsAtEveryScale) {
+  PARLO_SKIP_UNLESS_A_CHECKED_DPI();
+  using testing::Expected;
+  int result = Run({[&](HWND box) {
+    RECT client;
+    GetClientRect(box, &client);
+    EXPECT_EQ(client.right, Expected({233, 350, 466}));
+    EXPECT_EQ(client.bottom, Expected({93, 140, 186}));
+    EXPECT_RECT(ChildRect(box, IDC_INPUT_EDIT_TEXT), Expected({8, 12, 16}), Expected({27, 41, 54}),
+                Expected({217, 326, 434}), Expected({20, 30, 40}));
+    EXPECT_RECT(ChildRect(box, IDCANCEL), Expected({150, 225, 300}), Expected({59, 89, 118}),
+                Expected({75, 113, 150}), Expected({25, 38, 50}));
+    LOGFONTA font{};
+    GetObjectA(reinterpret_cast<HFONT>(SendMessageA(GetDlgItem(box, IDOK), WM_GETFONT, 0, 0)), sizeof font, &font);
+    EXPECT_EQ(font.lfHeight, Expected({-12, -18, -24}));
+    SendMessageA(GetDlgItem(box, IDCANCEL), BM_CLICK, 0, 0);
+  }});
+  EXPECT_EQ(stepsRun_, 1u);
   EXPECT_EQ(result, IDCANCEL);
 }
 

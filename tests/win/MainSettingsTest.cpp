@@ -365,6 +365,30 @@ TEST_F(MainSettingsTest, ExitWritesTheWindowAsItIsNow) {
                           "write Font/Size=14", "write Font/Bold=1", "write Font/Italic=1"));
 }
 
+TEST_F(MainSettingsTest, TheFileKeepsBoundsAndFontAsAt96DpiAtEveryScale) {
+  PARLO_SKIP_UNLESS_A_CHECKED_DPI();
+  using testing::Expected;
+  Ini("[Window]\r\nLeft=100\r\nTop=50\r\nWidth=373\r\nHeight=472\r\n[Font]\r\nCharset=0\r\nName=Tahoma\r\n"
+      "Size=12\r\n");
+  Start();
+  RECT outer{}, client{};
+  GetWindowRect(main_->Handle(), &outer);
+  GetClientRect(main_->Handle(), &client);
+  EXPECT_EQ(outer.left, Expected({100, 150, 200}));
+  EXPECT_EQ(outer.top, Expected({50, 75, 100}));
+  EXPECT_EQ(client.right, Expected({365, 548, 730}));
+  EXPECT_EQ(client.bottom, Expected({445, 668, 890}));
+  // 12 points are 16 pixels at 96 dpi, and shown at the screen's scale.
+  EXPECT_EQ(main_->Grid().GridFont().lfHeight, -16);
+  LOGFONTA shown{};
+  GetObjectA(main_->Grid().GridFontHandle(), sizeof shown, &shown);
+  EXPECT_EQ(shown.lfHeight, Expected({-16, -24, -32}));
+  Close();
+  EXPECT_THAT(Log({"write Window/L", "write Window/T", "write Window/W", "write Window/H", "write Font/S"}),
+              ElementsAre("write Window/Left=100", "write Window/Top=50", "write Window/Width=373",
+                          "write Window/Height=472", "write Font/Size=12"));
+}
+
 TEST_F(MainSettingsTest, AMinimisedOrMaximisedWindowWritesItsRestoredBounds) {
   for (int state : {SW_MINIMIZE, SW_MAXIMIZE}) {
     SCOPED_TRACE(state == SW_MINIMIZE ? "minimised" : "maximised");

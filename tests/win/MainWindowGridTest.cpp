@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <array>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -19,6 +20,8 @@ namespace parlo {
 namespace {
 
 using namespace testing_support;
+using ::parlo::testing::AtDpi;
+using ::parlo::testing::Expected;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
@@ -529,6 +532,144 @@ TEST_F(MainWindowGridTest, AtTheDefaultSizeTheColumnsFitWithoutASidewaysScrollBa
   Pump();
   EXPECT_EQ(GetWindowLongA(GridWindow(), GWL_STYLE) & WS_HSCROLL, 0);
   EXPECT_NE(GetWindowLongA(GridWindow(), GWL_STYLE) & WS_VSCROLL, 0);
+}
+
+// ---- Scaling with the screen ----
+
+// Position and size of a control relative to its parent's client area: left, top, width, height.
+std::array<LONG, 4> PlaceOf(HWND control) {
+  RECT rc{};
+  GetWindowRect(control, &rc);
+  MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&rc), 2);
+  return {rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top};
+}
+
+std::array<LONG, 4> Place(const AtDpi& left, const AtDpi& top, const AtDpi& width, const AtDpi& height) {
+  return {Expected(left), Expected(top), Expected(width), Expected(height)};
+}
+
+LONG FontHeightOf(HWND control) {
+  LOGFONTA font{};
+  GetObjectA(reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)), sizeof font, &font);
+  return font.lfHeight;
+}
+
+TEST_F(MainWindowGridTest, TheWindowItsPanelsAndTheGridAtEveryScale) {
+  PARLO_SKIP_UNLESS_A_CHECKED_DPI();
+  RECT client{};
+  GetClientRect(form->Handle(), &client);
+  EXPECT_EQ(client.right, Expected({365, 548, 730}));
+  EXPECT_EQ(client.bottom, Expected({445, 668, 890}));
+  const LONG width = client.right, height = client.bottom;
+  EXPECT_EQ(PlaceOf(form->Control(IDC_PANEL_TOP)), (std::array<LONG, 4>{0, 0, width, Expected({28, 42, 56})}));
+  const LONG bottom = Expected({48, 72, 96});
+  EXPECT_EQ(PlaceOf(form->Control(IDC_PANEL1)), (std::array<LONG, 4>{0, height - bottom, width, bottom}));
+  EXPECT_EQ(PlaceOf(GridWindow()), (std::array<LONG, 4>{0, Expected({28, 42, 56}), width,
+                                                         height - Expected({28, 42, 56}) - bottom}));
+  EXPECT_EQ(PlaceOf(form->Control(IDC_BUTTON_SAVE)), Place({208, 312, 416}, {4, 6, 8}, {57, 86, 114}, {19, 29, 38}));
+  EXPECT_EQ(PlaceOf(form->Control(IDC_BUTTON_CONFIG)), Place({232, 348, 464}, {4, 6, 8}, {48, 72, 96}, {19, 29, 38}));
+  EXPECT_EQ(PlaceOf(form->Control(IDC_CHECKBOX_RANDOM)),
+            Place({98, 147, 196}, {30, 45, 60}, {81, 122, 162}, {17, 26, 34}));
+  EXPECT_EQ(PlaceOf(form->Control(IDC_BEVEL1)), (std::array<LONG, 4>{0, Expected({26, 39, 52}), width,
+                                                                      Expected({2, 3, 4})}));
+  EXPECT_EQ(FontHeightOf(form->Control(IDC_BUTTON_PASTE)), Expected({-11, -17, -22}));
+  EXPECT_EQ(FontHeightOf(form->Control(IDC_BUTTON_SAVE)), Expected({-12, -18, -24}));
+  // The book list's closed field and its sunken edge of 3 pixels above and below.
+  EXPECT_EQ(PlaceOf(form->Control(IDC_COMBOBOX_FILES))[3], Expected({12, 18, 24}) + 2 * 3);
+
+  EXPECT_EQ(Grid().ColWidth(kColGrip), Expected({8, 12, 16}));
+  EXPECT_EQ(Grid().ColWidth(kColButton), Expected({14, 21, 28}));
+  // A row is one line of the grid font and 4 pixels at 96 dpi; the label column is four rows.
+  RECT label{};
+  GetWindowRect(form->Control(IDC_LABEL_DUMMY), &label);
+  EXPECT_EQ(label.bottom - label.top, Expected({14, 20, 27}));
+  EXPECT_EQ(Grid().DefaultRowHeight(), label.bottom - label.top + Expected({4, 6, 8}));
+  EXPECT_EQ(Grid().ColWidth(kColLabel), 4 * Grid().DefaultRowHeight());
+  // The text column takes what the window leaves: the vertical scroll bar and 8 pixels at 96 dpi.
+  RECT grid{};
+  GetWindowRect(GridWindow(), &grid);
+  EXPECT_EQ(Grid().ColWidth(kColText), grid.right - grid.left - Expected({8, 12, 16}) - Expected({14, 21, 28}) -
+                                           Grid().ColWidth(kColLabel) - GetSystemMetrics(SM_CXVSCROLL) -
+                                           Expected({8, 12, 16}));
+  // The gem sits in the middle of its cell, at its size for the scale (read off the screen, so
+  // the window goes where all of it shows).
+  SetWindowPos(form->Handle(), nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  Book();
+  Pump();
+  HDC dc = GetDC(GridWindow());
+  const RECT cell = Grid().CellRect(kColButton, 0);
+  const int gem = Expected({11, 17, 22});
+  const int x = cell.left + (cell.right - cell.left) / 2 - gem / 2;
+  const int y = cell.top + (cell.bottom - cell.top) / 2 - gem / 2;
+  EXPECT_EQ(GetPixel(dc, x - 1, y + gem / 2), PhraseGridControl::kColor);
+  EXPECT_NE(GetPixel(dc, x + gem / 2, y + gem / 2), PhraseGridControl::kColor);
+  EXPECT_EQ(GetPixel(dc, x + gem, y + gem / 2), PhraseGridControl::kColor);
+  ReleaseDC(GridWindow(), dc);
+
+  form->ShowFind();
+  Pump();
+  GetClientRect(form->Finder().Handle(), &client);
+  EXPECT_EQ(client.right, Expected({236, 354, 472}));
+  EXPECT_EQ(client.bottom, Expected({52, 78, 104}));
+  EXPECT_EQ(PlaceOf(form->Finder().TextEdit()), Place({70, 105, 140}, {6, 9, 12}, {158, 237, 316}, {20, 30, 40}));
+  form->Finder().Close();
+}
+
+TEST_F(MainWindowGridTest, MovingTo144DpiLaysEverythingOutAgainAndKeepsTheRowAndTheScroll) {
+  PARLO_SKIP_UNLESS_96_DPI();
+  Model().SetRowCount(100);
+  Model().SetRow(50);
+  Grid().SetTopRow(40);
+  Pump();
+  ASSERT_EQ(Grid().TopRow(), 40);
+  // What Windows suggests: the client area scaled, in the frame this system draws.
+  RECT outer{}, client{};
+  GetWindowRect(form->Handle(), &outer);
+  GetClientRect(form->Handle(), &client);
+  const int frameWidth = (outer.right - outer.left) - client.right;
+  const int frameHeight = (outer.bottom - outer.top) - client.bottom;
+  RECT suggested{100, 50, 100 + 548 + frameWidth, 50 + 668 + frameHeight};
+  SendMessageA(form->Handle(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+  Pump();
+
+  GetWindowRect(form->Handle(), &outer);
+  EXPECT_EQ(outer.left, 100);
+  EXPECT_EQ(outer.top, 50);
+  GetClientRect(form->Handle(), &client);
+  EXPECT_EQ(client.right, 548);
+  EXPECT_EQ(client.bottom, 668);
+  EXPECT_EQ(PlaceOf(form->Control(IDC_PANEL_TOP)), (std::array<LONG, 4>{0, 0, 548, 42}));
+  EXPECT_EQ(PlaceOf(form->Control(IDC_PANEL1)), (std::array<LONG, 4>{0, 668 - 72, 548, 72}));
+  EXPECT_EQ(PlaceOf(form->Control(IDC_BUTTON_SAVE)), (std::array<LONG, 4>{312, 6, 86, 29}));
+  EXPECT_EQ(PlaceOf(form->Control(IDC_CHECKBOX_RANDOM)), (std::array<LONG, 4>{147, 45, 122, 26}));
+  EXPECT_EQ(FontHeightOf(form->Control(IDC_BUTTON_PASTE)), -17);
+  EXPECT_EQ(FontHeightOf(form->Control(IDC_BUTTON_SAVE)), -18);
+  EXPECT_EQ(PlaceOf(form->Control(IDC_COMBOBOX_FILES))[3], 18 + 2 * 3);
+  EXPECT_EQ(Grid().ColWidth(kColGrip), 12);
+  EXPECT_EQ(Grid().ColWidth(kColButton), 21);
+  // The grid font keeps its 96-dpi height (the settings file's) and is shown 1.5 times as high.
+  EXPECT_EQ(Grid().GridFont().lfHeight, -12);
+  LOGFONTA shown{};
+  GetObjectA(Grid().GridFontHandle(), sizeof shown, &shown);
+  EXPECT_EQ(shown.lfHeight, -18);
+  RECT label{};
+  GetWindowRect(form->Control(IDC_LABEL_DUMMY), &label);
+  EXPECT_GT(label.bottom - label.top, 14);
+  EXPECT_EQ(Grid().DefaultRowHeight(), label.bottom - label.top + 6);
+  EXPECT_EQ(Grid().ColWidth(kColLabel), 4 * Grid().DefaultRowHeight());
+  EXPECT_EQ(Model().Row(), 50);
+  EXPECT_EQ(Grid().TopRow(), 40);
+
+  // And back: the window is the one it was.
+  suggested = RECT{100, 50, 100 + 365 + frameWidth, 50 + 445 + frameHeight};
+  SendMessageA(form->Handle(), WM_DPICHANGED, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&suggested));
+  Pump();
+  EXPECT_EQ(PlaceOf(form->Control(IDC_BUTTON_SAVE)), (std::array<LONG, 4>{208, 4, 57, 19}));
+  EXPECT_EQ(Grid().DefaultRowHeight(), 18);
+  EXPECT_EQ(Grid().ColWidth(kColLabel), 72);
+  EXPECT_EQ(Grid().ColWidth(kColGrip), 8);
+  EXPECT_EQ(Model().Row(), 50);
+  EXPECT_EQ(Grid().TopRow(), 40);
 }
 
 // ---- Undo, the context menu and Find ----
