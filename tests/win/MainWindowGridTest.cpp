@@ -139,8 +139,8 @@ class MainWindowGridTest : public ::testing::Test {
   // A small book: a sendable row, a separator, a comment, a row without text, a sendable row.
   void Book() {
     Model().SetRowCount(5);
-    const char* rows[][2] = {{"hi", "hello there"}, {"-----", "ignored"}, {"'note", "not sent"}, {"empty", ""},
-                             {"", "waves"}};
+    const char* rows[][2] = {
+        {"hi", "hello there"}, {"-----", "ignored"}, {"'note", "not sent"}, {"empty", ""}, {"", "waves"}};
     for (int r = 0; r < 5; ++r) {
       Model().SetCell(kColLabel, r, rows[r][0]);
       Model().SetCell(kColText, r, rows[r][1]);
@@ -663,6 +663,15 @@ TEST_F(MainWindowGridTest, MovingTo144DpiLaysEverythingOutAgainAndKeepsTheRowAnd
   EXPECT_EQ(Grid().ColWidth(kColLabel), 4 * Grid().DefaultRowHeight());
   EXPECT_EQ(Model().Row(), 50);
   EXPECT_EQ(Grid().TopRow(), 40);
+  // The send glyph is the one drawn for 150 %, not the 96-dpi one stretched.
+  auto glyphWidth = [&] {
+    BITMAP glyph{};
+    GetObjectA(
+        reinterpret_cast<HBITMAP>(SendMessageA(form->Control(IDC_IMAGE1), STM_GETIMAGE, IMAGE_BITMAP, 0)),
+        sizeof glyph, &glyph);
+    return glyph.bmWidth;
+  };
+  EXPECT_EQ(glyphWidth(), 17);
 
   // And back: the window is the one it was.
   suggested = RECT{100, 50, 100 + 365 + frameWidth, 50 + 445 + frameHeight};
@@ -672,6 +681,7 @@ TEST_F(MainWindowGridTest, MovingTo144DpiLaysEverythingOutAgainAndKeepsTheRowAnd
   EXPECT_EQ(Grid().DefaultRowHeight(), 18);
   EXPECT_EQ(Grid().ColWidth(kColLabel), 72);
   EXPECT_EQ(Grid().ColWidth(kColGrip), 8);
+  EXPECT_EQ(glyphWidth(), 11);
   EXPECT_EQ(Model().Row(), 50);
   EXPECT_EQ(Grid().TopRow(), 40);
 }
