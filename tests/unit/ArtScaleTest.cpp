@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <limits>
 
 #include "core/ArtScale.h"
@@ -7,34 +8,33 @@
 namespace parlo {
 namespace {
 
-TEST(ArtScale, EachDrawnScaleAtItsOwnDpi) {
-  EXPECT_EQ(ArtScaleForDpi(96), 100);
-  EXPECT_EQ(ArtScaleForDpi(120), 125);
-  EXPECT_EQ(ArtScaleForDpi(144), 150);
-  EXPECT_EQ(ArtScaleForDpi(192), 200);
-}
-
-TEST(ArtScale, NearestWinsAndHalfwayTakesTheSmaller) {
-  // Halfway points: 108 dpi (112.5 %), 132 dpi (137.5 %), 168 dpi (175 %).
-  EXPECT_EQ(ArtScaleForDpi(107), 100);
-  EXPECT_EQ(ArtScaleForDpi(108), 100);
-  EXPECT_EQ(ArtScaleForDpi(109), 125);
-  EXPECT_EQ(ArtScaleForDpi(131), 125);
-  EXPECT_EQ(ArtScaleForDpi(132), 125);
-  EXPECT_EQ(ArtScaleForDpi(133), 150);
-  EXPECT_EQ(ArtScaleForDpi(167), 150);
-  EXPECT_EQ(ArtScaleForDpi(168), 150);
-  EXPECT_EQ(ArtScaleForDpi(169), 200);
-}
-
-TEST(ArtScale, OutOfRangeTakesTheNearestEnd) {
-  EXPECT_EQ(ArtScaleForDpi(72), 100);
-  EXPECT_EQ(ArtScaleForDpi(0), 100);
-  EXPECT_EQ(ArtScaleForDpi(-96), 100);
-  EXPECT_EQ(ArtScaleForDpi(std::numeric_limits<int32_t>::min()), 100);
-  EXPECT_EQ(ArtScaleForDpi(240), 200);
-  EXPECT_EQ(ArtScaleForDpi(288), 200);
-  EXPECT_EQ(ArtScaleForDpi(std::numeric_limits<int32_t>::max()), 200);
+TEST(ArtScale, NearestDrawnScaleHalfwayTakesTheSmallerOutOfRangeTheNearestEnd) {
+  struct Case {
+    int dpi, percent;
+  };
+  // Each drawn scale at its own dpi; the halfway points 108, 132 and 168 dpi and their neighbours;
+  // values past either end.
+  const Case cases[] = {{96, 100},
+                        {120, 125},
+                        {144, 150},
+                        {192, 200},
+                        {107, 100},
+                        {108, 100},
+                        {109, 125},
+                        {131, 125},
+                        {132, 125},
+                        {133, 150},
+                        {167, 150},
+                        {168, 150},
+                        {169, 200},
+                        {72, 100},
+                        {0, 100},
+                        {-96, 100},
+                        {240, 200},
+                        {288, 200},
+                        {std::numeric_limits<int32_t>::min(), 100},
+                        {std::numeric_limits<int32_t>::max(), 200}};
+  for (const Case& c : cases) EXPECT_EQ(ArtScaleForDpi(c.dpi), c.percent) << c.dpi;
 }
 
 }  // namespace

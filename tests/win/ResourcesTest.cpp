@@ -29,9 +29,7 @@ std::string WinPath(const std::string& path) {
   return (!out.empty() && out[0] == '\\') ? "Z:" + out : out;
 }
 
-std::string ResPath(const char* name) {
-  return WinPath(std::string(PARLO_RES_DIR) + "/" + name);
-}
+std::string ResPath(const char* name) { return WinPath(std::string(PARLO_RES_DIR) + "/" + name); }
 
 std::string ReadAll(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -70,16 +68,14 @@ struct PaletteBitmap {
   if (width <= 0 || height <= 0) return ::testing::AssertionFailure() << "size " << width << "x" << height;
   std::uint32_t colours = U32(b, 46);
   if (colours == 0) colours = 256;
-  if (colours > 256 || 14 + infoSize + 4 * colours > offset)
-    return ::testing::AssertionFailure() << "palette";
+  if (colours > 256 || 14 + infoSize + 4 * colours > offset) return ::testing::AssertionFailure() << "palette";
   for (std::uint32_t i = 0; i < colours; ++i) {
     const std::size_t at = 14 + infoSize + 4 * i;
     out.palette.push_back(RGB(static_cast<unsigned char>(b[at + 2]), static_cast<unsigned char>(b[at + 1]),
                               static_cast<unsigned char>(b[at])));
   }
   const std::size_t stride = (static_cast<std::size_t>(width) + 3) & ~static_cast<std::size_t>(3);
-  if (offset + stride * static_cast<std::size_t>(height) > b.size())
-    return ::testing::AssertionFailure() << "short";
+  if (offset + stride * static_cast<std::size_t>(height) > b.size()) return ::testing::AssertionFailure() << "short";
   out.width = width;
   out.height = height;
   for (int y = 0; y < height; ++y) {
@@ -305,8 +301,7 @@ std::vector<IconEntry> IconEntries(const std::string& ico) {
   if (ico.size() < 6 || U16(ico, 0) != 0 || U16(ico, 2) != 1) return out;
   for (int i = 0; i < U16(ico, 4); ++i) {
     const std::size_t at = 6 + 16 * static_cast<std::size_t>(i);
-    const int size =
-        static_cast<unsigned char>(ico.at(at)) == 0 ? 256 : static_cast<unsigned char>(ico.at(at));
+    const int size = static_cast<unsigned char>(ico.at(at)) == 0 ? 256 : static_cast<unsigned char>(ico.at(at));
     const std::uint32_t length = U32(ico, at + 8), offset = U32(ico, at + 12);
     if (offset + static_cast<std::size_t>(length) > ico.size()) return {};
     out.push_back({size, U16(ico, at + 6), ico.substr(offset, length)});
@@ -328,7 +323,7 @@ TEST(IconFile, HoldsTheClassicSixteenColourImageAndModernSizes) {
   ASSERT_NE(classic, nullptr);
   EXPECT_EQ(classic->bits, 4);
   ASSERT_GE(classic->data.size(), 40u);
-  EXPECT_EQ(U16(classic->data, 14), 4);   // the image itself, not only its directory entry
+  EXPECT_EQ(U16(classic->data, 14), 4);  // the image itself, not only its directory entry
   EXPECT_EQ(U32(classic->data, 8), 64u);  // colour rows plus mask rows
   for (int size : {16, 48}) {
     const IconEntry* e = FindEntry(entries, size);
@@ -538,8 +533,7 @@ TEST_F(ProgramResources, VersionNamesTheProgram) {
     void* data = nullptr;
     UINT length = 0;
     const std::string query = std::string("\\StringFileInfo\\040904b0\\") + key;
-    if (!VerQueryValueA(block.data(), query.c_str(), &data, &length) || !data)
-      return std::string("<missing>");
+    if (!VerQueryValueA(block.data(), query.c_str(), &data, &length) || !data) return std::string("<missing>");
     return std::string(static_cast<const char*>(data));
   };
   EXPECT_EQ(value("ProductName"), "Parlo!");
