@@ -80,6 +80,48 @@ TEST_F(HotKey, AltShiftF5RecitesTheNextLineIntoTheGameThatHasTheFocus) {
   EXPECT_EQ(Game().Typed(), "line oneline twoline one");
 }
 
+TEST_F(HotKey, TheBardKeyRecitesIntoAModernClientWhole) {
+  Dir().Put("sayA.txt", kBook);
+  Dir().Put("parlo.ini", kAltShiftF5);
+  FakeGame::Options modern;
+  modern.modern = true;
+  StartGame(modern);
+  StartParlo();
+  ASSERT_TRUE(BringToFront(Game().Window()));
+  PressKey(VK_F5, Modifiers{true, false, true});
+  ASSERT_TRUE(Game().WaitForKind("line"));
+  PressKey(VK_F5, Modifiers{true, false, true});
+  ASSERT_TRUE(Game().WaitForKind("line", kEventTimeoutMs, 2));
+  EXPECT_THAT(Game().Lines(), ElementsAre("line one", "line two"));
+}
+
+// The player still holds Alt and Shift of the hot key when the line is typed: Enter waits until
+// they are let go, so the game never sees Alt+Shift+Enter.
+TEST_F(HotKey, EnterWaitsUntilTheHotKeysModifiersAreLetGo) {
+  Dir().Put("sayA.txt", kBook);
+  Dir().Put("parlo.ini", kAltShiftF5);
+  StartGame();
+  StartParlo();
+  ASSERT_TRUE(BringToFront(Game().Window()));
+  KeyDown(VK_MENU);
+  KeyDown(VK_SHIFT);
+  PressKey(VK_F5);
+  ASSERT_TRUE(Game().WaitForKind("ime_char", kEventTimeoutMs, 8)) << "the line never came";
+  // Well inside the longest the Enter may wait for them.
+  Game().WaitQuiet(200, 1000);
+  EXPECT_THAT(Game().Trace({"keydown", "syskeydown"}),
+              ElementsAre("syskeydown vk=0x12 scan=0x38 ext=1", "syskeydown vk=0x10 scan=0x2A ext=0"))
+      << "Enter came with the modifiers held";
+  KeyUp(VK_SHIFT);
+  KeyUp(VK_MENU);
+  ASSERT_TRUE(Game().WaitForKind("line"));
+  EXPECT_THAT(Game().Lines(), ElementsAre("line one"));
+  const std::vector<std::string> keys = Game().Trace({"keydown", "syskeydown", "keyup", "syskeyup"});
+  ASSERT_GE(keys.size(), 2u);
+  EXPECT_THAT(std::vector<std::string>(keys.end() - 2, keys.end()),
+              ElementsAre("keydown vk=0x0D scan=0x1C ext=0", "keyup vk=0x0D scan=0x1C ext=0"));
+}
+
 TEST_F(HotKey, ACombinationHeldByAnotherProgramIsReportedAndParloGoesOn) {
   Dir().Put("sayA.txt", kBook);
   Dir().Put("parlo.ini", kAltShiftF5);
@@ -110,7 +152,6 @@ TEST_F(HotKey, ACombinationHeldByAnotherProgramIsReportedAndParloGoesOn) {
   EXPECT_THAT(Game().Lines(), ElementsAre("line one"));
   ASSERT_TRUE(Parlo().Close().has_value());
 }
-
 
 // Keys written at the end of labels: each says its own line.
 const char kKeyedBook[] =
