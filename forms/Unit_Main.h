@@ -117,6 +117,7 @@ class TForm_Main : public Window, public GridEvents {
   bool FindNext(const Bytes& text, bool forward);
   FindBox& Finder() { return find_; }
   LabelKeyPart LabelKeyPartOf(int row) override;
+  Bytes LabelKeyTipOf(int row) override;
   void StringGrid1HistoryStep() override { RebindLineHotKeys(); }
 
   // Hot keys written at the end of labels
