@@ -176,6 +176,8 @@ class TForm_Main : public Window, public GridEvents {
   // The window's bounds at its dpi from bounds as at 96 dpi, and back.
   WindowBounds BoundsAtDpi(const WindowBounds& layout) const;
   WindowBounds LayoutBounds(const WindowBounds& bounds) const;
+  // The book list's closed field and its rows at the window's dpi.
+  void SizeFileList();
   void OnCommand(int id, int code);
   void Close();
   SayFiles MakeSayFiles(MessageBoxPort& prompt);

@@ -546,13 +546,14 @@ TEST_F(MainSettingsTest, TheExceptionBoxGivesTheActivationBackToTheWindowThatHad
   EXPECT_EQ(GetFocus(), main_->Grid().Handle());
 }
 
-TEST_F(MainSettingsTest, TheBookListsClosedFieldIs12PixelsHighWhateverTheFont) {
+TEST_F(MainSettingsTest, TheBookListsClosedFieldIs20PixelsHighWhateverTheFont) {
+  PARLO_SKIP_UNLESS_96_DPI();
   Start();
   HWND combo = main_->Control(IDC_COMBOBOX_FILES);
-  // The field and its 3-pixel sunken edge above and below; the font alone would make it 22.
+  // Its sunken edge included; the font alone would make it 22.
   RECT bounds;
   GetWindowRect(combo, &bounds);
-  EXPECT_EQ(bounds.bottom - bounds.top, 12 + 2 * 3);
+  EXPECT_EQ(bounds.bottom - bounds.top, 20);
 }
 
 // ---- The hot-key message ----
