@@ -173,16 +173,37 @@ void TForm_Main::LayOut() {
   MoveWindow(grid_.Handle(), 0, top, width, gridHeight > 0 ? gridHeight : 0, TRUE);
 }
 
+// The position goes by the screen's dpi, one for the whole desktop: converted with the dpi of
+// the monitor the window happens to be on, each start would move a window on a monitor of
+// another scale by the ratio of the two.
 WindowBounds TForm_Main::BoundsAtDpi(const WindowBounds& layout) const {
   const int dpi = controls_.Dpi();
   return BoundsForDpi(layout, FrameSizeForDpi(kMainStyle, kMainExStyle, kLayoutDpi),
-                      FrameSizeForDpi(kMainStyle, kMainExStyle, dpi), dpi);
+                      FrameSizeForDpi(kMainStyle, kMainExStyle, dpi), dpi, DpiOf(nullptr));
 }
 
 WindowBounds TForm_Main::LayoutBounds(const WindowBounds& bounds) const {
   const int dpi = controls_.Dpi();
   return LayoutBoundsFromDpi(bounds, FrameSizeForDpi(kMainStyle, kMainExStyle, kLayoutDpi),
-                             FrameSizeForDpi(kMainStyle, kMainExStyle, dpi), dpi);
+                             FrameSizeForDpi(kMainStyle, kMainExStyle, dpi), dpi, DpiOf(nullptr));
+}
+
+void TForm_Main::KeepReachable() {
+  auto boundsNow = [this] {
+    RECT rc{};
+    GetWindowRect(Handle(), &rc);
+    return WindowBounds{rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top};
+  };
+  const WindowBounds now = boundsNow();
+  const WindowBounds reachable = ReachableBounds(now, controls_.Dpi(), MonitorAreas(), [](int dpi) {
+    return WindowFrameForDpi(kMainStyle, kMainExStyle, dpi);
+  });
+  if (reachable == now) return;
+  MoveWindow(Handle(), reachable.left, reachable.top, reachable.width, reachable.height, TRUE);
+  // Arriving on a monitor of another dpi, the window took the size the system suggested for it;
+  // the bounds were worked out for that monitor already.
+  if (!(boundsNow() == reachable))
+    MoveWindow(Handle(), reachable.left, reachable.top, reachable.width, reachable.height, TRUE);
 }
 
 void TForm_Main::OnDpiChanged(int dpi, const RECT& suggested) {
