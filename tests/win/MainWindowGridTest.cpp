@@ -580,8 +580,10 @@ TEST_F(MainWindowGridTest, TheWindowItsPanelsAndTheGridAtEveryScale) {
             (std::array<LONG, 4>{0, Expected({26, 39, 52}), width, Expected({2, 3, 4})}));
   EXPECT_EQ(FontHeightOf(form->Control(IDC_BUTTON_PASTE)), Expected({-11, -17, -22}));
   EXPECT_EQ(FontHeightOf(form->Control(IDC_BUTTON_SAVE)), Expected({-12, -18, -24}));
-  // The book list's closed field and its sunken edge of 3 pixels above and below.
-  EXPECT_EQ(PlaceOf(form->Control(IDC_COMBOBOX_FILES))[3], Expected({12, 18, 24}) + 2 * 3);
+  // The book list: 193 x 20 closed, edge and all, and rows of 12 when it drops down.
+  EXPECT_EQ(PlaceOf(form->Control(IDC_COMBOBOX_FILES)),
+            Place({8, 12, 16}, {4, 6, 8}, {193, 290, 386}, {20, 30, 40}));
+  EXPECT_EQ(SendMessageA(form->Control(IDC_COMBOBOX_FILES), CB_GETITEMHEIGHT, 0, 0), Expected({12, 18, 24}));
 
   EXPECT_EQ(Grid().ColWidth(kColGrip), Expected({8, 12, 16}));
   EXPECT_EQ(Grid().ColWidth(kColButton), Expected({14, 21, 28}));
@@ -651,7 +653,8 @@ TEST_F(MainWindowGridTest, MovingTo144DpiLaysEverythingOutAgainAndKeepsTheRowAnd
   EXPECT_EQ(PlaceOf(form->Control(IDC_CHECKBOX_RANDOM)), (std::array<LONG, 4>{147, 45, 122, 26}));
   EXPECT_EQ(FontHeightOf(form->Control(IDC_BUTTON_PASTE)), -17);
   EXPECT_EQ(FontHeightOf(form->Control(IDC_BUTTON_SAVE)), -18);
-  EXPECT_EQ(PlaceOf(form->Control(IDC_COMBOBOX_FILES))[3], 18 + 2 * 3);
+  EXPECT_EQ(PlaceOf(form->Control(IDC_COMBOBOX_FILES))[3], 30);
+  EXPECT_EQ(SendMessageA(form->Control(IDC_COMBOBOX_FILES), CB_GETITEMHEIGHT, 0, 0), 18);
   EXPECT_EQ(Grid().ColWidth(kColGrip), 12);
   EXPECT_EQ(Grid().ColWidth(kColButton), 21);
   // The grid font keeps its 96-dpi height (the settings file's) and is shown 1.5 times as high.
