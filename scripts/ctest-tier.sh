@@ -1,9 +1,11 @@
+# shellcheck shell=bash
 # Runs one tier of tests through CTest and counts what came of each test from CTest's own JUnit
 # result of that very run; sourced by test.sh (and by the test of this file).
 #   run_tier NAME RETRY CTEST_ARGS...
 # adds to passed, failed and skipped. With RETRY 1 the tests that failed run once more, chosen by
 # their exact names; each that passes then counts as passed and is added to retried. Output goes
-# to $log_dir/ctest-NAME.log (and ctest-NAME-retry.log), the results to the .xml beside them.
+# to $log_dir/ctest-NAME.log (and ctest-NAME-retry.log), the results to the .xml beside them;
+# the caller sets log_dir.
 
 passed=0
 failed=0
@@ -52,7 +54,7 @@ exact_names_regex() {
 run_tier() {
   local name=$1 retry=$2
   shift 2
-  local log="$log_dir/ctest-$name.log" junit="$log_dir/ctest-$name.xml"
+  local log="${log_dir:?}/ctest-$name.log" junit="$log_dir/ctest-$name.xml"
   # A result left by an earlier run must never stand in for this one.
   rm -f "$junit" "$log_dir/ctest-$name-retry.xml"
   echo "== test $name"
