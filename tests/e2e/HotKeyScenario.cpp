@@ -171,22 +171,40 @@ TEST_F(HotKey, LineKeysSayTheirRowsIntoTheGameAndGoWithTheirBook) {
   PressKey(VK_F8, Modifiers{false, true, false});
   ASSERT_TRUE(Game().WaitForEnter(2));
   EXPECT_THAT(Game().Lines(), ElementsAre("heal me", "guards!"));
-  // F8 without Ctrl is not the line's key.
+  // A line key keeps its key down from the game; any other key reaches it.
+  auto downsOf = [](BYTE vk) {
+    return [vk](const GameEvent& e) { return e.Is("keydown") && e.Number("vk") == vk; };
+  };
+  // F8 without Ctrl is not the line's key: the game gets it, and Ctrl+F8 after it says its line.
   PressKey(VK_F8);
+  ASSERT_TRUE(Game().WaitFor(downsOf(VK_F8))) << "F8 never reached the game";
+  PressKey(VK_F8, Modifiers{false, true, false});
+  ASSERT_TRUE(Game().WaitForEnter(3));
   Game().WaitQuiet();
-  EXPECT_THAT(Game().Lines(), ElementsAre("heal me", "guards!"));
+  EXPECT_THAT(Game().Lines(), ElementsAre("heal me", "guards!", "guards!"));
 
-  // The next book binds nothing: the keys say nothing any more.
+  // The next book binds nothing: both keys reach the game as keys and say nothing.
   HWND combo = Parlo().Control(IDC_COMBOBOX_FILES);
-  PostMessageA(combo, WM_KEYDOWN, VK_DOWN, 1);
-  PostMessageA(combo, WM_KEYUP, VK_DOWN, 0xC0000001);
-  ASSERT_TRUE(WaitUntil([&] { return ComboSelection(combo) == 1; }, kEventTimeoutMs));
-  ASSERT_TRUE(BringToFront(Game().Window()));
+  auto choose = [&](BYTE arrow, int item) {
+    PostMessageA(combo, WM_KEYDOWN, arrow, 1);
+    PostMessageA(combo, WM_KEYUP, arrow, 0xC0000001);
+    ASSERT_TRUE(WaitUntil([&] { return ComboSelection(combo) == item; }, kEventTimeoutMs));
+    ASSERT_TRUE(BringToFront(Game().Window()));
+  };
+  ASSERT_NO_FATAL_FAILURE(choose(VK_DOWN, 1));
   PressKey(VK_F7);
   PressKey(VK_F8, Modifiers{false, true, false});
+  ASSERT_TRUE(Game().WaitFor(downsOf(VK_F7))) << "F7 never reached the game";
+  ASSERT_TRUE(Game().WaitFor(downsOf(VK_F8), kEventTimeoutMs, 2)) << "Ctrl+F8 never reached the game";
   Game().WaitQuiet();
-  EXPECT_THAT(Game().Lines(), ElementsAre("heal me", "guards!"));
-  EXPECT_EQ(Game().Typed(), "heal meguards!");
+  EXPECT_THAT(Game().Lines(), ElementsAre("heal me", "guards!", "guards!"));
+  // Back in the first book its keys say their lines again: F7 does, and only its line came.
+  ASSERT_NO_FATAL_FAILURE(choose(VK_UP, 0));
+  PressKey(VK_F7);
+  ASSERT_TRUE(Game().WaitForEnter(4));
+  Game().WaitQuiet();
+  EXPECT_THAT(Game().Lines(), ElementsAre("heal me", "guards!", "guards!", "heal me"));
+  EXPECT_EQ(Game().Typed(), "heal meguards!guards!heal me");
   ASSERT_TRUE(Parlo().Close().has_value());
 }
 
