@@ -44,7 +44,7 @@ log="$root/build/logs/screenshots.log"
 
 cmake --preset win64 -B "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >>"$log" 2>&1 ||
   { cat "$log"; exit 1; }
-cmake --build "$build" --target parlo -j 2 >>"$log" 2>&1 || { tail -n 60 "$log"; exit 1; }
+cmake --build "$build" --target parlo fakegame -j 2 >>"$log" 2>&1 || { tail -n 60 "$log"; exit 1; }
 
 # A small helper that works the windows from inside Wine: waits for a window and prints its
 # place on the screen (the same coordinates as the X screen), clicks a button, closes a window.
@@ -172,6 +172,11 @@ shoot() {
   convert "$work/screen.png" -crop "$geometry" +repage "$out/$name$suffix.png"
   echo "screenshots: docs/screenshots/$name$suffix.png ($geometry)"
 }
+
+# The practice window stands in for the game, so the configuration dialog says where lines go.
+"$wine" "$build/bin/fakegame.exe" --at $((720 * dpi / 96)),$((40 * dpi / 96)) >/dev/null 2>&1 &
+practice_pid=$!
+trap 'kill $practice_pid 2>/dev/null || true; kill $wm_pid 2>/dev/null || true; wine_env_stop' EXIT
 
 (cd "$run" && exec "$wine" ./parlo.exe) >/dev/null 2>&1 &
 parlo_pid=$!
