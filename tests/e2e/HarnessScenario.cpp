@@ -31,7 +31,7 @@ TEST_F(Harness, MessageBoxIsFoundReadAndAnswered) {
       ChildProcess::Start(JoinPath(ExeDir(), "fakegame.exe"), {"--no-such-option"}, Dir().Path());
   std::optional<MessageBoxWindow> box = WaitForMessageBox("Ultima Online - practice", game.Pid());
   ASSERT_TRUE(box.has_value()) << "no usage box";
-  EXPECT_THAT(box->Text(), HasSubstr("Usage: fakegame.exe --log"));
+  EXPECT_THAT(box->Text(), HasSubstr("Usage: fakegame.exe [--log <file>]"));
   EXPECT_THAT(box->ButtonTexts(), Contains("OK"));
   EXPECT_FALSE(box->HasButton(IDYES));
   EXPECT_FALSE(box->Answer(IDNO)) << "a button the box does not have";

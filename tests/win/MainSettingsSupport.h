@@ -74,7 +74,10 @@ class FakeHotKeys : public HotKeyPort {
 // A game window that takes every line; records the characters each line brought.
 class RecordingGame : public GamePort {
  public:
-  std::vector<TopLevelWindow> TopLevelWindows() override { return {{1, kGameWindowClass, "game", true, 2}}; }
+  // Found by its class, and by the caption "Shard" the settings of some tests choose.
+  std::vector<TopLevelWindow> TopLevelWindows() override {
+    return {{1, kGameWindowClass, "Shard of the game", true, 2}};
+  }
   std::uint32_t OwnProcessId() override { return 1; }
   PostResult PostImeChar(WindowRef, unsigned code) override {
     current_.push_back(static_cast<char>(code));
