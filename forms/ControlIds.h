@@ -8,6 +8,7 @@
 #define PARLO_CLASS_CONFIG "TForm_Config"
 #define PARLO_CLASS_INPUTBOX "TForm_InputBox"
 #define PARLO_CLASS_ABOUT "TAboutBox"
+#define PARLO_CLASS_QUICKSAY "TForm_QuickSay"
 
 // Main window
 #define IDC_PANEL_TOP 100
@@ -65,3 +66,7 @@
 #define IDC_ABOUT_LABEL4 404
 #define IDC_ABOUT_LABEL5 405
 #define IDC_ABOUT_IMAGE1 406
+
+// Quick Say box
+#define IDC_QUICKSAY_EDIT 500
+#define IDC_QUICKSAY_LIST 501

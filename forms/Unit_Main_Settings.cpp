@@ -107,6 +107,14 @@ void TForm_Main::ReadStartupSettings() {
   grid_.SetGridFont(font, grid_.GridFontColor());
 
   lastOpen_ = ReadLastOpen(ini);
+
+  // Registered once the book is open: its lines' keys come first.
+  ReadQuickSay(ini, settings);
+  QuickSayAlt = settings.quickSayAlt;
+  QuickSayCtrl = settings.quickSayCtrl;
+  QuickSayShift = settings.quickSayShift;
+  QuickSayKey = settings.quickSayKey;
+  quickSay_.SetLayoutSize(settings.quickSayWidth, settings.quickSayHeight);
 }
 
 void TForm_Main::WriteSettings() {
@@ -129,6 +137,12 @@ void TForm_Main::WriteSettings() {
   }
   settings.font = StoredFont(grid_.GridFont(), kLayoutDpi);
   settings.lastOpen = CurrentFile;
+  settings.quickSayAlt = QuickSayAlt;
+  settings.quickSayCtrl = QuickSayCtrl;
+  settings.quickSayShift = QuickSayShift;
+  settings.quickSayKey = QuickSayKey;
+  settings.quickSayWidth = quickSay_.LayoutSize().cx;
+  settings.quickSayHeight = quickSay_.LayoutSize().cy;
 
   TIniFile ini(IniFileName, *services_.profile);
   parlo::WriteSettings(ini, settings);
@@ -179,6 +193,10 @@ void TForm_Main::UnregisterBardHotKey() { HotKeys().Unregister(kBardHotKeyId); }
 void TForm_Main::OnHotKey(WPARAM id) {
   if (id >= static_cast<WPARAM>(kFirstLineHotKeyId) && id <= static_cast<WPARAM>(kLastLineHotKeyId)) {
     OnLineHotKey(static_cast<int>(id));
+    return;
+  }
+  if (id == static_cast<WPARAM>(kQuickSayHotKeyId)) {
+    OpenQuickSay();
     return;
   }
   if (id != static_cast<WPARAM>(kBardHotKeyId)) return;

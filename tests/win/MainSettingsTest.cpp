@@ -124,6 +124,12 @@ std::vector<std::string> FirstExitWrites() {
       "write Font/Size=9",
       "write Font/Bold=1",
       "write Font/Italic=0",
+      "write QuickSay/ALT=0",
+      "write QuickSay/CTRL=0",
+      "write QuickSay/SHIFT=0",
+      "write QuickSay/Key=0",
+      "write QuickSay/Width=380",
+      "write QuickSay/Height=300",
   };
 }
 
@@ -139,7 +145,8 @@ TEST_F(MainSettingsTest, StartupReadsEveryKeyInOrderAndRegistersTheHotKeyBetween
                           "register 14 mod=5 key=0x74", "read UO/Caption", "read UO/Caption0", "read UO/Caption1",
                           "read UO/Caption2", "read UO/Caption3", "read UO/Caption4", "read Font/Charset",
                           "read Font/Name", "read Font/Size", "read Font/Bold", "read Font/Italic",
-                          "read UO/LastOpen"));
+                          "read UO/LastOpen", "read QuickSay/ALT", "read QuickSay/CTRL", "read QuickSay/SHIFT",
+                          "read QuickSay/Key", "read QuickSay/Width", "read QuickSay/Height"));
   EXPECT_THAT(boxes_.Calls(), IsEmpty());
 }
 
@@ -362,7 +369,9 @@ TEST_F(MainSettingsTest, ExitWritesTheWindowAsItIsNow) {
                           "write UO/LastOpen=\"sayA.txt\"", "write UO/Caption=\"Shard\"", "write UO/Caption0=\"e0\"",
                           "write UO/Caption1=\"e1\"", "write UO/Caption2=\"e2\"", "write UO/Caption3=\"e3\"",
                           "write UO/Caption4=\"e4\"", "write Font/Charset=0", "write Font/Name=Tahoma",
-                          "write Font/Size=14", "write Font/Bold=1", "write Font/Italic=1"));
+                          "write Font/Size=14", "write Font/Bold=1", "write Font/Italic=1",
+                          "write QuickSay/ALT=0", "write QuickSay/CTRL=0", "write QuickSay/SHIFT=0",
+                          "write QuickSay/Key=0", "write QuickSay/Width=380", "write QuickSay/Height=300"));
 }
 
 TEST_F(MainSettingsTest, TheFileKeepsBoundsAndFontAsAt96DpiAtEveryScale) {
