@@ -95,12 +95,12 @@ void ThreeWordsAtOnce(benchmark::State& state) {
   }
 }
 
-BENCHMARK(MemmemPass)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(FirstLetter, OneLetter, "e", LeadBytes())->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(FirstLetter, OneLetterShiftJis, "e", kShiftJis)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(FirstLetter, AbsentWord, "wyvern", LeadBytes())->Unit(benchmark::kMillisecond);
-BENCHMARK(TypeSixLetters)->Unit(benchmark::kMillisecond);
-BENCHMARK(ThreeWordsAtOnce)->Unit(benchmark::kMillisecond);
+BENCHMARK(MemmemPass);
+BENCHMARK_CAPTURE(FirstLetter, OneLetter, "e", LeadBytes());
+BENCHMARK_CAPTURE(FirstLetter, OneLetterShiftJis, "e", kShiftJis);
+BENCHMARK_CAPTURE(FirstLetter, AbsentWord, "wyvern", LeadBytes());
+BENCHMARK(TypeSixLetters);
+BENCHMARK(ThreeWordsAtOnce);
 
 }  // namespace
 }  // namespace parlo

@@ -196,7 +196,7 @@ void TForm_Main::OnHotKey(WPARAM id) {
     return;
   }
   if (id == static_cast<WPARAM>(kQuickSayHotKeyId)) {
-    OpenQuickSay();
+    if (quickSayKey_.Held()) OpenQuickSay();
     return;
   }
   if (id != static_cast<WPARAM>(kBardHotKeyId)) return;

@@ -890,5 +890,70 @@ TEST_F(MainLineKeyTest, TheGridDrawsAKeyMutedAndAKeyThatDoesNotWorkStruckThrough
   EXPECT_EQ(comment.mutedPixels, 0);
 }
 
+// ---- Quick Say ----
+
+TEST_F(MainLineKeyTest, QuickSaysKeyWaitsForTheLinesAndIsToldWhenAnotherProgramHasIt) {
+  // Quick Say on Ctrl+F8, which row 1 of book A names.
+  Ini("[BardKey]\r\nALT=1\r\nSHIFT=1\r\nKey=116\r\n[QuickSay]\r\nCTRL=1\r\nKey=119\r\n[UO]\r\nLastOpen=\"sayA.txt\"\r\n");
+  Book("sayA.txt", "[PARLO!]\r\nHeal [F7]\theal me\r\nGuards [ctrl + F8]\tguards!\r\n");
+  Start();
+  EXPECT_THAT(Log({"register", "unregister"}),
+              ElementsAre("register 14 mod=5 key=0x74", "register 256 mod=16384 key=0x76",
+                          "register 257 mod=16386 key=0x77"));
+  // The line lets the key go, and only then does Quick Say take it; given back, the other way.
+  log_.clear();
+  EditLabel(1, "Guards");
+  EXPECT_THAT(Log({"register", "unregister"}), ElementsAre("unregister 257", "register 15 mod=16386 key=0x77"));
+  log_.clear();
+  EditLabel(1, "Guards [Ctrl+F8]");
+  EXPECT_THAT(Log({"register", "unregister"}), ElementsAre("unregister 15", "register 257 mod=16386 key=0x77"));
+  HotKey(15);
+  EXPECT_FALSE(main_->QuickSay().IsOpen()) << "a key it does not hold opens nothing";
+  EXPECT_THAT(boxes_.Calls(), IsEmpty());
+  Close();
+
+  // Held by another program: told with the line keys' box once the book is open.
+  log_.clear();
+  Ini("[QuickSay]\r\nCTRL=1\r\nSHIFT=1\r\nKey=81\r\n[UO]\r\nLastOpen=\"sayB.txt\"\r\n");
+  Book("sayB.txt", "[PARLO!]\r\nplain\tno keys here\r\n");
+  hotKeys_.Refuse(true);
+  boxes_.Then(kIdOk);
+  Start();
+  ASSERT_EQ(boxes_.Calls().size(), 1u);
+  EXPECT_EQ(boxes_.Calls()[0].text, "These hot keys are used by another program: Ctrl+Shift+Q (Quick Say)");
+  EXPECT_EQ(boxes_.Calls()[0].caption, "Parlo");
+}
+
+TEST_F(MainLineKeyTest, TheBoxSaysTheChosenLineAsItsGemWouldAndLeavesTheGridsRowAlone) {
+  StartWithKeys();
+  main_->Show(SW_SHOWNOACTIVATE);
+  main_->Grid().Model().SetRow(1);
+  main_->SetChecked(IDC_CHECKBOX_YELL, true);
+  main_->OpenQuickSay();
+  QuickSayBox& box = main_->QuickSay();
+  ASSERT_TRUE(box.IsOpen());
+  EXPECT_THAT(box.Rows(), ElementsAre(0, 1, 2, 3)) << "every say line, no comment";
+  SetWindowTextA(box.TextEdit(), "HEAL");
+  EXPECT_THAT(box.Rows(), ElementsAre(0, 3));
+  EXPECT_EQ(box.ChosenRow(), 0);
+  SendMessageA(box.TextEdit(), WM_KEYDOWN, VK_DOWN, 0);
+  EXPECT_EQ(box.ChosenRow(), 3);
+  SendMessageA(box.TextEdit(), WM_KEYDOWN, VK_RETURN, 0);
+  EXPECT_FALSE(box.IsOpen());
+  EXPECT_THAT(game_.Lines(), ElementsAre("! never either"));
+  EXPECT_EQ(main_->Grid().Model().Row(), 1);
+
+  // Nothing chosen, nothing said: the box stays until Esc.
+  main_->OpenQuickSay();
+  EXPECT_EQ(GetWindowTextLengthA(box.TextEdit()), 0) << "each opening starts afresh";
+  SetWindowTextA(box.TextEdit(), "heal wyvern");
+  EXPECT_EQ(box.ChosenRow(), -1);
+  SendMessageA(box.TextEdit(), WM_KEYDOWN, VK_RETURN, 0);
+  EXPECT_TRUE(box.IsOpen());
+  SendMessageA(box.TextEdit(), WM_KEYDOWN, VK_ESCAPE, 0);
+  EXPECT_FALSE(box.IsOpen());
+  EXPECT_THAT(game_.Lines(), ElementsAre("! never either"));
+}
+
 }  // namespace
 }  // namespace parlo
