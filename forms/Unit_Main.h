@@ -135,7 +135,7 @@ class TForm_Main : public Window, public GridEvents {
   void OnLineHotKey(int id);
 
   // Quick Say
-  // Shows the box over the game window with the book's say lines.
+  // Shows the box over the game window with the book's say lines, or closes it when it shows.
   void OpenQuickSay();
   // The box has closed: the row is said as its gem says it.
   void SayFromQuickSay(int row);

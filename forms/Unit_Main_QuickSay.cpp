@@ -15,6 +15,11 @@ BardHotKey QuickSayHotKeyOf(const TForm_Main& main) {
 }  // namespace
 
 void TForm_Main::OpenQuickSay() {
+  // Pressed again, the key closes the box, as Esc does.
+  if (quickSay_.IsOpen()) {
+    quickSay_.Close(true);
+    return;
+  }
   // Not while a book is read or written (its prompt may be up), nor once the exit is under way.
   if (closing_ || fileWork_ > 0) return;
   // As with the Bard key: the lines offered are the ones the player sees, an edit included.

@@ -925,6 +925,7 @@ TEST_F(MainLineKeyTest, QuickSaysKeyWaitsForTheLinesAndIsToldWhenAnotherProgramH
 }
 
 TEST_F(MainLineKeyTest, TheBoxSaysTheChosenLineAsItsGemWouldAndLeavesTheGridsRowAlone) {
+  PARLO_SKIP_UNLESS_96_DPI();
   StartWithKeys();
   main_->Show(SW_SHOWNOACTIVATE);
   main_->Grid().Model().SetRow(1);
@@ -933,6 +934,10 @@ TEST_F(MainLineKeyTest, TheBoxSaysTheChosenLineAsItsGemWouldAndLeavesTheGridsRow
   QuickSayBox& box = main_->QuickSay();
   ASSERT_TRUE(box.IsOpen());
   EXPECT_THAT(box.Rows(), ElementsAre(0, 1, 2, 3)) << "every say line, no comment";
+  RECT shown{};
+  GetWindowRect(box.Handle(), &shown);
+  EXPECT_EQ(shown.right - shown.left, 380);
+  EXPECT_EQ(shown.bottom - shown.top, 300);
   SetWindowTextA(box.TextEdit(), "HEAL");
   EXPECT_THAT(box.Rows(), ElementsAre(0, 3));
   EXPECT_EQ(box.ChosenRow(), 0);
@@ -950,9 +955,19 @@ TEST_F(MainLineKeyTest, TheBoxSaysTheChosenLineAsItsGemWouldAndLeavesTheGridsRow
   EXPECT_EQ(box.ChosenRow(), -1);
   SendMessageA(box.TextEdit(), WM_KEYDOWN, VK_RETURN, 0);
   EXPECT_TRUE(box.IsOpen());
+  // Made larger, it keeps that size; the file gets it at exit.
+  SetWindowPos(box.Handle(), nullptr, 0, 0, 420, 260, SWP_NOMOVE | SWP_NOZORDER);
   SendMessageA(box.TextEdit(), WM_KEYDOWN, VK_ESCAPE, 0);
   EXPECT_FALSE(box.IsOpen());
   EXPECT_THAT(game_.Lines(), ElementsAre("! never either"));
+  main_->OpenQuickSay();
+  GetWindowRect(box.Handle(), &shown);
+  EXPECT_EQ(shown.right - shown.left, 420);
+  main_->OpenQuickSay();
+  EXPECT_FALSE(box.IsOpen()) << "the key again closes it";
+  Close();
+  EXPECT_THAT(Log({"write QuickSay/Width", "write QuickSay/Height"}),
+              ElementsAre("write QuickSay/Width=420", "write QuickSay/Height=260"));
 }
 
 }  // namespace
