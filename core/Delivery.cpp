@@ -26,19 +26,54 @@ std::vector<unsigned> CharacterCodes(const Bytes& text, const LeadBytes& lead) {
   return codes;
 }
 
-void SendSay(GamePort& game, const LeadBytes& lead, Bytes text, bool yell, bool pasteOnly) {
-  if (text.empty()) return;
-  if (yell) text = YellRewrite(text);
-  const std::vector<unsigned> codes = CharacterCodes(text, lead);
-  if (codes.size() > kMaxLineCharacters) return;
-  WindowRef window = game.FindGameWindow();
-  if (!window) return;
-  for (unsigned code : codes) game.PostImeChar(window, code);
-  if (pasteOnly) {
-    game.BringToFront(window);
+std::optional<GameWindow> FindGameWindow(GamePort& game, const GameChoice& choice, const LeadBytes& lead) {
+  return ChooseGameWindow(game.TopLevelWindows(), choice, lead, game.OwnProcessId());
+}
+
+namespace {
+
+// False when the game refuses our messages; nothing more is posted then.
+bool PostCharacters(GamePort& game, WindowRef window, const std::vector<unsigned>& codes) {
+  for (unsigned code : codes)
+    if (game.PostImeChar(window, code) == PostResult::kRefused) return false;
+  return true;
+}
+
+void PressEnter(GamePort& game, WindowRef window) {
+  if (!game.WaitUntilModifiersReleased(kModifierWaitMs)) {
+    // Better a line left typed in the chat, in front for the player to send, than a modified Enter.
+    if (game.IsVisible(window)) game.BringToFront(window);
     return;
   }
   SendKey(game, window, kVkReturn, false, false, false);
+}
+
+}  // namespace
+
+SayResult SendSay(GamePort& game, const LeadBytes& lead, const GameChoice& choice, Bytes text, bool yell,
+                  bool pasteOnly) {
+  if (text.empty()) return SayResult::kNothing;
+  if (yell) text = YellRewrite(text);
+  const std::vector<unsigned> codes = CharacterCodes(text, lead);
+  if (codes.size() > kMaxLineCharacters) return SayResult::kNothing;
+  const std::optional<GameWindow> found = FindGameWindow(game, choice, lead);
+  if (!found) return SayResult::kNoGameWindow;
+  const WindowRef window = found->handle;
+  if (found->classic) {
+    if (!PostCharacters(game, window, codes)) return SayResult::kRefused;
+    if (pasteOnly) {
+      game.BringToFront(window);
+      return SayResult::kDelivered;
+    }
+  } else {
+    // Text that reaches these clients in the background is thrown away.
+    game.BringToFront(window);
+    if (!game.WaitUntilForeground(window, kForegroundWaitMs)) return SayResult::kNotInFront;
+    if (!PostCharacters(game, window, codes)) return SayResult::kRefused;
+    if (pasteOnly) return SayResult::kDelivered;
+  }
+  PressEnter(game, window);
+  return SayResult::kDelivered;
 }
 
 bool SendKey(GamePort& game, WindowRef window, unsigned vk, bool alt, bool ctrl, bool shift) {

@@ -62,6 +62,12 @@ bool ContainsFolded(std::string_view haystack, std::string_view needle, const Lo
   return false;
 }
 
+bool StartsWithFolded(std::string_view text, std::string_view prefix, const LowerTable& lower,
+                      const LeadBytes& lead) {
+  return MatchesAt(reinterpret_cast<const unsigned char*>(text.data()), text.size(), 0,
+                   reinterpret_cast<const unsigned char*>(prefix.data()), prefix.size(), lower, lead);
+}
+
 FindHit FindInGrid(const GridModel& grid, std::string_view needle, int fromRow, bool forward,
                    const LowerTable& lower, const LeadBytes& lead) {
   const int count = grid.RowCount();

@@ -18,6 +18,10 @@ LowerTable AsciiLowerTable();
 // byte of one is never taken for a character of its own. An empty needle is never found.
 bool ContainsFolded(std::string_view haystack, std::string_view needle, const LowerTable& lower,
                     const LeadBytes& lead);
+// Whether `text` begins with `prefix`, case folded and whole characters as above. An empty prefix
+// begins every text.
+bool StartsWithFolded(std::string_view text, std::string_view prefix, const LowerTable& lower,
+                      const LeadBytes& lead);
 
 struct FindHit {
   int row = -1;  // -1: not found

@@ -52,6 +52,7 @@
 #define IDC_CFG_BUTTON1 209
 #define IDC_CFG_LABEL1 210
 #define IDC_CFG_COMBOBOX_CAPTION 211
+#define IDC_CFG_LABEL_GAME 212
 // OK and Cancel use IDOK (1) and IDCANCEL (2) in every dialog.
 
 // Save-As dialog

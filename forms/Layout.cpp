@@ -101,6 +101,8 @@ ClassAndStyle StyleFor(const ControlSpec& item) {
       return {"ComboBox", CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL, 0};
     case ControlKind::Label:
       return {"Static", SS_LEFT, 0};
+    case ControlKind::TextLine:
+      return {"Static", SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, 0};
     case ControlKind::Bitmap:
       return {"Static", SS_BITMAP, 0};
     case ControlKind::ListBox:
@@ -183,6 +185,7 @@ void ControlSet::Create(HWND form, const ControlSpec* specs, size_t count, const
     controlFonts_[item->id] = font;
     SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     if (item->kind == ControlKind::Label) AutoSizeLabel(hwnd);
+    if (item->kind == ControlKind::TextLine) FitLineHeight(hwnd);
   }
 }
 
@@ -218,6 +221,7 @@ void ControlSet::ApplyDpi(int dpi) {
       controlFonts_[item.id] = font;
       SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
       if (item.kind == ControlKind::Label) AutoSizeLabel(hwnd);
+      if (item.kind == ControlKind::TextLine) FitLineHeight(hwnd);
     }
   }
 }
@@ -262,6 +266,13 @@ void AutoSizeLabel(HWND label) {
   SelectObject(dc, old);
   ReleaseDC(label, dc);
   SetWindowPos(label, nullptr, 0, 0, rc.right - rc.left, tm.tmHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void FitLineHeight(HWND label) {
+  RECT rc{};
+  GetWindowRect(label, &rc);
+  const int height = TextLineHeight(reinterpret_cast<HFONT>(SendMessageA(label, WM_GETFONT, 0, 0)));
+  SetWindowPos(label, nullptr, 0, 0, rc.right - rc.left, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 }  // namespace parlo

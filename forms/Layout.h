@@ -18,6 +18,7 @@ enum class ControlKind {
   DropDownList,   // a combo box without typing, sorted
   DropDownEdit,   // an editable combo box, not sorted
   Label,          // sizes itself to its text
+  TextLine,       // a label of fixed width, one line high in its font, cut with "..." when too long
   Bitmap,         // a picture
   ListBox,
   BevelLine,      // a single etched line along its top edge
@@ -101,5 +102,7 @@ class ControlSet {
 int TextLineHeight(HFONT font);
 // Resizes a label to its text in its font (an ampersand marks an accelerator and is not shown).
 void AutoSizeLabel(HWND label);
+// Makes a label one line of its font high, keeping its width.
+void FitLineHeight(HWND label);
 
 }  // namespace parlo

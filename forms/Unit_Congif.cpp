@@ -20,7 +20,7 @@ constexpr FontSpec kFont{"\x82\x6C\x82\x72\x20\x82\x6F\x83\x53\x83\x56\x83\x62\x
 constexpr FontSpec kBoldFont{kFont.face, kFont.height, kFont.charset, true};
 
 const ControlSpec kLayout[] = {
-    {IDC_CFG_PANEL1, ControlKind::Panel, 0, 4, 8, 301, 145, nullptr, 0, true, nullptr, nullptr, 0,
+    {IDC_CFG_PANEL1, ControlKind::Panel, 0, 4, 8, 301, 224, nullptr, 0, true, nullptr, nullptr, 0,
      PanelBevel::RaisedInnerLoweredOuter},
     {IDC_CFG_CHECKBOX_ONTOP, ControlKind::CheckBox, IDC_CFG_PANEL1, 8, 16, 129, 17, "&Always on Top", 6, true,
      &kBoldFont},
@@ -32,14 +32,20 @@ const ControlSpec kLayout[] = {
     {IDC_CFG_HOTKEY_BARD, ControlKind::HotKey, IDC_CFG_PANEL1, 192, 56, 41, 18, nullptr, 4, true, nullptr},
     {IDC_CFG_LABEL2, ControlKind::Label, IDC_CFG_PANEL1, 8, 88, 74, 12, "Screen Font", -1, true, &kBoldFont},
     {IDC_CFG_LABEL_FONT, ControlKind::Label, IDC_CFG_PANEL1, 8, 104, 0, 0, "Label_Font", -1, true, nullptr},
-    {IDC_CFG_BUTTON1, ControlKind::Button, IDC_CFG_PANEL1, 202, 100, 87, 25, "Change &Font...", 5, true, nullptr},
-    {IDC_CFG_LABEL1, ControlKind::Label, IDC_CFG_PANEL1, 16, 152, 194, 12, "The &Caption of UO starts with...", -1,
-     false, &kBoldFont},
-    {IDC_CFG_COMBOBOX_CAPTION, ControlKind::DropDownEdit, IDC_CFG_PANEL1, 16, 168, 281, 20, "ComboBox_Caption", 0,
-     false, nullptr},
-    {IDOK, ControlKind::DefaultButton, 0, 147, 160, 75, 25, "OK", 1, true, nullptr},
-    {IDCANCEL, ControlKind::Button, 0, 231, 160, 75, 25, "Cancel", 2, true, nullptr},
+    {IDC_CFG_BUTTON1, ControlKind::Button, IDC_CFG_PANEL1, 202, 100, 87, 25, "Change &Font...", 5, true,
+     nullptr},
+    {IDC_CFG_LABEL1, ControlKind::Label, IDC_CFG_PANEL1, 16, 152, 194, 12,
+     "The &Caption of UO starts with...", -1, true, &kBoldFont},
+    {IDC_CFG_COMBOBOX_CAPTION, ControlKind::DropDownEdit, IDC_CFG_PANEL1, 16, 168, 281, 20,
+     "ComboBox_Caption", 0, true, nullptr},
+    {IDC_CFG_LABEL_GAME, ControlKind::TextLine, IDC_CFG_PANEL1, 16, 192, 281, 12, "", -1, true, nullptr},
+    {IDOK, ControlKind::DefaultButton, 0, 147, 239, 75, 25, "OK", 1, true, nullptr},
+    {IDCANCEL, ControlKind::Button, 0, 231, 239, 75, 25, "Cancel", 2, true, nullptr},
 };
+
+constexpr UINT_PTR kGameRefreshTimer = 1;
+inline constexpr const char kLinesGoTo[] = "Lines go to: ";
+inline constexpr const char kNoGameWindow[] = "No game window is open";
 
 // The hot-key edit refuses every combination with a modifier and puts the bare key in its place:
 // the modifiers come from the three check boxes.
@@ -75,7 +81,7 @@ bool TForm_Config::ChooseFontDialog(HWND owner, LOGFONTA& font) {
 }
 
 TForm_Config::TForm_Config(FontChooser chooseFont)
-    : ModalForm(Frame{PARLO_CLASS_CONFIG, "Parlo! - Configuration", 313, 192, true, kFont, kLayout,
+    : ModalForm(Frame{PARLO_CLASS_CONFIG, "Parlo! - Configuration", 313, 271, true, kFont, kLayout,
                       sizeof kLayout / sizeof kLayout[0]}),
       chooseFont_(std::move(chooseFont)) {}
 
@@ -83,6 +89,8 @@ void TForm_Config::ComponentsCreated() {
   // The label's accelerator moves the focus to the control after it, which must be CheckBox_ALT.
   SetWindowPos(Control(IDC_CFG_LABEL_BARD), Control(IDC_CFG_COMBOBOX_CAPTION), 0, 0, 0, 0,
                SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  // And "&Caption of UO" must land on the combo box, the panel's first control.
+  SetWindowPos(Control(IDC_CFG_LABEL1), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 
   HWND hotKey = Control(IDC_CFG_HOTKEY_BARD);
   SendMessageA(hotKey, HKM_SETRULES, kAllModifierCombinations, 0);
@@ -98,6 +106,10 @@ void TForm_Config::ComponentsCreated() {
   SetCheck(Control(IDC_CFG_CHECKBOX_CTRL), values_.ctrl);
   SetCheck(Control(IDC_CFG_CHECKBOX_SHIFT), values_.shift);
   SendMessageA(hotKey, HKM_SETHOTKEY, values_.hotKey, 0);
+
+  // Windows come and go while the dialog is open: where lines go is looked up again and again.
+  ShowWhereLinesGo();
+  SetTimer(Handle(), kGameRefreshTimer, kGameRefreshMs, nullptr);
 }
 
 void TForm_Config::DpiChanged() {
@@ -118,8 +130,9 @@ void TForm_Config::Button1Click() {
 }
 
 void TForm_Config::OKBtnClick() {
-  // The caption travels as the bytes it came with; the hidden combo only mirrors it, so that
-  // nothing is lost to a code-page round trip through the control.
+  // An untouched caption travels as the bytes it came with, so that nothing is lost to a
+  // code-page round trip through the control.
+  if (captionEdited_) values_.captionText = CaptionShown();
   std::vector<Bytes> before = values_.captionItems;
   RememberCaption(values_.captionItems, values_.captionText);
   if (values_.captionItems == before) return;
@@ -165,7 +178,37 @@ void TForm_Config::ReadControls() {
   values_.labelFontHeight = rc.bottom - rc.top;
 }
 
+Bytes TForm_Config::CaptionShown() const {
+  HWND combo = Control(IDC_CFG_COMBOBOX_CAPTION);
+  const int length = GetWindowTextLengthA(combo);
+  Bytes text(static_cast<size_t>(length > 0 ? length : 0) + 1, '\0');
+  text.resize(static_cast<size_t>(GetWindowTextA(combo, &text[0], static_cast<int>(text.size()))));
+  return text;
+}
+
+void TForm_Config::ShowWhereLinesGo() {
+  HWND label = Control(IDC_CFG_LABEL_GAME);
+  if (!label) return;
+  const std::optional<Bytes> title =
+      findGame_ ? findGame_(captionEdited_ ? CaptionShown() : values_.captionText) : std::nullopt;
+  const Bytes text = title ? kLinesGoTo + *title : Bytes(kNoGameWindow);
+  char shown[1024] = {};
+  GetWindowTextA(label, shown, sizeof shown);
+  if (text != shown) SetWindowTextA(label, text.c_str());  // unchanged text: no flicker
+}
+
 void TForm_Config::OnCommand(int id, int code, HWND control) {
+  if (id == IDC_CFG_COMBOBOX_CAPTION) {
+    if (code == CBN_EDITCHANGE) {
+      captionEdited_ = true;
+      ShowWhereLinesGo();
+    } else if (code == CBN_SELCHANGE) {
+      // The edit field takes the picked item only after this notification.
+      captionEdited_ = true;
+      PostMessageA(Handle(), WM_TIMER, kGameRefreshTimer, 0);
+    }
+    return;
+  }
   if (code != BN_CLICKED) return;
   switch (id) {
     case IDOK:
@@ -191,7 +234,14 @@ LRESULT TForm_Config::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
       if (target) SetFocus(target);
       return 0;
     }
+    case WM_TIMER:
+      if (wParam == kGameRefreshTimer) {
+        ShowWhereLinesGo();
+        return 0;
+      }
+      break;
     case WM_DESTROY:
+      KillTimer(Handle(), kGameRefreshTimer);
       // The controls go with the window: keep what they hold for whoever showed the dialog.
       ReadControls();
       break;

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "core/Bytes.h"
@@ -10,14 +11,17 @@
 
 namespace parlo {
 
-// The configuration dialog: stay-on-top, the Bard hot key and the grid font, plus the game
-// captions carried through a combo box nobody sees.
+// The configuration dialog: stay-on-top, the Bard hot key, the grid font, and the caption that
+// chooses the game window among the remembered ones.
 class TForm_Config : public ModalForm {
  public:
   // Runs the system's font dialog starting from the font; false when the user cancelled, and the
   // font must then not be used.
   using FontChooser = std::function<bool(HWND owner, LOGFONTA& font)>;
   static bool ChooseFontDialog(HWND owner, LOGFONTA& font);
+  // The title of the window that lines would go to with this caption; nothing when none is open.
+  using GameFinder = std::function<std::optional<Bytes>(const Bytes& caption)>;
+  static constexpr unsigned kGameRefreshMs = 500;
 
   // What the dialog's controls hold. Set before ShowModal; after it, what they held when the
   // dialog closed.
@@ -34,6 +38,7 @@ class TForm_Config : public ModalForm {
   };
 
   explicit TForm_Config(FontChooser chooseFont = ChooseFontDialog);
+  void SetGameFinder(GameFinder findGame) { findGame_ = std::move(findGame); }
 
   Values& Data() { return values_; }
   const Values& Data() const { return values_; }
@@ -53,8 +58,13 @@ class TForm_Config : public ModalForm {
   void SetLabelFont(const LOGFONTA& font);
   void ShowFontLabelText();
   void ReadControls();
+  // The caption as it stands in the combo box now.
+  Bytes CaptionShown() const;
+  void ShowWhereLinesGo();
 
   FontChooser chooseFont_;
+  GameFinder findGame_;
+  bool captionEdited_ = false;  // the player typed or picked a caption since the dialog opened
   Values values_;
   Font labelFontHandle_;
 };

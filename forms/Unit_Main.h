@@ -8,6 +8,7 @@
 
 #include "core/AppPaths.h"
 #include "core/Bytes.h"
+#include "core/GameWindow.h"
 #include "core/GridFind.h"
 #include "core/HotKey.h"
 #include "core/LeadBytes.h"
@@ -95,6 +96,8 @@ class TForm_Main : public Window, public GridEvents {
 
   // Delivery
   void SendSay(Bytes text, bool yell, bool pasteOnly);
+  // The game window as the player's caption chooses it (what the configuration dialog shows).
+  GameChoice GameChoiceFor(const Bytes& caption) const;
 
   // Phrase grid
   bool IsSayRow(int row) const;
@@ -218,6 +221,7 @@ class TForm_Main : public Window, public GridEvents {
   HotKeyPort& HotKeys();
   std::unique_ptr<HotKeyPort> ownHotKeys_;  // when the services bring none
   LineHotKeys lineHotKeys_;
+  bool elevatedGameTold_ = false;  // the box about a game that refuses our lines was shown
   QuickSayRegistration quickSayKey_;
   QuickSayBox quickSay_;
 };

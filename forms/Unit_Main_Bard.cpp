@@ -11,8 +11,19 @@ namespace {
 BardRandom RandomGenerator;
 }  // namespace
 
+GameChoice TForm_Main::GameChoiceFor(const Bytes& caption) const {
+  return GameChoice{caption, lower_};
+}
+
 void TForm_Main::SendSay(Bytes text, bool yell, bool pasteOnly) {
-  if (services_.game) parlo::SendSay(*services_.game, services_.leadBytes, std::move(text), yell, pasteOnly);
+  if (!services_.game) return;
+  const SayResult result = parlo::SendSay(*services_.game, services_.leadBytes, GameChoiceFor(GameCaption),
+                                          std::move(text), yell, pasteOnly);
+  // Every line would be refused the same way: once a run is enough to tell.
+  if (result != SayResult::kRefused || elevatedGameTold_) return;
+  elevatedGameTold_ = true;
+  OwnedMessageBoxes(services_.messageBox, nullptr)
+      .Show(kElevatedGameText, kElevatedGameCaption, kMbOk | kMbIconWarning);
 }
 
 void TForm_Main::Button_BardClick() {

@@ -24,8 +24,10 @@ void TForm_Main::OpenQuickSay() {
   if (closing_ || fileWork_ > 0) return;
   // As with the Bard key: the lines offered are the ones the player sees, an edit included.
   grid_.EndEdit(true);
-  HWND game = services_.game ? reinterpret_cast<HWND>(services_.game->FindGameWindow()) : nullptr;
-  quickSay_.Open(game, Handle(), grid_.GridFont());
+  // Over the window the lines go to.
+  std::optional<GameWindow> game;
+  if (services_.game) game = FindGameWindow(*services_.game, GameChoiceFor(GameCaption), services_.leadBytes);
+  quickSay_.Open(game ? reinterpret_cast<HWND>(game->handle) : nullptr, Handle(), grid_.GridFont());
 }
 
 void TForm_Main::SayFromQuickSay(int row) {

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "core/Delivery.h"
 #include "core/FontLabel.h"
 #include "core/HotKey.h"
 #include "core/IniFile.h"
@@ -160,6 +161,13 @@ void TForm_Main::Button_ConfigClick() {
     in.ctrl = BardCtrl;
     in.shift = BardShift;
     in.hotKey = HotKeyControlFromBardKey(BardKey);
+    form.SetGameFinder([this](const Bytes& caption) -> std::optional<Bytes> {
+      if (!services_.game) return std::nullopt;
+      const std::optional<GameWindow> game =
+          FindGameWindow(*services_.game, GameChoiceFor(caption), services_.leadBytes);
+      if (!game) return std::nullopt;
+      return game->title;
+    });
 
     if (form.ShowModal(Handle()) == IDOK) {
       const TForm_Config::Values& out = form.Data();

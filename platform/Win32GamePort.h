@@ -10,11 +10,13 @@ namespace parlo {
 // key transitions, which go to whichever window is in front.
 class Win32GamePort : public GamePort {
  public:
-  WindowRef FindGameWindow() override;
-  void PostImeChar(WindowRef w, unsigned code) override;
+  std::vector<TopLevelWindow> TopLevelWindows() override;
+  std::uint32_t OwnProcessId() override;
+  PostResult PostImeChar(WindowRef w, unsigned code) override;
   bool IsVisible(WindowRef w) override;
   void BringToFront(WindowRef w) override;
   bool WaitUntilForeground(WindowRef w, int maxMs) override;
+  bool WaitUntilModifiersReleased(int maxMs) override;
   unsigned ScanCode(unsigned vk) override;
   void KeyEvent(unsigned vk, unsigned scanLowByte, unsigned flags) override;
 

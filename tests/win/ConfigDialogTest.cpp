@@ -6,7 +6,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,6 +18,7 @@
 #include "forms/Unit_Congif.h"
 #include "tests/win/Dpi96.h"
 #include "tests/win/MainSettingsSupport.h"
+#include "tests/win/PhraseGridTestSupport.h"
 
 namespace parlo {
 namespace {
@@ -62,6 +65,10 @@ class ConfigDialogTest : public ::testing::Test {
     TForm_Config::Values& in = form_.Data();
     in.captionText = "Ultima Online - ";
     in.captionItems = {"a", "b", "c", "d", "e"};
+    form_.SetGameFinder([](const Bytes& caption) -> std::optional<Bytes> {
+      if (caption == "Ultima Online - ") return Bytes("Ultima Online - Bob");
+      return std::nullopt;
+    });
     in.labelFont = MakeFont("Arial", -12);
     in.alt = true;
     in.shift = true;
@@ -102,7 +109,7 @@ TEST_F(ConfigDialogTest, LayoutIsAsDesigned) {
     bool bold;
   };
   const Expected expected[] = {
-      {IDC_CFG_PANEL1, 0, {4, 8, 305, 153}, "", true, false, false},
+      {IDC_CFG_PANEL1, 0, {4, 8, 305, 232}, "", true, false, false},
       {IDC_CFG_CHECKBOX_ONTOP, IDC_CFG_PANEL1, {8, 16, 137, 33}, "&Always on Top", true, true, true},
       {IDC_CFG_LABEL_BARD, IDC_CFG_PANEL1, {8, 40, 0, 0}, "&Hotkey for Bard Button", true, false, true},
       {IDC_CFG_CHECKBOX_ALT, IDC_CFG_PANEL1, {8, 56, 57, 73}, "ALT", true, true, false},
@@ -112,17 +119,30 @@ TEST_F(ConfigDialogTest, LayoutIsAsDesigned) {
       {IDC_CFG_LABEL2, IDC_CFG_PANEL1, {8, 88, 0, 0}, "Screen Font", true, false, true},
       {IDC_CFG_LABEL_FONT, IDC_CFG_PANEL1, {8, 104, 0, 0}, "Arial, 9point", true, false, false},
       {IDC_CFG_BUTTON1, IDC_CFG_PANEL1, {202, 100, 289, 125}, "Change &Font...", true, true, false},
-      {IDC_CFG_LABEL1, IDC_CFG_PANEL1, {16, 152, 0, 0}, "The &Caption of UO starts with...", false, false, true},
-      {IDC_CFG_COMBOBOX_CAPTION, IDC_CFG_PANEL1, {16, 168, 297, 0}, "Ultima Online - ", false, true, false},
-      {IDOK, 0, {147, 160, 222, 185}, "OK", true, true, false},
-      {IDCANCEL, 0, {231, 160, 306, 185}, "Cancel", true, true, false},
+      {IDC_CFG_LABEL1,
+       IDC_CFG_PANEL1,
+       {16, 152, 0, 0},
+       "The &Caption of UO starts with...",
+       true,
+       false,
+       true},
+      {IDC_CFG_COMBOBOX_CAPTION, IDC_CFG_PANEL1, {16, 168, 297, 0}, "Ultima Online - ", true, true, false},
+      {IDC_CFG_LABEL_GAME,
+       IDC_CFG_PANEL1,
+       {16, 192, 297, 0},
+       "Lines go to: Ultima Online - Bob",
+       true,
+       false,
+       false},
+      {IDOK, 0, {147, 239, 222, 264}, "OK", true, true, false},
+      {IDCANCEL, 0, {231, 239, 306, 264}, "Cancel", true, true, false},
   };
   int result = Run({[&](HWND dialog) {
     EXPECT_EQ(Text(dialog), "Parlo! - Configuration");
     RECT client{};
     GetClientRect(dialog, &client);
     EXPECT_EQ(client.right, 313);
-    EXPECT_EQ(client.bottom, 192);
+    EXPECT_EQ(client.bottom, 271);
     LONG style = GetWindowLongA(dialog, GWL_STYLE);
     LONG exStyle = GetWindowLongA(dialog, GWL_EXSTYLE);
     EXPECT_TRUE(exStyle & WS_EX_TOPMOST);
@@ -186,15 +206,18 @@ TEST_F(ConfigDialogTest, ItsSizeControlsAndFontsAtEveryScale) {
     RECT client{};
     GetClientRect(dialog, &client);
     EXPECT_EQ(client.right, Expected({313, 470, 626}));
-    EXPECT_EQ(client.bottom, Expected({192, 288, 384}));
+    EXPECT_EQ(client.bottom, Expected({271, 407, 542}));
     EXPECT_EQ(place(form_.Control(IDC_CFG_PANEL1)),
               (std::array<LONG, 4>{Expected({4, 6, 8}), Expected({8, 12, 16}), Expected({301, 452, 602}),
-                                   Expected({145, 218, 290})}));
+                                   Expected({224, 336, 448})}));
+    EXPECT_EQ(place(form_.Control(IDC_CFG_COMBOBOX_CAPTION))[1], Expected({168, 252, 336}));
+    EXPECT_EQ(place(form_.Control(IDC_CFG_LABEL_GAME))[2], Expected({281, 422, 562}));
     EXPECT_EQ(place(form_.Control(IDC_CFG_BUTTON1)),
-              (std::array<LONG, 4>{Expected({202, 303, 404}), Expected({100, 150, 200}), Expected({87, 131, 174}),
-                                   Expected({25, 38, 50})}));
-    EXPECT_EQ(place(form_.Control(IDOK)), (std::array<LONG, 4>{Expected({147, 221, 294}), Expected({160, 240, 320}),
-                                                                Expected({75, 113, 150}), Expected({25, 38, 50})}));
+              (std::array<LONG, 4>{Expected({202, 303, 404}), Expected({100, 150, 200}),
+                                   Expected({87, 131, 174}), Expected({25, 38, 50})}));
+    EXPECT_EQ(place(form_.Control(IDOK)),
+              (std::array<LONG, 4>{Expected({147, 221, 294}), Expected({239, 359, 478}),
+                                   Expected({75, 113, 150}), Expected({25, 38, 50})}));
     EXPECT_EQ(height(form_.Control(IDC_CFG_CHECKBOX_ALT)), Expected({-12, -18, -24}));
     // The chosen font is shown at the screen's scale and named with its size as at 96 dpi.
     EXPECT_EQ(height(form_.Control(IDC_CFG_LABEL_FONT)), Expected({-12, -18, -24}));
@@ -212,11 +235,12 @@ TEST_F(ConfigDialogTest, MovingTo144DpiLaysItOutAgainWithItsFonts) {
     RECT outer{}, client{};
     GetWindowRect(dialog, &outer);
     GetClientRect(dialog, &client);
-    RECT suggested{outer.left, outer.top, outer.right + 470 - client.right, outer.bottom + 288 - client.bottom};
+    RECT suggested{outer.left, outer.top, outer.right + 470 - client.right,
+                   outer.bottom + 407 - client.bottom};
     SendMessageA(dialog, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
     GetClientRect(dialog, &client);
     EXPECT_EQ(client.right, 470);
-    EXPECT_EQ(client.bottom, 288);
+    EXPECT_EQ(client.bottom, 407);
     RECT rc = RectInParent(form_.Control(IDC_CFG_BUTTON1));
     EXPECT_EQ(rc.left, 303);
     EXPECT_EQ(rc.top, 150);
@@ -240,30 +264,38 @@ TEST_F(ConfigDialogTest, MovingTo144DpiLaysItOutAgainWithItsFonts) {
   EXPECT_EQ(form_.Data().labelFont.lfHeight, -12);
 }
 
-TEST_F(ConfigDialogTest, TabGoesFromTheAltBoxThroughThePanelToOkAndCancel) {
+TEST_F(ConfigDialogTest, TabGoesFromTheCaptionThroughThePanelToOkAndCancel) {
   std::vector<int> order;
   Run({[&](HWND dialog) {
     HWND focus = GetFocus();
-    for (int i = 0; i < 9 && focus; ++i) {
+    // The combo box's edit field has the focus; the combo box is the tab stop.
+    if (focus && GetDlgCtrlID(focus) != IDC_CFG_COMBOBOX_CAPTION) focus = GetParent(focus);
+    for (int i = 0; i < 10 && focus; ++i) {
       order.push_back(GetDlgCtrlID(focus));
       focus = GetNextDlgTabItem(dialog, focus, FALSE);
     }
     PostMessageA(dialog, WM_CLOSE, 0, 0);
   }});
-  EXPECT_THAT(order, ElementsAre(IDC_CFG_CHECKBOX_ALT, IDC_CFG_CHECKBOX_CTRL, IDC_CFG_CHECKBOX_SHIFT,
-                                 IDC_CFG_HOTKEY_BARD, IDC_CFG_BUTTON1, IDC_CFG_CHECKBOX_ONTOP, IDOK, IDCANCEL,
-                                 IDC_CFG_CHECKBOX_ALT));
+  EXPECT_THAT(order, ElementsAre(IDC_CFG_COMBOBOX_CAPTION, IDC_CFG_CHECKBOX_ALT, IDC_CFG_CHECKBOX_CTRL,
+                                 IDC_CFG_CHECKBOX_SHIFT, IDC_CFG_HOTKEY_BARD, IDC_CFG_BUTTON1,
+                                 IDC_CFG_CHECKBOX_ONTOP, IDOK, IDCANCEL, IDC_CFG_COMBOBOX_CAPTION));
 }
 
-TEST_F(ConfigDialogTest, TheHotkeyLabelsAcceleratorFocusesTheAltBox) {
-  HWND focused = nullptr;
-  Run({[&](HWND) { SetFocus(form_.Control(IDC_CFG_BUTTON1)); },
-       [&](HWND) { PostMessageA(GetFocus(), WM_SYSCHAR, 'h', 0x20000001); },
-       [&](HWND dialog) {
-         focused = GetFocus();
-         PostMessageA(dialog, WM_CLOSE, 0, 0);
-       }});
-  EXPECT_EQ(focused, form_.Control(IDC_CFG_CHECKBOX_ALT));
+TEST_F(ConfigDialogTest, TheLabelsAcceleratorsFocusTheAltBoxAndTheCaption) {
+  const std::pair<char, int> cases[] = {{'h', IDC_CFG_CHECKBOX_ALT}, {'c', IDC_CFG_COMBOBOX_CAPTION}};
+  for (const auto& [letter, id] : cases) {
+    int focused = 0;
+    Run({[&](HWND) { SetFocus(form_.Control(IDC_CFG_BUTTON1)); },
+         [&, letter = letter](HWND) { PostMessageA(GetFocus(), WM_SYSCHAR, letter, 0x20000001); },
+         [&](HWND dialog) {
+           // The combo box hands the focus on to its edit field.
+           HWND focus = GetFocus();
+           focused = GetDlgCtrlID(
+               GetParent(focus) == form_.Control(IDC_CFG_COMBOBOX_CAPTION) ? GetParent(focus) : focus);
+           PostMessageA(dialog, WM_CLOSE, 0, 0);
+         }});
+    EXPECT_EQ(focused, id) << letter;
+  }
 }
 
 TEST_F(ConfigDialogTest, ShowsTheValuesItIsGivenAndHandsBackWhatTheControlsHold) {
@@ -362,6 +394,44 @@ TEST_F(ConfigDialogTest, ACancelledFontChoiceChangesNothingEvenWhenTheSystemTouc
   EXPECT_EQ(caption, "Arial, 9point");
   EXPECT_STREQ(form_.Data().labelFont.lfFaceName, "Arial");
   EXPECT_EQ(form_.Data().labelFont.lfHeight, -12);
+}
+
+TEST_F(ConfigDialogTest, TheCaptionTypedSaysWhereLinesGoAndOkRemembersIt) {
+  std::vector<std::string> looked;
+  std::string before, typing, afterWindowClosed;
+  bool gameOpen = true;
+  form_.SetGameFinder([&](const Bytes& caption) -> std::optional<Bytes> {
+    looked.push_back(caption);
+    if (gameOpen && Bytes("Ultima Online - Bob").rfind(caption, 0) == 0) return Bytes("Ultima Online - Bob");
+    return std::nullopt;
+  });
+  HWND label = nullptr;
+  EXPECT_EQ(
+      Run({[&](HWND) {
+             label = form_.Control(IDC_CFG_LABEL_GAME);
+             before = Text(label);
+             // Typed into the combo box's edit field, key by key.
+             HWND edit = GetWindow(form_.Control(IDC_CFG_COMBOBOX_CAPTION), GW_CHILD);
+             SendMessageA(edit, EM_SETSEL, 0, -1);
+             for (char c : std::string("Carol")) SendMessageA(edit, WM_CHAR, static_cast<WPARAM>(c), 1);
+             typing = Text(label);
+             SetWindowTextA(edit, "Ultima Online - B");
+             SendMessageA(form_.Handle(), WM_COMMAND, MAKEWPARAM(IDC_CFG_COMBOBOX_CAPTION, CBN_EDITCHANGE),
+                          reinterpret_cast<LPARAM>(form_.Control(IDC_CFG_COMBOBOX_CAPTION)));
+             gameOpen = false;  // and the window closes while the dialog is open
+           },
+           [&](HWND) {
+             ASSERT_TRUE(testing_support::PumpUntil([&] { return Text(label) == "No game window is open"; },
+                                                    3 * TForm_Config::kGameRefreshMs));
+             SendMessageA(form_.Control(IDOK), BM_CLICK, 0, 0);
+           }}),
+      IDOK);
+  EXPECT_EQ(before, "Lines go to: Ultima Online - Bob");
+  EXPECT_EQ(typing, "No game window is open");
+  EXPECT_EQ(looked.front(), "Ultima Online - ");
+  EXPECT_NE(std::find(looked.begin(), looked.end(), "Carol"), looked.end());
+  EXPECT_EQ(form_.Data().captionText, "Ultima Online - B");
+  EXPECT_THAT(form_.Data().captionItems, ElementsAre("Ultima Online - B", "a", "b", "c", "d"));
 }
 
 TEST_F(ConfigDialogTest, OkPutsANewCaptionOnTopAndDropsTheLast) {

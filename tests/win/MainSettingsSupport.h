@@ -74,8 +74,13 @@ class FakeHotKeys : public HotKeyPort {
 // A game window that takes every line; records the characters each line brought.
 class RecordingGame : public GamePort {
  public:
-  WindowRef FindGameWindow() override { return 1; }
-  void PostImeChar(WindowRef, unsigned code) override { current_.push_back(static_cast<char>(code)); }
+  std::vector<TopLevelWindow> TopLevelWindows() override { return {{1, kGameWindowClass, "game", true, 2}}; }
+  std::uint32_t OwnProcessId() override { return 1; }
+  PostResult PostImeChar(WindowRef, unsigned code) override {
+    current_.push_back(static_cast<char>(code));
+    return PostResult::kQueued;
+  }
+  bool WaitUntilModifiersReleased(int) override { return true; }
   bool IsVisible(WindowRef) override { return true; }
   void BringToFront(WindowRef) override { ++fronts_; }
   bool WaitUntilForeground(WindowRef, int) override { return true; }

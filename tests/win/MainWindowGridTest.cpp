@@ -32,14 +32,17 @@ class RecordingGame : public GamePort {
   int enters = 0;
   int fronts = 0;
 
-  WindowRef FindGameWindow() override {
+  std::vector<TopLevelWindow> TopLevelWindows() override {
     lines.emplace_back();
-    return 1;
+    return {{1, kGameWindowClass, "game", true, 2}};
   }
-  void PostImeChar(WindowRef, unsigned code) override {
+  std::uint32_t OwnProcessId() override { return 1; }
+  PostResult PostImeChar(WindowRef, unsigned code) override {
     if (code > 0xFF) lines.back() += static_cast<char>(code >> 8);
     lines.back() += static_cast<char>(code & 0xFF);
+    return PostResult::kQueued;
   }
+  bool WaitUntilModifiersReleased(int) override { return true; }
   bool IsVisible(WindowRef) override { return true; }
   void BringToFront(WindowRef) override { ++fronts; }
   bool WaitUntilForeground(WindowRef, int) override { return true; }

@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -72,6 +73,12 @@ bool SawKey(UINT message, WPARAM vk) {
   return false;
 }
 
+// The stand-in game is a window of this very process, which delivery never counts as the game.
+class PortSeeingOwnWindows : public Win32GamePort {
+ public:
+  std::uint32_t OwnProcessId() override { return 0; }
+};
+
 class GameWindowTest : public testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -97,18 +104,30 @@ class GameWindowTest : public testing::Test {
     return game_;
   }
 
-  Win32GamePort port_;
+  PortSeeingOwnWindows port_;
   HWND game_ = nullptr;
 };
 
-TEST_F(GameWindowTest, FindsTheWindowByItsClassOnly) {
-  EXPECT_EQ(port_.FindGameWindow(), 0u);
+TEST_F(GameWindowTest, ListsTopLevelWindowsWithClassTitleVisibilityAndProcess) {
+  auto listed = [&](HWND window) -> std::optional<TopLevelWindow> {
+    for (const TopLevelWindow& w : port_.TopLevelWindows())
+      if (w.handle == Win32GamePort::ToRef(window)) return w;
+    return std::nullopt;
+  };
   HWND game = CreateGame(false);
-  EXPECT_EQ(Win32GamePort::ToHandle(port_.FindGameWindow()), game);
-  EXPECT_FALSE(port_.IsVisible(port_.FindGameWindow()));
+  std::optional<TopLevelWindow> entry = listed(game);
+  ASSERT_TRUE(entry);
+  EXPECT_EQ(entry->className, "Ultima Online");
+  EXPECT_EQ(entry->title, "game");
+  EXPECT_FALSE(entry->visible);
+  EXPECT_EQ(entry->processId, GetCurrentProcessId());
+  EXPECT_EQ(Win32GamePort().OwnProcessId(), GetCurrentProcessId());
+  // Our own windows never count, with the real port.
+  Win32GamePort real;
+  EXPECT_FALSE(FindGameWindow(real, GameChoice{}, LeadBytes()));
   DestroyWindow(game);
   game_ = nullptr;
-  EXPECT_EQ(port_.FindGameWindow(), 0u);
+  EXPECT_FALSE(listed(game));
 }
 
 TEST_F(GameWindowTest, HiddenWindowGetsEveryCharacterInOrderAndNoFocus) {
@@ -117,7 +136,7 @@ TEST_F(GameWindowTest, HiddenWindowGetsEveryCharacterInOrderAndNoFocus) {
   SetForegroundWindow(other);
   port_.WaitUntilForeground(Win32GamePort::ToRef(other), 500);
   CreateGame(false);
-  SendSay(port_, LeadBytes(), Bytes("Hi \t!\xA5", 6), false, false);
+  SendSay(port_, LeadBytes(), {}, Bytes("Hi \t!\xA5", 6), false, false);
   ASSERT_TRUE(PumpUntil([] { return ImeChars().size() >= 6; }));
   PumpFor(50);
   EXPECT_EQ(ImeCodes(), (std::vector<WPARAM>{'H', 'i', ' ', '\t', '!', 0xA5}));
@@ -134,7 +153,7 @@ TEST_F(GameWindowTest, VisibleWindowGetsTheLineThenEnter) {
   HWND game = CreateGame(true);
   SetForegroundWindow(sender);
   ASSERT_TRUE(port_.WaitUntilForeground(Win32GamePort::ToRef(sender), 500));
-  SendSay(port_, LeadBytes(), ": hi", true, false);
+  SendSay(port_, LeadBytes(), {}, ": hi", true, false);
   ASSERT_TRUE(PumpUntil([] { return SawKey(WM_KEYUP, VK_RETURN); }));
   EXPECT_EQ(ImeCodes(), (std::vector<WPARAM>{'!', ' ', '*', 'h', 'i', '*'}));
   EXPECT_EQ(GetForegroundWindow(), game);
@@ -150,7 +169,7 @@ TEST_F(GameWindowTest, VisibleWindowGetsTheLineThenEnter) {
 
 TEST_F(GameWindowTest, PasteOnlyLeavesTheLineUnsent) {
   HWND game = CreateGame(true);
-  SendSay(port_, LeadBytes(), "abc", false, true);
+  SendSay(port_, LeadBytes(), {}, "abc", false, true);
   ASSERT_TRUE(PumpUntil([&] { return ImeChars().size() >= 3 && GetForegroundWindow() == game; }));
   PumpFor(100);
   EXPECT_EQ(ImeCodes(), (std::vector<WPARAM>{'a', 'b', 'c'}));
@@ -168,6 +187,17 @@ TEST_F(GameWindowTest, WaitUntilForegroundKnowsWhichWindowIsInFront) {
   DestroyWindow(other);
 }
 
+TEST(Win32GamePort, WaitsForHeldModifiersToBeLetGo) {
+  Win32GamePort port;
+  ASSERT_TRUE(port.WaitUntilModifiersReleased(0));
+  for (BYTE vk : {VK_CONTROL, VK_MENU, VK_SHIFT, VK_LWIN}) {
+    keybd_event(vk, 0, 0, 0);
+    EXPECT_FALSE(port.WaitUntilModifiersReleased(20)) << int(vk);
+    keybd_event(vk, 0, KEYEVENTF_KEYUP, 0);
+    EXPECT_TRUE(port.WaitUntilModifiersReleased(200)) << int(vk);
+  }
+}
+
 TEST_F(GameWindowTest, DoubleByteCharacterArrivesWhole) {
   if (GetACP() != 932) {
     // The build runs this test once more under a Japanese locale, where skipping would hide it.
@@ -176,7 +206,7 @@ TEST_F(GameWindowTest, DoubleByteCharacterArrivesWhole) {
     GTEST_SKIP() << "needs a double-byte ANSI code page (LANG=ja_JP.UTF-8)";
   }
   CreateGame(false);
-  SendSay(port_, SystemLeadBytes(), "a\x82\xA0", false, false);
+  SendSay(port_, SystemLeadBytes(), {}, "a\x82\xA0", false, false);
   ASSERT_TRUE(PumpUntil([] { return ImeChars().size() >= 2; }));
   PumpFor(50);
   EXPECT_EQ(ImeCodes(), (std::vector<WPARAM>{'a', 0x82A0}));

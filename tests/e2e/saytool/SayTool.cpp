@@ -1,12 +1,12 @@
 // Sends one chat line to the game window through the program's own delivery code, from the
 // command line, so that scenarios can watch exactly what the real Win32 port puts out.
 //
-//   saytool.exe <hex bytes> [--yell] [--paste] [--front]
+//   saytool.exe <hex bytes> [--yell] [--paste] [--front] [--caption <text>]
 //
 // --front first opens a small window of its own and waits until it is the foreground window, the
 // way Parlo is in front when the player clicks a send button; delivery must still get Enter to
-// the game then. Exit code 0 after sending, 2 for bad arguments, 3 when --front could not take the
-// foreground.
+// the game then. --caption chooses the game window as the player's caption does. Exit code 0
+// after sending, 2 for bad arguments, 3 when --front could not take the foreground.
 #include <windows.h>
 
 #include <cstdio>
@@ -66,6 +66,7 @@ HWND OpenFrontWindow() {
 
 int main(int argc, char** argv) {
   std::string text;
+  parlo::GameChoice choice;
   bool yell = false, paste = false, front = false, haveText = false;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--yell") == 0) {
@@ -74,15 +75,18 @@ int main(int argc, char** argv) {
       paste = true;
     } else if (std::strcmp(argv[i], "--front") == 0) {
       front = true;
+    } else if (std::strcmp(argv[i], "--caption") == 0 && i + 1 < argc) {
+      choice.caption = argv[++i];
     } else if (!haveText && ParseHex(argv[i], text)) {
       haveText = true;
     } else {
-      std::fprintf(stderr, "usage: saytool.exe <hex bytes> [--yell] [--paste] [--front]\n");
+      std::fprintf(stderr,
+                   "usage: saytool.exe <hex bytes> [--yell] [--paste] [--front] [--caption <text>]\n");
       return 2;
     }
   }
   if (!haveText) {
-    std::fprintf(stderr, "usage: saytool.exe <hex bytes> [--yell] [--paste] [--front]\n");
+    std::fprintf(stderr, "usage: saytool.exe <hex bytes> [--yell] [--paste] [--front] [--caption <text>]\n");
     return 2;
   }
 
@@ -93,7 +97,7 @@ int main(int argc, char** argv) {
   }
 
   parlo::Win32GamePort port;
-  parlo::SendSay(port, parlo::SystemLeadBytes(), text, yell, paste);
+  parlo::SendSay(port, parlo::SystemLeadBytes(), choice, text, yell, paste);
   PumpMessages();
   if (frontWindow) DestroyWindow(frontWindow);
   return 0;
