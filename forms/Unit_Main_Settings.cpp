@@ -161,6 +161,10 @@ void TForm_Main::Button_ConfigClick() {
     in.ctrl = BardCtrl;
     in.shift = BardShift;
     in.hotKey = HotKeyControlFromBardKey(BardKey);
+    in.quickSayAlt = QuickSayAlt;
+    in.quickSayCtrl = QuickSayCtrl;
+    in.quickSayShift = QuickSayShift;
+    in.quickSayKey = HotKeyControlFromBardKey(QuickSayKey);
     form.SetGameFinder([this](const Bytes& caption) -> std::optional<Bytes> {
       if (!services_.game) return std::nullopt;
       const std::optional<GameWindow> game =
@@ -175,10 +179,17 @@ void TForm_Main::Button_ConfigClick() {
       BardCtrl = out.ctrl;
       BardShift = out.shift;
       BardKey = BardKeyFromHotKeyControl(out.hotKey);
+      QuickSayAlt = out.quickSayAlt;
+      QuickSayCtrl = out.quickSayCtrl;
+      QuickSayShift = out.quickSayShift;
+      QuickSayKey = BardKeyFromHotKeyControl(out.quickSayKey);
       UnregisterBardHotKey();
+      // Quick Say's key may be the new Bard key or a line's: it comes last, below.
+      ReleaseQuickSayKey();
       // A line that had the new Bard key lets it go first; one the old key shadowed takes it.
       RebindLineHotKeys();
       RegisterBardHotKey();
+      BindQuickSayKey(true);
       StayOnTop = out.onTop;
       GameCaption = out.captionText;
       CaptionList = std::make_unique<std::vector<Bytes>>(out.captionItems);
