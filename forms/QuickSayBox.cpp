@@ -17,8 +17,8 @@ namespace {
 
 constexpr UINT_PTR kKeysSubclassId = 1;
 constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_CLIPCHILDREN;
-// A tool window: no task-bar button and no Alt+Tab entry for a box that lives a few seconds.
-constexpr DWORD kExStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST;
+// Not a tool window: window managers on Linux leave those without the keyboard when Wine asks.
+constexpr DWORD kExStyle = WS_EX_TOPMOST;
 // Layout numbers (96 dpi).
 constexpr int kMargin = 6;
 constexpr int kRowPadding = 4;  // as the grid's rows
@@ -72,7 +72,8 @@ void QuickSayBox::SetLayoutSize(int width, int height) {
 }
 
 void QuickSayBox::Create() {
-  RegisterWindowClass(kClassName, 0, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), nullptr);
+  RegisterWindowClass(kClassName, 0, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1),
+                      LoadIconA(ModuleInstance(), MAKEINTRESOURCEA(1)));
   if (!CreateWindowObject(kExStyle, kClassName, kCaption, kStyle, 0, 0, 0, 0, nullptr, nullptr)) return;
   edit_ = CreateWindowExA(
       WS_EX_CLIENTEDGE, "Edit", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, 0, 0, 0, 0, Handle(),
