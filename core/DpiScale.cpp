@@ -41,19 +41,29 @@ int LayoutFromDpi(int pixels, int dpi) {
 }
 
 WindowBounds BoundsForDpi(const WindowBounds& layout, FrameSize layoutFrame, FrameSize frame, int dpi) {
+  return BoundsForDpi(layout, layoutFrame, frame, dpi, dpi);
+}
+
+WindowBounds LayoutBoundsFromDpi(const WindowBounds& bounds, FrameSize layoutFrame, FrameSize frame,
+                                 int dpi) {
+  return LayoutBoundsFromDpi(bounds, layoutFrame, frame, dpi, dpi);
+}
+
+WindowBounds BoundsForDpi(const WindowBounds& layout, FrameSize layoutFrame, FrameSize frame, int dpi,
+                          int positionDpi) {
   WindowBounds bounds;
-  bounds.left = ScaleForDpi(layout.left, dpi);
-  bounds.top = ScaleForDpi(layout.top, dpi);
+  bounds.left = ScaleForDpi(layout.left, positionDpi);
+  bounds.top = ScaleForDpi(layout.top, positionDpi);
   bounds.width = Rescale(layout.width, layoutFrame.width, frame.width, EffectiveDpi(dpi), kLayoutDpi);
   bounds.height = Rescale(layout.height, layoutFrame.height, frame.height, EffectiveDpi(dpi), kLayoutDpi);
   return bounds;
 }
 
-WindowBounds LayoutBoundsFromDpi(const WindowBounds& bounds, FrameSize layoutFrame, FrameSize frame,
-                                 int dpi) {
+WindowBounds LayoutBoundsFromDpi(const WindowBounds& bounds, FrameSize layoutFrame, FrameSize frame, int dpi,
+                                 int positionDpi) {
   WindowBounds layout;
-  layout.left = LayoutFromDpi(bounds.left, dpi);
-  layout.top = LayoutFromDpi(bounds.top, dpi);
+  layout.left = LayoutFromDpi(bounds.left, positionDpi);
+  layout.top = LayoutFromDpi(bounds.top, positionDpi);
   layout.width = Rescale(bounds.width, frame.width, layoutFrame.width, kLayoutDpi, EffectiveDpi(dpi));
   layout.height = Rescale(bounds.height, frame.height, layoutFrame.height, kLayoutDpi, EffectiveDpi(dpi));
   return layout;

@@ -25,5 +25,11 @@ struct FrameSize {
 // each dpi. So a window keeps its content whatever the scale.
 WindowBounds BoundsForDpi(const WindowBounds& layout, FrameSize layoutFrame, FrameSize frame, int dpi);
 WindowBounds LayoutBoundsFromDpi(const WindowBounds& bounds, FrameSize layoutFrame, FrameSize frame, int dpi);
+// The same with the position scaled by `positionDpi` alone: the desktop's one scale, the same on
+// every monitor, so that a window put back where it was on a monitor of another dpi lands there.
+WindowBounds BoundsForDpi(const WindowBounds& layout, FrameSize layoutFrame, FrameSize frame, int dpi,
+                          int positionDpi);
+WindowBounds LayoutBoundsFromDpi(const WindowBounds& bounds, FrameSize layoutFrame, FrameSize frame, int dpi,
+                                 int positionDpi);
 
 }  // namespace parlo

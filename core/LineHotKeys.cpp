@@ -55,6 +55,18 @@ bool TypesText(unsigned virtualKey) {
          virtualKey == 0x20;
 }
 
+bool IsNavigationOrNumberPad(unsigned virtualKey) {
+  return (virtualKey >= 0x21 && virtualKey <= 0x28) ||  // PageUp, PageDown, End, Home, the arrows
+         virtualKey == 0x2D || virtualKey == 0x2E ||    // Insert, Delete
+         (virtualKey >= 0x60 && virtualKey <= 0x69);    // Num0 to Num9
+}
+
+// Copy, paste, cut, undo, redo and select all.
+bool IsEditingLetter(unsigned virtualKey) {
+  return virtualKey == 'C' || virtualKey == 'V' || virtualKey == 'X' || virtualKey == 'Z' ||
+         virtualKey == 'Y' || virtualKey == 'A';
+}
+
 std::string_view TrimBlanks(std::string_view part, bool front, bool back) {
   while (front && !part.empty() && part.front() == ' ') part.remove_prefix(1);
   while (back && !part.empty() && part.back() == ' ') part.remove_suffix(1);
@@ -102,6 +114,31 @@ std::optional<unsigned> KeyFromName(std::string_view name) {
 std::string_view NameOfKey(unsigned virtualKey) {
   for (const KeyName& key : KeyNames())
     if (key.virtualKey == virtualKey) return key.name;
+  return {};
+}
+
+bool NeededForTyping(const LineKey& key) {
+  if (IsNavigationOrNumberPad(key.virtualKey)) return (key.modifiers & ~kModShift) == 0;
+  return IsEditingLetter(key.virtualKey) && key.modifiers == kModControl;
+}
+
+Bytes LineKeyTip(const LineKey& key, LineKeyTrouble trouble) {
+  const Bytes name = KeyText(key);
+  switch (trouble) {
+    case LineKeyTrouble::None:
+      return {};
+    case LineKeyTrouble::NeededForTyping:
+      // Ctrl is there already; Shift would make Ctrl+Shift+Z, which is redo in many programs.
+      return name + (key.modifiers & kModControl
+                         ? " is needed for typing: add Alt, or use a function key"
+                         : " is needed for typing: add Ctrl or Alt, or use a function key");
+    case LineKeyTrouble::BardKey:
+      return name + " is the Bard hot key";
+    case LineKeyTrouble::EarlierLine:
+      return name + " belongs to a line higher up";
+    case LineKeyTrouble::OtherProgram:
+      return name + " is used by another program";
+  }
   return {};
 }
 
@@ -154,7 +191,7 @@ std::vector<LineBinding> ChooseBindings(const GridModel& grid, const LeadBytes& 
     // Most labels end in anything but "]": they cost one byte's look. A separator never does.
     if (text.empty() || label.empty() || label.back() != ']' || label.front() == '\'') return;
     const std::optional<LabelKey> parsed = ParseLabelKey(label, leadBytes);
-    if (!parsed || !taken.insert(parsed->key).second) return;
+    if (!parsed || NeededForTyping(parsed->key) || !taken.insert(parsed->key).second) return;
     bindings.push_back({parsed->key, r, Bytes(parsed->written)});
   });
   return bindings;
@@ -223,6 +260,17 @@ const LineBinding* LineHotKeys::Find(int id) const {
 bool LineHotKeys::Works(const LineKey& key, int row) const {
   auto it = entries_.find(key);
   return it != entries_.end() && it->second.registered && it->second.binding.row == row;
+}
+
+LineKeyTrouble LineHotKeys::Trouble(const LineKey& key, int row,
+                                    const std::optional<LineKey>& bardKey) const {
+  if (NeededForTyping(key)) return LineKeyTrouble::NeededForTyping;
+  if (bardKey && *bardKey == key) return LineKeyTrouble::BardKey;
+  auto it = entries_.find(key);
+  // Not chosen at all: the rows changed and the keys have not been bound again yet.
+  if (it == entries_.end()) return LineKeyTrouble::None;
+  if (it->second.binding.row != row) return LineKeyTrouble::EarlierLine;
+  return it->second.registered ? LineKeyTrouble::None : LineKeyTrouble::OtherProgram;
 }
 
 Bytes LineHotKeysTakenMessage(const std::vector<LineBinding>& refused) {

@@ -45,6 +45,18 @@ std::string_view NameOfKey(unsigned virtualKey);
 // The key as Parlo writes it: modifiers in the order Ctrl, Alt, Shift, Win, then the key's name.
 Bytes KeyText(const LineKey& key);
 
+// Keys everybody needs while typing: the arrows, Home, End, PageUp, PageDown, Insert, Delete and
+// the number pad's digits, alone or with Shift only, and Ctrl+C, V, X, Z, Y, A. Taken
+// system-wide they would stop working in the game's chat, in Parlo and everywhere else, so a line
+// never binds one, whatever its label says.
+bool NeededForTyping(const LineKey& key);
+
+// Why a label's key does not work.
+enum class LineKeyTrouble { None, NeededForTyping, BardKey, EarlierLine, OtherProgram };
+// The tip shown over a key part that does not work, naming the key as Parlo writes it; empty for
+// a key that works.
+Bytes LineKeyTip(const LineKey& key, LineKeyTrouble trouble);
+
 // The key a label ends with. `open` is where its "[" stands; the key part runs from there to the
 // label's end. `written` is what stands between the brackets.
 struct LabelKey {
@@ -66,7 +78,7 @@ struct LineBinding {
 std::optional<LineKey> BardLineKey(const BardHotKey& bard);
 
 // The keys a book binds, in row order: say rows only; of two rows with one key the first wins;
-// a line with the Bard key binds nothing.
+// a line with the Bard key or a key needed for typing binds nothing.
 std::vector<LineBinding> ChooseBindings(const GridModel& grid, const LeadBytes& leadBytes,
                                         const std::optional<LineKey>& bardKey);
 
@@ -88,6 +100,8 @@ class LineHotKeys {
   const LineBinding* Find(int id) const;
   // How the label key of a say row fares: it works when its row holds the registered key.
   bool Works(const LineKey& key, int row) const;
+  // Why it does not work, for the label of a say row; None when it works.
+  LineKeyTrouble Trouble(const LineKey& key, int row, const std::optional<LineKey>& bardKey) const;
   bool Empty() const { return entries_.empty(); }
 
  private:

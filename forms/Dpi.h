@@ -1,7 +1,10 @@
 #pragma once
 #include <windows.h>
 
+#include <vector>
+
 #include "core/DpiScale.h"
+#include "core/ScreenPlacement.h"
 
 namespace parlo {
 
@@ -10,10 +13,15 @@ namespace parlo {
 int DpiOf(HWND window);
 // The frame a window of this style has around its client area at the dpi.
 FrameSize FrameSizeForDpi(DWORD style, DWORD exStyle, int dpi);
+// The frame, and the height of the part above the client area (border and caption bar).
+WindowFrame WindowFrameForDpi(DWORD style, DWORD exStyle, int dpi);
 // AdjustWindowRectEx at the dpi.
 void AdjustWindowRectForDpi(RECT& rect, DWORD style, DWORD exStyle, int dpi);
 // A system metric (SM_CXVSCROLL...) at the dpi.
 int SystemMetricForDpi(int index, int dpi);
+
+// Every monitor's work area with its dpi; the screen's dpi where the system has no per-monitor one.
+std::vector<MonitorArea> MonitorAreas();
 
 // The rectangle WM_DPICHANGED suggests, and the new dpi, taken from its parameters.
 struct DpiChange {

@@ -58,6 +58,7 @@ HWND PhraseGridControl::Create(HWND parent, int id, int x, int y, int width, int
                                  WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_HSCROLL | WS_VSCROLL | WS_CLIPSIBLINGS |
                                      WS_CLIPCHILDREN,
                                  x, y, width, height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)));
+  CreateKeyTip();
   UpdateScrollBars();
   return hwnd;
 }
@@ -452,22 +453,25 @@ void PhraseGridControl::PaintCell(HDC dc, int col, int row, const RECT& rc, bool
   events_.StringGrid1DrawCell(dc, col, row, rc);
 }
 
-void PhraseGridControl::PaintLabelWithKey(HDC dc, std::string_view label, const LabelKeyPart& key, const RECT& textRc) {
+PhraseGridControl::KeyPlace PhraseGridControl::PlaceLabelKey(HDC dc, std::string_view label,
+                                                              const LabelKeyPart& key, const RECT& textRc) const {
+  KeyPlace place;
   const int keyLength = static_cast<int>(label.size() - key.start);
   const char* keyText = label.data() + key.start;
-  HGDIOBJ keyFont = !key.works && struckFont_ ? static_cast<HGDIOBJ>(struckFont_.Get()) : GetCurrentObject(dc, OBJ_FONT);
-  SIZE keySize{};
+  place.keyFont =
+      !key.works && struckFont_ ? static_cast<HGDIOBJ>(struckFont_.Get()) : GetCurrentObject(dc, OBJ_FONT);
   {
-    SelectScope measure(dc, keyFont);
-    GetTextExtentPoint32A(dc, keyText, keyLength, &keySize);
+    SelectScope measure(dc, place.keyFont);
+    GetTextExtentPoint32A(dc, keyText, keyLength, &place.keySize);
   }
   const int room = textRc.right - textRc.left;
   // The text before the key, shortened with "..." when label and key do not fit together, so
   // that the key stays whole; when not even the key fits, the key is the part that is cut.
-  Bytes prefix(label.substr(0, key.start));
+  Bytes& prefix = place.prefix;
+  prefix.assign(label.substr(0, key.start));
   SIZE prefixSize{};
   GetTextExtentPoint32A(dc, prefix.data(), static_cast<int>(prefix.size()), &prefixSize);
-  if (keySize.cx < room && prefixSize.cx + keySize.cx > room) {
+  if (place.keySize.cx < room && prefixSize.cx + place.keySize.cx > room) {
     const char* begin = label.data();
     const char* end = begin + key.start;
     SIZE shortened{};
@@ -476,24 +480,105 @@ void PhraseGridControl::PaintLabelWithKey(HDC dc, std::string_view label, const 
       prefix.assign(begin, end);
       prefix += "...";
       GetTextExtentPoint32A(dc, prefix.data(), static_cast<int>(prefix.size()), &shortened);
-    } while (end > begin && shortened.cx + keySize.cx > room);
-    if (shortened.cx + keySize.cx > room) prefix.clear();
+    } while (end > begin && shortened.cx + place.keySize.cx > room);
+    if (shortened.cx + place.keySize.cx > room) prefix.clear();
     GetTextExtentPoint32A(dc, prefix.data(), static_cast<int>(prefix.size()), &prefixSize);
   }
+  place.prefixWidth = prefixSize.cx;
+  return place;
+}
+
+void PhraseGridControl::PaintLabelWithKey(HDC dc, std::string_view label, const LabelKeyPart& key, const RECT& textRc) {
+  const KeyPlace place = PlaceLabelKey(dc, label, key, textRc);
   RECT prefixRc = textRc;
-  if (!prefix.empty()) DrawTextA(dc, prefix.data(), static_cast<int>(prefix.size()), &prefixRc, kCellTextFormat);
+  if (!place.prefix.empty())
+    DrawTextA(dc, place.prefix.data(), static_cast<int>(place.prefix.size()), &prefixRc, kCellTextFormat);
   RECT keyRc = textRc;
-  keyRc.left = textRc.left + prefixSize.cx;
+  keyRc.left = textRc.left + place.prefixWidth;
   if (keyRc.left >= keyRc.right) return;
   const COLORREF text = GetTextColor(dc);
   // Halfway between the text and the grid: there to be read, not to be noticed first.
   SetTextColor(dc, RGB((GetRValue(text) + GetRValue(kColor)) / 2, (GetGValue(text) + GetGValue(kColor)) / 2,
                        (GetBValue(text) + GetBValue(kColor)) / 2));
   {
-    SelectScope font(dc, keyFont);
-    DrawTextA(dc, keyText, keyLength, &keyRc, kCellTextFormat);
+    SelectScope font(dc, place.keyFont);
+    DrawTextA(dc, label.data() + key.start, static_cast<int>(label.size() - key.start), &keyRc,
+              kCellTextFormat);
   }
   SetTextColor(dc, text);
+}
+
+// ---- The key tip ----
+
+void PhraseGridControl::CreateKeyTip() {
+  keyTip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Handle(), nullptr,
+                            ModuleInstance(), nullptr);
+  if (!keyTip_) return;
+  TTTOOLINFOA info{};
+  info.cbSize = TTTOOLINFOA_V1_SIZE;
+  info.hwnd = Handle();
+  info.uId = kKeyTipToolId;
+  info.lpszText = const_cast<char*>("");
+  SendMessageA(keyTip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&info));
+}
+
+RECT PhraseGridControl::BrokenKeyPartRect(int row) {
+  const std::string_view label = model_.CellView(kColLabel, row);
+  const LabelKeyPart key = label.empty() ? LabelKeyPart{} : events_.LabelKeyPartOf(row);
+  if (key.start >= label.size() || key.works) return RECT{};
+  const RECT cell = CellRect(kColLabel, row);
+  RECT textRc = cell;
+  textRc.left += Scale(kTextInset);
+  textRc.top += Scale(kTextInset);
+  KeyPlace place;
+  {
+    WindowDc dc(Handle());
+    SelectScope font(dc.Get(), font_ ? static_cast<HGDIOBJ>(font_.Get()) : GetStockObject(DEFAULT_GUI_FONT));
+    place = PlaceLabelKey(dc.Get(), label, key, textRc);
+  }
+  // The whole height of the row, and only what the grip column and the client area leave shown.
+  const LONG left = textRc.left + place.prefixWidth;
+  const RECT part{left, cell.top, std::min<LONG>(left + place.keySize.cx, textRc.right), cell.bottom};
+  RECT shown = Client();
+  shown.left = colWidths_[kColGrip];
+  RECT visible{};
+  return IntersectRect(&visible, &part, &shown) ? visible : RECT{};
+}
+
+void PhraseGridControl::RelayToKeyTip(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_MOUSEMOVE) {
+    RECT part{};
+    Bytes text;
+    int col, row;
+    MouseToCell(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), col, row);
+    if (col == kColLabel && state_.drag == DragState::None && GetCapture() != Handle()) {
+      part = BrokenKeyPartRect(row);
+      const POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+      if (PtInRect(&part, at)) text = events_.LabelKeyTipOf(row);
+    }
+    if (text.empty()) part = RECT{};
+    if (text != keyTipText_ || !EqualRect(&part, &keyTipRect_)) {
+      // Another key, or none: the tip that shows now is about the last one.
+      SendMessageA(keyTip_, TTM_POP, 0, 0);
+      keyTipText_ = text;
+      keyTipRect_ = part;
+      TTTOOLINFOA info{};
+      info.cbSize = TTTOOLINFOA_V1_SIZE;
+      info.hwnd = Handle();
+      info.uId = kKeyTipToolId;
+      info.rect = part;
+      SendMessageA(keyTip_, TTM_NEWTOOLRECTA, 0, reinterpret_cast<LPARAM>(&info));
+      info.lpszText = keyTipText_.data();
+      SendMessageA(keyTip_, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&info));
+    }
+  }
+  MSG msg{};
+  msg.hwnd = Handle();
+  msg.message = message;
+  msg.wParam = wParam;
+  msg.lParam = lParam;
+  SendMessageA(keyTip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&msg));
 }
 
 RECT PhraseGridControl::DropLineRect(int dropRow) const {
@@ -907,6 +992,8 @@ void PhraseGridControl::OnSize() {
 // ---- Message routing ----
 
 LRESULT PhraseGridControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (keyTip_ && message >= WM_MOUSEMOVE && message <= WM_MBUTTONDBLCLK)
+    RelayToKeyTip(message, wParam, lParam);
   switch (message) {
     case WM_PAINT:
       OnPaint();
@@ -1005,6 +1092,8 @@ LRESULT PhraseGridControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
       state_.destroying = true;
       state_.editing = false;
       state_.drag = DragState::None;
+      if (keyTip_) DestroyWindow(keyTip_);
+      keyTip_ = nullptr;
       return 0;
     default:
       return Default(message, wParam, lParam);

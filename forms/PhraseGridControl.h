@@ -37,6 +37,8 @@ class GridEvents {
   virtual void StringGrid1HistoryStep() {}
   // Asked while a label is painted.
   virtual LabelKeyPart LabelKeyPartOf(int /*row*/) { return {}; }
+  // Why the key part of a label does not work, shown while the pointer rests on it; empty: no tip.
+  virtual Bytes LabelKeyTipOf(int /*row*/) { return {}; }
 };
 
 // The phrase grid window: draws a GridModel, edits cells in place, drags rows by their grip,
@@ -112,6 +114,11 @@ class PhraseGridControl : public Window, private GridObserver {
   bool Redo();
 
   bool IsDraggingRow() const { return state_.drag == DragState::Dragging; }
+
+  // The tool tip over key parts that do not work. Its one tool covers the key part under the
+  // pointer, or nothing.
+  HWND KeyTip() const { return keyTip_; }
+  static constexpr UINT_PTR kKeyTipToolId = 1;
   int DropRow() const { return state_.dropRow; }
 
   // Paints the grid as the client area shows it into any DC (client coordinates), limited to
@@ -173,7 +180,22 @@ class PhraseGridControl : public Window, private GridObserver {
   RECT Client() const;
 
   void PaintCell(HDC dc, int col, int row, const RECT& rc, bool focused);
+  // Where a label's key part goes: the text before it, shortened with "..." when both do not fit,
+  // and the key in its font. The DC holds the grid font.
+  struct KeyPlace {
+    Bytes prefix;
+    int prefixWidth = 0;
+    SIZE keySize{};
+    HGDIOBJ keyFont = nullptr;
+  };
+  KeyPlace PlaceLabelKey(HDC dc, std::string_view label, const LabelKeyPart& key, const RECT& textRc) const;
   void PaintLabelWithKey(HDC dc, std::string_view label, const LabelKeyPart& key, const RECT& textRc);
+  // The key part of a label that does not work, in client pixels as far as it shows; empty for
+  // any other label.
+  RECT BrokenKeyPartRect(int row);
+  void CreateKeyTip();
+  // Points the tip at the key part under the pointer, then lets it see the mouse message.
+  void RelayToKeyTip(UINT message, WPARAM wParam, LPARAM lParam);
   void PaintDropLine(HDC dc);
   RECT DropLineRect(int dropRow) const;
 
@@ -200,6 +222,9 @@ class PhraseGridControl : public Window, private GridObserver {
   Brush currentBrush_;
   Brush dropBrush_;
   HWND editor_ = nullptr;  // a child of the grid: destroyed with it
+  HWND keyTip_ = nullptr;  // owned by the top-level window; destroyed with the grid
+  RECT keyTipRect_{};
+  Bytes keyTipText_;
   int dpi_ = 96;
   // In pixels at dpi_; Create scales the layout's sizes.
   int rowHeight_ = 16;

@@ -3,6 +3,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "forms/Art.h"
@@ -44,13 +45,20 @@ const ControlSpec kMainLayout[] = {
     {IDC_FILELISTBOX_SAY, ControlKind::ListBox, 0, 152, 88, 145, 97, nullptr, 3, false, nullptr},
 };
 
+// The rows of the book list when it drops down; its closed field is the table's height.
+constexpr int kFileItemHeight = 12;
+
+int LayoutHeightOf(int id) {
+  for (const ControlSpec& spec : kMainLayout)
+    if (spec.id == id) return spec.height;
+  return 0;
+}
+
 constexpr UINT kCheckOutsideChangeMessage = WM_APP + 11;
 constexpr int kTopPanelHeight = 28;
 constexpr int kBottomPanelHeight = 48;
 constexpr int kBevelTop = kBottomPanelHeight - 22;
 constexpr int kBevelHeight = 2;
-// The drop-down's rows and its closed field, whatever the font.
-constexpr int kFileItemHeight = 12;
 constexpr DWORD kMainStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
 constexpr DWORD kMainExStyle = WS_EX_CONTROLPARENT;
 
@@ -94,9 +102,7 @@ void TForm_Main::Create() {
 
 void TForm_Main::CreateComponents() {
   controls_.Create(Handle(), kMainLayout, sizeof kMainLayout / sizeof kMainLayout[0], kMainFont);
-  HWND files = Control(IDC_COMBOBOX_FILES);
-  SendMessageA(files, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), controls_.Scale(kFileItemHeight));
-  SendMessageA(files, CB_SETITEMHEIGHT, 0, controls_.Scale(kFileItemHeight));
+  SizeFileList();
 
   // The grid sits between the two panels in the tab order: after Panel1, before Panel_Top.
   grid_.Create(Handle(), IDC_STRINGGRID1, 0, controls_.Scale(kTopPanelHeight), 0, 0);
@@ -126,6 +132,25 @@ void TForm_Main::CreateComponents() {
   LoadGems(controls_.Dpi());
 }
 
+void TForm_Main::SizeFileList() {
+  // The font would give other heights. The combo box sets the rows of owner-drawn lists only, so
+  // this one's list is told itself.
+  HWND files = Control(IDC_COMBOBOX_FILES);
+  const int rows = controls_.Scale(kFileItemHeight);
+  COMBOBOXINFO parts{};
+  parts.cbSize = sizeof parts;
+  if (GetComboBoxInfo(files, &parts) && parts.hwndList)
+    SendMessageA(parts.hwndList, LB_SETITEMHEIGHT, 0, rows);
+  // The closed field's height is set without its edge; how thick the system draws that edge is
+  // read off the control.
+  SendMessageA(files, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), rows);
+  RECT closed{};
+  GetWindowRect(files, &closed);
+  const int edge = (closed.bottom - closed.top) - rows;
+  SendMessageA(files, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1),
+               std::max(1, controls_.Scale(LayoutHeightOf(IDC_COMBOBOX_FILES)) - edge));
+}
+
 void TForm_Main::LoadGems(int dpi) {
   // Drawn for the display scale. The picture controls show the glyphs but do not own them.
   gem_ = LoadArt(ModuleInstance(), ArtPicture::Gem, dpi);
@@ -151,24 +176,43 @@ void TForm_Main::LayOut() {
   MoveWindow(grid_.Handle(), 0, top, width, gridHeight > 0 ? gridHeight : 0, TRUE);
 }
 
+// The position goes by the screen's dpi, one for the whole desktop: converted with the dpi of
+// the monitor the window happens to be on, each start would move a window on a monitor of
+// another scale by the ratio of the two.
 WindowBounds TForm_Main::BoundsAtDpi(const WindowBounds& layout) const {
   const int dpi = controls_.Dpi();
   return BoundsForDpi(layout, FrameSizeForDpi(kMainStyle, kMainExStyle, kLayoutDpi),
-                      FrameSizeForDpi(kMainStyle, kMainExStyle, dpi), dpi);
+                      FrameSizeForDpi(kMainStyle, kMainExStyle, dpi), dpi, DpiOf(nullptr));
 }
 
 WindowBounds TForm_Main::LayoutBounds(const WindowBounds& bounds) const {
   const int dpi = controls_.Dpi();
   return LayoutBoundsFromDpi(bounds, FrameSizeForDpi(kMainStyle, kMainExStyle, kLayoutDpi),
-                             FrameSizeForDpi(kMainStyle, kMainExStyle, dpi), dpi);
+                             FrameSizeForDpi(kMainStyle, kMainExStyle, dpi), dpi, DpiOf(nullptr));
+}
+
+void TForm_Main::KeepReachable() {
+  auto boundsNow = [this] {
+    RECT rc{};
+    GetWindowRect(Handle(), &rc);
+    return WindowBounds{rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top};
+  };
+  const WindowBounds now = boundsNow();
+  const WindowBounds reachable = ReachableBounds(now, controls_.Dpi(), MonitorAreas(), [](int dpi) {
+    return WindowFrameForDpi(kMainStyle, kMainExStyle, dpi);
+  });
+  if (reachable == now) return;
+  MoveWindow(Handle(), reachable.left, reachable.top, reachable.width, reachable.height, TRUE);
+  // Arriving on a monitor of another dpi, the window took the size the system suggested for it;
+  // the bounds were worked out for that monitor already.
+  if (!(boundsNow() == reachable))
+    MoveWindow(Handle(), reachable.left, reachable.top, reachable.width, reachable.height, TRUE);
 }
 
 void TForm_Main::OnDpiChanged(int dpi, const RECT& suggested) {
   const int topRow = grid_.TopRow();
   controls_.ApplyDpi(dpi);
-  HWND files = Control(IDC_COMBOBOX_FILES);
-  SendMessageA(files, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), controls_.Scale(kFileItemHeight));
-  SendMessageA(files, CB_SETITEMHEIGHT, 0, controls_.Scale(kFileItemHeight));
+  SizeFileList();
   grid_.SetDpi(dpi);
   LoadGems(dpi);
   // The move lays the panels and the grid out at the new scale.

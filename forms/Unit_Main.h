@@ -127,6 +127,7 @@ class TForm_Main : public Window, public GridEvents {
   bool FindNext(const Bytes& text, bool forward);
   FindBox& Finder() { return find_; }
   LabelKeyPart LabelKeyPartOf(int row) override;
+  Bytes LabelKeyTipOf(int row) override;
   void StringGrid1HistoryStep() override { RebindLineHotKeys(); }
 
   // Hot keys written at the end of labels
@@ -196,9 +197,14 @@ class TForm_Main : public Window, public GridEvents {
   void OnDpiChanged(int dpi, const RECT& suggested);
   // The send-button glyphs drawn for the dpi.
   void LoadGems(int dpi);
-  // The window's bounds at its dpi from bounds as at 96 dpi, and back.
+  // The window's bounds at its dpi from bounds as the settings keep them, and back: the size as
+  // at 96 dpi, the position in the desktop's one scale.
   WindowBounds BoundsAtDpi(const WindowBounds& layout) const;
   WindowBounds LayoutBounds(const WindowBounds& bounds) const;
+  // Brings a window that opened where no monitor shows its caption bar onto the nearest one.
+  void KeepReachable();
+  // The book list's closed field and its rows at the window's dpi.
+  void SizeFileList();
   void OnCommand(int id, int code);
   void Close();
   SayFiles MakeSayFiles(MessageBoxPort& prompt);

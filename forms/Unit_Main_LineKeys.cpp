@@ -43,6 +43,15 @@ void TForm_Main::OnLineHotKey(int id) {
   SendSay(grid_.Model().Text(binding->row), Checked(IDC_CHECKBOX_YELL), Checked(IDC_CHECKBOX_PASTE));
 }
 
+Bytes TForm_Main::LabelKeyTipOf(int row) {
+  if (!IsSayRow(row)) return {};
+  const std::optional<LabelKey> key =
+      ParseLabelKey(grid_.Model().CellView(kColLabel, row), services_.leadBytes);
+  if (!key) return {};
+  const std::optional<LineKey> bard = BardLineKey(BardHotKey{BardAlt, BardCtrl, BardShift, BardKey});
+  return LineKeyTip(key->key, lineHotKeys_.Trouble(key->key, row, bard));
+}
+
 LabelKeyPart TForm_Main::LabelKeyPartOf(int row) {
   if (!IsSayRow(row)) return {};
   const std::optional<LabelKey> key =

@@ -72,6 +72,7 @@ void TForm_Main::ReadStartupSettings() {
     GetWindowRect(Handle(), &now);
     return LayoutBounds(BoundsOf(now));
   });
+  KeepReachable();
 
   Settings settings;
   ReadOptions(ini, settings);

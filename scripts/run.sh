@@ -26,8 +26,20 @@ if [ -n "${DISPLAY:-}" ]; then
   exit 0
 fi
 
+# A window manager on the virtual display, so the picture shows the caption a player's desktop
+# draws; unmanaged, Wine draws its own, whose buttons have no glyphs.
+if ! command -v openbox >/dev/null; then
+  echo "run: installing openbox"
+  as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends openbox >/dev/null
+fi
 wine_env_start "$root/build/wineprefix-run"
-trap wine_env_stop EXIT
+wm_pid=""
+trap '[ -z "$wm_pid" ] || kill "$wm_pid" 2>/dev/null || true; wine_env_stop' EXIT
+/usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d Y /f >/dev/null 2>&1
+openbox >/dev/null 2>&1 &
+wm_pid=$!
+sleep 1
 cd "$run_dir"
 /usr/lib/wine/wine64 ./parlo.exe &
 parlo_pid=$!

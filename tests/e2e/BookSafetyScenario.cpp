@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/e2e/driver/Scenario.h"
@@ -76,18 +77,30 @@ class BookSafety : public Scenario {
 
 constexpr int kRows = 60000;
 
+// Where a save of the file puts the new content first: beside it, under its name with ".~" and
+// the first two hex digits that no file there has yet.
+std::string NextTemporary(const ScenarioDir& dir, const std::string& name) {
+  static const char kHex[] = "0123456789abcdef";
+  std::string temp;
+  for (int i = 0; i < 256 && (temp.empty() || dir.Has(temp)); ++i)
+    temp = name + ".~" + kHex[i >> 4] + kHex[i & 15];
+  return dir.File(temp);
+}
+
 TEST_F(BookSafety, KilledAnywhereInTheExitSaveTheBookIsOldOrNewWholeAndOnlyRealBooksAreListed) {
-  // Odd runs start from the book with LF line ends, so that the save first keeps it as the backup.
+  // Odd runs start from the book with LF line ends, so that the save first keeps it as the backup
+  // in place of the one already there.
   const std::string oldOwn = BigBook(kRows);
   const std::string oldLf = BigBook(kRows, "\n");
   const std::string added = oldOwn + "\r\n\r\n\r\n\r\n\r\n";  // Add: five empty rows
+  const std::string earlierBackup = "[PARLO!]\r\nkept\tfrom an earlier save\r\n";
   Dir().Put("sayZed.txt", "[PARLO!]\r\nz\r\n");
 
   // Parlo opens the big book ("Big" sorts first), adds five rows, and is asked to close; the
   // result is when that was.
   auto startAndClose = [&](const std::string& old) {
     Dir().Put("sayBig.txt", old);
-    if (Dir().Has("sayBig.txt.bak")) Dir().Remove("sayBig.txt.bak");
+    Dir().Put("sayBig.txt.bak", earlierBackup);
     StartParlo();
     EXPECT_TRUE(Parlo().SendClick(IDC_BUTTON_ADD));
     PostMessageA(Parlo().Main(), WM_CLOSE, 0, 0);
@@ -101,27 +114,67 @@ TEST_F(BookSafety, KilledAnywhereInTheExitSaveTheBookIsOldOrNewWholeAndOnlyRealB
   EXPECT_EQ(Dir().Read("sayBig.txt"), Content(added));
   EXPECT_EQ(Dir().Read("sayBig.txt.bak"), Content(oldLf));
 
-  // Then killed at 14 points from the request to close until after that time.
+  // What the kills found: the book old or new, the backup the earlier one or the new one, and
+  // temporary files left by a kill in the middle of writing one of them.
+  int oldBook = 0, newBook = 0, earlierKept = 0, newBackup = 0, bookLeft = 0, backupLeft = 0;
+  auto temporaries = [&] {
+    return std::pair(NextTemporary(Dir(), "sayBig.txt"), NextTemporary(Dir(), "sayBig.txt.bak"));
+  };
+  auto look = [&](const std::string& old, const std::pair<std::string, std::string>& temps,
+                  const std::string& when) {
+    const Content book = Dir().Read("sayBig.txt");
+    ASSERT_TRUE(book.has_value()) << "no book after a kill " << when;
+    EXPECT_TRUE(*book == old || *book == added)
+        << "the book is neither old nor new after a kill " << when << " (" << book->size() << " bytes)";
+    (*book == old ? oldBook : newBook) += 1;
+    const Content backup = Dir().Read("sayBig.txt.bak");
+    ASSERT_TRUE(backup.has_value()) << "no backup after a kill " << when;
+    if (old == oldLf) {
+      EXPECT_TRUE(*backup == earlierBackup || *backup == oldLf)
+          << "the backup is neither the earlier one nor the old book after a kill " << when;
+      (*backup == earlierBackup ? earlierKept : newBackup) += 1;
+    } else {
+      EXPECT_EQ(*backup, earlierBackup) << "a book in Parlo's own form needs no backup";
+    }
+    bookLeft += FileExists(temps.first);
+    backupLeft += FileExists(temps.second);
+  };
+
+  // Killed at 14 points from the request to close until after that time.
   const int kPoints = 14;
-  int keptOld = 0, gotNew = 0;
   for (int point = 0; point < kPoints; ++point) {
     const std::string& old = point % 2 ? oldLf : oldOwn;
+    const auto temps = temporaries();
     startAndClose(old);
-    Sleep(static_cast<DWORD>(exitMs * point / (kPoints - 2)));
+    const int afterMs = exitMs * point / (kPoints - 2);
+    Sleep(static_cast<DWORD>(afterMs));
     Parlo().Process().Kill();
-    const Content book = Dir().Read("sayBig.txt");
-    ASSERT_TRUE(book.has_value()) << "no book after a kill " << exitMs * point / (kPoints - 2) << " ms in";
-    EXPECT_TRUE(*book == old || *book == added)
-        << "the book is neither old nor new after a kill " << exitMs * point / (kPoints - 2) << " ms in ("
-        << book->size() << " bytes)";
-    (*book == old ? keptOld : gotNew) += 1;
-    const Content backup = Dir().Read("sayBig.txt.bak");
-    if (backup) {
-      EXPECT_TRUE(*backup == old) << "a backup that is not the old book, " << backup->size() << " bytes";
-    }
+    ASSERT_NO_FATAL_FAILURE(look(old, temps, std::to_string(afterMs) + " ms in"));
   }
-  std::printf("exit %d ms; killed %d times: the old book %d times, the new %d times\n", exitMs, kPoints,
-              keptOld, gotNew);
+  // And killed as soon as the book, then the backup, begins to change: a temporary file of it
+  // shows, or the file itself is no longer as it was. The backup is written fastest, so it is
+  // watched more often.
+  for (const bool backupWatched : {false, true, true, true}) {
+    const std::string& old = backupWatched ? oldLf : oldOwn;
+    const std::string name = backupWatched ? "sayBig.txt.bak" : "sayBig.txt";
+    const uint64_t size = (backupWatched ? earlierBackup : old).size();
+    const auto temps = temporaries();
+    const std::string& temp = backupWatched ? temps.second : temps.first;
+    startAndClose(old);
+    // Looked at without opening either file, as often as can be: a write lasts milliseconds.
+    auto unchanged = [&] { return SizeOf(Dir().File(name)) == size && !FileExists(temp); };
+    while (Parlo().Process().Running() && unchanged()) Sleep(0);
+    Parlo().Process().Kill();
+    ASSERT_NO_FATAL_FAILURE(look(old, temps, "as soon as " + name + " began to change"));
+  }
+  std::printf(
+      "exit %d ms; after the kills the book was old %d times and new %d times, the backup the earlier "
+      "one %d times and new %d times; temporary files left: %d of the book, %d of the backup\n",
+      exitMs, oldBook, newBook, earlierKept, newBackup, bookLeft, backupLeft);
+  // Only a kill that lands while a file is written shows what the save does then.
+  EXPECT_TRUE((oldBook > 0 && newBook > 0) || bookLeft > 0) << "no kill landed in the save of the book";
+  EXPECT_TRUE((earlierKept > 0 && newBackup > 0) || backupLeft > 0)
+      << "no kill landed in the save of the backup";
 
   // Whatever the kills left beside the books, the next start lists the two books only.
   StartParlo();

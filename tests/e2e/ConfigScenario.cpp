@@ -42,8 +42,15 @@ class Config : public Scenario {
   }
   static HWND In(HWND dialog, int id) { return WaitForControl(dialog, id); }
 
-  // Ticks ALT off and CTRL on, takes F7, turns stay-on-top on and picks a 16-point font.
+  // Types a caption that still names the practice window (letter case is no matter), ticks ALT
+  // off and CTRL on, takes F7, turns stay-on-top on and picks a 16-point font.
   void ChangeEverything(HWND dialog) {
+    // The caption's field has the keyboard when the dialog opens.
+    HWND captionEdit = FindWindowExA(In(dialog, IDC_CFG_COMBOBOX_CAPTION), nullptr, "Edit", nullptr);
+    ASSERT_TRUE(BringToFront(dialog));
+    SendMessageA(captionEdit, EM_SETSEL, 0, -1);
+    TypeText("ultima online - practice");
+    ASSERT_TRUE(WaitUntil([&] { return TextOf(captionEdit) == "ultima online - practice"; }, 5000));
     SendClick(In(dialog, IDC_CFG_CHECKBOX_ALT));
     SendClick(In(dialog, IDC_CFG_CHECKBOX_CTRL));
     SendClick(In(dialog, IDC_CFG_CHECKBOX_ONTOP));
@@ -97,6 +104,13 @@ TEST_F(Config, TheDialogShowsTheSettingsInItsOwnLayout) {
   EXPECT_FALSE(IsChecked(In(dialog, IDC_CFG_CHECKBOX_ONTOP)));
   EXPECT_EQ(SendMessageA(In(dialog, IDC_CFG_HOTKEY_BARD), HKM_GETHOTKEY, 0, 0), VK_F5);
   EXPECT_EQ(TextOf(In(dialog, IDC_CFG_LABEL_FONT)), "Tahoma, 9point");
+  // A settings file without the key gives the default back without its trailing blank.
+  EXPECT_EQ(TextOf(In(dialog, IDC_CFG_COMBOBOX_CAPTION)), "Ultima Online -");
+  EXPECT_EQ(TextOf(In(dialog, IDC_CFG_LABEL_GAME)), "Lines go to: Ultima Online - practice");
+  // The list follows the windows while the dialog is open.
+  Game().Close();
+  EXPECT_TRUE(
+      WaitUntil([&] { return TextOf(In(dialog, IDC_CFG_LABEL_GAME)) == "No game window is open"; }, 5000));
   EXPECT_TRUE(IsTopmost(dialog));
   EXPECT_FALSE(IsWindowEnabled(Parlo().Main()));
   Shot("dialog", dialog);
@@ -130,6 +144,9 @@ TEST_F(Config, OkChangesTheHotKeyStayOnTopAndTheFont) {
   EXPECT_EQ(IniValue("Window", "StayOnTop"), "1");
   EXPECT_EQ(IniValue("Font", "Size"), "16");
   EXPECT_EQ(IniValue("Font", "Name"), chosenFace_);
+  EXPECT_EQ(IniValue("UO", "Caption"), "ultima online - practice");
+  EXPECT_EQ(IniValue("UO", "Caption0"), "ultima online - practice");
+  EXPECT_EQ(IniValue("UO", "Caption1"), "Ultima Online -");
 }
 
 TEST_F(Config, CancelChangesNothing) {
@@ -155,6 +172,7 @@ TEST_F(Config, CancelChangesNothing) {
   EXPECT_EQ(IniValue("Window", "StayOnTop"), "0");
   EXPECT_EQ(IniValue("Font", "Size"), "9");
   EXPECT_EQ(IniValue("Font", "Name"), "Tahoma");
+  EXPECT_EQ(IniValue("UO", "Caption"), "Ultima Online -");
 }
 
 }  // namespace

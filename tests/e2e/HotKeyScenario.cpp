@@ -80,6 +80,48 @@ TEST_F(HotKey, AltShiftF5RecitesTheNextLineIntoTheGameThatHasTheFocus) {
   EXPECT_EQ(Game().Typed(), "line oneline twoline one");
 }
 
+TEST_F(HotKey, TheBardKeyRecitesIntoAModernClientWhole) {
+  Dir().Put("sayA.txt", kBook);
+  Dir().Put("parlo.ini", kAltShiftF5);
+  FakeGame::Options modern;
+  modern.modern = true;
+  StartGame(modern);
+  StartParlo();
+  ASSERT_TRUE(BringToFront(Game().Window()));
+  PressKey(VK_F5, Modifiers{true, false, true});
+  ASSERT_TRUE(Game().WaitForKind("line"));
+  PressKey(VK_F5, Modifiers{true, false, true});
+  ASSERT_TRUE(Game().WaitForKind("line", kEventTimeoutMs, 2));
+  EXPECT_THAT(Game().Lines(), ElementsAre("line one", "line two"));
+}
+
+// The player still holds Alt and Shift of the hot key when the line is typed: Enter waits until
+// they are let go, so the game never sees Alt+Shift+Enter.
+TEST_F(HotKey, EnterWaitsUntilTheHotKeysModifiersAreLetGo) {
+  Dir().Put("sayA.txt", kBook);
+  Dir().Put("parlo.ini", kAltShiftF5);
+  StartGame();
+  StartParlo();
+  ASSERT_TRUE(BringToFront(Game().Window()));
+  KeyDown(VK_MENU);
+  KeyDown(VK_SHIFT);
+  PressKey(VK_F5);
+  ASSERT_TRUE(Game().WaitForKind("ime_char", kEventTimeoutMs, 8)) << "the line never came";
+  // Well inside the longest the Enter may wait for them.
+  Game().WaitQuiet(200, 1000);
+  EXPECT_THAT(Game().Trace({"keydown", "syskeydown"}),
+              ElementsAre("syskeydown vk=0x12 scan=0x38 ext=1", "syskeydown vk=0x10 scan=0x2A ext=0"))
+      << "Enter came with the modifiers held";
+  KeyUp(VK_SHIFT);
+  KeyUp(VK_MENU);
+  ASSERT_TRUE(Game().WaitForKind("line"));
+  EXPECT_THAT(Game().Lines(), ElementsAre("line one"));
+  const std::vector<std::string> keys = Game().Trace({"keydown", "syskeydown", "keyup", "syskeyup"});
+  ASSERT_GE(keys.size(), 2u);
+  EXPECT_THAT(std::vector<std::string>(keys.end() - 2, keys.end()),
+              ElementsAre("keydown vk=0x0D scan=0x1C ext=0", "keyup vk=0x0D scan=0x1C ext=0"));
+}
+
 TEST_F(HotKey, ACombinationHeldByAnotherProgramIsReportedAndParloGoesOn) {
   Dir().Put("sayA.txt", kBook);
   Dir().Put("parlo.ini", kAltShiftF5);
@@ -111,7 +153,6 @@ TEST_F(HotKey, ACombinationHeldByAnotherProgramIsReportedAndParloGoesOn) {
   ASSERT_TRUE(Parlo().Close().has_value());
 }
 
-
 // Keys written at the end of labels: each says its own line.
 const char kKeyedBook[] =
     "[PARLO!]\r\nfirst\tline one\r\nHeal [F7]\theal me\r\nGuards [Ctrl+F8]\tguards!\r\n";
@@ -130,22 +171,40 @@ TEST_F(HotKey, LineKeysSayTheirRowsIntoTheGameAndGoWithTheirBook) {
   PressKey(VK_F8, Modifiers{false, true, false});
   ASSERT_TRUE(Game().WaitForEnter(2));
   EXPECT_THAT(Game().Lines(), ElementsAre("heal me", "guards!"));
-  // F8 without Ctrl is not the line's key.
+  // A line key keeps its key down from the game; any other key reaches it.
+  auto downsOf = [](BYTE vk) {
+    return [vk](const GameEvent& e) { return e.Is("keydown") && e.Number("vk") == vk; };
+  };
+  // F8 without Ctrl is not the line's key: the game gets it, and Ctrl+F8 after it says its line.
   PressKey(VK_F8);
+  ASSERT_TRUE(Game().WaitFor(downsOf(VK_F8))) << "F8 never reached the game";
+  PressKey(VK_F8, Modifiers{false, true, false});
+  ASSERT_TRUE(Game().WaitForEnter(3));
   Game().WaitQuiet();
-  EXPECT_THAT(Game().Lines(), ElementsAre("heal me", "guards!"));
+  EXPECT_THAT(Game().Lines(), ElementsAre("heal me", "guards!", "guards!"));
 
-  // The next book binds nothing: the keys say nothing any more.
+  // The next book binds nothing: both keys reach the game as keys and say nothing.
   HWND combo = Parlo().Control(IDC_COMBOBOX_FILES);
-  PostMessageA(combo, WM_KEYDOWN, VK_DOWN, 1);
-  PostMessageA(combo, WM_KEYUP, VK_DOWN, 0xC0000001);
-  ASSERT_TRUE(WaitUntil([&] { return ComboSelection(combo) == 1; }, kEventTimeoutMs));
-  ASSERT_TRUE(BringToFront(Game().Window()));
+  auto choose = [&](BYTE arrow, int item) {
+    PostMessageA(combo, WM_KEYDOWN, arrow, 1);
+    PostMessageA(combo, WM_KEYUP, arrow, 0xC0000001);
+    ASSERT_TRUE(WaitUntil([&] { return ComboSelection(combo) == item; }, kEventTimeoutMs));
+    ASSERT_TRUE(BringToFront(Game().Window()));
+  };
+  ASSERT_NO_FATAL_FAILURE(choose(VK_DOWN, 1));
   PressKey(VK_F7);
   PressKey(VK_F8, Modifiers{false, true, false});
+  ASSERT_TRUE(Game().WaitFor(downsOf(VK_F7))) << "F7 never reached the game";
+  ASSERT_TRUE(Game().WaitFor(downsOf(VK_F8), kEventTimeoutMs, 2)) << "Ctrl+F8 never reached the game";
   Game().WaitQuiet();
-  EXPECT_THAT(Game().Lines(), ElementsAre("heal me", "guards!"));
-  EXPECT_EQ(Game().Typed(), "heal meguards!");
+  EXPECT_THAT(Game().Lines(), ElementsAre("heal me", "guards!", "guards!"));
+  // Back in the first book its keys say their lines again: F7 does, and only its line came.
+  ASSERT_NO_FATAL_FAILURE(choose(VK_UP, 0));
+  PressKey(VK_F7);
+  ASSERT_TRUE(Game().WaitForEnter(4));
+  Game().WaitQuiet();
+  EXPECT_THAT(Game().Lines(), ElementsAre("heal me", "guards!", "guards!", "heal me"));
+  EXPECT_EQ(Game().Typed(), "heal meguards!guards!heal me");
   ASSERT_TRUE(Parlo().Close().has_value());
 }
 

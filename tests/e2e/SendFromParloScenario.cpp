@@ -35,5 +35,41 @@ TEST_F(SendFromParlo, BardClickedWithTheMouseTypesTheLinesInTurn) {
       << "the book is written back unchanged";
 }
 
+// A player with two characters runs two classic clients. The caption chosen picks Bob's window,
+// though the one in front of it, found by its class alone, is Alice's.
+TEST_F(SendFromParlo, TheCaptionChosenPicksTheSecondOfTwoClassicClients) {
+  Dir().Put("sayfoo.txt", "[PARLO!]\r\nGreet\thello\r\n");
+  Dir().Put("parlo.ini", "[UO]\r\nCaption=\"Ultima Online - Bob\"\r\n");
+  FakeGame::Options bob;
+  bob.title = "Ultima Online - Bob";
+  StartGame(bob);
+  FakeGame::Options aliceOptions;
+  aliceOptions.title = "Ultima Online - Alice";
+  aliceOptions.logName = "alice.log";
+  aliceOptions.x = 80;
+  aliceOptions.y = 100;
+  FakeGame alice = FakeGame::Start(Dir().Path(), aliceOptions);
+  ASSERT_TRUE(BringToFront(alice.Window()));
+  ASSERT_EQ(FindWindowA("Ultima Online", nullptr), alice.Window());
+  ParloApp& parlo = StartParlo();
+
+  parlo.PostClick(IDC_BUTTON_CONFIG);
+  HWND dialog = parlo.WaitForWindow(PARLO_CLASS_CONFIG, std::string("Parlo! - Configuration"));
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_TRUE(WaitUntil(
+      [&] { return TextOf(FindControl(dialog, IDC_CFG_LABEL_GAME)) == "Lines go to: Ultima Online - Bob"; },
+      kEventTimeoutMs));
+  PostClick(FindControl(dialog, IDCANCEL));
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }, kEventTimeoutMs));
+
+  parlo.Click(IDC_BUTTON_BARD);
+  ASSERT_TRUE(Game().WaitForKind("line"));
+  EXPECT_THAT(Game().Lines(), ElementsAre("hello"));
+  alice.WaitQuiet();
+  EXPECT_TRUE(alice.ImeChars().empty());
+  EXPECT_TRUE(alice.Lines().empty());
+  alice.Close();
+}
+
 }  // namespace
 }  // namespace parlo::e2e

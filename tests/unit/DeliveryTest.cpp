@@ -320,6 +320,7 @@ TEST(ChooseGameWindow, TheCaptionPicksAmongClassicRebuiltAndModernClients) {
       // by its title, then a modern client by class and name.
       {all, "Ultima Online - ", 8, true},
       {all, "", 8, true},
+      {all, "Ultima Online -", 8, true},
       {without({8, 10}), "Ultima Online - ", 9, true},
       {without({8, 9, 10}), "", 7, false},
       {without({7, 8, 9, 10}), "", 5, false},

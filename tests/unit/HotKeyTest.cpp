@@ -187,7 +187,8 @@ TEST(LabelKeyGrammar, KeysThatBind) {
   EXPECT_EQ(KeyOf("x [Ctrl + Alt  +  Delete]"), Key(kCtrl | kAlt, 0x2E));
   EXPECT_EQ(KeyOf("Note [a] then [PageUp]"), Key(0, 0x21));
   EXPECT_EQ(KeyOf("Heal[F7]"), Key(0, 0x76));
-  // Letters, digits and Space bind with Ctrl, Alt or Win; other keys bind bare or with Shift.
+  // Letters, digits and Space are keys with Ctrl, Alt or Win; other keys bare or with Shift too
+  // (whether they may bind is another question).
   EXPECT_EQ(KeyOf("a [Win+Space]"), Key(kWin, 0x20));
   EXPECT_EQ(KeyOf("a [Ctrl+1]"), Key(kCtrl, 0x31));
   EXPECT_EQ(KeyOf("a [Shift+Home]"), Key(kShift, 0x24));
@@ -323,7 +324,7 @@ TEST(LineHotKeyRegistration, RefusedKeysAreToldInRowOrderAndRetried) {
   } port;
   LineHotKeys keys;
   const GridModel grid =
-      MakeGrid({{"Heal [f7]", "heal"}, {"Guards [ctrl + f8]", "guards"}, {"[Home]", "home"}});
+      MakeGrid({{"Heal [f7]", "heal"}, {"Guards [ctrl + f8]", "guards"}, {"[Ctrl+Home]", "home"}});
   const std::vector<LineBinding> bindings = ChooseBindings(grid, LeadBytes(), std::nullopt);
   LineHotKeys::BindResult result = keys.Bind(port, bindings);
   EXPECT_EQ(Bound(result.refused), (std::vector<std::string>{"0 f7", "1 ctrl + f8"}));
@@ -331,13 +332,68 @@ TEST(LineHotKeyRegistration, RefusedKeysAreToldInRowOrderAndRetried) {
             "These hot keys are used by another program: f7, ctrl + f8");
   EXPECT_FALSE(keys.Works({0, 0x76}, 0));
   EXPECT_EQ(keys.Find(0x100), nullptr);
-  EXPECT_TRUE(keys.Works({0, 0x24}, 2));
+  EXPECT_TRUE(keys.Works({kCtrl, 0x24}, 2));
   // A rebind tries the refused keys again and leaves the registered one alone.
   port.log.clear();
   result = keys.Bind(port, bindings);
   EXPECT_TRUE(result.refused.empty());
   EXPECT_EQ(port.log, (std::vector<std::string>{Reg(0x100, 0, 0x76), Reg(0x101, kCtrl, 0x77)}));
   EXPECT_TRUE(keys.Works({0, 0x76}, 0));
+}
+
+TEST(LineKeyRule, KeysNeededForTypingNeverBindWhateverTheLabelSays) {
+  const char* const neverBind[] = {"Up",       "Down",       "Left",        "Right",      "Home",
+                                   "End",      "PageUp",     "PageDown",    "Insert",     "Delete",
+                                   "Num0",     "num9",       "Shift+Up",    "Shift+Num5", "shift + end",
+                                   "Ctrl+C",   "Ctrl+V",     "Ctrl+X",      "ctrl+z",     "Ctrl+Y",
+                                   "Ctrl+A"};
+  const char* const bind[] = {"Ctrl+Up",   "Alt+Home",     "Win+Left", "Ctrl+Shift+Delete", "Alt+Num5",
+                              "Ctrl+Num0", "Ctrl+B",       "Alt+C",    "Ctrl+Alt+Z",        "Ctrl+Shift+V",
+                              "F7",        "Shift+F7",     "Ctrl+1"};
+  std::vector<std::pair<Bytes, Bytes>> rows;
+  std::vector<std::string> expected;
+  for (const char* key : neverBind) rows.push_back({Bytes("x [") + key + "]", "never"});
+  for (const char* key : bind) {
+    expected.push_back(std::to_string(rows.size()) + " " + key);
+    rows.push_back({Bytes("x [") + key + "]", "bound"});
+  }
+  EXPECT_EQ(Bound(ChooseBindings(MakeGrid(rows), LeadBytes(), std::nullopt)), expected);
+  // Still a key part, so that the label shows it struck through.
+  for (const char* key : neverBind) EXPECT_NE(KeyOf(Bytes("[") + key + "]"), "-") << key;
+}
+
+TEST(LineKeyRule, ATipSaysWhyAKeyDoesNotWork) {
+  struct RefusesF9 : FakeHotKeys {
+    bool Register(int id, unsigned modifiers, unsigned vk) override {
+      FakeHotKeys::Register(id, modifiers, vk);
+      return vk != 0x78;
+    }
+  } port;
+  const GridModel grid = MakeGrid({{"Walk [up]", "north"},
+                                   {"Heal [F7]", "heal"},
+                                   {"Copy [ctrl+c]", "copy"},
+                                   {"Again [F7]", "again"},
+                                   {"Bard [Alt+Shift+F5]", "clash"},
+                                   {"Taken [F9]", "held elsewhere"},
+                                   {"Nav [Shift+PageDown]", "down"}});
+  const std::optional<LineKey> bard = BardLineKey({true, false, true, 0x74});
+  LineHotKeys keys;
+  keys.Bind(port, ChooseBindings(grid, LeadBytes(), bard));
+  std::vector<std::string> tips;
+  for (int row = 0; row < grid.RowCount(); ++row) {
+    const std::optional<LabelKey> key = ParseLabelKey(grid.Cell(kColLabel, row), LeadBytes());
+    ASSERT_TRUE(key) << row;
+    tips.push_back(LineKeyTip(key->key, keys.Trouble(key->key, row, bard)));
+  }
+  EXPECT_EQ(tips, (std::vector<std::string>{
+                      "Up is needed for typing: add Ctrl or Alt, or use a function key",
+                      "",
+                      "Ctrl+C is needed for typing: add Alt, or use a function key",
+                      "F7 belongs to a line higher up",
+                      "Alt+Shift+F5 is the Bard hot key",
+                      "F9 is used by another program",
+                      "Shift+PageDown is needed for typing: add Ctrl or Alt, or use a function key",
+                  }));
 }
 
 }  // namespace

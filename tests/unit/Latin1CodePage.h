@@ -1,6 +1,7 @@
 #pragma once
 // A stand-in ANSI code page for host tests: the first 256 characters are their own byte, any
-// other UTF-16 unit is '?'.
+// other UTF-16 unit is '?'. Like a code page that knows nothing of surrogates it takes each unit
+// on its own, so half a character or a whole pair that reaches it shows as a '?' per unit.
 #include "core/TextCoding.h"
 
 namespace parlo {
@@ -9,12 +10,7 @@ class Latin1CodePage : public AnsiCodePage {
  public:
   Bytes FromUtf16(std::u16string_view text) override {
     Bytes out;
-    for (size_t i = 0; i < text.size(); ++i) {
-      const char16_t u = text[i];
-      if (u >= 0xD800 && u < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000)
-        ++i;
-      out += u < 0x100 ? static_cast<char>(u) : '?';
-    }
+    for (const char16_t u : text) out += u < 0x100 ? static_cast<char>(u) : '?';
     return out;
   }
 };

@@ -6,6 +6,7 @@
 
 #include "core/DpiScale.h"
 #include "core/Errors.h"
+#include "core/ScreenPlacement.h"
 
 namespace parlo {
 namespace {
@@ -435,6 +436,49 @@ TEST(SettingsAtDpi, BoundsScaleTheClientAreaAndTakeTheFrameOfEachDpi) {
   EXPECT_EQ(BoundsForDpi(extreme, frame96, frame96, 96), extreme);
   EXPECT_EQ(LayoutBoundsFromDpi(extreme, frame96, frame96, 96), extreme);
   EXPECT_EQ(BoundsForDpi(extreme, frame96, frame144, 192), extreme);
+  // On a desktop of 96 dpi a window on a monitor of 144 keeps its pixel position through the file
+  // and back, while its content takes that monitor's scale.
+  EXPECT_EQ(BoundsForDpi(layout, frame96, frame144, 144, 96), (WindowBounds{671, 112, 558, 706}));
+  EXPECT_EQ(LayoutBoundsFromDpi(WindowBounds{2500, 41, 558, 706}, frame96, frame144, 144, 96),
+            (WindowBounds{2500, 41, 373, 472}));
+  EXPECT_EQ(BoundsForDpi(WindowBounds{2500, 41, 373, 472}, frame96, frame144, 144, 96),
+            (WindowBounds{2500, 41, 558, 706}));
+}
+
+TEST(SettingsAtDpi, AWindowNoMonitorShowsTheCaptionOfGoesOntoTheNearest) {
+  // Frames as a system draws them: 16 x 39 around the client area at 96 dpi, with the border and
+  // caption 31 high; 22 x 55 and 44 at 144.
+  const auto frameAt = [](int dpi) {
+    return dpi == 144 ? WindowFrame{{22, 55}, 44} : WindowFrame{{16, 39}, 31};
+  };
+  const MonitorArea primary{{0, 0, 1920, 1040}, 96};         // 1920 x 1080, task bar below
+  const MonitorArea right144{{1920, 0, 4800, 1520}, 144};    // 2880 x 1620 at 150 %
+  const MonitorArea leftLower{{-1280, 300, 0, 1324}, 96};    // 1280 x 1024, lower down
+  const struct {
+    const char* layout;
+    std::vector<MonitorArea> monitors;
+    int dpi;
+    WindowBounds saved, expected;
+  } cases[] = {
+      {"wholly shown", {primary}, 96, {100, 50, 373, 472}, {100, 50, 373, 472}},
+      {"partly off the left, caption to take", {primary}, 96, {-250, 200, 373, 472}, {-250, 200, 373, 472}},
+      {"hanging out at the bottom", {primary}, 96, {500, 900, 373, 472}, {500, 900, 373, 472}},
+      {"its monitor gone", {primary}, 96, {2200, 100, 373, 472}, {1547, 100, 373, 472}},
+      {"its monitor gone, a sliver left", {primary}, 96, {1880, 100, 373, 472}, {1547, 100, 373, 472}},
+      {"above the top", {primary}, 96, {400, -200, 373, 472}, {400, 0, 373, 472}},
+      {"caption under the task bar", {primary}, 96, {400, 1030, 373, 472}, {400, 568, 373, 472}},
+      {"caption across two monitors", {primary, right144}, 96, {1880, 100, 80, 472}, {1880, 100, 80, 472}},
+      {"past the monitor of 150 %", {primary, right144}, 96, {5000, 300, 373, 472}, {4242, 300, 558, 705}},
+      {"partly on the one of 150 %", {primary, right144}, 144, {4500, 100, 558, 705}, {4500, 100, 558, 705}},
+      {"below the left one", {primary, leftLower}, 96, {-1000, 1500, 373, 472}, {-1000, 852, 373, 472}},
+      {"larger than the work area", {primary}, 96, {3000, 3000, 2500, 1200}, {0, 0, 2500, 1200}},
+      {"no monitor known", {}, 96, {-9000, -9000, 373, 472}, {-9000, -9000, 373, 472}},
+  };
+  for (const auto& c : cases) {
+    const WindowBounds b = ReachableBounds(c.saved, c.dpi, c.monitors, frameAt);
+    EXPECT_EQ(b, c.expected) << c.layout << ": " << b.left << ", " << b.top << ", " << b.width << " x "
+                             << b.height;
+  }
 }
 
 }  // namespace

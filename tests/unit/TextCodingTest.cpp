@@ -49,7 +49,8 @@ TEST(AnsiFromMarkedText, ConvertsEachMarkAndLeavesUnmarkedBytesAlone) {
   EXPECT_EQ(AnsiFromMarkedText(le + "x", latin1), expected);  // an odd last byte is dropped
   EXPECT_EQ(AnsiFromMarkedText("\xFF\xFE", latin1), "");
   EXPECT_EQ(AnsiFromMarkedText("\xEF\xBB\xBF", latin1), "");
-  // A character outside the basic plane is one character the page lacks, and so is half of one.
+  // A character outside the basic plane is one character the page lacks, and so is half of one;
+  // the stand-in page would make two of a pair.
   EXPECT_EQ(AnsiFromMarkedText("\xEF\xBB\xBF\xF0\x9F\x98\x80!", latin1), "?!");
   EXPECT_EQ(AnsiFromMarkedText("\xFF\xFE\x3D\xD8\x00\xDEx\0"s, latin1), "?x");
   EXPECT_EQ(AnsiFromMarkedText("\xFF\xFE\x00\xDE\x3D\xD8x\0"s, latin1), "??x");

@@ -300,7 +300,7 @@ TEST_F(AboutBoxTest, ItsSizeButtonAndPictureAtEveryScale) {
   EXPECT_EQ(stepsRun_, 1u);
 }
 
-TEST_F(AboutBoxTest, EveryLineFitsItsLabelWithoutBeingCut) {
+TEST_F(AboutBoxTest, EveryLineFitsItsLabelWithoutBeingCutAtEveryScale) {
   ASSERT_NEAR(ArialAdvanceOfA(), 556, 3)
       << "this system has no font with Arial's metrics: install Arial, or under Wine the Debian package "
          "fonts-liberation (Liberation Sans), as scripts/setup.sh does";

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdlib>
+
 namespace parlo::testing {
 
 inline int ScreenDpi() {
@@ -20,15 +22,32 @@ struct AtDpi {
 };
 
 inline int Expected(const AtDpi& value) {
-  switch (ScreenDpi()) {
+  switch (const int dpi = ScreenDpi()) {
+    case 96:
+      return value.at96;
     case 144:
       return value.at144;
     case 192:
       return value.at192;
     default:
+      ADD_FAILURE() << "no value is written for a screen of " << dpi << " dpi";
       return value.at96;
   }
 }
+
+// The build runs the tier once per screen it checks, naming the dpi in PARLO_NEED_DPI: on a screen
+// of another dpi such a run fails before any test, rather than skip them or repeat another run.
+class NeededDpiCheck : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    const char* need = std::getenv("PARLO_NEED_DPI");
+    if (need && *need) {
+      ASSERT_EQ(ScreenDpi(), std::atoi(need)) << "the screen is not at the dpi this run is for";
+    }
+  }
+};
+inline ::testing::Environment* const kNeededDpiCheck =
+    ::testing::AddGlobalTestEnvironment(new NeededDpiCheck);
 
 }  // namespace parlo::testing
 

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -318,10 +319,11 @@ TEST_F(MainSettingsTest, ExtremeNumbersStartWithoutHarmAndAreWrittenBackAsTheWin
   EXPECT_TRUE(IsWindow(main_->Handle()));
   Close();
   // What the system made of the numbers, measured once on the 1280 x 1024 screen of 96 dpi that
-  // scripts/wine-env.sh sets up: the corner at the ends of a 16-bit coordinate, the width at
-  // the screen's widest frame and the height at the smallest a caption allows.
+  // scripts/wine-env.sh sets up: the width at the screen's widest frame and the height at the
+  // smallest a caption allows. The corner, at the ends of a 16-bit coordinate out of all sight,
+  // is brought to the screen's top left, where a window wider than the screen starts.
   EXPECT_THAT(Log({"write Window/Left", "write Window/Top", "write Window/Width", "write Window/Height"}),
-              ElementsAre("write Window/Left=32767", "write Window/Top=-32768", "write Window/Width=1292",
+              ElementsAre("write Window/Left=0", "write Window/Top=0", "write Window/Width=1292",
                           "write Window/Height=27"));
   EXPECT_THAT(Log({"write Font/Charset", "write Font/Name"}),
               ElementsAre("write Font/Charset=255", "write Font/Name=" + std::string(31, 'N')));
@@ -554,13 +556,14 @@ TEST_F(MainSettingsTest, TheExceptionBoxGivesTheActivationBackToTheWindowThatHad
   EXPECT_EQ(GetFocus(), main_->Grid().Handle());
 }
 
-TEST_F(MainSettingsTest, TheBookListsClosedFieldIs12PixelsHighWhateverTheFont) {
+TEST_F(MainSettingsTest, TheBookListsClosedFieldIs20PixelsHighWhateverTheFont) {
+  PARLO_SKIP_UNLESS_96_DPI();
   Start();
   HWND combo = main_->Control(IDC_COMBOBOX_FILES);
-  // The field and its 3-pixel sunken edge above and below; the font alone would make it 22.
+  // Its sunken edge included; the font alone would make it 22.
   RECT bounds;
   GetWindowRect(combo, &bounds);
-  EXPECT_EQ(bounds.bottom - bounds.top, 12 + 2 * 3);
+  EXPECT_EQ(bounds.bottom - bounds.top, 20);
 }
 
 // ---- The hot-key message ----
@@ -832,6 +835,43 @@ TEST_F(MainLineKeyTest, ANewBardKeyTakesItsKeyFromALineAndTheOldOneFreesItsLine)
   EXPECT_THAT(boxes_.Calls(), IsEmpty());
   HotKey(257);
   EXPECT_THAT(game_.Lines(), ElementsAre("guards!"));
+}
+
+TEST_F(MainLineKeyTest, RestingOnAKeyThatDoesNotWorkShowsWhyAndOnAnythingElseNothing) {
+  StartWithKeys();
+  EditLabel(1, "Walk [Up]");
+  PhraseGridControl& grid = main_->Grid();
+  grid.SetColWidth(kColLabel, 200);
+  const HWND gridWindow = grid.Handle();
+  // Where a label's key part begins: after the text before it in the grid's font, 2 pixels in.
+  auto keyStart = [&](int row, const char* before) {
+    HDC dc = GetDC(gridWindow);
+    HGDIOBJ old = SelectObject(dc, grid.GridFontHandle());
+    SIZE size{};
+    GetTextExtentPoint32A(dc, before, static_cast<int>(strlen(before)), &size);
+    SelectObject(dc, old);
+    ReleaseDC(gridWindow, dc);
+    return static_cast<int>(grid.CellRect(kColLabel, row).left) + 2 + size.cx;
+  };
+  auto tipAt = [&](int x, int row) {
+    const RECT cell = grid.CellRect(kColLabel, row);
+    SendMessageA(gridWindow, WM_MOUSEMOVE, 0, MAKELPARAM(x, (cell.top + cell.bottom) / 2));
+    char text[256] = {};
+    TTTOOLINFOA tool{};
+    tool.cbSize = TTTOOLINFOA_V1_SIZE;
+    tool.hwnd = gridWindow;
+    tool.uId = PhraseGridControl::kKeyTipToolId;
+    tool.lpszText = text;
+    SendMessageA(grid.KeyTip(), TTM_GETTEXTA, sizeof text, reinterpret_cast<LPARAM>(&tool));
+    return std::string(text);
+  };
+  EXPECT_EQ(tipAt(keyStart(1, "Walk ") + 4, 1),
+            "Up is needed for typing: add Ctrl or Alt, or use a function key");
+  EXPECT_EQ(tipAt(keyStart(1, "Walk ") - 4, 1), "") << "the label's own text";
+  EXPECT_EQ(tipAt(keyStart(2, "Bard's ") + 4, 2), "Alt+Shift+F5 is the Bard hot key");
+  EXPECT_EQ(tipAt(keyStart(3, "Heal again ") + 4, 3), "F7 belongs to a line higher up");
+  EXPECT_EQ(tipAt(keyStart(0, "Heal ") + 4, 0), "") << "a key that works";
+  EXPECT_EQ(tipAt(keyStart(4, "'Note ") + 4, 4), "") << "a comment";
 }
 
 TEST_F(MainLineKeyTest, TheGridDrawsAKeyMutedAndAKeyThatDoesNotWorkStruckThrough) {

@@ -110,11 +110,10 @@ class MainWindowGridTest : public ::testing::Test {
     form = std::make_unique<TForm_Main>(services);
     form->Create();
     ShowWindow(form->Handle(), SW_SHOWNOACTIVATE);
-    // The test program carries no resources of its own: the glyphs come from the art files.
+    // The window shows the glyphs it loaded for its scale; the art files are what they must look
+    // like at 96 dpi.
     gem = LoadGlyph("gem.bmp");
     pressedGem = LoadGlyph("gem_pressed.bmp");
-    SendMessageA(form->Control(IDC_IMAGE1), STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(gem));
-    SendMessageA(form->Control(IDC_IMAGE2), STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(pressedGem));
     Pump();
   }
   void TearDown() override {
@@ -580,23 +579,23 @@ TEST_F(MainWindowGridTest, TheWindowItsPanelsAndTheGridAtEveryScale) {
             (std::array<LONG, 4>{0, Expected({26, 39, 52}), width, Expected({2, 3, 4})}));
   EXPECT_EQ(FontHeightOf(form->Control(IDC_BUTTON_PASTE)), Expected({-11, -17, -22}));
   EXPECT_EQ(FontHeightOf(form->Control(IDC_BUTTON_SAVE)), Expected({-12, -18, -24}));
-  // The book list's closed field and its sunken edge of 3 pixels above and below.
-  EXPECT_EQ(PlaceOf(form->Control(IDC_COMBOBOX_FILES))[3], Expected({12, 18, 24}) + 2 * 3);
+  // The book list: 193 x 20 closed, edge and all, and rows of 12 when it drops down.
+  EXPECT_EQ(PlaceOf(form->Control(IDC_COMBOBOX_FILES)),
+            Place({8, 12, 16}, {4, 6, 8}, {193, 290, 386}, {20, 30, 40}));
+  EXPECT_EQ(SendMessageA(form->Control(IDC_COMBOBOX_FILES), CB_GETITEMHEIGHT, 0, 0), Expected({12, 18, 24}));
 
   EXPECT_EQ(Grid().ColWidth(kColGrip), Expected({8, 12, 16}));
   EXPECT_EQ(Grid().ColWidth(kColButton), Expected({14, 21, 28}));
-  // A row is one line of the grid font and 4 pixels at 96 dpi; the label column is four rows.
+  // A row is one line of the grid font and 4 pixels at 96 dpi (14 + 4, 20 + 6, 27 + 8); the
+  // label column is four rows.
   RECT label{};
   GetWindowRect(form->Control(IDC_LABEL_DUMMY), &label);
   EXPECT_EQ(label.bottom - label.top, Expected({14, 20, 27}));
-  EXPECT_EQ(Grid().DefaultRowHeight(), label.bottom - label.top + Expected({4, 6, 8}));
-  EXPECT_EQ(Grid().ColWidth(kColLabel), 4 * Grid().DefaultRowHeight());
-  // The text column takes what the window leaves: the vertical scroll bar and 8 pixels at 96 dpi.
-  RECT grid{};
-  GetWindowRect(GridWindow(), &grid);
-  EXPECT_EQ(Grid().ColWidth(kColText), grid.right - grid.left - Expected({8, 12, 16}) -
-                                           Expected({14, 21, 28}) - Grid().ColWidth(kColLabel) -
-                                           GetSystemMetrics(SM_CXVSCROLL) - Expected({8, 12, 16}));
+  EXPECT_EQ(Grid().DefaultRowHeight(), Expected({18, 26, 35}));
+  EXPECT_EQ(Grid().ColWidth(kColLabel), Expected({72, 104, 140}));
+  // The text column takes what the grid's width leaves beside the grip, the gem and the label:
+  // the vertical scroll bar (17, 26, 34) and 8 pixels at 96 dpi. At 96: 365 - 8 - 14 - 72 - 17 - 8.
+  EXPECT_EQ(Grid().ColWidth(kColText), Expected({246, 373, 496}));
   // The gem sits in the middle of its cell, at its size for the scale (read off the screen, so
   // the window goes where all of it shows).
   SetWindowPos(form->Handle(), nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -608,8 +607,12 @@ TEST_F(MainWindowGridTest, TheWindowItsPanelsAndTheGridAtEveryScale) {
   const int x = cell.left + (cell.right - cell.left) / 2 - gem / 2;
   const int y = cell.top + (cell.bottom - cell.top) / 2 - gem / 2;
   EXPECT_EQ(GetPixel(dc, x - 1, y + gem / 2), PhraseGridControl::kColor);
-  EXPECT_NE(GetPixel(dc, x + gem / 2, y + gem / 2), PhraseGridControl::kColor);
   EXPECT_EQ(GetPixel(dc, x + gem, y + gem / 2), PhraseGridControl::kColor);
+  // A light of the picture drawn for the scale, in a colour the 96-dpi gem has nowhere, so that
+  // one stretched to the size cannot show it.
+  EXPECT_EQ(
+      GetPixel(dc, x + Expected({4, 6, 7}), y + Expected({3, 6, 7})),
+      static_cast<COLORREF>(Expected({RGB(0xCE, 0xDD, 0xF8), RGB(0xEB, 0xF3, 0xFE), RGB(0xEA, 0xF1, 0xFD)})));
   ReleaseDC(GridWindow(), dc);
 
   form->ShowFind();
@@ -651,7 +654,8 @@ TEST_F(MainWindowGridTest, MovingTo144DpiLaysEverythingOutAgainAndKeepsTheRowAnd
   EXPECT_EQ(PlaceOf(form->Control(IDC_CHECKBOX_RANDOM)), (std::array<LONG, 4>{147, 45, 122, 26}));
   EXPECT_EQ(FontHeightOf(form->Control(IDC_BUTTON_PASTE)), -17);
   EXPECT_EQ(FontHeightOf(form->Control(IDC_BUTTON_SAVE)), -18);
-  EXPECT_EQ(PlaceOf(form->Control(IDC_COMBOBOX_FILES))[3], 18 + 2 * 3);
+  EXPECT_EQ(PlaceOf(form->Control(IDC_COMBOBOX_FILES))[3], 30);
+  EXPECT_EQ(SendMessageA(form->Control(IDC_COMBOBOX_FILES), CB_GETITEMHEIGHT, 0, 0), 18);
   EXPECT_EQ(Grid().ColWidth(kColGrip), 12);
   EXPECT_EQ(Grid().ColWidth(kColButton), 21);
   // The grid font keeps its 96-dpi height (the settings file's) and is shown 1.5 times as high.
@@ -659,11 +663,12 @@ TEST_F(MainWindowGridTest, MovingTo144DpiLaysEverythingOutAgainAndKeepsTheRowAnd
   LOGFONTA shown{};
   GetObjectA(Grid().GridFontHandle(), sizeof shown, &shown);
   EXPECT_EQ(shown.lfHeight, -18);
+  // One line of the font at 150 % and 6 pixels; the label column is four rows.
   RECT label{};
   GetWindowRect(form->Control(IDC_LABEL_DUMMY), &label);
-  EXPECT_GT(label.bottom - label.top, 14);
-  EXPECT_EQ(Grid().DefaultRowHeight(), label.bottom - label.top + 6);
-  EXPECT_EQ(Grid().ColWidth(kColLabel), 4 * Grid().DefaultRowHeight());
+  EXPECT_EQ(label.bottom - label.top, 20);
+  EXPECT_EQ(Grid().DefaultRowHeight(), 26);
+  EXPECT_EQ(Grid().ColWidth(kColLabel), 104);
   EXPECT_EQ(Model().Row(), 50);
   EXPECT_EQ(Grid().TopRow(), 40);
   // The send glyph is the one drawn for 150 %, not the 96-dpi one stretched.

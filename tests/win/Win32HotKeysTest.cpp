@@ -104,13 +104,13 @@ TEST_F(Win32HotKeysTest, LineKeysReachTheWindowUnderTheirOwnIdsUntilReleased) {
   grid.SetRowCount(2);
   grid.SetCell(kColLabel, 0, "Heal [Ctrl+F11]");
   grid.SetCell(kColText, 0, "heal me");
-  grid.SetCell(kColLabel, 1, "Guards [Shift+Insert]");
+  grid.SetCell(kColLabel, 1, "Guards [Shift+F12]");
   grid.SetCell(kColText, 1, "guards!");
   LineHotKeys keys;
   // Registered without auto-repeat, which the system takes as it stands.
   EXPECT_TRUE(keys.Bind(hotKeys, ChooseBindings(grid, LeadBytes(), std::nullopt)).refused.empty());
   EXPECT_EQ(Press({VK_CONTROL}, VK_F11), std::vector<WPARAM>{0x100});
-  EXPECT_EQ(Press({VK_SHIFT}, VK_INSERT), std::vector<WPARAM>{0x101});
+  EXPECT_EQ(Press({VK_SHIFT}, VK_F12), std::vector<WPARAM>{0x101});
   keys.ReleaseAll(hotKeys);
   EXPECT_TRUE(Press({VK_CONTROL}, VK_F11).empty());
 }

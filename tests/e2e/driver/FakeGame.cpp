@@ -60,6 +60,7 @@ FakeGame FakeGame::Start(const std::string& folder, const Options& options) {
   std::vector<std::string> args = {"--log", game.logPath_, "--at",
                                    std::to_string(options.x) + "," + std::to_string(options.y)};
   if (options.hidden) args.push_back("--hidden");
+  if (options.modern) args.push_back("--modern");
   if (!options.title.empty()) {
     args.push_back("--title");
     args.push_back(options.title);

@@ -2,7 +2,11 @@
 // receives and writes every input event to a log file, one flushed line per event, so that a
 // test (or a player trying Parlo out) can see exactly what arrived and in which order.
 //
-//   fakegame.exe --log <file> [--hidden] [--title <text>] [--at <x>,<y>]
+//   fakegame.exe [--log <file>] [--hidden] [--title <text>] [--at <x>,<y>] [--modern]
+//
+// --modern stands in for the modern clients instead: a Unicode window of class "SDL_app", titled
+// "Practice - ClassicUO", that keeps a typed character only while it has the keyboard focus, drops
+// control characters, and ends the line on the Enter key.
 //
 // It deliberately installs no keyboard hook: a hook in the receiving process changes how Wine
 // orders foreground switches and key events, and would hide delivery faults.
@@ -21,6 +25,10 @@ namespace {
 
 constexpr char kClassName[] = "Ultima Online";
 constexpr char kDefaultTitle[] = "Ultima Online - practice";
+constexpr wchar_t kModernClassName[] = L"SDL_app";
+constexpr char kModernTitle[] = "Practice - ClassicUO";
+constexpr char kUsage[] =
+    "Usage: fakegame.exe [--log <file>] [--hidden] [--title <text>] [--at <x>,<y>] [--modern]";
 constexpr int kClientWidth = 600;
 constexpr int kClientHeight = 380;
 constexpr size_t kMaxLines = 200;
@@ -40,8 +48,9 @@ constexpr COLORREF kInactiveDot = RGB(120, 120, 120);
 
 struct Options {
   std::string logPath;
-  std::string title = kDefaultTitle;
+  std::string title;  // empty: the practice window's own
   bool hidden = false;
+  bool modern = false;
   int x = 20;
   int y = 40;
 };
@@ -57,12 +66,15 @@ bool ParseOptions(int argc, char** argv, Options& out) {
       out.title = argv[++i];
     } else if (arg == "--hidden") {
       out.hidden = true;
+    } else if (arg == "--modern") {
+      out.modern = true;
     } else if (arg == "--at" && i + 1 < argc) {
       if (std::sscanf(argv[++i], "%d,%d", &out.x, &out.y) != 2) return false;
     } else {
       return false;
     }
   }
+  if (out.title.empty()) out.title = out.modern ? kModernTitle : kDefaultTitle;
   return true;
 }
 
@@ -102,6 +114,13 @@ class EventLog {
  private:
   HANDLE file_ = INVALID_HANDLE_VALUE;
 };
+
+std::wstring Wide(const std::string& text) {
+  int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring wide(static_cast<size_t>(n > 0 ? n : 0), L'\0');
+  if (n > 0) MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
+  return wide;
+}
 
 std::string Hex(const std::string& bytes) {
   static const char kDigits[] = "0123456789ABCDEF";
@@ -151,31 +170,45 @@ class FakeGame {
 
   bool Create(HINSTANCE instance) {
     if (!log_.Open(options_.logPath)) return false;
-    WNDCLASSA wc = {};
-    wc.style = CS_HREDRAW | CS_VREDRAW;
-    wc.lpfnWndProc = &FakeGame::WndProc;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    wc.hIcon = LoadIcon(nullptr, IDI_APPLICATION);
-    wc.lpszClassName = kClassName;
-    if (!RegisterClassA(&wc)) return false;
-
     RECT frame = {0, 0, kClientWidth, kClientHeight};
     DWORD style = WS_OVERLAPPEDWINDOW;
     AdjustWindowRect(&frame, style, FALSE);
-    hwnd_ =
-        CreateWindowExA(0, kClassName, options_.title.c_str(), style, options_.x, options_.y,
-                        frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance, this);
+    const int width = frame.right - frame.left, height = frame.bottom - frame.top;
+    if (options_.modern) {
+      WNDCLASSW wc = {};
+      wc.style = CS_HREDRAW | CS_VREDRAW;
+      wc.lpfnWndProc = &FakeGame::WndProc;
+      wc.hInstance = instance;
+      wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+      wc.hIcon = LoadIcon(nullptr, IDI_APPLICATION);
+      wc.lpszClassName = kModernClassName;
+      if (!RegisterClassW(&wc)) return false;
+      hwnd_ = CreateWindowExW(0, kModernClassName, Wide(options_.title).c_str(), style, options_.x,
+                              options_.y, width, height, nullptr, nullptr, instance, this);
+    } else {
+      WNDCLASSA wc = {};
+      wc.style = CS_HREDRAW | CS_VREDRAW;
+      wc.lpfnWndProc = &FakeGame::WndProc;
+      wc.hInstance = instance;
+      wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+      wc.hIcon = LoadIcon(nullptr, IDI_APPLICATION);
+      wc.lpszClassName = kClassName;
+      if (!RegisterClassA(&wc)) return false;
+      hwnd_ = CreateWindowExA(0, kClassName, options_.title.c_str(), style, options_.x, options_.y, width,
+                              height, nullptr, nullptr, instance, this);
+    }
     if (!hwnd_) return false;
     if (!options_.hidden) {
       ShowWindow(hwnd_, SW_SHOWNORMAL);
       UpdateWindow(hwnd_);
     }
-    log_.Write("ready hwnd=0x%llX pid=%lu visible=%d",
+    log_.Write("ready hwnd=0x%llX pid=%lu visible=%d unicode=%d",
                static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(hwnd_)), GetCurrentProcessId(),
-               IsWindowVisible(hwnd_) ? 1 : 0);
+               IsWindowVisible(hwnd_) ? 1 : 0, IsWindowUnicode(hwnd_) ? 1 : 0);
     return true;
   }
+
+  bool Modern() const { return options_.modern; }
 
  private:
   static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -184,14 +217,21 @@ class FakeGame {
       SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
     }
     auto* self = reinterpret_cast<FakeGame*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (!self) return DefWindowProcA(hwnd, msg, wp, lp);
+    if (!self)
+      return IsWindowUnicode(hwnd) ? DefWindowProcW(hwnd, msg, wp, lp) : DefWindowProcA(hwnd, msg, wp, lp);
     return self->Handle(hwnd, msg, wp, lp);
+  }
+
+  LRESULT Default(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    return options_.modern ? DefWindowProcW(hwnd, msg, wp, lp) : DefWindowProcA(hwnd, msg, wp, lp);
   }
 
   LRESULT Handle(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
       case WM_IME_CHAR:
         log_.Write("ime_char wparam=0x%04X lparam=%ld", static_cast<unsigned>(wp), static_cast<long>(lp));
+        // A modern client takes it as the system turns it into WM_CHAR.
+        if (options_.modern) break;
         OnCharCode(static_cast<unsigned>(wp));
         return 0;  // not to DefWindowProc: its WM_CHAR echo would type every character twice
       case WM_KEYDOWN:
@@ -202,7 +242,11 @@ class FakeGame {
         if (msg == WM_KEYDOWN) OnKeyDown(static_cast<unsigned>(wp));
         break;
       case WM_CHAR:
-        OnTypedChar(static_cast<unsigned>(wp));
+        if (options_.modern) {
+          OnModernChar(static_cast<wchar_t>(wp));
+        } else {
+          OnTypedChar(static_cast<unsigned>(wp));
+        }
         return 0;
       case WM_ACTIVATE:
         log_.Write("activate state=%u minimized=%u", LOWORD(wp), HIWORD(wp));
@@ -229,7 +273,7 @@ class FakeGame {
       default:
         break;
     }
-    return DefWindowProcA(hwnd, msg, wp, lp);
+    return Default(hwnd, msg, wp, lp);
   }
 
   void LogKey(UINT msg, WPARAM wp, LPARAM lp) {
@@ -260,8 +304,28 @@ class FakeGame {
     if (code >= 0x20) OnCharCode(code);
   }
 
+  // As the modern clients take text: only while the window has the keyboard, never a control
+  // character, kept in the code page's bytes like every other line here.
+  void OnModernChar(wchar_t code) {
+    const bool focused = GetFocus() == hwnd_;
+    const bool kept = focused && code >= 0x20 && code != 0x7F;
+    log_.Write("char wparam=0x%04X focus=%d kept=%d", static_cast<unsigned>(code), focused ? 1 : 0,
+               kept ? 1 : 0);
+    if (!kept) return;
+    char bytes[8];
+    int n = WideCharToMultiByte(CP_ACP, 0, &code, 1, bytes, sizeof bytes, nullptr, nullptr);
+    if (n > 0) typing_.append(bytes, static_cast<size_t>(n));
+    InvalidateRect(hwnd_, nullptr, FALSE);
+  }
+
   void OnKeyDown(unsigned vk) {
+    if (options_.modern && vk == VK_BACK && GetFocus() == hwnd_) {
+      if (!typing_.empty()) typing_.pop_back();
+      InvalidateRect(hwnd_, nullptr, FALSE);
+      return;
+    }
     if (vk != VK_RETURN) return;
+    if (options_.modern && GetFocus() != hwnd_) return;
     log_.Write("line hex=%s", Hex(typing_).c_str());
     lines_.push_back(std::move(typing_));
     typing_.clear();
@@ -346,7 +410,8 @@ class FakeGame {
     {
       SelectInDc font(dc, titleFont_.get());
       SetTextColor(dc, kTitleText);
-      DrawTextA(dc, "Practice chat", -1, &header, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
+      DrawTextA(dc, options_.modern ? "Practice chat (modern client)" : "Practice chat", -1, &header,
+                DT_LEFT | DT_VCENTER | DT_SINGLELINE);
     }
     {
       SelectInDc font(dc, hintFont_.get());
@@ -420,16 +485,23 @@ class FakeGame {
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   parlo::Options options;
   if (!parlo::ParseOptions(__argc, __argv, options)) {
-    MessageBoxA(nullptr, "Usage: fakegame.exe --log <file> [--hidden] [--title <text>] [--at <x>,<y>]",
-                parlo::kDefaultTitle, MB_OK | MB_ICONINFORMATION);
+    MessageBoxA(nullptr, parlo::kUsage, parlo::kDefaultTitle, MB_OK | MB_ICONINFORMATION);
     return 2;
   }
   parlo::FakeGame game(options);
   if (!game.Create(instance)) return 1;
+  // A Unicode window's characters stay wide only through the W loop.
   MSG msg;
-  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+  if (game.Modern()) {
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+  } else {
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
   }
   return static_cast<int>(msg.wParam);
 }
