@@ -110,8 +110,10 @@ void QuickSayBox::Open(HWND over, HWND fallback, const LOGFONTA& font) {
   const WindowBounds size = BoundsForDpi(WindowBounds{0, 0, layoutSize_.cx, layoutSize_.cy},
                                          FrameSizeForDpi(kStyle, kExStyle, kLayoutDpi),
                                          FrameSizeForDpi(kStyle, kExStyle, dpi_), dpi_);
-  const int width = std::min<int>(size.width, work.right - work.left);
-  const int height = std::min<int>(size.height, work.bottom - work.top);
+  // A size from a hand-edited settings file still gives a usable box that fits the screen.
+  const SIZE least = LeastSize();
+  const int width = std::min<int>(std::max<int>(size.width, least.cx), work.right - work.left);
+  const int height = std::min<int>(std::max<int>(size.height, least.cy), work.bottom - work.top);
   int x = (centreOn.left + centreOn.right - width) / 2, y = (centreOn.top + centreOn.bottom - height) / 2;
   x = std::max<int>(work.left, std::min<int>(x, work.right - width));
   y = std::max<int>(work.top, std::min<int>(y, work.bottom - height));
@@ -242,6 +244,12 @@ void QuickSayBox::DrawRow(const DRAWITEMSTRUCT& item) {
   DrawTextA(dc, text.data(), static_cast<int>(text.size()), &textRc, kCellTextFormat);
 }
 
+SIZE QuickSayBox::LeastSize() const {
+  RECT least{0, 0, Scale(kMinClientWidth), Scale(kMinClientHeight)};
+  AdjustWindowRectForDpi(least, kStyle, kExStyle, dpi_);
+  return SIZE{least.right - least.left, least.bottom - least.top};
+}
+
 void QuickSayBox::RememberSize() {
   RECT rc{};
   if (!Handle() || !GetWindowRect(Handle(), &rc)) return;
@@ -326,10 +334,8 @@ LRESULT QuickSayBox::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
       RememberSize();
       return 0;
     case WM_GETMINMAXINFO: {
-      RECT least{0, 0, Scale(kMinClientWidth), Scale(kMinClientHeight)};
-      AdjustWindowRectForDpi(least, kStyle, kExStyle, dpi_);
-      auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
-      info->ptMinTrackSize = POINT{least.right - least.left, least.bottom - least.top};
+      const SIZE least = LeastSize();
+      reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = POINT{least.cx, least.cy};
       return 0;
     }
     case WM_DPICHANGED: {

@@ -66,6 +66,8 @@ class QuickSayBox : public Window {
   void Refilter();
   void DrawRow(const DRAWITEMSTRUCT& item);
   void RememberSize();
+  // The smallest outer size the box takes, at its dpi.
+  SIZE LeastSize() const;
   int Scale(int layoutPixels) const;
 
   const GridModel& book_;
