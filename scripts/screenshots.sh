@@ -178,6 +178,11 @@ shoot() {
   echo "screenshots: docs/screenshots/$name$suffix.png ($geometry)"
 }
 
+# The practice window stands in for the game, so the configuration dialog says where lines go.
+"$wine" "$build/bin/fakegame.exe" --at $((720 * dpi / 96)),$((40 * dpi / 96)) >/dev/null 2>&1 &
+practice_pid=$!
+trap 'kill $practice_pid 2>/dev/null || true; kill $wm_pid 2>/dev/null || true; wine_env_stop' EXIT
+
 (cd "$run" && exec "$wine" ./parlo.exe) >/dev/null 2>&1 &
 parlo_pid=$!
 

@@ -31,6 +31,7 @@ class RecordingGame : public GamePort {
   std::vector<std::string> lines;
   int enters = 0;
   int fronts = 0;
+  bool refuses = false;  // as a game run as administrator does
 
   std::vector<TopLevelWindow> TopLevelWindows() override {
     lines.emplace_back();
@@ -38,6 +39,7 @@ class RecordingGame : public GamePort {
   }
   std::uint32_t OwnProcessId() override { return 1; }
   PostResult PostImeChar(WindowRef, unsigned code) override {
+    if (refuses) return PostResult::kRefused;
     if (code > 0xFF) lines.back() += static_cast<char>(code >> 8);
     lines.back() += static_cast<char>(code & 0xFF);
     return PostResult::kQueued;
@@ -102,8 +104,9 @@ class MainWindowGridTest : public ::testing::Test {
     services.exePath = folder + "\\parlo.exe";
     services.files = &files;
     // No box may block a test: every question is answered No.
-    services.messageBox = [this](HWND, const Bytes&, const Bytes&, unsigned) {
+    services.messageBox = [this](HWND, const Bytes& text, const Bytes& caption, unsigned flags) {
       ++boxesShown;
+      lastBox = text + "|" + caption + "|" + std::to_string(flags);
       return kIdNo;
     };
     services.game = &game;
@@ -181,6 +184,7 @@ class MainWindowGridTest : public ::testing::Test {
   RecordingGame game;
   MemoryFileStore files;
   int boxesShown = 0;
+  std::string lastBox;  // text|caption|flags
   std::unique_ptr<TForm_Main> form;
   HBITMAP gem = nullptr;
   HBITMAP pressedGem = nullptr;
@@ -266,6 +270,18 @@ TEST_F(MainWindowGridTest, PressAndReleaseOnTheSameButtonSendsTheRowOnce) {
   EXPECT_NE(GetCapture(), GridWindow());
   EXPECT_THAT(game.lines, ElementsAre("waves"));
   EXPECT_EQ(game.enters, 1);
+}
+
+TEST_F(MainWindowGridTest, AGameThatRefusesOurLinesIsToldOncePerRun) {
+  Book();
+  game.refuses = true;
+  Click(WM_LBUTTONDOWN, WM_LBUTTONUP, ButtonCentre(4));
+  Click(WM_LBUTTONDOWN, WM_LBUTTONUP, ButtonCentre(4));
+  EXPECT_EQ(boxesShown, 1);
+  EXPECT_EQ(lastBox,
+            "The game runs as administrator, so Windows keeps Parlo's lines from it. Start Parlo as "
+            "administrator too.|Parlo|48");
+  EXPECT_EQ(game.enters, 0);
 }
 
 TEST_F(MainWindowGridTest, MovingOutAndBackInStillSendsOnce) {
