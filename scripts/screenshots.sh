@@ -62,7 +62,6 @@ static const char* ClassOf(const char* name) {
   if (!strcmp(name, "config")) return PARLO_CLASS_CONFIG;
   if (!strcmp(name, "about")) return PARLO_CLASS_ABOUT;
   if (!strcmp(name, "quicksay")) return PARLO_CLASS_QUICKSAY;
-  if (!strcmp(name, "practice")) return "Ultima Online";
   return NULL;
 }
 static int ButtonOf(const char* name) {
@@ -124,7 +123,6 @@ run="$work/run$suffix"
 rm -rf "$run"
 mkdir -p "$run"
 cp "$build/bin/parlo.exe" res/say-default.txt "$run/"
-cp "$build/bin/fakegame.exe" "$run/practice-window.exe"
 # A grid font every Wine prefix has, so that the configuration dialog names it legibly; Quick Say
 # on Ctrl+Shift+Q.
 printf '[Window]\r\nLeft=40\r\nTop=40\r\nWidth=373\r\nHeight=472\r\n[Font]\r\nCharset=0\r\nName=Tahoma\r\nSize=9\r\nBold=0\r\nItalic=0\r\n[QuickSay]\r\nCTRL=1\r\nSHIFT=1\r\nKey=81\r\n' \
@@ -199,13 +197,11 @@ for dialog in config about; do
   for _ in $(seq 1 100); do winctl wait "$dialog" 0 >/dev/null || break; sleep 0.1; done
 done
 
-# Quick Say over the practice window, out of the main window's way: the key pressed in the
+# Quick Say over the practice window, moved clear of the main window: the key pressed in the
 # practice window, a word typed. The picture holds both windows, as the box may be the larger.
-(cd "$run" && exec "$wine" ./practice-window.exe --at $((460 * dpi / 96)),$((60 * dpi / 96))) >/dev/null 2>&1 &
-practice_pid=$!
-if winctl wait practice 10000 >/dev/null; then
-  sleep 1
-  practice_id=$(xdotool search --name "Ultima Online - practice" | head -n 1)
+practice_id=$(xdotool search --name "Ultima Online - practice" | head -n 1)
+if [ -n "$practice_id" ]; then
+  xdotool windowmove --sync "$practice_id" $((460 * dpi / 96)) $((60 * dpi / 96)) >/dev/null 2>&1 || true
   xdotool windowactivate --sync "$practice_id" >/dev/null 2>&1 || true
   sleep 0.5
   xdotool key ctrl+shift+q
@@ -213,7 +209,7 @@ if winctl wait practice 10000 >/dev/null; then
     xdotool type --delay 80 "guards"
     sleep 1
     box_id=$(xdotool getactivewindow)
-    frame() {  # x y right bottom of a window with its frame
+    frame() {  # left top right bottom of a window with its frame
       local x y w h e
       x=$(xwininfo -id "$1" | sed -n 's/.*Absolute upper-left X: *//p')
       y=$(xwininfo -id "$1" | sed -n 's/.*Absolute upper-left Y: *//p')
@@ -232,10 +228,7 @@ if winctl wait practice 10000 >/dev/null; then
   else
     echo "screenshots: no Quick Say box in this build; docs/screenshots/quick-say$suffix.png skipped"
   fi
-  winctl close practice || true
 fi
-for _ in $(seq 1 50); do kill -0 "$practice_pid" 2>/dev/null || break; sleep 0.1; done
-kill "$practice_pid" 2>/dev/null || true
 
 # Closed as a player closes it, so Parlo ends normally.
 winctl close main || true
