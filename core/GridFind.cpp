@@ -1,5 +1,7 @@
 #include "core/GridFind.h"
 
+#include <algorithm>
+
 namespace parlo {
 
 LowerTable AsciiLowerTable() {
@@ -78,6 +80,90 @@ FindHit FindInGrid(const GridModel& grid, std::string_view needle, int fromRow, 
     if (ContainsFolded(grid.CellView(kColText, row), needle, lower, lead)) return {row, kColText};
   }
   return {};
+}
+
+namespace {
+
+bool IsBlank(unsigned char c) {
+  return c == ' ' || c == '\t';
+}
+
+// As IsSayRow, on the cells as views.
+bool IsSayLine(std::string_view label, std::string_view text) {
+  return !text.empty() && label != kSeparatorLabel && (label.empty() || label.front() != '\'');
+}
+
+bool HoldsEveryWord(std::string_view label, std::string_view text, const std::vector<std::string_view>& words,
+                    const LowerTable& lower, const LeadBytes& lead) {
+  for (std::string_view word : words)
+    if (!ContainsFolded(label, word, lower, lead) && !ContainsFolded(text, word, lower, lead)) return false;
+  return true;
+}
+
+// Longest first: a long word rules most rows out, and the rest need not be looked at.
+std::vector<std::string_view> WordsToMatch(std::string_view typed, const LeadBytes& lead) {
+  std::vector<std::string_view> words = SplitWords(typed, lead);
+  std::stable_sort(words.begin(), words.end(),
+                   [](std::string_view a, std::string_view b) { return a.size() > b.size(); });
+  return words;
+}
+
+// Whether every row that holds the words of `now` also holds those of `before`: `now` only adds to
+// `before`, and `before` does not end halfway through a double-byte character.
+bool OnlyAddsTo(std::string_view now, std::string_view before, const LeadBytes& lead) {
+  if (now.size() < before.size() || now.compare(0, before.size(), before) != 0) return false;
+  size_t at = 0;
+  while (at < before.size()) at += lead.IsLead(static_cast<unsigned char>(before[at])) ? 2 : 1;
+  return at == before.size();
+}
+
+}  // namespace
+
+std::vector<std::string_view> SplitWords(std::string_view typed, const LeadBytes& lead) {
+  std::vector<std::string_view> words;
+  size_t start = 0, at = 0;
+  while (at < typed.size()) {
+    const unsigned char c = static_cast<unsigned char>(typed[at]);
+    if (IsBlank(c)) {
+      if (at > start) words.push_back(typed.substr(start, at - start));
+      start = ++at;
+    } else {
+      at += lead.IsLead(c) && at + 1 < typed.size() ? 2 : 1;
+    }
+  }
+  if (at > start) words.push_back(typed.substr(start, at - start));
+  return words;
+}
+
+std::vector<int> FilterSayRows(const GridModel& grid, std::string_view typed, const LowerTable& lower,
+                               const LeadBytes& lead) {
+  const std::vector<std::string_view> words = WordsToMatch(typed, lead);
+  std::vector<int> rows;
+  int row = 0;
+  grid.ForEachLabelAndText([&](std::string_view label, std::string_view text) {
+    if (IsSayLine(label, text) && HoldsEveryWord(label, text, words, lower, lead)) rows.push_back(row);
+    ++row;
+  });
+  return rows;
+}
+
+const std::vector<int>& SayRowFilter::Apply(const GridModel& grid, std::string_view typed,
+                                            const LowerTable& lower, const LeadBytes& lead) {
+  if (valid_ && typed == typed_) return rows_;
+  if (valid_ && OnlyAddsTo(typed, typed_, lead)) {
+    const std::vector<std::string_view> words = WordsToMatch(typed, lead);
+    rows_.erase(std::remove_if(rows_.begin(), rows_.end(),
+                               [&](int row) {
+                                 return !HoldsEveryWord(grid.CellView(kColLabel, row),
+                                                        grid.CellView(kColText, row), words, lower, lead);
+                               }),
+                rows_.end());
+  } else {
+    rows_ = FilterSayRows(grid, typed, lower, lead);
+  }
+  typed_.assign(typed.data(), typed.size());
+  valid_ = true;
+  return rows_;
 }
 
 }  // namespace parlo

@@ -1,6 +1,7 @@
 #pragma once
 #include <array>
 #include <string_view>
+#include <vector>
 
 #include "core/LeadBytes.h"
 #include "core/PhraseGrid.h"
@@ -31,5 +32,30 @@ struct FindHit {
 // going round past the end; `fromRow` itself comes last.
 FindHit FindInGrid(const GridModel& grid, std::string_view needle, int fromRow, bool forward,
                    const LowerTable& lower, const LeadBytes& lead);
+
+// The words of typed text: runs between blanks (space or tab). Walked by whole characters, so a
+// word never ends inside a double-byte character.
+std::vector<std::string_view> SplitWords(std::string_view typed, const LeadBytes& lead);
+
+// The say rows, in book order, whose label or text holds every word of `typed` (a word may be in
+// either), matched as Find matches; with no words, every say row.
+std::vector<int> FilterSayRows(const GridModel& grid, std::string_view typed, const LowerTable& lower,
+                               const LeadBytes& lead);
+
+// FilterSayRows once per keystroke. Text that only grows can only lose rows, so the last result is
+// narrowed instead of the whole book walked again.
+class SayRowFilter {
+ public:
+  const std::vector<int>& Apply(const GridModel& grid, std::string_view typed, const LowerTable& lower,
+                                const LeadBytes& lead);
+  // The rows changed: the next Apply walks the whole book.
+  void Reset() { valid_ = false; }
+  const std::vector<int>& Rows() const { return rows_; }
+
+ private:
+  Bytes typed_;
+  std::vector<int> rows_;
+  bool valid_ = false;
+};
 
 }  // namespace parlo

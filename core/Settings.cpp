@@ -8,6 +8,7 @@ const Bytes kParlo = "Parlo";
 const Bytes kBardKey = "BardKey";
 const Bytes kUo = "UO";
 const Bytes kFont = "Font";
+const Bytes kQuickSay = "QuickSay";
 const Bytes kDefaultCaption = "Ultima Online - ";
 
 Bytes CaptionKey(int i) { return "Caption" + std::to_string(i); }
@@ -63,6 +64,16 @@ void ReadGridFont(const TIniFile& ini, GridFont& font) {
 
 Bytes ReadLastOpen(const TIniFile& ini) { return ini.ReadText(kUo, "LastOpen", ""); }
 
+void ReadQuickSay(const TIniFile& ini, Settings& settings) {
+  settings.quickSayAlt = ini.ReadFlag(kQuickSay, "ALT", false);
+  settings.quickSayCtrl = ini.ReadFlag(kQuickSay, "CTRL", false);
+  settings.quickSayShift = ini.ReadFlag(kQuickSay, "SHIFT", false);
+  settings.quickSayKey =
+      static_cast<uint16_t>(static_cast<uint32_t>(ini.ReadNumber(kQuickSay, "Key", 0)) & 0xFFFFu);
+  settings.quickSayWidth = ini.ReadNumber(kQuickSay, "Width", settings.quickSayWidth);
+  settings.quickSayHeight = ini.ReadNumber(kQuickSay, "Height", settings.quickSayHeight);
+}
+
 void ReadSettings(const TIniFile& ini, Settings& settings, const SettingsReadSteps& steps) {
   ReadWindowBounds(ini, settings.bounds, [&](const WindowBounds& bounds) {
     settings.bounds = steps.applyBounds ? steps.applyBounds(bounds) : bounds;
@@ -74,6 +85,7 @@ void ReadSettings(const TIniFile& ini, Settings& settings, const SettingsReadSte
   ReadCaptions(ini, settings);
   ReadGridFont(ini, settings.font);
   settings.lastOpen = ReadLastOpen(ini);
+  ReadQuickSay(ini, settings);
 }
 
 void WriteSettings(TIniFile& ini, const Settings& s) {
@@ -98,6 +110,12 @@ void WriteSettings(TIniFile& ini, const Settings& s) {
   ini.WriteNumber(kFont, "Size", s.font.size);
   ini.WriteFlag(kFont, "Bold", s.font.bold);
   ini.WriteFlag(kFont, "Italic", s.font.italic);
+  ini.WriteFlag(kQuickSay, "ALT", s.quickSayAlt);
+  ini.WriteFlag(kQuickSay, "CTRL", s.quickSayCtrl);
+  ini.WriteFlag(kQuickSay, "SHIFT", s.quickSayShift);
+  ini.WriteNumber(kQuickSay, "Key", s.quickSayKey);
+  ini.WriteNumber(kQuickSay, "Width", s.quickSayWidth);
+  ini.WriteNumber(kQuickSay, "Height", s.quickSayHeight);
 }
 
 }  // namespace parlo

@@ -15,6 +15,9 @@ inline constexpr const char kGridDesignFace[] = "\x82\x6C\x82\x72 \x82\x6F\x83\x
 constexpr uint8_t kShiftJisCharset = 128;
 // A font face name holds at most 31 bytes (LOGFONT's 32 with the NUL).
 constexpr size_t kFontNameMax = 31;
+// The Quick Say box's size (outer, as at 96 dpi) until the player makes it another.
+constexpr int32_t kQuickSayDefaultWidth = 380;
+constexpr int32_t kQuickSayDefaultHeight = 300;
 
 struct WindowBounds {
   int32_t left = 671;
@@ -52,6 +55,13 @@ struct Settings {
   GridFont font;
   // Read: the say file to open at start-up. Written: CurrentFile at exit.
   Bytes lastOpen;
+  // Quick Say's hot key, in the Bard key's form, and its box's size (outer, as at 96 dpi).
+  bool quickSayAlt = false;
+  bool quickSayCtrl = false;
+  bool quickSayShift = false;
+  uint16_t quickSayKey = 0;
+  int32_t quickSayWidth = kQuickSayDefaultWidth;
+  int32_t quickSayHeight = kQuickSayDefaultHeight;
 };
 
 // Start-up reads the file in groups, in this order. The main window applies each group before the
@@ -73,6 +83,9 @@ void ReadCaptions(const TIniFile& ini, Settings& settings);
 void ReadGridFont(const TIniFile& ini, GridFont& font);
 // LastOpen, empty when missing.
 Bytes ReadLastOpen(const TIniFile& ini);
+// Section QuickSay: ALT, CTRL, SHIFT and Key as the Bard key's; Width and Height default to the
+// values settings holds.
+void ReadQuickSay(const TIniFile& ini, Settings& settings);
 
 // Hooks of ReadSettings for the steps the window must take between the groups.
 struct SettingsReadSteps {

@@ -8,6 +8,7 @@
 #define PARLO_CLASS_CONFIG "TForm_Config"
 #define PARLO_CLASS_INPUTBOX "TForm_InputBox"
 #define PARLO_CLASS_ABOUT "TAboutBox"
+#define PARLO_CLASS_QUICKSAY "TForm_QuickSay"
 
 // Main window
 #define IDC_PANEL_TOP 100
@@ -52,6 +53,11 @@
 #define IDC_CFG_LABEL1 210
 #define IDC_CFG_COMBOBOX_CAPTION 211
 #define IDC_CFG_LABEL_GAME 212
+#define IDC_CFG_LABEL_QUICKSAY 213
+#define IDC_CFG_CHECKBOX_QS_ALT 214
+#define IDC_CFG_CHECKBOX_QS_CTRL 215
+#define IDC_CFG_CHECKBOX_QS_SHIFT 216
+#define IDC_CFG_HOTKEY_QUICKSAY 217
 // OK and Cancel use IDOK (1) and IDCANCEL (2) in every dialog.
 
 // Save-As dialog
@@ -66,3 +72,7 @@
 #define IDC_ABOUT_LABEL4 404
 #define IDC_ABOUT_LABEL5 405
 #define IDC_ABOUT_IMAGE1 406
+
+// Quick Say box
+#define IDC_QUICKSAY_EDIT 500
+#define IDC_QUICKSAY_LIST 501

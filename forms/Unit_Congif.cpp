@@ -20,27 +20,37 @@ constexpr FontSpec kFont{"\x82\x6C\x82\x72\x20\x82\x6F\x83\x53\x83\x56\x83\x62\x
 constexpr FontSpec kBoldFont{kFont.face, kFont.height, kFont.charset, true};
 
 const ControlSpec kLayout[] = {
-    {IDC_CFG_PANEL1, ControlKind::Panel, 0, 4, 8, 301, 224, nullptr, 0, true, nullptr, nullptr, 0,
+    {IDC_CFG_PANEL1, ControlKind::Panel, 0, 4, 8, 301, 270, nullptr, 0, true, nullptr, nullptr, 0,
      PanelBevel::RaisedInnerLoweredOuter},
-    {IDC_CFG_CHECKBOX_ONTOP, ControlKind::CheckBox, IDC_CFG_PANEL1, 8, 16, 129, 17, "&Always on Top", 6, true,
-     &kBoldFont},
-    {IDC_CFG_LABEL_BARD, ControlKind::Label, IDC_CFG_PANEL1, 8, 40, 143, 12, "&Hotkey for Bard Button", -1, true,
-     &kBoldFont},
+    {IDC_CFG_CHECKBOX_ONTOP, ControlKind::CheckBox, IDC_CFG_PANEL1, 8, 16, 129, 17, "&Always on Top", 10,
+     true, &kBoldFont},
+    {IDC_CFG_LABEL_BARD, ControlKind::Label, IDC_CFG_PANEL1, 8, 40, 143, 12, "&Hotkey for Bard Button", -1,
+     true, &kBoldFont},
     {IDC_CFG_CHECKBOX_ALT, ControlKind::CheckBox, IDC_CFG_PANEL1, 8, 56, 49, 17, "ALT", 1, true, nullptr},
     {IDC_CFG_CHECKBOX_CTRL, ControlKind::CheckBox, IDC_CFG_PANEL1, 64, 56, 49, 17, "CTRL", 2, true, nullptr},
-    {IDC_CFG_CHECKBOX_SHIFT, ControlKind::CheckBox, IDC_CFG_PANEL1, 120, 56, 57, 17, "SHIFT", 3, true, nullptr},
+    {IDC_CFG_CHECKBOX_SHIFT, ControlKind::CheckBox, IDC_CFG_PANEL1, 120, 56, 57, 17, "SHIFT", 3, true,
+     nullptr},
     {IDC_CFG_HOTKEY_BARD, ControlKind::HotKey, IDC_CFG_PANEL1, 192, 56, 41, 18, nullptr, 4, true, nullptr},
     {IDC_CFG_LABEL2, ControlKind::Label, IDC_CFG_PANEL1, 8, 88, 74, 12, "Screen Font", -1, true, &kBoldFont},
     {IDC_CFG_LABEL_FONT, ControlKind::Label, IDC_CFG_PANEL1, 8, 104, 0, 0, "Label_Font", -1, true, nullptr},
-    {IDC_CFG_BUTTON1, ControlKind::Button, IDC_CFG_PANEL1, 202, 100, 87, 25, "Change &Font...", 5, true,
+    {IDC_CFG_BUTTON1, ControlKind::Button, IDC_CFG_PANEL1, 202, 100, 87, 25, "Change &Font...", 9, true,
      nullptr},
     {IDC_CFG_LABEL1, ControlKind::Label, IDC_CFG_PANEL1, 16, 152, 194, 12,
      "The &Caption of UO starts with...", -1, true, &kBoldFont},
     {IDC_CFG_COMBOBOX_CAPTION, ControlKind::DropDownEdit, IDC_CFG_PANEL1, 16, 168, 281, 20,
      "ComboBox_Caption", 0, true, nullptr},
     {IDC_CFG_LABEL_GAME, ControlKind::TextLine, IDC_CFG_PANEL1, 16, 192, 281, 12, "", -1, true, nullptr},
-    {IDOK, ControlKind::DefaultButton, 0, 147, 239, 75, 25, "OK", 1, true, nullptr},
-    {IDCANCEL, ControlKind::Button, 0, 231, 239, 75, 25, "Cancel", 2, true, nullptr},
+    {IDC_CFG_LABEL_QUICKSAY, ControlKind::Label, IDC_CFG_PANEL1, 8, 216, 143, 12, "Hotkey for &Quick Say", -1,
+     true, &kBoldFont},
+    {IDC_CFG_CHECKBOX_QS_ALT, ControlKind::CheckBox, IDC_CFG_PANEL1, 8, 232, 49, 17, "ALT", 5, true, nullptr},
+    {IDC_CFG_CHECKBOX_QS_CTRL, ControlKind::CheckBox, IDC_CFG_PANEL1, 64, 232, 49, 17, "CTRL", 6, true,
+     nullptr},
+    {IDC_CFG_CHECKBOX_QS_SHIFT, ControlKind::CheckBox, IDC_CFG_PANEL1, 120, 232, 57, 17, "SHIFT", 7, true,
+     nullptr},
+    {IDC_CFG_HOTKEY_QUICKSAY, ControlKind::HotKey, IDC_CFG_PANEL1, 192, 232, 41, 18, nullptr, 8, true,
+     nullptr},
+    {IDOK, ControlKind::DefaultButton, 0, 147, 285, 75, 25, "OK", 1, true, nullptr},
+    {IDCANCEL, ControlKind::Button, 0, 231, 285, 75, 25, "Cancel", 2, true, nullptr},
 };
 
 constexpr UINT_PTR kGameRefreshTimer = 1;
@@ -81,7 +91,7 @@ bool TForm_Config::ChooseFontDialog(HWND owner, LOGFONTA& font) {
 }
 
 TForm_Config::TForm_Config(FontChooser chooseFont)
-    : ModalForm(Frame{PARLO_CLASS_CONFIG, "Parlo! - Configuration", 313, 271, true, kFont, kLayout,
+    : ModalForm(Frame{PARLO_CLASS_CONFIG, "Parlo! - Configuration", 313, 317, true, kFont, kLayout,
                       sizeof kLayout / sizeof kLayout[0]}),
       chooseFont_(std::move(chooseFont)) {}
 
@@ -91,9 +101,14 @@ void TForm_Config::ComponentsCreated() {
                SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   // And "&Caption of UO" must land on the combo box, the panel's first control.
   SetWindowPos(Control(IDC_CFG_LABEL1), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  // "Hotkey for &Quick Say" on its own ALT box, which follows the Bard's key box.
+  SetWindowPos(Control(IDC_CFG_LABEL_QUICKSAY), Control(IDC_CFG_HOTKEY_BARD), 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 
   HWND hotKey = Control(IDC_CFG_HOTKEY_BARD);
   SendMessageA(hotKey, HKM_SETRULES, kAllModifierCombinations, 0);
+  HWND quickSayKey = Control(IDC_CFG_HOTKEY_QUICKSAY);
+  SendMessageA(quickSayKey, HKM_SETRULES, kAllModifierCombinations, 0);
 
   HWND combo = Control(IDC_CFG_COMBOBOX_CAPTION);
   for (const Bytes& item : values_.captionItems)
@@ -106,6 +121,10 @@ void TForm_Config::ComponentsCreated() {
   SetCheck(Control(IDC_CFG_CHECKBOX_CTRL), values_.ctrl);
   SetCheck(Control(IDC_CFG_CHECKBOX_SHIFT), values_.shift);
   SendMessageA(hotKey, HKM_SETHOTKEY, values_.hotKey, 0);
+  SetCheck(Control(IDC_CFG_CHECKBOX_QS_ALT), values_.quickSayAlt);
+  SetCheck(Control(IDC_CFG_CHECKBOX_QS_CTRL), values_.quickSayCtrl);
+  SetCheck(Control(IDC_CFG_CHECKBOX_QS_SHIFT), values_.quickSayShift);
+  SendMessageA(quickSayKey, HKM_SETHOTKEY, values_.quickSayKey, 0);
 
   // Windows come and go while the dialog is open: where lines go is looked up again and again.
   ShowWhereLinesGo();
@@ -173,6 +192,11 @@ void TForm_Config::ReadControls() {
   values_.ctrl = IsChecked(Control(IDC_CFG_CHECKBOX_CTRL));
   values_.shift = IsChecked(Control(IDC_CFG_CHECKBOX_SHIFT));
   values_.hotKey = static_cast<unsigned>(SendMessageA(Control(IDC_CFG_HOTKEY_BARD), HKM_GETHOTKEY, 0, 0)) & 0xFFFFu;
+  values_.quickSayAlt = IsChecked(Control(IDC_CFG_CHECKBOX_QS_ALT));
+  values_.quickSayCtrl = IsChecked(Control(IDC_CFG_CHECKBOX_QS_CTRL));
+  values_.quickSayShift = IsChecked(Control(IDC_CFG_CHECKBOX_QS_SHIFT));
+  values_.quickSayKey =
+      static_cast<unsigned>(SendMessageA(Control(IDC_CFG_HOTKEY_QUICKSAY), HKM_GETHOTKEY, 0, 0)) & 0xFFFFu;
   RECT rc{};
   GetWindowRect(Control(IDC_CFG_LABEL_FONT), &rc);
   values_.labelFontHeight = rc.bottom - rc.top;

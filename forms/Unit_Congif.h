@@ -35,6 +35,10 @@ class TForm_Config : public ModalForm {
     bool ctrl = false;                 // CheckBox_CTRL
     bool shift = false;                // CheckBox_SHIFT
     unsigned hotKey = 0;               // HotKey_Bard, as the control gives it
+    bool quickSayAlt = false;          // the Quick Say row's ALT, CTRL and SHIFT
+    bool quickSayCtrl = false;
+    bool quickSayShift = false;
+    unsigned quickSayKey = 0;          // its key box, as the control gives it
   };
 
   explicit TForm_Config(FontChooser chooseFont = ChooseFontDialog);

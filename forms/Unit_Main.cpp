@@ -68,7 +68,10 @@ TForm_Main::TForm_Main(MainServices services)
     : services_(std::move(services)),
       grid_(*this),
       lower_(SystemLowerTable(services_.leadBytes)),
-      find_([this](const Bytes& text, bool forward) { return FindNext(text, forward); }) {}
+      find_([this](const Bytes& text, bool forward) { return FindNext(text, forward); }),
+      quickSay_(grid_.Model(), lower_, services_.leadBytes,
+                QuickSayBox::Hooks{[this](int row) { return LabelKeyPartOf(row); },
+                                   [this](int row) { SayFromQuickSay(row); }}) {}
 
 TForm_Main::~TForm_Main() {
   if (Form_Main == this) Form_Main = nullptr;
@@ -236,6 +239,8 @@ void TForm_Main::FormCreate() {
   ReadStartupSettings();
   FitGridToFont(Control(IDC_LABEL_DUMMY));
   OpenInitialBook();
+  // After the book: its lines come first.
+  BindQuickSayKey(true);
 }
 
 void TForm_Main::FormShow() { ApplyStayOnTop(); }
@@ -245,6 +250,8 @@ void TForm_Main::FormDestroy() {
   if (!CurrentFile.empty()) SaveSayFile(CurrentFile);
   UnregisterBardHotKey();
   ReleaseLineHotKeys();
+  ReleaseQuickSayKey();
+  quickSay_.Close(false);
   WriteSettings();
   CaptionList.reset();
 }

@@ -14,12 +14,14 @@
 #include "core/LeadBytes.h"
 #include "core/LineHotKeys.h"
 #include "core/MessageBoxPort.h"
+#include "core/QuickSay.h"
 #include "core/SayFile.h"
 #include "core/Settings.h"
 #include "core/TextCoding.h"
 #include "forms/FindBox.h"
 #include "forms/Layout.h"
 #include "forms/PhraseGridControl.h"
+#include "forms/QuickSayBox.h"
 #include "forms/Window.h"
 #include "platform/Win32MessageBox.h"
 
@@ -72,6 +74,11 @@ class TForm_Main : public Window, public GridEvents {
   bool BardCtrl = false;
   bool BardShift = false;
   std::uint16_t BardKey = 0;
+  // Quick Say's hot key, in the Bard key's form.
+  bool QuickSayAlt = false;
+  bool QuickSayCtrl = false;
+  bool QuickSayShift = false;
+  std::uint16_t QuickSayKey = 0;
 
   // Lifecycle
   void FormCreate();
@@ -130,6 +137,20 @@ class TForm_Main : public Window, public GridEvents {
   void RebindLineHotKeys();
   void ReleaseLineHotKeys();
   void OnLineHotKey(int id);
+
+  // Quick Say
+  // Shows the box over the game window with the book's say lines, or closes it when it shows.
+  void OpenQuickSay();
+  // The box has closed: the row is said as its gem says it.
+  void SayFromQuickSay(int row);
+  // Quick Say's key goes to the Bard key and the lines first: before the lines are bound it lets
+  // go of a key one of them wants, after it takes its key when that is free. A refusal is told
+  // when asked.
+  void YieldQuickSayKey(const std::vector<LineBinding>& lines);
+  void BindQuickSayKey(const std::vector<LineBinding>& lines, bool tellRefusal);
+  void BindQuickSayKey(bool tellRefusal);
+  void ReleaseQuickSayKey();
+  QuickSayBox& QuickSay() { return quickSay_; }
 
   // Bard and Paste
   void Button_BardClick();
@@ -207,6 +228,8 @@ class TForm_Main : public Window, public GridEvents {
   std::unique_ptr<HotKeyPort> ownHotKeys_;  // when the services bring none
   LineHotKeys lineHotKeys_;
   bool elevatedGameTold_ = false;  // the box about a game that refuses our lines was shown
+  QuickSayRegistration quickSayKey_;
+  QuickSayBox quickSay_;
 };
 
 // The pointer is over the held send button's cell, so the pressed glyph is drawn.

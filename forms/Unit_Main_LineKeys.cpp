@@ -9,18 +9,22 @@ namespace parlo {
 void TForm_Main::BindBookHotKeys() {
   // A reload retries every key, so a key another program has let go of since works again.
   lineHotKeys_.ReleaseAll(HotKeys());
-  const LineHotKeys::BindResult result = lineHotKeys_.Bind(
-      HotKeys(), ChooseBindings(grid_.Model(), services_.leadBytes,
-                                BardLineKey(BardHotKey{BardAlt, BardCtrl, BardShift, BardKey})));
+  const std::vector<LineBinding> lines = ChooseBindings(
+      grid_.Model(), services_.leadBytes, BardLineKey(BardHotKey{BardAlt, BardCtrl, BardShift, BardKey}));
+  YieldQuickSayKey(lines);
+  const LineHotKeys::BindResult result = lineHotKeys_.Bind(HotKeys(), lines);
+  BindQuickSayKey(lines, false);
   if (result.refused.empty()) return;
   OwnedMessageBoxes(services_.messageBox, nullptr)
       .Show(LineHotKeysTakenMessage(result.refused), kLineHotKeysTakenCaption, kMbOk | kMbIconWarning);
 }
 
 void TForm_Main::RebindLineHotKeys() {
-  const LineHotKeys::BindResult result = lineHotKeys_.Bind(
-      HotKeys(), ChooseBindings(grid_.Model(), services_.leadBytes,
-                                BardLineKey(BardHotKey{BardAlt, BardCtrl, BardShift, BardKey})));
+  const std::vector<LineBinding> lines = ChooseBindings(
+      grid_.Model(), services_.leadBytes, BardLineKey(BardHotKey{BardAlt, BardCtrl, BardShift, BardKey}));
+  YieldQuickSayKey(lines);
+  const LineHotKeys::BindResult result = lineHotKeys_.Bind(HotKeys(), lines);
+  BindQuickSayKey(lines, false);
   // The grid shows refused keys struck through; a box while the player edits would be a nuisance.
   for (int row : result.changedRows) grid_.InvalidateCell(kColLabel, row);
 }

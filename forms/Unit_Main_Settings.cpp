@@ -109,6 +109,14 @@ void TForm_Main::ReadStartupSettings() {
   grid_.SetGridFont(font, grid_.GridFontColor());
 
   lastOpen_ = ReadLastOpen(ini);
+
+  // Registered once the book is open: its lines' keys come first.
+  ReadQuickSay(ini, settings);
+  QuickSayAlt = settings.quickSayAlt;
+  QuickSayCtrl = settings.quickSayCtrl;
+  QuickSayShift = settings.quickSayShift;
+  QuickSayKey = settings.quickSayKey;
+  quickSay_.SetLayoutSize(settings.quickSayWidth, settings.quickSayHeight);
 }
 
 void TForm_Main::WriteSettings() {
@@ -131,6 +139,12 @@ void TForm_Main::WriteSettings() {
   }
   settings.font = StoredFont(grid_.GridFont(), kLayoutDpi);
   settings.lastOpen = CurrentFile;
+  settings.quickSayAlt = QuickSayAlt;
+  settings.quickSayCtrl = QuickSayCtrl;
+  settings.quickSayShift = QuickSayShift;
+  settings.quickSayKey = QuickSayKey;
+  settings.quickSayWidth = quickSay_.LayoutSize().cx;
+  settings.quickSayHeight = quickSay_.LayoutSize().cy;
 
   TIniFile ini(IniFileName, *services_.profile);
   parlo::WriteSettings(ini, settings);
@@ -148,6 +162,10 @@ void TForm_Main::Button_ConfigClick() {
     in.ctrl = BardCtrl;
     in.shift = BardShift;
     in.hotKey = HotKeyControlFromBardKey(BardKey);
+    in.quickSayAlt = QuickSayAlt;
+    in.quickSayCtrl = QuickSayCtrl;
+    in.quickSayShift = QuickSayShift;
+    in.quickSayKey = HotKeyControlFromBardKey(QuickSayKey);
     form.SetGameFinder([this](const Bytes& caption) -> std::optional<Bytes> {
       if (!services_.game) return std::nullopt;
       const std::optional<GameWindow> game =
@@ -162,10 +180,17 @@ void TForm_Main::Button_ConfigClick() {
       BardCtrl = out.ctrl;
       BardShift = out.shift;
       BardKey = BardKeyFromHotKeyControl(out.hotKey);
+      QuickSayAlt = out.quickSayAlt;
+      QuickSayCtrl = out.quickSayCtrl;
+      QuickSayShift = out.quickSayShift;
+      QuickSayKey = BardKeyFromHotKeyControl(out.quickSayKey);
       UnregisterBardHotKey();
+      // Quick Say's key may be the new Bard key or a line's: it comes last, below.
+      ReleaseQuickSayKey();
       // A line that had the new Bard key lets it go first; one the old key shadowed takes it.
       RebindLineHotKeys();
       RegisterBardHotKey();
+      BindQuickSayKey(true);
       StayOnTop = out.onTop;
       GameCaption = out.captionText;
       CaptionList = std::make_unique<std::vector<Bytes>>(out.captionItems);
@@ -188,6 +213,10 @@ void TForm_Main::UnregisterBardHotKey() { HotKeys().Unregister(kBardHotKeyId); }
 void TForm_Main::OnHotKey(WPARAM id) {
   if (id >= static_cast<WPARAM>(kFirstLineHotKeyId) && id <= static_cast<WPARAM>(kLastLineHotKeyId)) {
     OnLineHotKey(static_cast<int>(id));
+    return;
+  }
+  if (id == static_cast<WPARAM>(kQuickSayHotKeyId)) {
+    if (quickSayKey_.Held()) OpenQuickSay();
     return;
   }
   if (id != static_cast<WPARAM>(kBardHotKeyId)) return;

@@ -3,6 +3,7 @@
 #   docs/screenshots/main.png    the main window with the example phrase book
 #   docs/screenshots/config.png  the configuration dialog (skipped, with a note, when the build has none)
 #   docs/screenshots/about.png   the About box
+#   docs/screenshots/quick-say.png  the Quick Say box over the practice window, a word typed
 # With --dpi N (or PARLO_SHOT_DPI=N) Wine's desktop runs at N dots per inch (its LogPixels, in a
 # prefix of its own) and the pictures are named e.g. main-192dpi.png; 96, the default, keeps the
 # names above.
@@ -60,6 +61,7 @@ static const char* ClassOf(const char* name) {
   if (!strcmp(name, "main")) return PARLO_CLASS_MAIN;
   if (!strcmp(name, "config")) return PARLO_CLASS_CONFIG;
   if (!strcmp(name, "about")) return PARLO_CLASS_ABOUT;
+  if (!strcmp(name, "quicksay")) return PARLO_CLASS_QUICKSAY;
   return NULL;
 }
 static int ButtonOf(const char* name) {
@@ -121,8 +123,9 @@ run="$work/run$suffix"
 rm -rf "$run"
 mkdir -p "$run"
 cp "$build/bin/parlo.exe" res/say-default.txt "$run/"
-# A grid font every Wine prefix has, so that the configuration dialog names it legibly.
-printf '[Window]\r\nLeft=40\r\nTop=40\r\nWidth=373\r\nHeight=472\r\n[Font]\r\nCharset=0\r\nName=Tahoma\r\nSize=9\r\nBold=0\r\nItalic=0\r\n' \
+# A grid font every Wine prefix has, so that the configuration dialog names it legibly; Quick Say
+# on Ctrl+Shift+Q.
+printf '[Window]\r\nLeft=40\r\nTop=40\r\nWidth=373\r\nHeight=472\r\n[Font]\r\nCharset=0\r\nName=Tahoma\r\nSize=9\r\nBold=0\r\nItalic=0\r\n[QuickSay]\r\nCTRL=1\r\nSHIFT=1\r\nKey=81\r\n' \
   >"$run/parlo.ini"
 
 source scripts/wine-env.sh
@@ -193,6 +196,39 @@ for dialog in config about; do
   winctl close "$dialog" || true
   for _ in $(seq 1 100); do winctl wait "$dialog" 0 >/dev/null || break; sleep 0.1; done
 done
+
+# Quick Say over the practice window, moved clear of the main window: the key pressed in the
+# practice window, a word typed. The picture holds both windows, as the box may be the larger.
+practice_id=$(xdotool search --name "Ultima Online - practice" | head -n 1)
+if [ -n "$practice_id" ]; then
+  xdotool windowmove --sync "$practice_id" $((460 * dpi / 96)) $((60 * dpi / 96)) >/dev/null 2>&1 || true
+  xdotool windowactivate --sync "$practice_id" >/dev/null 2>&1 || true
+  sleep 0.5
+  xdotool key ctrl+shift+q
+  if winctl wait quicksay 8000 >/dev/null; then
+    xdotool type --delay 80 "guards"
+    sleep 1
+    box_id=$(xdotool getactivewindow)
+    frame() {  # left top right bottom of a window with its frame
+      local x y w h e
+      x=$(xwininfo -id "$1" | sed -n 's/.*Absolute upper-left X: *//p')
+      y=$(xwininfo -id "$1" | sed -n 's/.*Absolute upper-left Y: *//p')
+      w=$(xwininfo -id "$1" | sed -n 's/.*Width: *//p')
+      h=$(xwininfo -id "$1" | sed -n 's/.*Height: *//p')
+      read -r -a e < <(xprop -id "$1" _NET_FRAME_EXTENTS | sed 's/.*= *//; s/,/ /g')
+      echo "$((x - e[0])) $((y - e[2])) $((x + w + e[1])) $((y + h + e[3]))"
+    }
+    read -r ax ay ar ab < <(frame "$practice_id")
+    read -r bx by br bb < <(frame "$box_id")
+    l=$((ax < bx ? ax : bx)) t=$((ay < by ? ay : by)) r=$((ar > br ? ar : br)) b=$((ab > bb ? ab : bb))
+    import -display "$DISPLAY" -window root "$work/screen.png"
+    convert "$work/screen.png" -crop "$((r - l))x$((b - t))+$l+$t" +repage "$out/quick-say$suffix.png"
+    echo "screenshots: docs/screenshots/quick-say$suffix.png ($((r - l))x$((b - t))+$l+$t)"
+    xdotool key Escape
+  else
+    echo "screenshots: no Quick Say box in this build; docs/screenshots/quick-say$suffix.png skipped"
+  fi
+fi
 
 # Closed as a player closes it, so Parlo ends normally.
 winctl close main || true

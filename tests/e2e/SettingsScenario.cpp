@@ -96,6 +96,12 @@ TEST_F(Settings, TheFirstExitWritesEveryKeyWithTheDefaults) {
       {"Font", "Size", "9"},
       {"Font", "Bold", "1"},
       {"Font", "Italic", "0"},
+      {"QuickSay", "ALT", "0"},
+      {"QuickSay", "CTRL", "0"},
+      {"QuickSay", "SHIFT", "0"},
+      {"QuickSay", "Key", "0"},
+      {"QuickSay", "Width", "380"},
+      {"QuickSay", "Height", "300"},
   };
   EXPECT_THAT(ParseIni(*ini), ElementsAreArray(expected));
 }

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "core/GridFind.h"
 #include "tests/unit/GridRows.h"
 
@@ -69,6 +72,68 @@ TEST(FindRows, GoesRoundBothWaysLooksAtLabelsAndTextsAndComesBackToTheStartLast)
   EXPECT_EQ(hit.row, 1);
   EXPECT_EQ(FindInGrid(grid, "absent", 0, true, ascii, none).row, -1);
   EXPECT_EQ(FindInGrid(grid, "", 0, true, ascii, none).row, -1);
+}
+
+TEST(FilterRows, SayLinesHoldingEveryWordInLabelOrTextInBookOrder) {
+  GridModel grid = MakeGrid({{"Greet", "hello there"},
+                             {"-----", ""},
+                             {"Bye", "Farewell, friend"},
+                             {"'hello", "a note about hello"},
+                             {"Hello [F7]", "come here"},
+                             {"hello", ""},
+                             {"THERE", "hello"}});
+  const struct {
+    const char* typed;
+    std::vector<int> rows;
+  } cases[] = {
+      {"", {0, 2, 4, 6}},  // no words: every say line, and no comment, separator or empty text
+      {" \t  ", {0, 2, 4, 6}}, {"hello", {0, 4, 6}},         {"HELLO there", {0, 6}},  // row 6: one word in
+                                                                                       // the label, the other
+                                                                                       // in the text
+      {"there hello", {0, 6}}, {"  there\thello  ", {0, 6}}, {"hello friend", {}},    {"f7", {4}},
+      {"[f7] come", {4}},      {"fare friend ,", {2}},       {"hellothere", {}},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(FilterSayRows(grid, c.typed, AsciiLowerTable(), LeadBytes()), c.rows) << '"' << c.typed << '"';
+}
+
+TEST(FilterRows, DoubleByteTrailBytesAreNoLettersNorBlanks) {
+  // 0x83 0x41 is one character whose trail byte is 'A'; a blank after a lead byte is its trail.
+  GridModel sjis = MakeGrid({{"\x83\x41", "x"}, {"name", "a\x83\x41"}, {"\x83\x61 A", "y"}, {"\x83 b", "z"}});
+  const struct {
+    const char* typed;
+    std::vector<int> rows;
+  } cases[] = {
+      {"a", {1, 2}},       {"\x83\x41", {0, 1}}, {"\x83\x41 A", {1}},
+      {"X \x83\x41", {0}}, {"\x83 b", {3}},  // one word: the lead byte takes the blank as its trail
+      {"\x83", {}},                          // a lone lead byte is half a character and matches nothing
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(FilterSayRows(sjis, c.typed, AsciiLowerTable(), kShiftJis), c.rows)
+        << ::testing::PrintToString(c.typed);
+}
+
+TEST(FilterRows, EachKeystrokeNarrowsOnlyWhatItMayAndReadsChangedRowsOnceTold) {
+  GridModel grid = MakeGrid({{"Greet", "hello there"},
+                             {"Bye", "farewell, friend"},
+                             {"Help", "help me, \x83\x41\x83\x42"},
+                             {"x", "\x83\x41"}});
+  // Typing on, going back, a new word, and a double-byte character typed byte by byte.
+  const struct {
+    const char* typed;
+    std::vector<int> rows;
+  } steps[] = {{"", {0, 1, 2, 3}},    {"h", {0, 2}},       {"hel", {0, 2}},
+               {"help", {2}},         {"hel", {0, 2}},     {"hel ", {0, 2}},
+               {"hel f", {}},         {"hel", {0, 2}},     {"x", {3}},
+               {"", {0, 1, 2, 3}},    {"\x83", {}},        {"\x83\x41", {2, 3}},
+               {"\x83\x41 ", {2, 3}}, {"\x83\x41 m", {2}}, {"e", {0, 1, 2}}};
+  SayRowFilter filter;
+  for (const auto& step : steps)
+    EXPECT_EQ(filter.Apply(grid, step.typed, AsciiLowerTable(), kShiftJis), step.rows)
+        << ::testing::PrintToString(step.typed);
+  grid.SetCell(kColText, 3, "yes");
+  filter.Reset();
+  EXPECT_EQ(filter.Apply(grid, "e", AsciiLowerTable(), kShiftJis), (std::vector<int>{0, 1, 2, 3}));
 }
 
 }  // namespace

@@ -1,12 +1,12 @@
-#include "core/HotKey.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <string>
 #include <vector>
 
+#include "core/HotKey.h"
 #include "core/LineHotKeys.h"
+#include "core/QuickSay.h"
 #include "tests/unit/GridRows.h"
 
 namespace parlo {
@@ -79,6 +79,59 @@ TEST(BardHotKey, ControlValueBecomesTheBareKey) {
   EXPECT_EQ(HotKeyControlFromBardKey(0), 0u);
   // A hand-edited key wider than a byte shows only its key byte, never stray modifiers.
   EXPECT_EQ(HotKeyControlFromBardKey(0x2041), 0x41u);
+}
+
+// --- Quick Say's key: after the Bard key and the lines --------------------------------------------
+
+TEST(QuickSayHotKey, FreeOnlyWhenNeitherTheBardNorALineHasIt) {
+  const GridModel grid = MakeGrid({{"Heal [F7]", "heal"}, {"Guards [Ctrl+F8]", "guards"}});
+  const std::vector<LineBinding> lines = ChooseBindings(grid, LeadBytes(), std::nullopt);
+  const BardHotKey bard{true, false, true, 0x74};
+  const struct {
+    BardHotKey quickSay;
+    bool free;
+  } cases[] = {
+      {{false, true, true, 0x51}, true},     // Ctrl+Shift+Q
+      {{true, true, true, 0}, false},        // no key
+      {{true, false, true, 0x74}, false},    // the Bard's Alt+Shift+F5
+      {{false, false, true, 0x74}, true},    // Shift+F5: other modifiers, another key
+      {{false, false, false, 0x76}, false},  // a line's F7
+      {{false, true, false, 0x77}, false},   // a line's Ctrl+F8
+      {{false, false, false, 0x77}, true},   // F8 alone
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(QuickSayKeyIsFree(c.quickSay, bard, lines), c.free) << c.quickSay.key << " " << c.quickSay.ctrl;
+  EXPECT_TRUE(QuickSayKeyIsFree({false, false, false, 0x76}, {}, {}));
+}
+
+TEST(QuickSayHotKey, RegistersId15OnceReleasesWhatIsTakenAndRetriesARefusal) {
+  FakeHotKeys port;
+  QuickSayRegistration quickSay;
+  const BardHotKey ctrlShiftQ{false, true, true, 0x51};
+  EXPECT_TRUE(quickSay.Bind(port, ctrlShiftQ, true));
+  EXPECT_TRUE(quickSay.Bind(port, ctrlShiftQ, true));  // held already: nothing to do
+  EXPECT_TRUE(quickSay.Held());
+  EXPECT_TRUE(quickSay.Bind(port, ctrlShiftQ, false));  // a line took it
+  EXPECT_FALSE(quickSay.Held());
+  port.accept = false;
+  EXPECT_FALSE(quickSay.Bind(port, ctrlShiftQ, true));
+  EXPECT_FALSE(quickSay.Held());
+  port.accept = true;
+  EXPECT_TRUE(quickSay.Bind(port, ctrlShiftQ, true));
+  EXPECT_TRUE(quickSay.Bind(port, {true, false, false, 0x70}, true));  // another key: the old one goes first
+  quickSay.Release(port);
+  quickSay.Release(port);
+  EXPECT_TRUE(quickSay.Bind(port, {}, true));  // no key: nothing registered, nothing refused
+  const std::string ctrlShift = std::to_string(kModControl | kModShift | kModNoRepeat);
+  const std::string alt = std::to_string(kModAlt | kModNoRepeat);
+  EXPECT_EQ(port.log,
+            (std::vector<std::string>{"register 15 " + ctrlShift + " 81", "unregister 15",
+                                      "register 15 " + ctrlShift + " 81", "register 15 " + ctrlShift + " 81",
+                                      "unregister 15", "register 15 " + alt + " 112", "unregister 15"}));
+  EXPECT_EQ(QuickSayTakenMessage(ctrlShiftQ),
+            "These hot keys are used by another program: Ctrl+Shift+Q (Quick Say)");
+  EXPECT_EQ(QuickSayTakenMessage({true, false, false, 0xC0}),
+            "These hot keys are used by another program: Alt+key 192 (Quick Say)");
 }
 
 // --- A line's own hot key ---------------------------------------------------------------------

@@ -61,6 +61,11 @@ Settings Sample() {
   s.captionList = {"Ultima Online - Bob", " lead", "trail ", "'single'", ""};
   s.font = {0, "Arial", 11, false, true};
   s.lastOpen = "say my book.txt";
+  s.quickSayCtrl = true;
+  s.quickSayShift = true;
+  s.quickSayKey = 0x51;
+  s.quickSayWidth = 420;
+  s.quickSayHeight = 260;
   return s;
 }
 
@@ -81,6 +86,10 @@ TEST(SettingsRead, MissingFileGivesTheDefaultsOfEveryKey) {
   EXPECT_TRUE(s.font.bold);  // Bold defaults to on
   EXPECT_FALSE(s.font.italic);
   EXPECT_EQ(s.lastOpen, "");
+  EXPECT_FALSE(s.quickSayAlt || s.quickSayCtrl || s.quickSayShift);
+  EXPECT_EQ(s.quickSayKey, 0);
+  EXPECT_EQ(s.quickSayWidth, 380);
+  EXPECT_EQ(s.quickSayHeight, 300);
   EXPECT_FALSE(store.File(kPath));  // reading creates nothing
 }
 
@@ -101,7 +110,8 @@ TEST(SettingsRead, KeysAreReadInOrderWithTheWindowStepsBetween) {
       "R Parlo/Random",   "R Window/StayOnTop", "R BardKey/ALT", "R BardKey/CTRL", "R BardKey/SHIFT",
       "R BardKey/Key",    "register",      "R UO/Caption",     "R UO/Caption0",   "R UO/Caption1",
       "R UO/Caption2",    "R UO/Caption3", "R UO/Caption4",    "R Font/Charset",  "R Font/Name",
-      "R Font/Size",      "R Font/Bold",   "R Font/Italic",    "R UO/LastOpen"};
+      "R Font/Size",      "R Font/Bold",   "R Font/Italic",    "R UO/LastOpen",   "R QuickSay/ALT",
+      "R QuickSay/CTRL",  "R QuickSay/SHIFT", "R QuickSay/Key", "R QuickSay/Width", "R QuickSay/Height"};
   EXPECT_EQ(store.log, expected);
 }
 
@@ -164,6 +174,7 @@ TEST(SettingsRead, KeyKeepsItsLow16BitsAndCharsetItsLow8) {
   EXPECT_EQ(ReadFrom("[BardKey]\r\nKey=0x12345\r\n").bardKey, 0x2345);
   EXPECT_EQ(ReadFrom("[BardKey]\r\nKey=-1\r\n").bardKey, 0xFFFF);
   EXPECT_EQ(ReadFrom("[BardKey]\r\nKey=65536\r\n").bardKey, 0);
+  EXPECT_EQ(ReadFrom("[QuickSay]\r\nKey=0x12351\r\n").quickSayKey, 0x2351);
   EXPECT_EQ(ReadFrom("[Font]\r\nCharset=384\r\n").font.charset, 128);
   EXPECT_EQ(ReadFrom("[Font]\r\nCharset=-1\r\n").font.charset, 255);
   EXPECT_EQ(ReadFrom("[Font]\r\nCharset=0\r\n").font.charset, 0);
@@ -218,7 +229,9 @@ TEST(SettingsRead, GarbageHugeAndEmptyValuesGiveTheDefaults) {
                                  {"Parlo", "Random"},   {"Window", "StayOnTop"}, {"BardKey", "ALT"},
                                  {"BardKey", "CTRL"},   {"BardKey", "SHIFT"}, {"BardKey", "Key"},
                                  {"Font", "Charset"},   {"Font", "Size"},    {"Font", "Bold"},
-                                 {"Font", "Italic"}};
+                                 {"Font", "Italic"},    {"QuickSay", "ALT"}, {"QuickSay", "CTRL"},
+                                 {"QuickSay", "SHIFT"}, {"QuickSay", "Key"}, {"QuickSay", "Width"},
+                                 {"QuickSay", "Height"}};
   for (const Bytes& bad : {Bytes("garbage"), huge, Bytes(""), Bytes("\"\""), Bytes("1x"), Bytes("0x")}) {
     MemoryProfileStore store;
     for (auto& key : numberKeys) ASSERT_TRUE(store.Write(kPath, key[0], key[1], bad));
@@ -232,6 +245,10 @@ TEST(SettingsRead, GarbageHugeAndEmptyValuesGiveTheDefaults) {
     EXPECT_EQ(s.font.size, 9);
     EXPECT_TRUE(s.font.bold);
     EXPECT_FALSE(s.font.italic);
+    EXPECT_FALSE(s.quickSayAlt || s.quickSayCtrl || s.quickSayShift);
+    EXPECT_EQ(s.quickSayKey, 0);
+    EXPECT_EQ(s.quickSayWidth, 380);
+    EXPECT_EQ(s.quickSayHeight, 300);
   }
   // Text keys take any text, cut to 1023 bytes.
   Settings s = ReadFrom("[UO]\r\nCaption=" + huge + "\r\nCaption3=\r\nLastOpen=" + huge + "\r\n[Font]\r\nName=" + huge);
@@ -270,6 +287,12 @@ TEST(SettingsWrite, EveryKeyInOrder) {
       "Font/Size=11",
       "Font/Bold=0",
       "Font/Italic=1",
+      "QuickSay/ALT=0",
+      "QuickSay/CTRL=1",
+      "QuickSay/SHIFT=1",
+      "QuickSay/Key=81",
+      "QuickSay/Width=420",
+      "QuickSay/Height=260",
   };
   EXPECT_EQ(store.Writes(), expected);
 }
@@ -280,8 +303,10 @@ TEST(SettingsWrite, KeyIsWrittenUnsigned) {
   Settings s;
   s.bardKey = 0xFFFF;
   s.font.charset = 255;
+  s.quickSayKey = 0xFFFF;
   WriteSettings(ini, s);
   EXPECT_EQ(store.Writes()[11], "BardKey/Key=65535");
+  EXPECT_EQ(store.Writes()[27], "QuickSay/Key=65535");
   EXPECT_EQ(store.Writes()[19], "Font/Charset=255");
 }
 
@@ -300,7 +325,8 @@ TEST(SettingsWrite, FirstExitWritesTheFormDefaults) {
             "Caption0=\"Ultima Online -\"\r\nCaption1=\"Ultima Online -\"\r\nCaption2=\"Ultima Online -\"\r\n"
             "Caption3=\"Ultima Online -\"\r\nCaption4=\"Ultima Online -\"\r\n"
             "[Font]\r\nCharset=128\r\nName=" +
-                Bytes(kGridDesignFace) + "\r\nSize=9\r\nBold=1\r\nItalic=0\r\n");
+                Bytes(kGridDesignFace) + "\r\nSize=9\r\nBold=1\r\nItalic=0\r\n" +
+                "[QuickSay]\r\nALT=0\r\nCTRL=0\r\nSHIFT=0\r\nKey=0\r\nWidth=380\r\nHeight=300\r\n");
 }
 
 TEST(SettingsWrite, EverythingReadsBackUnchanged) {
@@ -327,6 +353,12 @@ TEST(SettingsWrite, EverythingReadsBackUnchanged) {
   EXPECT_EQ(read.font.bold, written.font.bold);
   EXPECT_EQ(read.font.italic, written.font.italic);
   EXPECT_EQ(read.lastOpen, written.lastOpen);
+  EXPECT_EQ(read.quickSayAlt, written.quickSayAlt);
+  EXPECT_EQ(read.quickSayCtrl, written.quickSayCtrl);
+  EXPECT_EQ(read.quickSayShift, written.quickSayShift);
+  EXPECT_EQ(read.quickSayKey, written.quickSayKey);
+  EXPECT_EQ(read.quickSayWidth, written.quickSayWidth);
+  EXPECT_EQ(read.quickSayHeight, written.quickSayHeight);
 }
 
 TEST(SettingsWrite, EmptyCurrentFileIsWrittenAsTwoQuotesAndReadsBackEmpty) {

@@ -109,7 +109,7 @@ TEST_F(ConfigDialogTest, LayoutIsAsDesigned) {
     bool bold;
   };
   const Expected expected[] = {
-      {IDC_CFG_PANEL1, 0, {4, 8, 305, 232}, "", true, false, false},
+      {IDC_CFG_PANEL1, 0, {4, 8, 305, 278}, "", true, false, false},
       {IDC_CFG_CHECKBOX_ONTOP, IDC_CFG_PANEL1, {8, 16, 137, 33}, "&Always on Top", true, true, true},
       {IDC_CFG_LABEL_BARD, IDC_CFG_PANEL1, {8, 40, 0, 0}, "&Hotkey for Bard Button", true, false, true},
       {IDC_CFG_CHECKBOX_ALT, IDC_CFG_PANEL1, {8, 56, 57, 73}, "ALT", true, true, false},
@@ -134,15 +134,20 @@ TEST_F(ConfigDialogTest, LayoutIsAsDesigned) {
        true,
        false,
        false},
-      {IDOK, 0, {147, 239, 222, 264}, "OK", true, true, false},
-      {IDCANCEL, 0, {231, 239, 306, 264}, "Cancel", true, true, false},
+      {IDC_CFG_LABEL_QUICKSAY, IDC_CFG_PANEL1, {8, 216, 0, 0}, "Hotkey for &Quick Say", true, false, true},
+      {IDC_CFG_CHECKBOX_QS_ALT, IDC_CFG_PANEL1, {8, 232, 57, 249}, "ALT", true, true, false},
+      {IDC_CFG_CHECKBOX_QS_CTRL, IDC_CFG_PANEL1, {64, 232, 113, 249}, "CTRL", true, true, false},
+      {IDC_CFG_CHECKBOX_QS_SHIFT, IDC_CFG_PANEL1, {120, 232, 177, 249}, "SHIFT", true, true, false},
+      {IDC_CFG_HOTKEY_QUICKSAY, IDC_CFG_PANEL1, {192, 232, 233, 250}, "", true, true, false},
+      {IDOK, 0, {147, 285, 222, 310}, "OK", true, true, false},
+      {IDCANCEL, 0, {231, 285, 306, 310}, "Cancel", true, true, false},
   };
   int result = Run({[&](HWND dialog) {
     EXPECT_EQ(Text(dialog), "Parlo! - Configuration");
     RECT client{};
     GetClientRect(dialog, &client);
     EXPECT_EQ(client.right, 313);
-    EXPECT_EQ(client.bottom, 271);
+    EXPECT_EQ(client.bottom, 317);
     LONG style = GetWindowLongA(dialog, GWL_STYLE);
     LONG exStyle = GetWindowLongA(dialog, GWL_EXSTYLE);
     EXPECT_TRUE(exStyle & WS_EX_TOPMOST);
@@ -168,7 +173,7 @@ TEST_F(ConfigDialogTest, LayoutIsAsDesigned) {
       if (e.rect.bottom) {
         EXPECT_EQ(rc.bottom, e.rect.bottom);
       }
-      if (e.id != IDC_CFG_PANEL1 && e.id != IDC_CFG_HOTKEY_BARD) {
+      if (e.id != IDC_CFG_PANEL1 && e.id != IDC_CFG_HOTKEY_BARD && e.id != IDC_CFG_HOTKEY_QUICKSAY) {
         EXPECT_EQ(Text(control), e.caption);
       }
       EXPECT_EQ(IsWindowVisible(control) != FALSE, e.visible);
@@ -206,17 +211,20 @@ TEST_F(ConfigDialogTest, ItsSizeControlsAndFontsAtEveryScale) {
     RECT client{};
     GetClientRect(dialog, &client);
     EXPECT_EQ(client.right, Expected({313, 470, 626}));
-    EXPECT_EQ(client.bottom, Expected({271, 407, 542}));
+    EXPECT_EQ(client.bottom, Expected({317, 476, 634}));
     EXPECT_EQ(place(form_.Control(IDC_CFG_PANEL1)),
               (std::array<LONG, 4>{Expected({4, 6, 8}), Expected({8, 12, 16}), Expected({301, 452, 602}),
-                                   Expected({224, 336, 448})}));
+                                   Expected({270, 405, 540})}));
     EXPECT_EQ(place(form_.Control(IDC_CFG_COMBOBOX_CAPTION))[1], Expected({168, 252, 336}));
     EXPECT_EQ(place(form_.Control(IDC_CFG_LABEL_GAME))[2], Expected({281, 422, 562}));
     EXPECT_EQ(place(form_.Control(IDC_CFG_BUTTON1)),
               (std::array<LONG, 4>{Expected({202, 303, 404}), Expected({100, 150, 200}),
                                    Expected({87, 131, 174}), Expected({25, 38, 50})}));
+    EXPECT_EQ(place(form_.Control(IDC_CFG_HOTKEY_QUICKSAY)),
+              (std::array<LONG, 4>{Expected({192, 288, 384}), Expected({232, 348, 464}),
+                                   Expected({41, 62, 82}), Expected({18, 27, 36})}));
     EXPECT_EQ(place(form_.Control(IDOK)),
-              (std::array<LONG, 4>{Expected({147, 221, 294}), Expected({239, 359, 478}),
+              (std::array<LONG, 4>{Expected({147, 221, 294}), Expected({285, 428, 570}),
                                    Expected({75, 113, 150}), Expected({25, 38, 50})}));
     EXPECT_EQ(height(form_.Control(IDC_CFG_CHECKBOX_ALT)), Expected({-12, -18, -24}));
     // The chosen font is shown at the screen's scale and named with its size as at 96 dpi.
@@ -236,11 +244,11 @@ TEST_F(ConfigDialogTest, MovingTo144DpiLaysItOutAgainWithItsFonts) {
     GetWindowRect(dialog, &outer);
     GetClientRect(dialog, &client);
     RECT suggested{outer.left, outer.top, outer.right + 470 - client.right,
-                   outer.bottom + 407 - client.bottom};
+                   outer.bottom + 476 - client.bottom};
     SendMessageA(dialog, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
     GetClientRect(dialog, &client);
     EXPECT_EQ(client.right, 470);
-    EXPECT_EQ(client.bottom, 407);
+    EXPECT_EQ(client.bottom, 476);
     RECT rc = RectInParent(form_.Control(IDC_CFG_BUTTON1));
     EXPECT_EQ(rc.left, 303);
     EXPECT_EQ(rc.top, 150);
@@ -270,19 +278,22 @@ TEST_F(ConfigDialogTest, TabGoesFromTheCaptionThroughThePanelToOkAndCancel) {
     HWND focus = GetFocus();
     // The combo box's edit field has the focus; the combo box is the tab stop.
     if (focus && GetDlgCtrlID(focus) != IDC_CFG_COMBOBOX_CAPTION) focus = GetParent(focus);
-    for (int i = 0; i < 10 && focus; ++i) {
+    for (int i = 0; i < 14 && focus; ++i) {
       order.push_back(GetDlgCtrlID(focus));
       focus = GetNextDlgTabItem(dialog, focus, FALSE);
     }
     PostMessageA(dialog, WM_CLOSE, 0, 0);
   }});
-  EXPECT_THAT(order, ElementsAre(IDC_CFG_COMBOBOX_CAPTION, IDC_CFG_CHECKBOX_ALT, IDC_CFG_CHECKBOX_CTRL,
-                                 IDC_CFG_CHECKBOX_SHIFT, IDC_CFG_HOTKEY_BARD, IDC_CFG_BUTTON1,
-                                 IDC_CFG_CHECKBOX_ONTOP, IDOK, IDCANCEL, IDC_CFG_COMBOBOX_CAPTION));
+  EXPECT_THAT(order,
+              ElementsAre(IDC_CFG_COMBOBOX_CAPTION, IDC_CFG_CHECKBOX_ALT, IDC_CFG_CHECKBOX_CTRL,
+                          IDC_CFG_CHECKBOX_SHIFT, IDC_CFG_HOTKEY_BARD, IDC_CFG_CHECKBOX_QS_ALT,
+                          IDC_CFG_CHECKBOX_QS_CTRL, IDC_CFG_CHECKBOX_QS_SHIFT, IDC_CFG_HOTKEY_QUICKSAY,
+                          IDC_CFG_BUTTON1, IDC_CFG_CHECKBOX_ONTOP, IDOK, IDCANCEL, IDC_CFG_COMBOBOX_CAPTION));
 }
 
 TEST_F(ConfigDialogTest, TheLabelsAcceleratorsFocusTheAltBoxAndTheCaption) {
-  const std::pair<char, int> cases[] = {{'h', IDC_CFG_CHECKBOX_ALT}, {'c', IDC_CFG_COMBOBOX_CAPTION}};
+  const std::pair<char, int> cases[] = {
+      {'h', IDC_CFG_CHECKBOX_ALT}, {'c', IDC_CFG_COMBOBOX_CAPTION}, {'q', IDC_CFG_CHECKBOX_QS_ALT}};
   for (const auto& [letter, id] : cases) {
     int focused = 0;
     Run({[&](HWND) { SetFocus(form_.Control(IDC_CFG_BUTTON1)); },
@@ -302,12 +313,20 @@ TEST_F(ConfigDialogTest, ShowsTheValuesItIsGivenAndHandsBackWhatTheControlsHold)
   PARLO_SKIP_UNLESS_96_DPI();
   form_.Data().onTop = true;
   form_.Data().labelFont = MakeFont("Arial", -16);
+  form_.Data().quickSayCtrl = true;
+  form_.Data().quickSayKey = VK_F9;
   int result = Run({[&](HWND) {
                       EXPECT_EQ(SendMessageA(form_.Control(IDC_CFG_CHECKBOX_ONTOP), BM_GETCHECK, 0, 0), BST_CHECKED);
                       EXPECT_EQ(SendMessageA(form_.Control(IDC_CFG_CHECKBOX_ALT), BM_GETCHECK, 0, 0), BST_CHECKED);
                       EXPECT_EQ(SendMessageA(form_.Control(IDC_CFG_CHECKBOX_CTRL), BM_GETCHECK, 0, 0), BST_UNCHECKED);
                       EXPECT_EQ(SendMessageA(form_.Control(IDC_CFG_CHECKBOX_SHIFT), BM_GETCHECK, 0, 0), BST_CHECKED);
                       EXPECT_EQ(SendMessageA(form_.Control(IDC_CFG_HOTKEY_BARD), HKM_GETHOTKEY, 0, 0), VK_F5);
+                      for (int box :
+                           {IDC_CFG_CHECKBOX_QS_ALT, IDC_CFG_CHECKBOX_QS_CTRL, IDC_CFG_CHECKBOX_QS_SHIFT})
+                        EXPECT_EQ(SendMessageA(form_.Control(box), BM_GETCHECK, 0, 0) == BST_CHECKED,
+                                  box == IDC_CFG_CHECKBOX_QS_CTRL);
+                      EXPECT_EQ(SendMessageA(form_.Control(IDC_CFG_HOTKEY_QUICKSAY), HKM_GETHOTKEY, 0, 0),
+                                VK_F9);
                       HWND combo = form_.Control(IDC_CFG_COMBOBOX_CAPTION);
                       EXPECT_EQ(SendMessageA(combo, CB_GETCOUNT, 0, 0), 5);
                       EXPECT_EQ(Text(combo), "Ultima Online - ");
@@ -325,6 +344,8 @@ TEST_F(ConfigDialogTest, ShowsTheValuesItIsGivenAndHandsBackWhatTheControlsHold)
                       SendMessageA(form_.Control(IDC_CFG_CHECKBOX_ONTOP), BM_CLICK, 0, 0);
                       SendMessageA(form_.Control(IDC_CFG_CHECKBOX_CTRL), BM_CLICK, 0, 0);
                       SendMessageA(form_.Control(IDC_CFG_HOTKEY_BARD), HKM_SETHOTKEY, 'Q', 0);
+                      SendMessageA(form_.Control(IDC_CFG_CHECKBOX_QS_SHIFT), BM_CLICK, 0, 0);
+                      SendMessageA(form_.Control(IDC_CFG_HOTKEY_QUICKSAY), HKM_SETHOTKEY, 'W', 0);
                       SendMessageA(form_.Control(IDOK), BM_CLICK, 0, 0);
                     }});
   EXPECT_EQ(result, IDOK);
@@ -334,6 +355,10 @@ TEST_F(ConfigDialogTest, ShowsTheValuesItIsGivenAndHandsBackWhatTheControlsHold)
   EXPECT_TRUE(out.ctrl);
   EXPECT_TRUE(out.shift);
   EXPECT_EQ(out.hotKey, static_cast<unsigned>('Q'));
+  EXPECT_FALSE(out.quickSayAlt);
+  EXPECT_TRUE(out.quickSayCtrl);
+  EXPECT_TRUE(out.quickSayShift);
+  EXPECT_EQ(out.quickSayKey, static_cast<unsigned>('W'));
   EXPECT_EQ(out.labelFontHeight, 17);  // the label's height, as above
 }
 

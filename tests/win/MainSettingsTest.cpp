@@ -125,6 +125,12 @@ std::vector<std::string> FirstExitWrites() {
       "write Font/Size=9",
       "write Font/Bold=1",
       "write Font/Italic=0",
+      "write QuickSay/ALT=0",
+      "write QuickSay/CTRL=0",
+      "write QuickSay/SHIFT=0",
+      "write QuickSay/Key=0",
+      "write QuickSay/Width=380",
+      "write QuickSay/Height=300",
   };
 }
 
@@ -140,7 +146,8 @@ TEST_F(MainSettingsTest, StartupReadsEveryKeyInOrderAndRegistersTheHotKeyBetween
                           "register 14 mod=5 key=0x74", "read UO/Caption", "read UO/Caption0", "read UO/Caption1",
                           "read UO/Caption2", "read UO/Caption3", "read UO/Caption4", "read Font/Charset",
                           "read Font/Name", "read Font/Size", "read Font/Bold", "read Font/Italic",
-                          "read UO/LastOpen"));
+                          "read UO/LastOpen", "read QuickSay/ALT", "read QuickSay/CTRL", "read QuickSay/SHIFT",
+                          "read QuickSay/Key", "read QuickSay/Width", "read QuickSay/Height"));
   EXPECT_THAT(boxes_.Calls(), IsEmpty());
 }
 
@@ -364,7 +371,9 @@ TEST_F(MainSettingsTest, ExitWritesTheWindowAsItIsNow) {
                           "write UO/LastOpen=\"sayA.txt\"", "write UO/Caption=\"Shard\"", "write UO/Caption0=\"e0\"",
                           "write UO/Caption1=\"e1\"", "write UO/Caption2=\"e2\"", "write UO/Caption3=\"e3\"",
                           "write UO/Caption4=\"e4\"", "write Font/Charset=0", "write Font/Name=Tahoma",
-                          "write Font/Size=14", "write Font/Bold=1", "write Font/Italic=1"));
+                          "write Font/Size=14", "write Font/Bold=1", "write Font/Italic=1",
+                          "write QuickSay/ALT=0", "write QuickSay/CTRL=0", "write QuickSay/SHIFT=0",
+                          "write QuickSay/Key=0", "write QuickSay/Width=380", "write QuickSay/Height=300"));
 }
 
 TEST_F(MainSettingsTest, TheFileKeepsBoundsAndFontAsAt96DpiAtEveryScale) {
@@ -919,6 +928,86 @@ TEST_F(MainLineKeyTest, TheGridDrawsAKeyMutedAndAKeyThatDoesNotWorkStruckThrough
   // A comment keeps the plain look, brackets and all.
   const Look comment = look(4);
   EXPECT_EQ(comment.mutedPixels, 0);
+}
+
+// ---- Quick Say ----
+
+TEST_F(MainLineKeyTest, QuickSaysKeyWaitsForTheLinesAndIsToldWhenAnotherProgramHasIt) {
+  // Quick Say on Ctrl+F8, which row 1 of book A names.
+  Ini("[BardKey]\r\nALT=1\r\nSHIFT=1\r\nKey=116\r\n[QuickSay]\r\nCTRL=1\r\nKey=119\r\n[UO]\r\nLastOpen=\"sayA.txt\"\r\n");
+  Book("sayA.txt", "[PARLO!]\r\nHeal [F7]\theal me\r\nGuards [ctrl + F8]\tguards!\r\n");
+  Start();
+  EXPECT_THAT(Log({"register", "unregister"}),
+              ElementsAre("register 14 mod=5 key=0x74", "register 256 mod=16384 key=0x76",
+                          "register 257 mod=16386 key=0x77"));
+  // The line lets the key go, and only then does Quick Say take it; given back, the other way.
+  log_.clear();
+  EditLabel(1, "Guards");
+  EXPECT_THAT(Log({"register", "unregister"}), ElementsAre("unregister 257", "register 15 mod=16386 key=0x77"));
+  log_.clear();
+  EditLabel(1, "Guards [Ctrl+F8]");
+  EXPECT_THAT(Log({"register", "unregister"}), ElementsAre("unregister 15", "register 257 mod=16386 key=0x77"));
+  HotKey(15);
+  EXPECT_FALSE(main_->QuickSay().IsOpen()) << "a key it does not hold opens nothing";
+  EXPECT_THAT(boxes_.Calls(), IsEmpty());
+  Close();
+
+  // Held by another program: told with the line keys' box once the book is open.
+  log_.clear();
+  Ini("[QuickSay]\r\nCTRL=1\r\nSHIFT=1\r\nKey=81\r\n[UO]\r\nLastOpen=\"sayB.txt\"\r\n");
+  Book("sayB.txt", "[PARLO!]\r\nplain\tno keys here\r\n");
+  hotKeys_.Refuse(true);
+  boxes_.Then(kIdOk);
+  Start();
+  ASSERT_EQ(boxes_.Calls().size(), 1u);
+  EXPECT_EQ(boxes_.Calls()[0].text, "These hot keys are used by another program: Ctrl+Shift+Q (Quick Say)");
+  EXPECT_EQ(boxes_.Calls()[0].caption, "Parlo");
+}
+
+TEST_F(MainLineKeyTest, TheBoxSaysTheChosenLineAsItsGemWouldAndLeavesTheGridsRowAlone) {
+  PARLO_SKIP_UNLESS_96_DPI();
+  StartWithKeys();
+  main_->Show(SW_SHOWNOACTIVATE);
+  main_->Grid().Model().SetRow(1);
+  main_->SetChecked(IDC_CHECKBOX_YELL, true);
+  main_->OpenQuickSay();
+  QuickSayBox& box = main_->QuickSay();
+  ASSERT_TRUE(box.IsOpen());
+  EXPECT_THAT(box.Rows(), ElementsAre(0, 1, 2, 3)) << "every say line, no comment";
+  RECT shown{};
+  GetWindowRect(box.Handle(), &shown);
+  EXPECT_EQ(shown.right - shown.left, 380);
+  EXPECT_EQ(shown.bottom - shown.top, 300);
+  SetWindowTextA(box.TextEdit(), "HEAL");
+  EXPECT_THAT(box.Rows(), ElementsAre(0, 3));
+  EXPECT_EQ(box.ChosenRow(), 0);
+  SendMessageA(box.TextEdit(), WM_KEYDOWN, VK_DOWN, 0);
+  EXPECT_EQ(box.ChosenRow(), 3);
+  SendMessageA(box.TextEdit(), WM_KEYDOWN, VK_RETURN, 0);
+  EXPECT_FALSE(box.IsOpen());
+  EXPECT_THAT(game_.Lines(), ElementsAre("! never either"));
+  EXPECT_EQ(main_->Grid().Model().Row(), 1);
+
+  // Nothing chosen, nothing said: the box stays until Esc.
+  main_->OpenQuickSay();
+  EXPECT_EQ(GetWindowTextLengthA(box.TextEdit()), 0) << "each opening starts afresh";
+  SetWindowTextA(box.TextEdit(), "heal wyvern");
+  EXPECT_EQ(box.ChosenRow(), -1);
+  SendMessageA(box.TextEdit(), WM_KEYDOWN, VK_RETURN, 0);
+  EXPECT_TRUE(box.IsOpen());
+  // Made larger, it keeps that size; the file gets it at exit.
+  SetWindowPos(box.Handle(), nullptr, 0, 0, 420, 260, SWP_NOMOVE | SWP_NOZORDER);
+  SendMessageA(box.TextEdit(), WM_KEYDOWN, VK_ESCAPE, 0);
+  EXPECT_FALSE(box.IsOpen());
+  EXPECT_THAT(game_.Lines(), ElementsAre("! never either"));
+  main_->OpenQuickSay();
+  GetWindowRect(box.Handle(), &shown);
+  EXPECT_EQ(shown.right - shown.left, 420);
+  main_->OpenQuickSay();
+  EXPECT_FALSE(box.IsOpen()) << "the key again closes it";
+  Close();
+  EXPECT_THAT(Log({"write QuickSay/Width", "write QuickSay/Height"}),
+              ElementsAre("write QuickSay/Width=420", "write QuickSay/Height=260"));
 }
 
 }  // namespace
