@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/win/BookFiles.h"
 #include "bench/win/Seconds.h"
 #include "forms/ControlIds.h"
 #include "forms/Unit_Main.h"
@@ -27,62 +28,6 @@ namespace {
 using namespace parlo;
 
 constexpr int kRows = 100000;
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
-
-// Sections of 50 rows, about 50 bytes a row, in Parlo's own form.
-std::string Book(const char* word) {
-  std::string book = "[PARLO!]\r\n";
-  for (int row = 0; row < kRows; ++row) {
-    if (row % 50 == 49) {
-      book += "-----\t\r\n";
-    } else {
-      book += "Line" + std::to_string(row % 50) + "\t" + word + ", traveller; line " + std::to_string(row) +
-              " of the book\r\n";
-    }
-  }
-  return book;
-}
-
-bool WriteFileBytes(const std::string& path, const std::string& bytes) {
-  HANDLE file =
-      CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-            written == bytes.size();
-  return CloseHandle(file) && ok;
-}
-
-// The floor of any safe save: a new file, flushed, renamed over the old one.
-double DurableWrite(const std::string& dir, const std::string& bytes) {
-  const std::string temp = dir + "durable.new", target = dir + "durable.txt";
-  double start = Now();
-  HANDLE file =
-      CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-  DWORD written = 0;
-  WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  FlushFileBuffers(file);
-  CloseHandle(file);
-  MoveFileExA(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-  return Now() - start;
-}
-
-double ReadWhole(const std::string& path) {
-  double start = Now();
-  HANDLE file =
-      CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-  LARGE_INTEGER size{};
-  GetFileSizeEx(file, &size);
-  std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
-  DWORD got = 0;
-  ReadFile(file, &bytes[0], static_cast<DWORD>(bytes.size()), &got, nullptr);
-  CloseHandle(file);
-  return Now() - start;
-}
 
 void Pump() {
   MSG msg;
@@ -139,7 +84,7 @@ int main(int argc, char** argv) {
   CreateDirectoryA(root.c_str(), nullptr);
   CreateDirectoryA(emptyDir.c_str(), nullptr);
   CreateDirectoryA(bigDir.c_str(), nullptr);
-  const std::string bookA = Book("Well met"), bookB = Book("Fare well");
+  const std::string bookA = Book(kRows, "Well met"), bookB = Book(kRows, "Fare well");
   if (!WriteFileBytes(bigDir + "sayA.txt", bookA) || !WriteFileBytes(bigDir + "sayB.txt", bookB) ||
       !WriteFileBytes(bigDir + "durable.txt", bookA)) {
     std::fprintf(stderr, "cannot write to %s\n", bigDir.c_str());
@@ -196,17 +141,8 @@ int main(int argc, char** argv) {
   std::printf("  switch / (read + durable write)             ratio %.2f\n", s / (r + d));
   std::printf("  exit straight after the switch               ratio %.2f\n", (a - e) / d);
 
-  for (const std::string& dir : {emptyDir, bigDir}) {
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((dir + "*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-      do {
-        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) DeleteFileA((dir + data.cFileName).c_str());
-      } while (FindNextFileA(find, &data));
-      FindClose(find);
-    }
-    RemoveDirectoryA(dir.c_str());
-  }
+  RemoveFolder(emptyDir);
+  RemoveFolder(bigDir);
   RemoveDirectoryA(root.c_str());
   return 0;
 }

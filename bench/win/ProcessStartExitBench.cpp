@@ -1,0 +1,227 @@
+// Start-up and exit of parlo.exe as the player sees them, each as a whole process in a folder of
+// its own: from starting the process to a main window that answers, and from WM_CLOSE to the
+// end of the process. A 100,000-row book is measured against the same folder without a book, and
+// what it adds is set against plain file work on the same bytes in the same run: the start
+// against one read of the file and one scan of its lines, the exit after one change against one
+// durable write (new file, flush, replacing rename). Both ratios should stay at or below 1.5. An
+// exit with the book as it was read writes nothing and should cost what an empty exit does.
+//
+//   process_start_exit_bench [--quick] [--exe PATH]
+// The program (parlo.exe from the benchmark's own folder unless another is given, to compare two
+// builds) is copied into each test folder.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "bench/win/BookFiles.h"
+#include "bench/win/Seconds.h"
+#include "forms/ControlIds.h"
+
+namespace {
+
+using namespace parlo;
+
+constexpr int kRows = 100000;
+constexpr DWORD kPatienceMs = 30000;
+
+std::string OwnFolder() {
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string folder = path;
+  return folder.substr(0, folder.find_last_of("\\/") + 1);
+}
+
+struct Search {
+  DWORD pid;
+  int id;  // a control id; 0: the main window itself
+  HWND found;
+};
+
+BOOL CALLBACK MatchMain(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<Search*>(param);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  char name[64] = {};
+  GetClassNameA(window, name, sizeof name);
+  if (pid != search->pid || std::strcmp(name, PARLO_CLASS_MAIN) != 0) return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
+BOOL CALLBACK MatchControl(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<Search*>(param);
+  if (GetDlgCtrlID(window) != search->id) return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
+// One run of parlo.exe, ended by its main window's close however the measurement goes.
+class Parlo {
+ public:
+  explicit Parlo(const std::string& dir) {
+    std::string command = "\"" + dir + "parlo.exe\"";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    started_ = Now();
+    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &startup,
+                        &process_))
+      process_ = PROCESS_INFORMATION{};
+  }
+  ~Parlo() {
+    if (!process_.hProcess) return;
+    if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) {
+      if (main_) PostMessageA(main_, WM_CLOSE, 0, 0);
+      if (WaitForSingleObject(process_.hProcess, kPatienceMs) == WAIT_TIMEOUT)
+        TerminateProcess(process_.hProcess, 1);
+    }
+    CloseHandle(process_.hThread);
+    CloseHandle(process_.hProcess);
+  }
+  Parlo(const Parlo&) = delete;
+  Parlo& operator=(const Parlo&) = delete;
+
+  // Seconds from the start of the process to a main window that answers a message; < 0 when
+  // none came.
+  double Answered() {
+    Search search{process_.dwProcessId, 0, nullptr};
+    const double giveUp = started_ + kPatienceMs / 1000.0;
+    while (process_.hProcess && Now() < giveUp) {
+      search.found = nullptr;
+      EnumWindows(MatchMain, reinterpret_cast<LPARAM>(&search));
+      DWORD_PTR result = 0;
+      if (search.found &&
+          SendMessageTimeoutA(search.found, WM_NULL, 0, 0, SMTO_NORMAL, kPatienceMs, &result)) {
+        main_ = search.found;
+        return Now() - started_;
+      }
+      Sleep(1);
+    }
+    return -1;
+  }
+  // Clicks a button of the main window and waits until the click has been handled.
+  bool Click(int id) {
+    Search search{0, id, nullptr};
+    EnumChildWindows(main_, MatchControl, reinterpret_cast<LPARAM>(&search));
+    DWORD_PTR result = 0;
+    return search.found &&
+           SendMessageTimeoutA(search.found, BM_CLICK, 0, 0, SMTO_NORMAL, kPatienceMs, &result) != 0;
+  }
+  // Seconds from WM_CLOSE to the end of the process; < 0 when it did not end.
+  double Closed() {
+    const double start = Now();
+    PostMessageA(main_, WM_CLOSE, 0, 0);
+    if (WaitForSingleObject(process_.hProcess, kPatienceMs) != WAIT_OBJECT_0) return -1;
+    return Now() - start;
+  }
+
+ private:
+  PROCESS_INFORMATION process_{};
+  HWND main_ = nullptr;
+  double started_ = 0;
+};
+
+FILETIME WriteTime(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data);
+  return data.ftLastWriteTime;
+}
+
+bool Failed(const char* what) {
+  std::fprintf(stderr, "%s\n", what);
+  return false;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  bool quick = false;
+  std::string exe = OwnFolder() + "parlo.exe";
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--quick") == 0) quick = true;
+    if (std::strcmp(argv[i], "--exe") == 0 && i + 1 < argc) exe = argv[++i];
+  }
+  const int rounds = quick ? 1 : 9;
+
+  char temp[MAX_PATH];
+  GetTempPathA(MAX_PATH, temp);
+  const std::string root =
+      std::string(temp) + "parlo-process-bench-" + std::to_string(GetCurrentProcessId()) + "\\";
+  const std::string emptyDir = root + "empty\\", bigDir = root + "big\\";
+  CreateDirectoryA(root.c_str(), nullptr);
+  CreateDirectoryA(emptyDir.c_str(), nullptr);
+  CreateDirectoryA(bigDir.c_str(), nullptr);
+  const std::string book = Book(kRows, "Well met");
+  bool ok = true;
+  for (const std::string& dir : {emptyDir, bigDir})
+    if (!CopyFileA(exe.c_str(), (dir + "parlo.exe").c_str(), FALSE))
+      ok = Failed(("cannot copy " + exe).c_str());
+
+  std::vector<double> durable, read, startEmpty, exitEmpty, startBig, exitBig, exitChanged;
+  int written = 0;  // exits of the unchanged book that wrote it all the same
+  for (int round = 0; ok && round < rounds + 1; ++round) {
+    double d = DurableWrite(bigDir, book);
+    size_t lines = 0;
+    // The book as it is before each start, opened from LastOpen; its cache is as warm as the read's.
+    ok = WriteFileBytes(bigDir + "sayA.txt", book) &&
+         WriteFileBytes(bigDir + "parlo.ini", "[UO]\r\nLastOpen=sayA.txt\r\n") &&
+         WriteFileBytes(emptyDir + "parlo.ini", "");
+    if (!ok) break;
+    double r = ReadWhole(bigDir + "sayA.txt", &lines);
+    if (lines != static_cast<size_t>(kRows) + 1) ok = Failed("the book has not the lines it should");
+
+    double se, ee, sb, eb, sc, ec;
+    {
+      Parlo parlo(emptyDir);
+      se = parlo.Answered();
+      ee = se < 0 ? -1 : parlo.Closed();
+    }
+    const FILETIME before = WriteTime(bigDir + "sayA.txt");
+    {
+      Parlo parlo(bigDir);
+      sb = parlo.Answered();
+      eb = sb < 0 ? -1 : parlo.Closed();
+    }
+    const FILETIME after = WriteTime(bigDir + "sayA.txt");
+    if (CompareFileTime(&before, &after) != 0) ++written;
+    {
+      // One change: the current row deleted, as the player does with the Delete button.
+      Parlo parlo(bigDir);
+      sc = parlo.Answered();
+      ec = sc < 0 || !parlo.Click(IDC_BUTTON_DELETE) ? -1 : parlo.Closed();
+    }
+    if (se < 0 || ee < 0 || sb < 0 || eb < 0 || sc < 0 || ec < 0)
+      ok = Failed("parlo.exe did not answer or end");
+    if (round == 0) continue;  // the first round warms the caches
+    durable.push_back(d);
+    read.push_back(r);
+    startEmpty.push_back(se);
+    exitEmpty.push_back(ee);
+    startBig.push_back((sb + sc) / 2);
+    exitBig.push_back(eb);
+    exitChanged.push_back(ec);
+  }
+  RemoveFolder(emptyDir);
+  RemoveFolder(bigDir);
+  RemoveDirectoryA(root.c_str());
+  if (!ok || durable.empty()) return 1;
+
+  const double d = Median(durable), r = Median(read), se = Median(startEmpty), ee = Median(exitEmpty),
+               sb = Median(startBig), eb = Median(exitBig), ec = Median(exitChanged);
+  std::printf("parlo.exe start and exit as whole processes, %d rows (%.1f MB), median of %d rounds\n", kRows,
+              book.size() / 1e6, rounds);
+  std::printf("  %-46s %8.1f ms\n", "durable write (new, flush, rename)", d * 1e3);
+  std::printf("  %-46s %8.1f ms\n", "read and line scan", r * 1e3);
+  std::printf("  %-46s %8.1f ms\n", "start to answer, no book", se * 1e3);
+  std::printf("  %-46s %8.1f ms\n", "start to answer, 100,000-row book", sb * 1e3);
+  std::printf("  %-46s %8.1f ms\n", "WM_CLOSE to process end, no book", ee * 1e3);
+  std::printf("  %-46s %8.1f ms\n", "the same, book as it was read", eb * 1e3);
+  std::printf("  %-46s %8.1f ms\n", "the same, one row deleted", ec * 1e3);
+  std::printf("  start beyond an empty start / (read + line scan)   ratio %.2f\n", (sb - se) / r);
+  std::printf("  exit after a change beyond an empty exit / write   ratio %.2f\n", (ec - ee) / d);
+  std::printf("  exit of the book as read beyond an empty exit       %.1f ms, written at %d of %d exits\n",
+              (eb - ee) * 1e3, written, rounds + 1);
+  return 0;
+}
