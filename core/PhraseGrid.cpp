@@ -8,13 +8,33 @@ namespace parlo {
 
 namespace {
 const Bytes kEmpty;
-}
+
+// Marks Apply and Revert at work, however they end.
+class Replaying {
+ public:
+  explicit Replaying(bool& flag) : flag_(flag) { flag_ = true; }
+  ~Replaying() { flag_ = false; }
+  Replaying(const Replaying&) = delete;
+  Replaying& operator=(const Replaying&) = delete;
+
+ private:
+  bool& flag_;
+};
+
+}  // namespace
+
+struct GridRowSet {
+  std::vector<GridModel::RowCells> rows;
+  std::deque<GridModel::OwnedCells> owned;  // what rows' owned cells point into
+  std::shared_ptr<const Bytes> source;      // what their other cells point into
+};
 
 GridModel::GridModel() : rows_(1) {}
 
 void GridModel::SetRowCount(int count) {
   if (count < 1) count = 1;
   if (count == RowCount()) return;
+  Changed();
   bool shrinking = count < RowCount();
   rows_.resize(static_cast<size_t>(count));
   if (shrinking) CompactOwned();
@@ -69,6 +89,7 @@ std::string_view GridModel::CellView(int col, int row) const {
 
 void GridModel::SetCell(int col, int row, Bytes text) {
   if (col < 0 || col >= kColCount || row < 0 || row >= RowCount()) return;
+  Changed();
   Own(row)[col] = std::move(text);
 }
 
@@ -83,6 +104,7 @@ void GridModel::AdoptSource(std::shared_ptr<const Bytes> source) {
 
 void GridModel::SetLoadedCell(int col, int row, std::string_view partOfSource) {
   if ((col != kColLabel && col != kColText) || row < 0 || row >= RowCount()) return;
+  Changed();
   RowCells& cells = rows_[static_cast<size_t>(row)];
   if (partOfSource.empty() && !cells.owned) {
     cells.data[col - kColLabel] = nullptr;
@@ -116,6 +138,7 @@ void GridModel::AddLoadedRow(std::string_view label, std::string_view text) {
 }
 
 void GridModel::EndRows() {
+  Changed();
   int count = std::max(rowsAdded_, 1);
   if (rowsAdded_ == 0) {
     SetLoadedCell(kColLabel, 0, std::string_view());
@@ -149,6 +172,7 @@ void GridModel::ClearLabelsAndTexts() {
 
 void GridModel::CopyLabelAndText(int from, int to) {
   if (from < 0 || to < 0 || from >= RowCount() || to >= RowCount() || from == to) return;
+  Changed();
   RowCells& source = rows_[static_cast<size_t>(from)];
   RowCells& target = rows_[static_cast<size_t>(to)];
   if (!source.owned && !target.owned) {
@@ -212,6 +236,33 @@ void GridModel::MoveRowNow(int from, int to) {
   SetCurrent(col_, newRow);
 }
 
+void GridModel::TradeRows(GridRowSet& rows) {
+  rows_.swap(rows.rows);
+  owned_.swap(rows.owned);
+  source_.swap(rows.source);
+  if (row_ >= RowCount()) {
+    int oldRow = row_;
+    row_ = RowCount() - 1;
+    if (observer_) observer_->CurrentChanged(col_, oldRow);
+  }
+  if (observer_) observer_->RowCountChanged();
+}
+
+void GridModel::ReplaceRows(GridModel& other) {
+  GridEdit edit;
+  edit.kind = GridEdit::Kind::ReplaceRows;
+  edit.row = row_;
+  edit.rows = std::make_shared<GridRowSet>();
+  // Taken over as they are: a book read from a file keeps pointing into that file's bytes.
+  edit.rows->rows.swap(other.rows_);
+  edit.rows->owned.swap(other.owned_);
+  edit.rows->source = std::move(other.source_);
+  other.rows_.assign(1, RowCells{});
+  other.row_ = 0;
+  other.ClearHistory();
+  Perform(std::move(edit));
+}
+
 void GridModel::MoveRow(int from, int to) {
   int count = RowCount();
   if (from == to || from < 0 || to < 0 || from >= count || to >= count) return;
@@ -264,6 +315,7 @@ void GridModel::Perform(GridEdit edit) {
       edit.after = Bytes(CellView(kColText, edit.row));
       // Emptying the only row when it is empty already changes nothing worth a step.
       if (edit.onlyRow && edit.before.empty() && edit.after.empty()) {
+        Replaying replaying(replaying_);
         Apply(edit);
         return;
       }
@@ -272,7 +324,11 @@ void GridModel::Perform(GridEdit edit) {
       break;
   }
   history_.resize(done_);
-  Apply(edit);
+  {
+    Replaying replaying(replaying_);
+    Apply(edit);
+  }
+  edit.step = ++steps_;
   history_.push_back(std::move(edit));
   done_ = history_.size();
 }
@@ -293,6 +349,9 @@ void GridModel::Apply(const GridEdit& edit) {
       break;
     case GridEdit::Kind::MoveRow:
       MoveRowNow(edit.row, edit.to);
+      break;
+    case GridEdit::Kind::ReplaceRows:
+      TradeRows(*edit.rows);
       break;
   }
 }
@@ -316,13 +375,19 @@ void GridModel::Revert(const GridEdit& edit) {
     case GridEdit::Kind::MoveRow:
       MoveRowNow(edit.to, edit.row);
       break;
+    case GridEdit::Kind::ReplaceRows:
+      TradeRows(*edit.rows);
+      break;
   }
 }
 
 bool GridModel::Undo() {
   if (!CanUndo()) return false;
   const GridEdit& edit = history_[--done_];
-  Revert(edit);
+  {
+    Replaying replaying(replaying_);
+    Revert(edit);
+  }
   if (edit.kind == GridEdit::Kind::Cell)
     SelectCell(edit.col, edit.row);
   else
@@ -333,7 +398,10 @@ bool GridModel::Undo() {
 bool GridModel::Redo() {
   if (!CanRedo()) return false;
   const GridEdit& edit = history_[done_++];
-  Apply(edit);
+  {
+    Replaying replaying(replaying_);
+    Apply(edit);
+  }
   if (edit.kind == GridEdit::Kind::Cell)
     SelectCell(edit.col, edit.row);
   else
@@ -341,7 +409,13 @@ bool GridModel::Redo() {
   return true;
 }
 
+BookRevision GridModel::Revision() const {
+  return BookRevision{generation_, done_ > 0 ? history_[done_ - 1].step : 0};
+}
+
 void GridModel::ClearHistory() {
+  // The revisions recorded so far go with it.
+  Changed();
   history_.clear();
   history_.shrink_to_fit();
   done_ = 0;

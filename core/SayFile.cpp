@@ -249,6 +249,13 @@ bool SameName(const Bytes& a, const Bytes& b) {
 
 }  // namespace
 
+bool IsSavedAlready(const BookOnDisk& known, const Bytes& name, const BookRevision& book,
+                    const FileStamp* now) {
+  // A file in another form is written in Parlo's own even when nothing else changed.
+  return now && !known.name.empty() && SameName(known.name, name) && known.present && known.ownForm &&
+         known.revision == book && *now == known.stamp;
+}
+
 namespace {
 constexpr std::uint64_t kHashMultiplier = 0xFF51AFD7ED558CCDull;
 }
@@ -398,6 +405,7 @@ void SayFiles::Remember(const GridModel& grid, const Bytes& name, const FileStam
   known.ownForm = IsOwnForm(raw);
   // Only a file in another form costs writing the book out once more.
   known.bookHash = known.ownForm ? known.hash : HashOfBook(grid);
+  known.revision = grid.Revision();
 }
 
 bool SayFiles::IsTracked(const Bytes& name) const {
@@ -447,7 +455,9 @@ bool SayFiles::WriteBook(const GridModel& grid, const Bytes& name) {
   const Bytes path = sayDir_ + name;
   FileStamp now;
   if (onDisk_ && files_.Stamp(path, now)) {
-    const bool tracked = IsTracked(name) && onDisk_->present && onDisk_->ownForm;
+    // A version another program saved while the book was open is not Parlo's to drop, even in
+    // Parlo's own form: the player may have taken back its reload.
+    const bool tracked = IsTracked(name) && onDisk_->present && onDisk_->ownForm && !onDisk_->theirs;
     if (!tracked || now != onDisk_->stamp) {
       // Not known to be Parlo's own bytes: what is there is kept first, or nothing is written.
       Bytes there;
@@ -484,6 +494,7 @@ bool SayFiles::WriteBook(const GridModel& grid, const Bytes& name) {
     onDisk_->stamp = written;
     onDisk_->hash = onDisk_->bookHash = hash;
     onDisk_->ownForm = true;
+    onDisk_->revision = grid.Revision();
   }
   return true;
 }
@@ -491,6 +502,11 @@ bool SayFiles::WriteBook(const GridModel& grid, const Bytes& name) {
 bool SayFiles::SaveSayFile(const GridModel& grid, const Bytes& name) {
   if (IsUnnamedBook(name) && grid.RowCount() == 1 && grid.CellView(kColLabel, 0).empty() &&
       grid.CellView(kColText, 0).empty())
+    return true;
+  // Writing it again would only move the file's write time, and sync tools would copy it again.
+  FileStamp now;
+  if (IsTracked(name) && files_.Stamp(sayDir_ + name, now) &&
+      IsSavedAlready(*onDisk_, name, grid.Revision(), &now))
     return true;
   while (!WriteBook(grid, name)) {
     if (prompt_.Show("File Save Error. Retry?", "ERROR", kMbYesNo | kMbIconQuestion) != kIdYes) return false;
@@ -513,15 +529,18 @@ SayFiles::OutsideChange SayFiles::CheckOutsideChange(GridModel& grid, const Byte
       onDisk_->stamp = now;  // touched, not changed
       return OutsideChange::kNone;
     }
-    if (HashOfBook(grid) != onDisk_->bookHash) {
+    // The same revision is the same book; another one may still hold the same rows (an undone edit).
+    if (grid.Revision() != onDisk_->revision && HashOfBook(grid) != onDisk_->bookHash) {
       onDisk_->passed = now;
       return OutsideChange::kKeptOwn;
     }
     const auto raw = std::make_shared<const Bytes>(std::move(content));
-    // Emptied first, so that no row is copied out of the old file's bytes; the rows stay.
-    grid.ClearLabelsAndTexts();
-    ReadSayBook(TextOf(raw), grid);
+    // Read apart and then traded in whole, so that Parlo's rows stay in the history as they were.
+    GridModel fresh;
+    ReadSayBook(TextOf(raw), fresh);
+    grid.ReplaceRows(fresh);
     Remember(grid, currentFile, &now, *raw);
+    onDisk_->theirs = true;
   } catch (const std::bad_alloc&) {
     return OutsideChange::kNone;
   } catch (const std::length_error&) {

@@ -2,8 +2,8 @@
 // bytes in the same run: the exit with a 100,000-row book, less an exit with no book, against a
 // durable write (new file, flush, one replacing rename); a switch between two such books against
 // reading one plus that write. Both ratios should stay at or below 1.5. A book left as it was
-// read is written as those bytes; the exit after one change shows what making it again costs, and
-// an exit straight after a switch what it costs while the switch's write still settles.
+// read is not written again; the exit after one change shows what writing it costs, and an exit
+// straight after a switch what it costs while the switch's write still settles.
 //
 //   say_file_exit_bench [--quick]
 #include <windows.h>

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <deque>
+#include <functional>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -167,6 +169,8 @@ const Bytes kOwn = "[PARLO!]\r\nhi\tthere\r\nbye\r\n";
 TEST_F(BookOnDiskTest, ABookParloWroteAndNobodyTouchedIsReadOnceAndGetsNoBackup) {
   store.Put(dir + "sayA.txt", kOwn);
   ASSERT_TRUE(Load("sayA.txt"));
+  ASSERT_TRUE(Save());  // the file holds the book already
+  EXPECT_EQ(store.WriteCalls(), 0);
   grid.SetCell(kColText, 1, "later");
   EXPECT_EQ(Check(), SayFiles::OutsideChange::kNone);
   ASSERT_TRUE(Save());
@@ -174,7 +178,51 @@ TEST_F(BookOnDiskTest, ABookParloWroteAndNobodyTouchedIsReadOnceAndGetsNoBackup)
   EXPECT_EQ(*File("sayA.txt"), "[PARLO!]\r\nhi\tthere\r\nlater\r\n");
   EXPECT_EQ(File("sayA.txt.bak"), nullptr);
   EXPECT_EQ(store.ReadCalls(), 1);
+  EXPECT_EQ(store.WriteCalls(), 1);
+  // Touched by another program with the same bytes: written again, with nothing to keep.
+  store.Put(dir + "sayA.txt", *File("sayA.txt"));
+  ASSERT_TRUE(Save());
   EXPECT_EQ(store.WriteCalls(), 2);
+  EXPECT_EQ(File("sayA.txt.bak"), nullptr);
+}
+
+// The file's stamp and the book's revision as noted when Parlo last read or wrote the file decide
+// alone whether a save has anything to do.
+TEST(IsSavedAlready, OnlyAFileInParlosFormAsNotedWithTheBookUnchanged) {
+  BookOnDisk noted;
+  noted.name = "sayA.txt";
+  noted.present = true;
+  noted.stamp = FileStamp{120, 7000};
+  noted.ownForm = true;
+  noted.revision = BookRevision{3, 9};
+  struct Case {
+    const char* what;
+    std::function<void(BookOnDisk&, Bytes&, BookRevision&, std::optional<FileStamp>&)> change;
+    bool saved;
+  };
+  const Case cases[] = {
+      {"nothing changed", [](auto&, auto&, auto&, auto&) {}, true},
+      {"the name in other letters", [](auto&, Bytes& name, auto&, auto&) { name = "SAYa.TXT"; }, true},
+      {"the file grew", [](auto&, auto&, auto&, auto& now) { now->size = 121; }, false},
+      {"the file was written, same size", [](auto&, auto&, auto&, auto& now) { now->writeTime = 7001; },
+       false},
+      {"the file is gone", [](auto&, auto&, auto&, auto& now) { now.reset(); }, false},
+      {"another book", [](auto&, Bytes& name, auto&, auto&) { name = "sayB.txt"; }, false},
+      {"read from the fallback", [](BookOnDisk& k, auto&, auto&, auto&) { k.present = false; }, false},
+      {"read in another layout", [](BookOnDisk& k, auto&, auto&, auto&) { k.ownForm = false; }, false},
+      {"changed without undo", [](auto&, auto&, BookRevision& book, auto&) { book.generation = 4; }, false},
+      {"one change further", [](auto&, auto&, BookRevision& book, auto&) { book.step = 10; }, false},
+      {"one change undone", [](auto&, auto&, BookRevision& book, auto&) { book.step = 8; }, false},
+      {"nothing noted", [](BookOnDisk& k, auto&, auto&, auto&) { k = BookOnDisk{}; }, false},
+  };
+  for (const Case& c : cases) {
+    BookOnDisk known = noted;
+    Bytes name = "sayA.txt";
+    BookRevision book{3, 9};
+    std::optional<FileStamp> now = FileStamp{120, 7000};
+    c.change(known, name, book, now);
+    EXPECT_EQ(IsSavedAlready(known, name, book, now ? &*now : nullptr), c.saved) << c.what;
+  }
 }
 
 TEST_F(BookOnDiskTest, AFileInAnyOtherFormIsKeptAsTheBackupOnceThenTheBookIsOwn) {

@@ -3,8 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <memory>
 #include <random>
+#include <string>
+#include <utility>
 #include <vector>
 
 namespace parlo {
@@ -254,7 +258,8 @@ TEST(LoadedCells, ACellOutsideTheSourceIsCopied) {
 }
 
 // Undo and redo against a plain list of rows that makes the same changes its own way and keeps
-// every state it passed through: after each step the grid must hold the state the list says.
+// every state it passed through: after each step the grid must hold the state the list says, and
+// the revision it had in that state, which no other state shares.
 TEST(Undo, ReplaysAndRevertsEveryKindOfChangeAgainstAModel) {
   std::mt19937 random(12);
   for (int round = 0; round < 20; ++round) {
@@ -280,6 +285,7 @@ TEST(Undo, ReplaysAndRevertsEveryKindOfChangeAgainstAModel) {
     EXPECT_FALSE(grid.CanUndo());
 
     std::vector<Rows> states{start};
+    std::vector<BookRevision> revisions{grid.Revision()}, retired;
     // Where each change was: the current row after undoing and after redoing it.
     std::vector<int> undoRow{-1}, redoRow{-1};
     size_t now = 0;
@@ -287,7 +293,7 @@ TEST(Undo, ReplaysAndRevertsEveryKindOfChangeAgainstAModel) {
     for (int step = 0; step < 300; ++step) {
       Rows rows = states[now];
       int count = static_cast<int>(rows.size());
-      int kind = static_cast<int>(random() % 9);
+      int kind = static_cast<int>(random() % 10);
       int undoAt = -1, redoAt = -1;
       if (kind <= 1) {
         int expectRow = -1;
@@ -302,6 +308,7 @@ TEST(Undo, ReplaysAndRevertsEveryKindOfChangeAgainstAModel) {
           expectRow = redoRow[now];
         }
         ASSERT_EQ(RowsOf(grid), states[now]) << "round " << round << " step " << step;
+        ASSERT_EQ(grid.Revision(), revisions[now]) << "round " << round << " step " << step;
         if (expectRow >= 0) {
           EXPECT_EQ(grid.Row(), std::min(expectRow, grid.RowCount() - 1)) << "step " << step;
         }
@@ -352,12 +359,43 @@ TEST(Undo, ReplaysAndRevertsEveryKindOfChangeAgainstAModel) {
           redoAt = to;
           break;
         }
+        case 9: {
+          // Another book traded in whole (a file read again): some rows views into its bytes,
+          // some set one by one.
+          auto bytes = std::make_shared<Bytes>("R" + std::to_string(step) + "text");
+          GridModel other;
+          other.AdoptSource(bytes);
+          other.BeginRows();
+          const int newCount = 1 + static_cast<int>(random() % 4);
+          Rows replaced;
+          for (int r = 0; r < newCount; ++r) {
+            std::string_view all(*bytes);
+            other.AddLoadedRow(all.substr(0, all.size() - 4), all.substr(all.size() - 4));
+            replaced.emplace_back(Bytes(all.substr(0, all.size() - 4)), "text");
+          }
+          other.EndRows();
+          other.SetCell(kColText, newCount - 1, "own");
+          replaced.back().second = "own";
+          grid.ReplaceRows(other);
+          EXPECT_EQ(RowsOf(other), (Rows{{"", ""}}));
+          EXPECT_EQ(grid.Row(), std::min(row, newCount - 1));
+          rows = replaced;
+          undoAt = row;
+          redoAt = std::min(row, newCount - 1);
+          break;
+        }
       }
       if (undoAt < 0) continue;  // nothing changed: nothing recorded
       ASSERT_TRUE(grid.CanUndo());
       states.resize(now + 1);
+      retired.insert(retired.end(), revisions.begin() + static_cast<std::ptrdiff_t>(now) + 1,
+                     revisions.end());
+      revisions.resize(now + 1);
       undoRow.resize(now + 1);
       redoRow.resize(now + 1);
+      for (const auto& known : {revisions, retired})
+        ASSERT_EQ(std::count(known.begin(), known.end(), grid.Revision()), 0) << "step " << step;
+      revisions.push_back(grid.Revision());
       states.push_back(rows);
       undoRow.push_back(undoAt);
       redoRow.push_back(redoAt);
@@ -426,6 +464,41 @@ TEST(Undo, LoadingStartsANewHistoryAndANewChangeDropsTheRedo) {
   Bytes file;
   ClearSays(grid, file);  // the empty book is a load too
   EXPECT_FALSE(grid.CanUndo());
+}
+
+TEST(Undo, AChangeNotRecordedLeavesNoWayBackToAnEarlierRevision) {
+  // Undo cannot take back a change it never saw, so no step may claim the book is as it was.
+  using Change = std::function<void(GridModel&)>;
+  const std::vector<std::pair<const char*, Change>> unrecorded = {
+      {"SetCell", [](GridModel& g) { g.SetCell(kColLabel, 0, "set"); }},
+      {"SetRowCount", [](GridModel& g) { g.SetRowCount(g.RowCount() + 1); }},
+      {"CopyLabelAndText", [](GridModel& g) { g.CopyLabelAndText(1, 0); }},
+      {"ClearHistory", [](GridModel& g) { g.ClearHistory(); }},
+      {"ClearSays",
+       [](GridModel& g) {
+         Bytes file;
+         ClearSays(g, file);
+       }},
+  };
+  for (const auto& [name, change] : unrecorded) {
+    GridModel grid = MakeGrid({{"a", "1"}, {"b", "2"}});
+    const BookRevision loaded = grid.Revision();
+    grid.EditCell(kColText, 0, "edited");
+    const BookRevision edited = grid.Revision();
+    EXPECT_NE(edited, loaded) << name;
+    change(grid);
+    EXPECT_NE(grid.Revision(), edited) << name;
+    grid.Undo();
+    EXPECT_NE(grid.Revision(), loaded) << name;
+    grid.Redo();
+    EXPECT_NE(grid.Revision(), edited) << name;
+  }
+  // Selecting and an edit that stores the same text change nothing.
+  GridModel grid = MakeGrid({{"a", "1"}, {"b", "2"}});
+  const BookRevision loaded = grid.Revision();
+  grid.SetRow(1);
+  grid.EditCell(kColLabel, 1, "b");
+  EXPECT_EQ(grid.Revision(), loaded);
 }
 
 TEST(Undo, TheOnlyRowDeletedComesBackWithItsCells) {
