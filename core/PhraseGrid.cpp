@@ -48,14 +48,16 @@ void GridModel::SetRowCount(int count) {
 
 GridModel::OwnedCells& GridModel::Own(int row) const {
   RowCells& cells = rows_[static_cast<size_t>(row)];
-  if (!cells.owned) {
+  if (!cells.Owned()) {
+    if (owned_.size() >= kOwned) throw std::length_error("too many rows");
     OwnedCells& fresh = owned_.emplace_back();
-    for (int i = 0; i < 2; ++i) fresh[kColLabel + i].assign(cells.data[i] ? cells.data[i] : "", cells.length[i]);
-    cells.owned = &fresh;
-    cells.length[0] = cells.length[1] = 0;
-    cells.data[0] = cells.data[1] = nullptr;
+    const char* const base = source_ ? source_->data() : "";
+    for (int i = 0; i < 2; ++i) fresh[kColLabel + i].assign(base + cells.at[i], cells.length[i]);
+    cells.at[0] = static_cast<std::uint32_t>(owned_.size() - 1);
+    cells.length[0] = kOwned;
+    cells.at[1] = cells.length[1] = 0;
   }
-  return *cells.owned;
+  return owned_[cells.at[0]];
 }
 
 // Rows that were dropped leave their owned cells behind; once they outnumber the rows in use,
@@ -64,8 +66,9 @@ void GridModel::CompactOwned() {
   if (owned_.size() <= 2 * rows_.size() + 64) return;
   std::deque<OwnedCells> kept;
   for (RowCells& cells : rows_) {
-    if (!cells.owned) continue;
-    cells.owned = &kept.emplace_back(std::move(*cells.owned));
+    if (!cells.Owned()) continue;
+    kept.emplace_back(std::move(owned_[cells.at[0]]));
+    cells.at[0] = static_cast<std::uint32_t>(kept.size() - 1);
   }
   owned_.swap(kept);
 }
@@ -74,17 +77,16 @@ const Bytes& GridModel::Cell(int col, int row) const {
   if (col < 0 || col >= kColCount || row < 0 || row >= RowCount()) return kEmpty;
   const RowCells& cells = rows_[static_cast<size_t>(row)];
   // An untouched row has nothing but its label and text.
-  if (!cells.owned && (col < kColLabel || (cells.length[col - kColLabel] == 0))) return kEmpty;
+  if (!cells.Owned() && (col < kColLabel || (cells.length[col - kColLabel] == 0))) return kEmpty;
   return Own(row)[col];
 }
 
 std::string_view GridModel::CellView(int col, int row) const {
   if (col < 0 || col >= kColCount || row < 0 || row >= RowCount()) return std::string_view();
   const RowCells& cells = rows_[static_cast<size_t>(row)];
-  if (cells.owned) return (*cells.owned)[col];
-  if (col < kColLabel) return std::string_view();
-  return std::string_view(cells.data[col - kColLabel] ? cells.data[col - kColLabel] : "",
-                          cells.length[col - kColLabel]);
+  if (cells.Owned()) return owned_[cells.at[0]][col];
+  if (col < kColLabel || !source_) return std::string_view();
+  return std::string_view(source_->data() + cells.at[col - kColLabel], cells.length[col - kColLabel]);
 }
 
 void GridModel::SetCell(int col, int row, Bytes text) {
@@ -97,7 +99,9 @@ void GridModel::AdoptSource(std::shared_ptr<const Bytes> source) {
   // Rows still pointing into an older source take their cells out of it first.
   if (source_ && source_ != source) {
     for (int r = 0; r < RowCount(); ++r)
-      if (rows_[static_cast<size_t>(r)].length[0] || rows_[static_cast<size_t>(r)].length[1]) Own(r);
+      if (const RowCells& cells = rows_[static_cast<size_t>(r)];
+          !cells.Owned() && (cells.length[0] || cells.length[1]))
+        Own(r);
   }
   source_ = std::move(source);
 }
@@ -106,24 +110,27 @@ void GridModel::SetLoadedCell(int col, int row, std::string_view partOfSource) {
   if ((col != kColLabel && col != kColText) || row < 0 || row >= RowCount()) return;
   Changed();
   RowCells& cells = rows_[static_cast<size_t>(row)];
-  if (partOfSource.empty() && !cells.owned) {
-    cells.data[col - kColLabel] = nullptr;
-    cells.length[col - kColLabel] = 0;
+  if (partOfSource.empty() && !cells.Owned()) {
+    cells.at[col - kColLabel] = cells.length[col - kColLabel] = 0;
     return;
   }
-  bool inSource = source_ && partOfSource.data() >= source_->data() &&
-                  partOfSource.data() + partOfSource.size() <= source_->data() + source_->size() &&
-                  partOfSource.size() <= std::numeric_limits<std::uint32_t>::max();
-  if (cells.owned || !inSource) {
+  // Places past what 32 bits hold are copied instead.
+  const bool inSource =
+      source_ && partOfSource.data() >= source_->data() &&
+      partOfSource.data() + partOfSource.size() <= source_->data() + source_->size() &&
+      static_cast<size_t>(partOfSource.data() - source_->data()) + partOfSource.size() < kOwned;
+  if (cells.Owned() || !inSource) {
     SetCell(col, row, Bytes(partOfSource));
     return;
   }
-  cells.data[col - kColLabel] = partOfSource.empty() ? nullptr : partOfSource.data();
+  cells.at[col - kColLabel] = static_cast<std::uint32_t>(partOfSource.data() - source_->data());
   cells.length[col - kColLabel] = static_cast<std::uint32_t>(partOfSource.size());
 }
 
-void GridModel::BeginRows() {
+void GridModel::BeginRows(size_t atMost) {
   ClearHistory();
+  // Only the rows used are ever touched, so a generous bound costs no more than an exact one.
+  if (atMost > rows_.capacity()) rows_.reserve(atMost);
   rowsAdded_ = 0;
   rowsBeforeLoad_ = RowCount();
 }
@@ -161,11 +168,11 @@ void GridModel::ClearLabelsAndTexts() {
   source_.reset();
   ClearHistory();
   for (RowCells& cells : rows_) {
-    cells.length[0] = cells.length[1] = 0;
-    cells.data[0] = cells.data[1] = nullptr;
-    if (cells.owned) {
-      (*cells.owned)[kColLabel].clear();
-      (*cells.owned)[kColText].clear();
+    if (cells.Owned()) {
+      owned_[cells.at[0]][kColLabel].clear();
+      owned_[cells.at[0]][kColText].clear();
+    } else {
+      cells = RowCells{};
     }
   }
 }
@@ -175,12 +182,9 @@ void GridModel::CopyLabelAndText(int from, int to) {
   Changed();
   RowCells& source = rows_[static_cast<size_t>(from)];
   RowCells& target = rows_[static_cast<size_t>(to)];
-  if (!source.owned && !target.owned) {
+  if (!source.Owned() && !target.Owned()) {
     // Both still views: copying the views copies no bytes.
-    for (int i = 0; i < 2; ++i) {
-      target.data[i] = source.data[i];
-      target.length[i] = source.length[i];
-    }
+    target = source;
     return;
   }
   const std::string_view label = CellView(kColLabel, from), text = CellView(kColText, from);
@@ -421,9 +425,13 @@ void GridModel::ClearHistory() {
   done_ = 0;
 }
 
-bool IsCommentLabel(const Bytes& label) { return !label.empty() && label[0] == '\''; }
+bool IsCommentLabel(const Bytes& label) {
+  return !label.empty() && label[0] == '\'';
+}
 
-bool IsSeparatorRow(const GridModel& grid, int row) { return grid.CellView(kColLabel, row) == kSeparatorLabel; }
+bool IsSeparatorRow(const GridModel& grid, int row) {
+  return grid.CellView(kColLabel, row) == kSeparatorLabel;
+}
 
 bool IsSayRow(const GridModel& grid, int row) {
   const std::string_view label = grid.CellView(kColLabel, row);

@@ -91,12 +91,15 @@ class GridModel {
   // Calls each(label, text) for every row in order, without taking cells out of a loaded file.
   template <typename Each>
   void ForEachLabelAndText(Each&& each) const {
+    const char* const base = source_ ? source_->data() : "";
     for (const RowCells& cells : rows_) {
-      if (cells.owned)
-        each(std::string_view((*cells.owned)[kColLabel]), std::string_view((*cells.owned)[kColText]));
-      else
-        each(std::string_view(cells.data[0] ? cells.data[0] : "", cells.length[0]),
-             std::string_view(cells.data[1] ? cells.data[1] : "", cells.length[1]));
+      if (cells.Owned()) {
+        const OwnedCells& own = owned_[cells.at[0]];
+        each(std::string_view(own[kColLabel]), std::string_view(own[kColText]));
+      } else {
+        each(std::string_view(base + cells.at[0], cells.length[0]),
+             std::string_view(base + cells.at[1], cells.length[1]));
+      }
     }
   }
 
@@ -108,7 +111,8 @@ class GridModel {
   // Loading a book row by row: BeginRows, then AddLoadedRow for each row in order (label and text
   // lie in the adopted source), then EndRows, which makes the rows added the whole grid (at
   // least one row) and tells the view once. Columns 0 and 1 of rows that stay are left alone.
-  void BeginRows();
+  // Room for at most rows is taken at once when given: no row is then moved while the book grows.
+  void BeginRows(size_t atMost = 0);
   void AddLoadedRow(std::string_view label, std::string_view text);
   void EndRows();
   // Empties every label and text without touching the other columns.
@@ -152,13 +156,15 @@ class GridModel {
   void SetObserver(GridObserver* observer) { observer_ = observer; }
 
  private:
-  // A row's cells live in owned_ once touched; before that its label and text are views into
-  // the adopted source (or empty).
+  // A row's cells live in owned_ once touched; before that its label and text are places in the
+  // adopted source (or empty). Sixteen bytes a row: fresh memory for the rows is much of what
+  // loading a large book costs.
   using OwnedCells = std::array<Bytes, kColCount>;
+  static constexpr std::uint32_t kOwned = 0xFFFFFFFF;
   struct RowCells {
-    OwnedCells* owned = nullptr;  // an element of owned_
-    std::uint32_t length[2] = {0, 0};
-    const char* data[2] = {nullptr, nullptr};
+    std::uint32_t at[2] = {0, 0};      // label, text: offsets in the source; owned: at[0] indexes owned_
+    std::uint32_t length[2] = {0, 0};  // label, text; kOwned as the label's: the row is owned
+    bool Owned() const { return length[0] == kOwned; }
   };
   bool MaySelect(int col, int row);
   void SetCurrent(int col, int row);
