@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <new>
 #include <stdexcept>
@@ -195,26 +196,97 @@ Bytes FormatSayBook(const GridModel& grid) {
   return out;
 }
 
+namespace {
+
+// Whether the source holds, from at on, exactly the line FormatSayBook makes of the row, because
+// the row's cells are the views of those very bytes. Compares places, not bytes.
+bool RowLiesAt(std::string_view label, std::string_view text, const char* at, const char* end) {
+  if (!label.empty()) {
+    if (label.data() != at || label.size() >= static_cast<size_t>(end - at) || at[label.size()] != '\t')
+      return false;
+    at += label.size() + 1;
+  }
+  if (!text.empty()) {
+    if (text.data() != at || text.size() > static_cast<size_t>(end - at)) return false;
+    at += text.size();
+  }
+  return end - at >= 2 && at[0] == '\r' && at[1] == '\n';
+}
+
+}  // namespace
+
 bool FormatSayBookInParts(const GridModel& grid, const ContentPut& put, size_t partSize) {
   constexpr size_t kHeaderSize = sizeof(kSayHeader) - 1;
-  // Grows only for a row longer than a part, which is then handed over whole.
-  size_t capacity = std::max(partSize, kHeaderSize + 2) + 256;
-  std::unique_ptr<char[]> buffer(new char[capacity]);
-  char* out = CopyOut(buffer.get(), kSayHeader, kHeaderSize);
-  *out++ = '\r';
-  *out++ = '\n';
+  // Rows still lying in the bytes they were read from, one after the other, are handed over as
+  // those bytes when the stretch is long enough to be worth a part of its own: a large book with
+  // a few changes is then written mostly without copying it, and without filling a buffer from
+  // memory never used before, which is dear under Wine.
+  constexpr size_t kLongStretch = size_t{1} << 14;
+  const Bytes* source = grid.Source();
+  const char* const sourceBegin = source ? source->data() : nullptr;
+  const char* const sourceEnd = source ? source->data() + source->size() : nullptr;
+  const char* stretch = nullptr;  // [stretch, stretchEnd) of the source: the rows since stretch
+  const char* stretchEnd = nullptr;
+
+  // Grows only for a row longer than a part, which is then handed over whole. Taken when a row
+  // is first copied; only the pages written to cost anything.
+  size_t capacity = 0;
+  std::unique_ptr<char[]> buffer;
+  size_t used = 0;
   bool going = true;
+  auto room = [&](size_t need) -> char* {
+    if (used + need > capacity) {
+      const size_t larger = std::max(std::max(partSize, kHeaderSize + 2), used + need) + 256;
+      std::unique_ptr<char[]> fresh(new char[larger]);
+      if (used) std::memcpy(fresh.get(), buffer.get(), used);
+      buffer = std::move(fresh);
+      capacity = larger;
+    }
+    return buffer.get() + used;
+  };
+  auto handOver = [&] {
+    if (used && going) going = put(std::string_view(buffer.get(), used));
+    used = 0;
+  };
+  auto endStretch = [&] {
+    const size_t size = static_cast<size_t>(stretchEnd - stretch);
+    if (size >= kLongStretch) {
+      handOver();
+      if (going) going = put(std::string_view(stretch, size));
+    } else if (size) {
+      std::memcpy(room(size), stretch, size);
+      used += size;
+      if (used >= partSize) handOver();
+    }
+    stretch = stretchEnd = nullptr;
+  };
+
+  constexpr std::string_view kHead("[PARLO!]\r\n");
+  if (source && std::string_view(*source).substr(0, kHead.size()) == kHead) {
+    stretch = sourceBegin;
+    stretchEnd = sourceBegin + kHead.size();
+  } else {
+    char* out = CopyOut(room(kHeaderSize + 2), kSayHeader, kHeaderSize);
+    out[0] = '\r';
+    out[1] = '\n';
+    used += kHeaderSize + 2;
+  }
   grid.ForEachLabelAndText([&](std::string_view label, std::string_view text) {
     if (!going) return;
-    size_t used = static_cast<size_t>(out - buffer.get());
-    const size_t need = label.size() + 1 + text.size() + 2;
-    if (used + need > capacity) {
-      capacity = used + need + 256;
-      std::unique_ptr<char[]> larger(new char[capacity]);
-      std::memcpy(larger.get(), buffer.get(), used);
-      buffer = std::move(larger);
-      out = buffer.get() + used;
+    const size_t line = (label.empty() ? 0 : label.size() + 1) + text.size() + 2;
+    if (stretch && RowLiesAt(label, text, stretchEnd, sourceEnd)) {
+      stretchEnd += line;
+      return;
     }
+    if (stretch) endStretch();
+    const char* start = !label.empty() ? label.data() : !text.empty() ? text.data() : nullptr;
+    if (start && source && std::less_equal<const char*>()(sourceBegin, start) &&
+        std::less<const char*>()(start, sourceEnd) && RowLiesAt(label, text, start, sourceEnd)) {
+      stretch = start;
+      stretchEnd = start + line;
+      return;
+    }
+    char* out = room(line);
     if (!label.empty()) {
       out = CopyOut(out, label.data(), label.size());
       *out++ = '\t';
@@ -222,14 +294,12 @@ bool FormatSayBookInParts(const GridModel& grid, const ContentPut& put, size_t p
     out = CopyOut(out, text.data(), text.size());
     *out++ = '\r';
     *out++ = '\n';
-    used = static_cast<size_t>(out - buffer.get());
-    if (used >= partSize) {
-      going = put(std::string_view(buffer.get(), used));
-      out = buffer.get();
-    }
+    used += line;
+    if (used >= partSize) handOver();
   });
-  const size_t rest = static_cast<size_t>(out - buffer.get());
-  return going && (rest == 0 || put(std::string_view(buffer.get(), rest)));
+  if (stretch && going) endStretch();
+  handOver();
+  return going;
 }
 
 bool IsUnnamedBook(const Bytes& name) {
