@@ -177,10 +177,10 @@ int main(int argc, char** argv) {
     return start >= 0 && exit >= 0;
   };
   for (int round = 0; ok && round < rounds + 1; ++round) {
-    double d = DurableWrite(bigDir, book);
-    size_t lines = 0;
     // The book as it is before each start; its cache is as warm as the read's.
     if (!(ok = WriteFileBytes(bigDir + "sayA.txt", book))) break;
+    double d = DurableWrite(bigDir, book);
+    size_t lines = 0;
     double r = ReadWhole(bigDir + "sayA.txt", &lines);
     if (lines != static_cast<size_t>(rows) + 1) ok = Failed("the book has not the lines it should");
 
