@@ -425,13 +425,9 @@ void GridModel::ClearHistory() {
   done_ = 0;
 }
 
-bool IsCommentLabel(const Bytes& label) {
-  return !label.empty() && label[0] == '\'';
-}
+bool IsCommentLabel(const Bytes& label) { return !label.empty() && label[0] == '\''; }
 
-bool IsSeparatorRow(const GridModel& grid, int row) {
-  return grid.CellView(kColLabel, row) == kSeparatorLabel;
-}
+bool IsSeparatorRow(const GridModel& grid, int row) { return grid.CellView(kColLabel, row) == kSeparatorLabel; }
 
 bool IsSayRow(const GridModel& grid, int row) {
   const std::string_view label = grid.CellView(kColLabel, row);

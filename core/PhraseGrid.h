@@ -136,6 +136,7 @@ class GridModel {
   // is, within range. other is left with one empty row.
   void ReplaceRows(GridModel& other);
 
+  // Where the book stands now; a save notes it to tell later whether the book changed since.
   BookRevision Revision() const;
 
   // Edits made by the player, recorded for undo: a stored cell (label or text) and the changes
