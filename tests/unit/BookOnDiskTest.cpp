@@ -133,32 +133,6 @@ TEST(FormatSayBookInParts, TheSameBytesInPartsOfAboutTheSizeAsked) {
   EXPECT_EQ(calls, 2);  // nothing more after a refused part
 }
 
-// A large loaded book is written mostly straight from the bytes it was read from, around what
-// changed; the bytes must be those FormatSayBook makes.
-TEST(FormatSayBookInParts, ALargeLoadedBookIsHandedOverFromItsBytesAroundWhatChanged) {
-  auto source = std::make_shared<Bytes>("[PARLO!]\r\n");
-  for (int r = 0; r < 3000; ++r)
-    *source += "L" + std::to_string(r % 7) + "\tline " + std::to_string(r) + "\r\n";
-  for (int change = 0; change < 4; ++change) {
-    GridModel grid;
-    ReadSayBook(source, grid);
-    grid.SetRow(change == 3 ? 700 : 0);
-    if (change == 1) DeleteRow(grid);
-    if (change == 2) grid.MoveRow(10, 2000);
-    if (change == 3) InsertRow(grid);
-    Bytes whole;
-    size_t fromSource = 0;
-    ASSERT_TRUE(FormatSayBookInParts(grid, [&](std::string_view part) {
-      whole += part;
-      if (part.data() >= source->data() && part.data() < source->data() + source->size())
-        fromSource += part.size();
-      return true;
-    }));
-    EXPECT_EQ(whole, FormatSayBook(grid)) << change;
-    EXPECT_GT(fromSource, whole.size() / 2) << change;
-  }
-}
-
 class BookOnDiskTest : public ::testing::Test {
  protected:
   class Prompt : public MessageBoxPort {
@@ -212,11 +186,6 @@ TEST_F(BookOnDiskTest, ABookParloWroteAndNobodyTouchedIsReadOnceAndGetsNoBackup)
   EXPECT_EQ(File("sayA.txt.bak"), nullptr);
   EXPECT_EQ(store.ReadCalls(), 1);
   EXPECT_EQ(store.WriteCalls(), 1);
-  // Touched by another program with the same bytes: written again, with nothing to keep.
-  store.Put(dir + "sayA.txt", *File("sayA.txt"));
-  ASSERT_TRUE(Save());
-  EXPECT_EQ(store.WriteCalls(), 2);
-  EXPECT_EQ(File("sayA.txt.bak"), nullptr);
 }
 
 // The file's stamp and the book's revision as noted when Parlo last read or wrote the file decide
