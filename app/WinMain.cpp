@@ -38,6 +38,9 @@ int RunParlo(int showCommand) {
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }
+  // With everything written, the system takes back a large book's memory at once, faster than
+  // it is given back piece by piece; nothing left to free holds anything of the player's.
+  if (mainWindow.Finished()) ExitProcess(0);
   return 0;
 }
 

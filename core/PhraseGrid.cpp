@@ -8,13 +8,33 @@ namespace parlo {
 
 namespace {
 const Bytes kEmpty;
-}
+
+// Marks Apply and Revert at work, however they end.
+class Replaying {
+ public:
+  explicit Replaying(bool& flag) : flag_(flag) { flag_ = true; }
+  ~Replaying() { flag_ = false; }
+  Replaying(const Replaying&) = delete;
+  Replaying& operator=(const Replaying&) = delete;
+
+ private:
+  bool& flag_;
+};
+
+}  // namespace
+
+struct GridRowSet {
+  std::vector<GridModel::RowCells> rows;
+  std::deque<GridModel::OwnedCells> owned;  // what rows' owned cells point into
+  std::shared_ptr<const Bytes> source;      // what their other cells point into
+};
 
 GridModel::GridModel() : rows_(1) {}
 
 void GridModel::SetRowCount(int count) {
   if (count < 1) count = 1;
   if (count == RowCount()) return;
+  Changed();
   bool shrinking = count < RowCount();
   rows_.resize(static_cast<size_t>(count));
   if (shrinking) CompactOwned();
@@ -28,14 +48,16 @@ void GridModel::SetRowCount(int count) {
 
 GridModel::OwnedCells& GridModel::Own(int row) const {
   RowCells& cells = rows_[static_cast<size_t>(row)];
-  if (!cells.owned) {
+  if (!cells.Owned()) {
+    if (owned_.size() >= kOwned) throw std::length_error("too many rows");
     OwnedCells& fresh = owned_.emplace_back();
-    for (int i = 0; i < 2; ++i) fresh[kColLabel + i].assign(cells.data[i] ? cells.data[i] : "", cells.length[i]);
-    cells.owned = &fresh;
-    cells.length[0] = cells.length[1] = 0;
-    cells.data[0] = cells.data[1] = nullptr;
+    const char* const base = source_ ? source_->data() : "";
+    for (int i = 0; i < 2; ++i) fresh[kColLabel + i].assign(base + cells.at[i], cells.length[i]);
+    cells.at[0] = static_cast<std::uint32_t>(owned_.size() - 1);
+    cells.length[0] = kOwned;
+    cells.at[1] = cells.length[1] = 0;
   }
-  return *cells.owned;
+  return owned_[cells.at[0]];
 }
 
 // Rows that were dropped leave their owned cells behind; once they outnumber the rows in use,
@@ -44,8 +66,9 @@ void GridModel::CompactOwned() {
   if (owned_.size() <= 2 * rows_.size() + 64) return;
   std::deque<OwnedCells> kept;
   for (RowCells& cells : rows_) {
-    if (!cells.owned) continue;
-    cells.owned = &kept.emplace_back(std::move(*cells.owned));
+    if (!cells.Owned()) continue;
+    kept.emplace_back(std::move(owned_[cells.at[0]]));
+    cells.at[0] = static_cast<std::uint32_t>(kept.size() - 1);
   }
   owned_.swap(kept);
 }
@@ -54,21 +77,21 @@ const Bytes& GridModel::Cell(int col, int row) const {
   if (col < 0 || col >= kColCount || row < 0 || row >= RowCount()) return kEmpty;
   const RowCells& cells = rows_[static_cast<size_t>(row)];
   // An untouched row has nothing but its label and text.
-  if (!cells.owned && (col < kColLabel || (cells.length[col - kColLabel] == 0))) return kEmpty;
+  if (!cells.Owned() && (col < kColLabel || (cells.length[col - kColLabel] == 0))) return kEmpty;
   return Own(row)[col];
 }
 
 std::string_view GridModel::CellView(int col, int row) const {
   if (col < 0 || col >= kColCount || row < 0 || row >= RowCount()) return std::string_view();
   const RowCells& cells = rows_[static_cast<size_t>(row)];
-  if (cells.owned) return (*cells.owned)[col];
-  if (col < kColLabel) return std::string_view();
-  return std::string_view(cells.data[col - kColLabel] ? cells.data[col - kColLabel] : "",
-                          cells.length[col - kColLabel]);
+  if (cells.Owned()) return owned_[cells.at[0]][col];
+  if (col < kColLabel || !source_) return std::string_view();
+  return std::string_view(source_->data() + cells.at[col - kColLabel], cells.length[col - kColLabel]);
 }
 
 void GridModel::SetCell(int col, int row, Bytes text) {
   if (col < 0 || col >= kColCount || row < 0 || row >= RowCount()) return;
+  Changed();
   Own(row)[col] = std::move(text);
 }
 
@@ -76,32 +99,38 @@ void GridModel::AdoptSource(std::shared_ptr<const Bytes> source) {
   // Rows still pointing into an older source take their cells out of it first.
   if (source_ && source_ != source) {
     for (int r = 0; r < RowCount(); ++r)
-      if (rows_[static_cast<size_t>(r)].length[0] || rows_[static_cast<size_t>(r)].length[1]) Own(r);
+      if (const RowCells& cells = rows_[static_cast<size_t>(r)];
+          !cells.Owned() && (cells.length[0] || cells.length[1]))
+        Own(r);
   }
   source_ = std::move(source);
 }
 
 void GridModel::SetLoadedCell(int col, int row, std::string_view partOfSource) {
   if ((col != kColLabel && col != kColText) || row < 0 || row >= RowCount()) return;
+  Changed();
   RowCells& cells = rows_[static_cast<size_t>(row)];
-  if (partOfSource.empty() && !cells.owned) {
-    cells.data[col - kColLabel] = nullptr;
-    cells.length[col - kColLabel] = 0;
+  if (partOfSource.empty() && !cells.Owned()) {
+    cells.at[col - kColLabel] = cells.length[col - kColLabel] = 0;
     return;
   }
-  bool inSource = source_ && partOfSource.data() >= source_->data() &&
-                  partOfSource.data() + partOfSource.size() <= source_->data() + source_->size() &&
-                  partOfSource.size() <= std::numeric_limits<std::uint32_t>::max();
-  if (cells.owned || !inSource) {
+  // Places past what 32 bits hold are copied instead.
+  const bool inSource =
+      source_ && partOfSource.data() >= source_->data() &&
+      partOfSource.data() + partOfSource.size() <= source_->data() + source_->size() &&
+      static_cast<size_t>(partOfSource.data() - source_->data()) + partOfSource.size() < kOwned;
+  if (cells.Owned() || !inSource) {
     SetCell(col, row, Bytes(partOfSource));
     return;
   }
-  cells.data[col - kColLabel] = partOfSource.empty() ? nullptr : partOfSource.data();
+  cells.at[col - kColLabel] = static_cast<std::uint32_t>(partOfSource.data() - source_->data());
   cells.length[col - kColLabel] = static_cast<std::uint32_t>(partOfSource.size());
 }
 
-void GridModel::BeginRows() {
+void GridModel::BeginRows(size_t atMost) {
   ClearHistory();
+  // Only the rows used are ever touched, so a generous bound costs no more than an exact one.
+  if (atMost > rows_.capacity()) rows_.reserve(atMost);
   rowsAdded_ = 0;
   rowsBeforeLoad_ = RowCount();
 }
@@ -116,6 +145,7 @@ void GridModel::AddLoadedRow(std::string_view label, std::string_view text) {
 }
 
 void GridModel::EndRows() {
+  Changed();
   int count = std::max(rowsAdded_, 1);
   if (rowsAdded_ == 0) {
     SetLoadedCell(kColLabel, 0, std::string_view());
@@ -138,25 +168,23 @@ void GridModel::ClearLabelsAndTexts() {
   source_.reset();
   ClearHistory();
   for (RowCells& cells : rows_) {
-    cells.length[0] = cells.length[1] = 0;
-    cells.data[0] = cells.data[1] = nullptr;
-    if (cells.owned) {
-      (*cells.owned)[kColLabel].clear();
-      (*cells.owned)[kColText].clear();
+    if (cells.Owned()) {
+      owned_[cells.at[0]][kColLabel].clear();
+      owned_[cells.at[0]][kColText].clear();
+    } else {
+      cells = RowCells{};
     }
   }
 }
 
 void GridModel::CopyLabelAndText(int from, int to) {
   if (from < 0 || to < 0 || from >= RowCount() || to >= RowCount() || from == to) return;
+  Changed();
   RowCells& source = rows_[static_cast<size_t>(from)];
   RowCells& target = rows_[static_cast<size_t>(to)];
-  if (!source.owned && !target.owned) {
+  if (!source.Owned() && !target.Owned()) {
     // Both still views: copying the views copies no bytes.
-    for (int i = 0; i < 2; ++i) {
-      target.data[i] = source.data[i];
-      target.length[i] = source.length[i];
-    }
+    target = source;
     return;
   }
   const std::string_view label = CellView(kColLabel, from), text = CellView(kColText, from);
@@ -212,6 +240,33 @@ void GridModel::MoveRowNow(int from, int to) {
   SetCurrent(col_, newRow);
 }
 
+void GridModel::TradeRows(GridRowSet& rows) {
+  rows_.swap(rows.rows);
+  owned_.swap(rows.owned);
+  source_.swap(rows.source);
+  if (row_ >= RowCount()) {
+    int oldRow = row_;
+    row_ = RowCount() - 1;
+    if (observer_) observer_->CurrentChanged(col_, oldRow);
+  }
+  if (observer_) observer_->RowCountChanged();
+}
+
+void GridModel::ReplaceRows(GridModel& other) {
+  GridEdit edit;
+  edit.kind = GridEdit::Kind::ReplaceRows;
+  edit.row = row_;
+  edit.rows = std::make_shared<GridRowSet>();
+  // Taken over as they are: a book read from a file keeps pointing into that file's bytes.
+  edit.rows->rows.swap(other.rows_);
+  edit.rows->owned.swap(other.owned_);
+  edit.rows->source = std::move(other.source_);
+  other.rows_.assign(1, RowCells{});
+  other.row_ = 0;
+  other.ClearHistory();
+  Perform(std::move(edit));
+}
+
 void GridModel::MoveRow(int from, int to) {
   int count = RowCount();
   if (from == to || from < 0 || to < 0 || from >= count || to >= count) return;
@@ -264,6 +319,7 @@ void GridModel::Perform(GridEdit edit) {
       edit.after = Bytes(CellView(kColText, edit.row));
       // Emptying the only row when it is empty already changes nothing worth a step.
       if (edit.onlyRow && edit.before.empty() && edit.after.empty()) {
+        Replaying replaying(replaying_);
         Apply(edit);
         return;
       }
@@ -272,7 +328,11 @@ void GridModel::Perform(GridEdit edit) {
       break;
   }
   history_.resize(done_);
-  Apply(edit);
+  {
+    Replaying replaying(replaying_);
+    Apply(edit);
+  }
+  edit.step = ++steps_;
   history_.push_back(std::move(edit));
   done_ = history_.size();
 }
@@ -293,6 +353,9 @@ void GridModel::Apply(const GridEdit& edit) {
       break;
     case GridEdit::Kind::MoveRow:
       MoveRowNow(edit.row, edit.to);
+      break;
+    case GridEdit::Kind::ReplaceRows:
+      TradeRows(*edit.rows);
       break;
   }
 }
@@ -316,13 +379,19 @@ void GridModel::Revert(const GridEdit& edit) {
     case GridEdit::Kind::MoveRow:
       MoveRowNow(edit.to, edit.row);
       break;
+    case GridEdit::Kind::ReplaceRows:
+      TradeRows(*edit.rows);
+      break;
   }
 }
 
 bool GridModel::Undo() {
   if (!CanUndo()) return false;
   const GridEdit& edit = history_[--done_];
-  Revert(edit);
+  {
+    Replaying replaying(replaying_);
+    Revert(edit);
+  }
   if (edit.kind == GridEdit::Kind::Cell)
     SelectCell(edit.col, edit.row);
   else
@@ -333,7 +402,10 @@ bool GridModel::Undo() {
 bool GridModel::Redo() {
   if (!CanRedo()) return false;
   const GridEdit& edit = history_[done_++];
-  Apply(edit);
+  {
+    Replaying replaying(replaying_);
+    Apply(edit);
+  }
   if (edit.kind == GridEdit::Kind::Cell)
     SelectCell(edit.col, edit.row);
   else
@@ -341,7 +413,13 @@ bool GridModel::Redo() {
   return true;
 }
 
+BookRevision GridModel::Revision() const {
+  return BookRevision{generation_, done_ > 0 ? history_[done_ - 1].step : 0};
+}
+
 void GridModel::ClearHistory() {
+  // The revisions recorded so far go with it.
+  Changed();
   history_.clear();
   history_.shrink_to_fit();
   done_ = 0;

@@ -28,10 +28,25 @@ class GridObserver {
   virtual void CurrentChanged(int oldCol, int oldRow) = 0;
 };
 
+// Where a grid's book stands. It changes with every change to the labels, texts or rows, and
+// undo and redo bring back the revision the book had then; equal revisions of one grid mean the
+// same book.
+struct BookRevision {
+  std::uint64_t generation = 0;  // moves on with every change that is not recorded for undo
+  std::uint64_t step = 0;        // the last recorded change the book holds; 0: none
+  bool operator==(const BookRevision& other) const {
+    return generation == other.generation && step == other.step;
+  }
+  bool operator!=(const BookRevision& other) const { return !(*this == other); }
+};
+
+// A whole book's rows set aside, for the change that replaces them all.
+struct GridRowSet;
+
 // One change to the book, kept as a value: enough to make it again and to take it back, and no
 // more than the change itself (a deleted row keeps that row, whatever the size of the book).
 struct GridEdit {
-  enum class Kind { Cell, AddRows, InsertRow, DeleteRow, MoveRow };
+  enum class Kind { Cell, AddRows, InsertRow, DeleteRow, MoveRow, ReplaceRows };
   Kind kind = Kind::Cell;
   int col = kColLabel;   // Cell: the column written
   int row = 0;           // the row changed; MoveRow: where the row came from; AddRows: the first new row
@@ -39,6 +54,10 @@ struct GridEdit {
   Bytes before;          // Cell: the old value; DeleteRow: the label taken away
   Bytes after;           // Cell: the new value; DeleteRow: the text taken away
   bool onlyRow = false;  // DeleteRow: the book's single row, emptied rather than removed
+  // ReplaceRows: the rows not in the grid now (the new book before, the old one after); making
+  // the change and taking it back both trade them with the grid's. row: the current row then.
+  std::shared_ptr<GridRowSet> rows;
+  std::uint64_t step = 0;  // given when recorded; names the book as the change left it
 };
 
 // The phrase grid's data: cells of four columns, a row count that never falls below 1,
@@ -72,12 +91,15 @@ class GridModel {
   // Calls each(label, text) for every row in order, without taking cells out of a loaded file.
   template <typename Each>
   void ForEachLabelAndText(Each&& each) const {
+    const char* const base = source_ ? source_->data() : "";
     for (const RowCells& cells : rows_) {
-      if (cells.owned)
-        each(std::string_view((*cells.owned)[kColLabel]), std::string_view((*cells.owned)[kColText]));
-      else
-        each(std::string_view(cells.data[0] ? cells.data[0] : "", cells.length[0]),
-             std::string_view(cells.data[1] ? cells.data[1] : "", cells.length[1]));
+      if (cells.Owned()) {
+        const OwnedCells& own = owned_[cells.at[0]];
+        each(std::string_view(own[kColLabel]), std::string_view(own[kColText]));
+      } else {
+        each(std::string_view(base + cells.at[0], cells.length[0]),
+             std::string_view(base + cells.at[1], cells.length[1]));
+      }
     }
   }
 
@@ -89,7 +111,8 @@ class GridModel {
   // Loading a book row by row: BeginRows, then AddLoadedRow for each row in order (label and text
   // lie in the adopted source), then EndRows, which makes the rows added the whole grid (at
   // least one row) and tells the view once. Columns 0 and 1 of rows that stay are left alone.
-  void BeginRows();
+  // Room for at most rows is taken at once when given: no row is then moved while the book grows.
+  void BeginRows(size_t atMost = 0);
   void AddLoadedRow(std::string_view label, std::string_view text);
   void EndRows();
   // Empties every label and text without touching the other columns.
@@ -108,6 +131,13 @@ class GridModel {
   // Moves a whole row (all four cells) to another index, shifting the rows between; the
   // current row follows the row it was on. Recorded for undo.
   void MoveRow(int from, int to);
+  // Every row of other becomes the book's in one recorded change (a file read again): undo brings
+  // back the rows as they were, all cells and the current row. The current row stays where it
+  // is, within range. other is left with one empty row.
+  void ReplaceRows(GridModel& other);
+
+  // Where the book stands now; a save notes it to tell later whether the book changed since.
+  BookRevision Revision() const;
 
   // Edits made by the player, recorded for undo: a stored cell (label or text) and the changes
   // below. Loading a book (BeginRows, ClearLabelsAndTexts) starts a new history; SetCell and
@@ -127,13 +157,15 @@ class GridModel {
   void SetObserver(GridObserver* observer) { observer_ = observer; }
 
  private:
-  // A row's cells live in owned_ once touched; before that its label and text are views into
-  // the adopted source (or empty).
+  // A row's cells live in owned_ once touched; before that its label and text are places in the
+  // adopted source (or empty). Sixteen bytes a row: fresh memory for the rows is much of what
+  // loading a large book costs.
   using OwnedCells = std::array<Bytes, kColCount>;
+  static constexpr std::uint32_t kOwned = 0xFFFFFFFF;
   struct RowCells {
-    OwnedCells* owned = nullptr;  // an element of owned_
-    std::uint32_t length[2] = {0, 0};
-    const char* data[2] = {nullptr, nullptr};
+    std::uint32_t at[2] = {0, 0};      // label, text: offsets in the source; owned: at[0] indexes owned_
+    std::uint32_t length[2] = {0, 0};  // label, text; kOwned as the label's: the row is owned
+    bool Owned() const { return length[0] == kOwned; }
   };
   bool MaySelect(int col, int row);
   void SetCurrent(int col, int row);
@@ -145,6 +177,12 @@ class GridModel {
   void InsertRowAt(int row);
   void DeleteRowAt(int row);
   void MoveRowNow(int from, int to);
+  void TradeRows(GridRowSet& rows);
+  // Any change not made by Apply or Revert: the recorded revisions no longer describe the book.
+  void Changed() {
+    if (!replaying_) ++generation_;
+  }
+  friend struct GridRowSet;
 
   mutable std::vector<RowCells> rows_;
   // A deque: its elements stay where they are while other rows are taken out of the source.
@@ -158,6 +196,9 @@ class GridModel {
   GridObserver* observer_ = nullptr;
   std::vector<GridEdit> history_;
   size_t done_ = 0;  // history_[0, done_) is in the book; the rest was undone
+  std::uint64_t generation_ = 0;
+  std::uint64_t steps_ = 0;  // recorded changes so far, undone ones included
+  bool replaying_ = false;   // inside Apply or Revert
 };
 
 // A row that may be sent: its text is not empty, its label is not exactly "-----" and

@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <new>
 #include <stdexcept>
@@ -109,6 +110,13 @@ void ForEachLine(std::string_view text, Each&& each) {
   }
 }
 
+// CR and LF bytes together: at least the number of lines, whichever ends they have.
+size_t CountLineEnds(std::string_view text) {
+  size_t count = 0;
+  for (const char c : text) count += (c == '\n') | (c == '\r');
+  return count;
+}
+
 void AddSplitRow(GridModel& grid, std::string_view line) {
   const char* tab = FindByte(line.data(), line.data() + line.size(), '\t');
   if (tab == line.data() + line.size())
@@ -143,7 +151,9 @@ void ReadSayBook(std::shared_ptr<const Bytes> content, GridModel& grid) {
   SayLayout layout = SayLayout::kPaired;
   std::string_view label;
   bool haveLabel = false;
-  grid.BeginRows();
+  // Memory the system has not handed out before costs more than the reading itself under Wine:
+  // the rows get theirs in one piece instead of growing into it step by step.
+  grid.BeginRows(CountLineEnds(text) + 1);
   ForEachLine(text, [&](std::string_view line) {
     if (first) {
       first = false;
@@ -186,26 +196,97 @@ Bytes FormatSayBook(const GridModel& grid) {
   return out;
 }
 
+namespace {
+
+// Whether the source holds, from at on, exactly the line FormatSayBook makes of the row, because
+// the row's cells are the views of those very bytes. Compares places, not bytes.
+bool RowLiesAt(std::string_view label, std::string_view text, const char* at, const char* end) {
+  if (!label.empty()) {
+    if (label.data() != at || label.size() >= static_cast<size_t>(end - at) || at[label.size()] != '\t')
+      return false;
+    at += label.size() + 1;
+  }
+  if (!text.empty()) {
+    if (text.data() != at || text.size() > static_cast<size_t>(end - at)) return false;
+    at += text.size();
+  }
+  return end - at >= 2 && at[0] == '\r' && at[1] == '\n';
+}
+
+}  // namespace
+
 bool FormatSayBookInParts(const GridModel& grid, const ContentPut& put, size_t partSize) {
   constexpr size_t kHeaderSize = sizeof(kSayHeader) - 1;
-  // Grows only for a row longer than a part, which is then handed over whole.
-  size_t capacity = std::max(partSize, kHeaderSize + 2) + 256;
-  std::unique_ptr<char[]> buffer(new char[capacity]);
-  char* out = CopyOut(buffer.get(), kSayHeader, kHeaderSize);
-  *out++ = '\r';
-  *out++ = '\n';
+  // Rows still lying in the bytes they were read from, one after the other, are handed over as
+  // those bytes when the stretch is long enough to be worth a part of its own: a large book with
+  // a few changes is then written mostly without copying it, and without filling a buffer from
+  // memory never used before, which is dear under Wine.
+  constexpr size_t kLongStretch = size_t{1} << 14;
+  const Bytes* source = grid.Source();
+  const char* const sourceBegin = source ? source->data() : nullptr;
+  const char* const sourceEnd = source ? source->data() + source->size() : nullptr;
+  const char* stretch = nullptr;  // [stretch, stretchEnd) of the source: the rows since stretch
+  const char* stretchEnd = nullptr;
+
+  // Grows only for a row longer than a part, which is then handed over whole. Taken when a row
+  // is first copied; only the pages written to cost anything.
+  size_t capacity = 0;
+  std::unique_ptr<char[]> buffer;
+  size_t used = 0;
   bool going = true;
+  auto room = [&](size_t need) -> char* {
+    if (used + need > capacity) {
+      const size_t larger = std::max(std::max(partSize, kHeaderSize + 2), used + need) + 256;
+      std::unique_ptr<char[]> fresh(new char[larger]);
+      if (used) std::memcpy(fresh.get(), buffer.get(), used);
+      buffer = std::move(fresh);
+      capacity = larger;
+    }
+    return buffer.get() + used;
+  };
+  auto handOver = [&] {
+    if (used && going) going = put(std::string_view(buffer.get(), used));
+    used = 0;
+  };
+  auto endStretch = [&] {
+    const size_t size = static_cast<size_t>(stretchEnd - stretch);
+    if (size >= kLongStretch) {
+      handOver();
+      if (going) going = put(std::string_view(stretch, size));
+    } else if (size) {
+      std::memcpy(room(size), stretch, size);
+      used += size;
+      if (used >= partSize) handOver();
+    }
+    stretch = stretchEnd = nullptr;
+  };
+
+  constexpr std::string_view kHead("[PARLO!]\r\n");
+  if (source && std::string_view(*source).substr(0, kHead.size()) == kHead) {
+    stretch = sourceBegin;
+    stretchEnd = sourceBegin + kHead.size();
+  } else {
+    char* out = CopyOut(room(kHeaderSize + 2), kSayHeader, kHeaderSize);
+    out[0] = '\r';
+    out[1] = '\n';
+    used += kHeaderSize + 2;
+  }
   grid.ForEachLabelAndText([&](std::string_view label, std::string_view text) {
     if (!going) return;
-    size_t used = static_cast<size_t>(out - buffer.get());
-    const size_t need = label.size() + 1 + text.size() + 2;
-    if (used + need > capacity) {
-      capacity = used + need + 256;
-      std::unique_ptr<char[]> larger(new char[capacity]);
-      std::memcpy(larger.get(), buffer.get(), used);
-      buffer = std::move(larger);
-      out = buffer.get() + used;
+    const size_t line = (label.empty() ? 0 : label.size() + 1) + text.size() + 2;
+    if (stretch && RowLiesAt(label, text, stretchEnd, sourceEnd)) {
+      stretchEnd += line;
+      return;
     }
+    if (stretch) endStretch();
+    const char* start = !label.empty() ? label.data() : !text.empty() ? text.data() : nullptr;
+    if (start && source && std::less_equal<const char*>()(sourceBegin, start) &&
+        std::less<const char*>()(start, sourceEnd) && RowLiesAt(label, text, start, sourceEnd)) {
+      stretch = start;
+      stretchEnd = start + line;
+      return;
+    }
+    char* out = room(line);
     if (!label.empty()) {
       out = CopyOut(out, label.data(), label.size());
       *out++ = '\t';
@@ -213,14 +294,12 @@ bool FormatSayBookInParts(const GridModel& grid, const ContentPut& put, size_t p
     out = CopyOut(out, text.data(), text.size());
     *out++ = '\r';
     *out++ = '\n';
-    used = static_cast<size_t>(out - buffer.get());
-    if (used >= partSize) {
-      going = put(std::string_view(buffer.get(), used));
-      out = buffer.get();
-    }
+    used += line;
+    if (used >= partSize) handOver();
   });
-  const size_t rest = static_cast<size_t>(out - buffer.get());
-  return going && (rest == 0 || put(std::string_view(buffer.get(), rest)));
+  if (stretch && going) endStretch();
+  handOver();
+  return going;
 }
 
 bool IsUnnamedBook(const Bytes& name) {
@@ -248,6 +327,13 @@ bool SameName(const Bytes& a, const Bytes& b) {
 }
 
 }  // namespace
+
+bool IsSavedAlready(const BookOnDisk& known, const Bytes& name, const BookRevision& book,
+                    const FileStamp* now) {
+  // A file in another form is written in Parlo's own even when nothing else changed.
+  return now && !known.name.empty() && SameName(known.name, name) && known.present && known.ownForm &&
+         known.revision == book && *now == known.stamp;
+}
 
 namespace {
 constexpr std::uint64_t kHashMultiplier = 0xFF51AFD7ED558CCDull;
@@ -398,6 +484,7 @@ void SayFiles::Remember(const GridModel& grid, const Bytes& name, const FileStam
   known.ownForm = IsOwnForm(raw);
   // Only a file in another form costs writing the book out once more.
   known.bookHash = known.ownForm ? known.hash : HashOfBook(grid);
+  known.revision = grid.Revision();
 }
 
 bool SayFiles::IsTracked(const Bytes& name) const {
@@ -447,7 +534,9 @@ bool SayFiles::WriteBook(const GridModel& grid, const Bytes& name) {
   const Bytes path = sayDir_ + name;
   FileStamp now;
   if (onDisk_ && files_.Stamp(path, now)) {
-    const bool tracked = IsTracked(name) && onDisk_->present && onDisk_->ownForm;
+    // A version another program saved while the book was open is not Parlo's to drop, even in
+    // Parlo's own form: the player may have taken back its reload.
+    const bool tracked = IsTracked(name) && onDisk_->present && onDisk_->ownForm && !onDisk_->theirs;
     if (!tracked || now != onDisk_->stamp) {
       // Not known to be Parlo's own bytes: what is there is kept first, or nothing is written.
       Bytes there;
@@ -484,6 +573,7 @@ bool SayFiles::WriteBook(const GridModel& grid, const Bytes& name) {
     onDisk_->stamp = written;
     onDisk_->hash = onDisk_->bookHash = hash;
     onDisk_->ownForm = true;
+    onDisk_->revision = grid.Revision();
   }
   return true;
 }
@@ -491,6 +581,11 @@ bool SayFiles::WriteBook(const GridModel& grid, const Bytes& name) {
 bool SayFiles::SaveSayFile(const GridModel& grid, const Bytes& name) {
   if (IsUnnamedBook(name) && grid.RowCount() == 1 && grid.CellView(kColLabel, 0).empty() &&
       grid.CellView(kColText, 0).empty())
+    return true;
+  // Writing it again would only move the file's write time, and sync tools would copy it again.
+  FileStamp now;
+  if (IsTracked(name) && files_.Stamp(sayDir_ + name, now) &&
+      IsSavedAlready(*onDisk_, name, grid.Revision(), &now))
     return true;
   while (!WriteBook(grid, name)) {
     if (prompt_.Show("File Save Error. Retry?", "ERROR", kMbYesNo | kMbIconQuestion) != kIdYes) return false;
@@ -513,15 +608,18 @@ SayFiles::OutsideChange SayFiles::CheckOutsideChange(GridModel& grid, const Byte
       onDisk_->stamp = now;  // touched, not changed
       return OutsideChange::kNone;
     }
-    if (HashOfBook(grid) != onDisk_->bookHash) {
+    // The same revision is the same book; another one may still hold the same rows (an undone edit).
+    if (grid.Revision() != onDisk_->revision && HashOfBook(grid) != onDisk_->bookHash) {
       onDisk_->passed = now;
       return OutsideChange::kKeptOwn;
     }
     const auto raw = std::make_shared<const Bytes>(std::move(content));
-    // Emptied first, so that no row is copied out of the old file's bytes; the rows stay.
-    grid.ClearLabelsAndTexts();
-    ReadSayBook(TextOf(raw), grid);
+    // Read apart and then traded in whole, so that Parlo's rows stay in the history as they were.
+    GridModel fresh;
+    ReadSayBook(TextOf(raw), fresh);
+    grid.ReplaceRows(fresh);
     Remember(grid, currentFile, &now, *raw);
+    onDisk_->theirs = true;
   } catch (const std::bad_alloc&) {
     return OutsideChange::kNone;
   } catch (const std::length_error&) {

@@ -74,8 +74,17 @@ struct BookOnDisk {
   std::uint64_t hash = 0;      // QuickHash of its bytes
   bool ownForm = false;        // those bytes were what Parlo writes for the book they hold
   std::uint64_t bookHash = 0;  // QuickHash of the book as Parlo would have written it then
+  BookRevision revision;       // the grid's revision then
+  bool theirs = false;         // those bytes are another program's, read again while Parlo had the book
   FileStamp passed;            // a later version left alone because the book had changed too
 };
+
+// Whether the file name already holds the book as the grid has it now, so that saving it would
+// change nothing: Parlo read or wrote that file in its own form, the book has not changed since
+// (its revision), and the file is still there with the size and write time it had then. now is
+// the file's stamp, or null when there is none.
+bool IsSavedAlready(const BookOnDisk& known, const Bytes& name, const BookRevision& book,
+                    const FileStamp* now);
 
 // The backup a save leaves of a file Parlo did not write: "sayNotes.txt" keeps it in
 // "sayNotes.txt.bak".
@@ -93,7 +102,8 @@ class SayFiles {
   // up after a read failure; only then is the result false. The caller repaints the grid.
   bool LoadSayFile(GridModel& grid, Bytes& currentFile, const Bytes& name);
   // Writes the grid to the named file in the folder. False only when writing failed and the user
-  // declined to retry. An empty unnamed book is not written.
+  // declined to retry. An empty unnamed book is not written, nor one that the file holds already
+  // as it is (when tracked, IsSavedAlready).
   bool SaveSayFile(const GridModel& grid, const Bytes& name);
 
   // Files that begin with a byte-order mark are converted through the code page before the
@@ -106,10 +116,11 @@ class SayFiles {
 
   enum class OutsideChange { kNone, kReloaded, kKeptOwn };
   // Looks whether the current book's file changed since Parlo last read or wrote it. When it did
-  // and the grid still holds the book as it was then, the grid is filled from the file again,
-  // leaving the current cell where it was (within range). When the book has changed in Parlo
-  // too, the grid is kept: the next save keeps the file's version as the backup. Nothing is
-  // asked; a file that cannot be read now is looked at again next time. Needs Track.
+  // and the grid still holds the book as it was then, the grid is filled from the file again in
+  // one change that undo takes back, leaving the current cell where it was (within range); a
+  // save over that version keeps it as the backup. When the book has changed in Parlo too, the
+  // grid is kept: the next save keeps the file's version as the backup. Nothing is asked; a file
+  // that cannot be read now is looked at again next time. Needs Track.
   OutsideChange CheckOutsideChange(GridModel& grid, const Bytes& currentFile);
 
  private:

@@ -60,6 +60,8 @@ class TForm_Main : public Window, public GridEvents {
   void Show(int showCommand);
   HWND Control(int id) const { return controls_.Get(id); }
   PhraseGridControl& Grid() { return grid_; }
+  // FormDestroy has run: the book and the settings are written.
+  bool Finished() const { return destroyed_; }
 
   // Own fields, in declaration order.
   bool Pressing = false;

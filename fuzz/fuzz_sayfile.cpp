@@ -4,7 +4,7 @@
 // text holding one); such a TAB is dropped, so the written bytes shrink, and repeating the round
 // trip settles on a book that writes and reads back unchanged. Text with a byte-order mark is
 // converted first, as the program reads it; the quick test for bytes that need no backup agrees
-// with writing them back.
+// with writing them back, and so does writing them in parts.
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
@@ -50,6 +50,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   parlo::ReadSayBook(raw, book);
   Check(parlo::IsOwnForm(raw) == (parlo::FormatSayBook(book) == raw));
   Check(parlo::IsVerbatimSource(book, *book.Source()) == parlo::IsOwnForm(raw));
+  // Written in parts, partly straight from the bytes read, the book is the same bytes.
+  Bytes parts;
+  Check(parlo::FormatSayBookInParts(book, [&parts](std::string_view part) {
+    parts.append(part.data(), part.size());
+    return true;
+  }));
+  Check(parts == parlo::FormatSayBook(book));
 
   parlo::Latin1CodePage latin1;
   const Bytes text = parlo::AnsiFromMarkedText(raw, latin1);

@@ -165,10 +165,12 @@ bool Win32FileStore::WritePartsAtomic(const Bytes& path, const ContentProducer& 
       done = false;  // out of memory while making the content: the old file stays
     }
     // The stamp the file keeps through the rename; should the system still move it, the next
-    // look finds the same bytes and takes the new one.
-    BY_HANDLE_FILE_INFORMATION info;
-    if (done && GetFileInformationByHandle(file.get(), &info))
-      stamp = StampOf(info.nFileSizeHigh, info.nFileSizeLow, info.ftLastWriteTime);
+    // look finds the same bytes and takes the new one. (Not GetFileInformationByHandle: it asks
+    // for the volume too, a millisecond under Wine.)
+    LARGE_INTEGER size;
+    FILETIME lastWrite;
+    if (done && GetFileSizeEx(file.get(), &size) && GetFileTime(file.get(), nullptr, nullptr, &lastWrite))
+      stamp = StampOf(static_cast<DWORD>(size.QuadPart >> 32), static_cast<DWORD>(size.QuadPart), lastWrite);
     if (!file.Close() || !done) {
       DeleteFileA(temp.c_str());
       return false;

@@ -1,10 +1,15 @@
 #include "core/PhraseGrid.h"
+#include "core/SayFile.h"
 #include "tests/unit/GridRows.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <memory>
 #include <random>
+#include <string>
+#include <utility>
 #include <vector>
 
 namespace parlo {
@@ -254,7 +259,8 @@ TEST(LoadedCells, ACellOutsideTheSourceIsCopied) {
 }
 
 // Undo and redo against a plain list of rows that makes the same changes its own way and keeps
-// every state it passed through: after each step the grid must hold the state the list says.
+// every state it passed through: after each step the grid must hold the state the list says, and
+// the revision it had in that state, which no other state shares.
 TEST(Undo, ReplaysAndRevertsEveryKindOfChangeAgainstAModel) {
   std::mt19937 random(12);
   for (int round = 0; round < 20; ++round) {
@@ -280,6 +286,7 @@ TEST(Undo, ReplaysAndRevertsEveryKindOfChangeAgainstAModel) {
     EXPECT_FALSE(grid.CanUndo());
 
     std::vector<Rows> states{start};
+    std::vector<BookRevision> revisions{grid.Revision()}, retired;
     // Where each change was: the current row after undoing and after redoing it.
     std::vector<int> undoRow{-1}, redoRow{-1};
     size_t now = 0;
@@ -287,7 +294,7 @@ TEST(Undo, ReplaysAndRevertsEveryKindOfChangeAgainstAModel) {
     for (int step = 0; step < 300; ++step) {
       Rows rows = states[now];
       int count = static_cast<int>(rows.size());
-      int kind = static_cast<int>(random() % 9);
+      int kind = static_cast<int>(random() % 10);
       int undoAt = -1, redoAt = -1;
       if (kind <= 1) {
         int expectRow = -1;
@@ -302,6 +309,7 @@ TEST(Undo, ReplaysAndRevertsEveryKindOfChangeAgainstAModel) {
           expectRow = redoRow[now];
         }
         ASSERT_EQ(RowsOf(grid), states[now]) << "round " << round << " step " << step;
+        ASSERT_EQ(grid.Revision(), revisions[now]) << "round " << round << " step " << step;
         if (expectRow >= 0) {
           EXPECT_EQ(grid.Row(), std::min(expectRow, grid.RowCount() - 1)) << "step " << step;
         }
@@ -352,12 +360,35 @@ TEST(Undo, ReplaysAndRevertsEveryKindOfChangeAgainstAModel) {
           redoAt = to;
           break;
         }
+        case 9: {
+          // Another book traded in whole (a file read again), its last row's text set apart.
+          const int newCount = 1 + static_cast<int>(random() % 4);
+          rows.assign(static_cast<size_t>(newCount), {"R" + std::to_string(step), "text"});
+          rows.back().second = "own";
+          GridModel other;
+          ReadSayBook("R" + std::to_string(step) + "\ttext\r\n", other);
+          other.SetRowCount(newCount);
+          for (int r = 1; r < newCount; ++r) other.CopyLabelAndText(0, r);
+          other.SetCell(kColText, newCount - 1, "own");
+          grid.ReplaceRows(other);
+          EXPECT_EQ(RowsOf(other), (Rows{{"", ""}}));
+          undoAt = row;
+          redoAt = std::min(row, newCount - 1);
+          EXPECT_EQ(grid.Row(), redoAt);
+          break;
+        }
       }
       if (undoAt < 0) continue;  // nothing changed: nothing recorded
       ASSERT_TRUE(grid.CanUndo());
       states.resize(now + 1);
+      retired.insert(retired.end(), revisions.begin() + static_cast<std::ptrdiff_t>(now) + 1,
+                     revisions.end());
+      revisions.resize(now + 1);
       undoRow.resize(now + 1);
       redoRow.resize(now + 1);
+      for (const auto& known : {revisions, retired})
+        ASSERT_EQ(std::count(known.begin(), known.end(), grid.Revision()), 0) << "step " << step;
+      revisions.push_back(grid.Revision());
       states.push_back(rows);
       undoRow.push_back(undoAt);
       redoRow.push_back(redoAt);
@@ -426,6 +457,28 @@ TEST(Undo, LoadingStartsANewHistoryAndANewChangeDropsTheRedo) {
   Bytes file;
   ClearSays(grid, file);  // the empty book is a load too
   EXPECT_FALSE(grid.CanUndo());
+}
+
+TEST(Undo, AChangeNotRecordedLeavesNoWayBackToAnEarlierRevision) {
+  // Undo cannot take back a change it never saw, so no step may claim the book is as it was.
+  const std::vector<std::function<void(GridModel&)>> unrecorded = {
+      [](GridModel& g) { g.SetCell(kColLabel, 0, "set"); },
+      [](GridModel& g) { g.SetRowCount(3); },
+      [](GridModel& g) { g.CopyLabelAndText(1, 0); },
+      [](GridModel& g) { g.ClearHistory(); },
+  };
+  for (size_t i = 0; i < unrecorded.size(); ++i) {
+    GridModel grid = MakeGrid({{"a", "1"}, {"b", "2"}});
+    const BookRevision loaded = grid.Revision();
+    grid.SetRow(1);  // moving about changes nothing
+    grid.EditCell(kColText, 0, "edited");
+    const BookRevision edited = grid.Revision();
+    EXPECT_NE(edited, loaded) << i;
+    unrecorded[i](grid);
+    EXPECT_NE(grid.Revision(), edited) << i;
+    grid.Undo();
+    EXPECT_NE(grid.Revision(), loaded) << i;
+  }
 }
 
 TEST(Undo, TheOnlyRowDeletedComesBackWithItsCells) {

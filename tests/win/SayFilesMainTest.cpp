@@ -374,6 +374,34 @@ TEST_F(SayFilesMainTest, ActivationReadsABookChangedElsewhereAgainUnlessItChange
   EXPECT_THAT(SayFilesOnDisk(), ElementsAre("sayA.txt"));
 }
 
+TEST_F(SayFilesMainTest, UndoTakesBackAReloadWholeAndTheSaveKeepsTheVersionItReplaced) {
+  const Bytes good = "[PARLO!]\r\nhi\tHello\r\nbye\tGood bye\r\nthird\tline\r\n";
+  // Cut short by a sync tool, yet in Parlo's own form: only what it read says it is not Parlo's.
+  const Bytes cut = "[PARLO!]\r\nhi\tHello\r\n";
+  Put("sayA.txt", good);
+  Start();
+  GridModel& model = main_->Grid().Model();
+  model.EditCell(kColText, 1, "Later");  // taken back: the book is as read, in a cell of its own
+  ASSERT_TRUE(main_->Grid().Undo());
+  model.SetRow(2);
+  Put("sayA.txt", cut);
+  SendMessageA(main_->Handle(), WM_ACTIVATE, WA_ACTIVE, 0);
+  Pump();
+  ASSERT_THAT(Rows(), ElementsAre(Row("hi", "Hello")));
+  EXPECT_EQ(model.Row(), 0);
+
+  ASSERT_TRUE(main_->Grid().Undo());
+  EXPECT_THAT(Rows(), ElementsAre(Row("hi", "Hello"), Row("bye", "Good bye"), Row("third", "line")));
+  EXPECT_EQ(model.Row(), 2);
+  EXPECT_FALSE(model.CanUndo());
+  ASSERT_TRUE(main_->Grid().Redo());
+  EXPECT_THAT(Rows(), ElementsAre(Row("hi", "Hello")));
+  ASSERT_TRUE(main_->Grid().Undo());
+  Close();
+  EXPECT_EQ(Read("sayA.txt"), good);
+  EXPECT_EQ(Read("sayA.txt.bak"), cut);
+}
+
 TEST_F(SayFilesMainTest, AUnicodeBookFromNotepadIsWrittenBackInTheHeadedLayoutKeepingTheOriginal) {
   const Bytes utf16 = Bytes("\xFF\xFE[\0P\0A\0R\0L\0O\0!\0]\0\r\0\n\0h\0i\0\t\0x\0\r\0\n\0", 30);
   Put("sayU.txt", utf16);
