@@ -49,8 +49,8 @@ const ControlSpec kMainLayout[] = {
 constexpr int kFileItemHeight = 12;
 
 int LayoutHeightOf(int id) {
-  for (const ControlSpec& spec : kMainLayout)
-    if (spec.id == id) return spec.height;
+  for (const ControlSpec& row : kMainLayout)
+    if (row.id == id) return row.height;
   return 0;
 }
 
