@@ -18,24 +18,33 @@ class CpuRatioReporter : public benchmark::ConsoleReporter {
       : baseline_(std::move(baseline)), against_(std::move(against)) {}
 
   void ReportRuns(const std::vector<Run>& runs) override {
+    // Kept in seconds: benchmarks of one run may each report in a unit of their own.
     for (const Run& run : runs)
-      if (run.run_type == Run::RT_Iteration && run.iterations > 0)
-        times_[run.benchmark_name()] = run.GetAdjustedCPUTime();
+      if (run.run_type == Run::RT_Iteration && run.iterations > 0) {
+        times_[run.benchmark_name()] =
+            run.GetAdjustedCPUTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+        if (run.benchmark_name() == baseline_) unit_ = run.time_unit;
+      }
     ConsoleReporter::ReportRuns(runs);
   }
 
   void PrintRatios() const {
     auto base = times_.find(baseline_);
     if (base == times_.end() || base->second <= 0) return;
-    std::printf("\nAgainst %s (%.1f ns CPU):\n", against_.c_str(), base->second);
+    const double scale = benchmark::GetTimeUnitMultiplier(unit_);
+    const char* unit = benchmark::GetTimeUnitString(unit_);
+    const int digits = unit_ == benchmark::kMillisecond || unit_ == benchmark::kSecond ? 3 : 1;
+    std::printf("\nAgainst %s (%.*f %s CPU):\n", against_.c_str(), digits, base->second * scale, unit);
     for (const auto& [name, time] : times_)
       if (name != base->first)
-        std::printf("  %-22s %12.1f ns  ratio %6.2f\n", name.c_str(), time, time / base->second);
+        std::printf("  %-22s %12.*f %s  ratio %6.2f\n", name.c_str(), digits, time * scale, unit,
+                    time / base->second);
   }
 
  private:
   std::string baseline_, against_;
-  std::map<std::string, double> times_;
+  std::map<std::string, double> times_;  // seconds
+  benchmark::TimeUnit unit_ = benchmark::kNanosecond;
 };
 
 // The benchmarks' main: runs what the command line selects, then the ratios.
