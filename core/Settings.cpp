@@ -15,6 +15,22 @@ Bytes CaptionKey(int i) { return "Caption" + std::to_string(i); }
 
 Bytes Quoted(const Bytes& text) { return "\"" + text + "\""; }
 
+// A hot key's section: ALT, CTRL, SHIFT and Key, in that order (the Bard key and Quick Say).
+void ReadHotKey(const TIniFile& ini, const Bytes& section, bool& alt, bool& ctrl, bool& shift,
+                uint16_t& key) {
+  alt = ini.ReadFlag(section, "ALT", false);
+  ctrl = ini.ReadFlag(section, "CTRL", false);
+  shift = ini.ReadFlag(section, "SHIFT", false);
+  key = static_cast<uint16_t>(static_cast<uint32_t>(ini.ReadNumber(section, "Key", 0)) & 0xFFFFu);
+}
+
+void WriteHotKey(TIniFile& ini, const Bytes& section, bool alt, bool ctrl, bool shift, uint16_t key) {
+  ini.WriteFlag(section, "ALT", alt);
+  ini.WriteFlag(section, "CTRL", ctrl);
+  ini.WriteFlag(section, "SHIFT", shift);
+  ini.WriteNumber(section, "Key", key);
+}
+
 }  // namespace
 
 void ReadWindowBounds(const TIniFile& ini, WindowBounds current,
@@ -36,10 +52,7 @@ void ReadOptions(const TIniFile& ini, Settings& settings) {
 
 void ReadBardKey(const TIniFile& ini, Settings& settings) {
   settings.stayOnTop = ini.ReadFlag(kWindow, "StayOnTop", false);
-  settings.bardAlt = ini.ReadFlag(kBardKey, "ALT", false);
-  settings.bardCtrl = ini.ReadFlag(kBardKey, "CTRL", false);
-  settings.bardShift = ini.ReadFlag(kBardKey, "SHIFT", false);
-  settings.bardKey = static_cast<uint16_t>(static_cast<uint32_t>(ini.ReadNumber(kBardKey, "Key", 0)) & 0xFFFFu);
+  ReadHotKey(ini, kBardKey, settings.bardAlt, settings.bardCtrl, settings.bardShift, settings.bardKey);
 }
 
 void ReadCaptions(const TIniFile& ini, Settings& settings) {
@@ -65,11 +78,8 @@ void ReadGridFont(const TIniFile& ini, GridFont& font) {
 Bytes ReadLastOpen(const TIniFile& ini) { return ini.ReadText(kUo, "LastOpen", ""); }
 
 void ReadQuickSay(const TIniFile& ini, Settings& settings) {
-  settings.quickSayAlt = ini.ReadFlag(kQuickSay, "ALT", false);
-  settings.quickSayCtrl = ini.ReadFlag(kQuickSay, "CTRL", false);
-  settings.quickSayShift = ini.ReadFlag(kQuickSay, "SHIFT", false);
-  settings.quickSayKey =
-      static_cast<uint16_t>(static_cast<uint32_t>(ini.ReadNumber(kQuickSay, "Key", 0)) & 0xFFFFu);
+  ReadHotKey(ini, kQuickSay, settings.quickSayAlt, settings.quickSayCtrl, settings.quickSayShift,
+             settings.quickSayKey);
   settings.quickSayWidth = ini.ReadNumber(kQuickSay, "Width", settings.quickSayWidth);
   settings.quickSayHeight = ini.ReadNumber(kQuickSay, "Height", settings.quickSayHeight);
 }
@@ -97,10 +107,7 @@ void WriteSettings(TIniFile& ini, const Settings& s) {
   ini.WriteFlag(kParlo, "Yell", s.yell);
   ini.WriteFlag(kParlo, "Random", s.random);
   ini.WriteFlag(kWindow, "StayOnTop", s.stayOnTop);
-  ini.WriteFlag(kBardKey, "ALT", s.bardAlt);
-  ini.WriteFlag(kBardKey, "CTRL", s.bardCtrl);
-  ini.WriteFlag(kBardKey, "SHIFT", s.bardShift);
-  ini.WriteNumber(kBardKey, "Key", s.bardKey);
+  WriteHotKey(ini, kBardKey, s.bardAlt, s.bardCtrl, s.bardShift, s.bardKey);
   ini.WriteText(kUo, "LastOpen", Quoted(s.lastOpen));
   ini.WriteText(kUo, "Caption", Quoted(s.gameCaption));
   for (int i = 0; i < kCaptionCount; ++i)
@@ -110,10 +117,7 @@ void WriteSettings(TIniFile& ini, const Settings& s) {
   ini.WriteNumber(kFont, "Size", s.font.size);
   ini.WriteFlag(kFont, "Bold", s.font.bold);
   ini.WriteFlag(kFont, "Italic", s.font.italic);
-  ini.WriteFlag(kQuickSay, "ALT", s.quickSayAlt);
-  ini.WriteFlag(kQuickSay, "CTRL", s.quickSayCtrl);
-  ini.WriteFlag(kQuickSay, "SHIFT", s.quickSayShift);
-  ini.WriteNumber(kQuickSay, "Key", s.quickSayKey);
+  WriteHotKey(ini, kQuickSay, s.quickSayAlt, s.quickSayCtrl, s.quickSayShift, s.quickSayKey);
   ini.WriteNumber(kQuickSay, "Width", s.quickSayWidth);
   ini.WriteNumber(kQuickSay, "Height", s.quickSayHeight);
 }
