@@ -174,26 +174,24 @@ class FakeGame {
     DWORD style = WS_OVERLAPPEDWINDOW;
     AdjustWindowRect(&frame, style, FALSE);
     const int width = frame.right - frame.left, height = frame.bottom - frame.top;
-    if (options_.modern) {
-      WNDCLASSW wc = {};
+    // The same class either way; only the modern client's is Unicode.
+    auto classFor = [&](auto& wc, auto name) {
       wc.style = CS_HREDRAW | CS_VREDRAW;
       wc.lpfnWndProc = &FakeGame::WndProc;
       wc.hInstance = instance;
       wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
       wc.hIcon = LoadIcon(nullptr, IDI_APPLICATION);
-      wc.lpszClassName = kModernClassName;
-      if (!RegisterClassW(&wc)) return false;
+      wc.lpszClassName = name;
+      return &wc;
+    };
+    if (options_.modern) {
+      WNDCLASSW wc = {};
+      if (!RegisterClassW(classFor(wc, kModernClassName))) return false;
       hwnd_ = CreateWindowExW(0, kModernClassName, Wide(options_.title).c_str(), style, options_.x,
                               options_.y, width, height, nullptr, nullptr, instance, this);
     } else {
       WNDCLASSA wc = {};
-      wc.style = CS_HREDRAW | CS_VREDRAW;
-      wc.lpfnWndProc = &FakeGame::WndProc;
-      wc.hInstance = instance;
-      wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-      wc.hIcon = LoadIcon(nullptr, IDI_APPLICATION);
-      wc.lpszClassName = kClassName;
-      if (!RegisterClassA(&wc)) return false;
+      if (!RegisterClassA(classFor(wc, kClassName))) return false;
       hwnd_ = CreateWindowExA(0, kClassName, options_.title.c_str(), style, options_.x, options_.y, width,
                               height, nullptr, nullptr, instance, this);
     }
