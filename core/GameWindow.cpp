@@ -25,7 +25,7 @@ bool IsDefaultCaption(const GameChoice& choice, const LeadBytes& lead) {
 }
 
 GameWindow Chosen(const TopLevelWindow& window) {
-  return {window.handle, SameClass(window.className, kGameWindowClass), window.title};
+  return {window.handle, SameClass(window.className, kGameWindowClass), window.title, window.processId};
 }
 
 }  // namespace

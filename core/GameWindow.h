@@ -40,6 +40,7 @@ struct GameWindow {
   // The classic client takes characters in the background; every other client only in front.
   bool classic = false;
   Bytes title;
+  std::uint32_t processId = 0;
 };
 
 // The game window among the listed ones; windows of our own process never count.

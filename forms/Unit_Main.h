@@ -28,6 +28,7 @@
 namespace parlo {
 
 class GamePort;
+class ChatSettingsSource;
 class FileStore;
 class ProfileStore;
 class BardRandom;
@@ -41,6 +42,7 @@ struct MainServices {
   FileStore* files = nullptr;
   AnsiCodePage* codePage = nullptr;  // none: files with a byte-order mark are read as bytes
   GamePort* game = nullptr;
+  ChatSettingsSource* chat = nullptr;     // none: every modern client's chat as the client ships it
   std::function<Bytes()> clipboardText;   // the clipboard's CF_TEXT, empty when it has none
   ProfileStore* profile = nullptr;        // the settings file; none: nothing is read or written
   HotKeyPort* hotKeys = nullptr;          // none: system hot keys bound to the main window
