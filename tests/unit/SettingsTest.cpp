@@ -330,35 +330,43 @@ TEST(SettingsWrite, FirstExitWritesTheFormDefaults) {
 }
 
 TEST(SettingsWrite, EverythingReadsBackUnchanged) {
-  MemoryProfileStore store;
-  TIniFile ini(kPath, store);
-  const Settings written = Sample();
-  WriteSettings(ini, written);
-  Settings read;
-  ReadSettings(ini, read);
-  EXPECT_EQ(read.bounds, written.bounds);
-  EXPECT_EQ(read.paste, written.paste);
-  EXPECT_EQ(read.yell, written.yell);
-  EXPECT_EQ(read.random, written.random);
-  EXPECT_EQ(read.stayOnTop, written.stayOnTop);
-  EXPECT_EQ(read.bardAlt, written.bardAlt);
-  EXPECT_EQ(read.bardCtrl, written.bardCtrl);
-  EXPECT_EQ(read.bardShift, written.bardShift);
-  EXPECT_EQ(read.bardKey, written.bardKey);
-  EXPECT_EQ(read.gameCaption, written.gameCaption);
-  EXPECT_EQ(read.captionList, written.captionList);
-  EXPECT_EQ(read.font.charset, written.font.charset);
-  EXPECT_EQ(read.font.name, written.font.name);
-  EXPECT_EQ(read.font.size, written.font.size);
-  EXPECT_EQ(read.font.bold, written.font.bold);
-  EXPECT_EQ(read.font.italic, written.font.italic);
-  EXPECT_EQ(read.lastOpen, written.lastOpen);
-  EXPECT_EQ(read.quickSayAlt, written.quickSayAlt);
-  EXPECT_EQ(read.quickSayCtrl, written.quickSayCtrl);
-  EXPECT_EQ(read.quickSayShift, written.quickSayShift);
-  EXPECT_EQ(read.quickSayKey, written.quickSayKey);
-  EXPECT_EQ(read.quickSayWidth, written.quickSayWidth);
-  EXPECT_EQ(read.quickSayHeight, written.quickSayHeight);
+  // Twice, the second time with every flag the other way round: a flag left at its default would
+  // read back equal even if it were never written.
+  Settings flipped = Sample();
+  for (bool* flag : {&flipped.paste, &flipped.yell, &flipped.random, &flipped.stayOnTop, &flipped.bardAlt,
+                     &flipped.bardCtrl, &flipped.bardShift, &flipped.font.bold, &flipped.font.italic,
+                     &flipped.quickSayAlt, &flipped.quickSayCtrl, &flipped.quickSayShift})
+    *flag = !*flag;
+  for (const Settings& written : {Sample(), flipped}) {
+    MemoryProfileStore store;
+    TIniFile ini(kPath, store);
+    WriteSettings(ini, written);
+    Settings read;
+    ReadSettings(ini, read);
+    EXPECT_EQ(read.bounds, written.bounds);
+    EXPECT_EQ(read.paste, written.paste);
+    EXPECT_EQ(read.yell, written.yell);
+    EXPECT_EQ(read.random, written.random);
+    EXPECT_EQ(read.stayOnTop, written.stayOnTop);
+    EXPECT_EQ(read.bardAlt, written.bardAlt);
+    EXPECT_EQ(read.bardCtrl, written.bardCtrl);
+    EXPECT_EQ(read.bardShift, written.bardShift);
+    EXPECT_EQ(read.bardKey, written.bardKey);
+    EXPECT_EQ(read.gameCaption, written.gameCaption);
+    EXPECT_EQ(read.captionList, written.captionList);
+    EXPECT_EQ(read.font.charset, written.font.charset);
+    EXPECT_EQ(read.font.name, written.font.name);
+    EXPECT_EQ(read.font.size, written.font.size);
+    EXPECT_EQ(read.font.bold, written.font.bold);
+    EXPECT_EQ(read.font.italic, written.font.italic);
+    EXPECT_EQ(read.lastOpen, written.lastOpen);
+    EXPECT_EQ(read.quickSayAlt, written.quickSayAlt);
+    EXPECT_EQ(read.quickSayCtrl, written.quickSayCtrl);
+    EXPECT_EQ(read.quickSayShift, written.quickSayShift);
+    EXPECT_EQ(read.quickSayKey, written.quickSayKey);
+    EXPECT_EQ(read.quickSayWidth, written.quickSayWidth);
+    EXPECT_EQ(read.quickSayHeight, written.quickSayHeight);
+  }
 }
 
 TEST(SettingsWrite, EmptyCurrentFileIsWrittenAsTwoQuotesAndReadsBackEmpty) {
@@ -471,6 +479,9 @@ TEST(SettingsAtDpi, AWindowNoMonitorShowsTheCaptionOfGoesOntoTheNearest) {
       {"past the monitor of 150 %", {primary, right144}, 96, {5000, 300, 373, 472}, {4242, 300, 558, 705}},
       {"partly on the one of 150 %", {primary, right144}, 144, {4500, 100, 558, 705}, {4500, 100, 558, 705}},
       {"below the left one", {primary, leftLower}, 96, {-1000, 1500, 373, 472}, {-1000, 852, 373, 472}},
+      {"between two, caption on none", {primary, leftLower}, 96, {100, 1100, 373, 472}, {100, 568, 373, 472}},
+      {"half the caption on at the bottom", {right144}, 144, {2500, 1498, 558, 705}, {2500, 1498, 558, 705}},
+      {"a pixel less than half", {right144}, 144, {2500, 1499, 558, 705}, {2500, 815, 558, 705}},
       {"larger than the work area", {primary}, 96, {3000, 3000, 2500, 1200}, {0, 0, 2500, 1200}},
       {"no monitor known", {}, 96, {-9000, -9000, 373, 472}, {-9000, -9000, 373, 472}},
   };
