@@ -329,44 +329,49 @@ TEST(SettingsWrite, FirstExitWritesTheFormDefaults) {
                 "[QuickSay]\r\nALT=0\r\nCTRL=0\r\nSHIFT=0\r\nKey=0\r\nWidth=380\r\nHeight=300\r\n");
 }
 
+void ExpectEveryValueReadsBack(const Settings& written);
+
 TEST(SettingsWrite, EverythingReadsBackUnchanged) {
-  // Twice, the second time with every flag the other way round: a flag left at its default would
-  // read back equal even if it were never written.
+  ExpectEveryValueReadsBack(Sample());
+  // Every flag the other way round too: a flag left at its default would read back equal even if
+  // it were never written.
   Settings flipped = Sample();
   for (bool* flag : {&flipped.paste, &flipped.yell, &flipped.random, &flipped.stayOnTop, &flipped.bardAlt,
                      &flipped.bardCtrl, &flipped.bardShift, &flipped.font.bold, &flipped.font.italic,
                      &flipped.quickSayAlt, &flipped.quickSayCtrl, &flipped.quickSayShift})
     *flag = !*flag;
-  for (const Settings& written : {Sample(), flipped}) {
-    MemoryProfileStore store;
-    TIniFile ini(kPath, store);
-    WriteSettings(ini, written);
-    Settings read;
-    ReadSettings(ini, read);
-    EXPECT_EQ(read.bounds, written.bounds);
-    EXPECT_EQ(read.paste, written.paste);
-    EXPECT_EQ(read.yell, written.yell);
-    EXPECT_EQ(read.random, written.random);
-    EXPECT_EQ(read.stayOnTop, written.stayOnTop);
-    EXPECT_EQ(read.bardAlt, written.bardAlt);
-    EXPECT_EQ(read.bardCtrl, written.bardCtrl);
-    EXPECT_EQ(read.bardShift, written.bardShift);
-    EXPECT_EQ(read.bardKey, written.bardKey);
-    EXPECT_EQ(read.gameCaption, written.gameCaption);
-    EXPECT_EQ(read.captionList, written.captionList);
-    EXPECT_EQ(read.font.charset, written.font.charset);
-    EXPECT_EQ(read.font.name, written.font.name);
-    EXPECT_EQ(read.font.size, written.font.size);
-    EXPECT_EQ(read.font.bold, written.font.bold);
-    EXPECT_EQ(read.font.italic, written.font.italic);
-    EXPECT_EQ(read.lastOpen, written.lastOpen);
-    EXPECT_EQ(read.quickSayAlt, written.quickSayAlt);
-    EXPECT_EQ(read.quickSayCtrl, written.quickSayCtrl);
-    EXPECT_EQ(read.quickSayShift, written.quickSayShift);
-    EXPECT_EQ(read.quickSayKey, written.quickSayKey);
-    EXPECT_EQ(read.quickSayWidth, written.quickSayWidth);
-    EXPECT_EQ(read.quickSayHeight, written.quickSayHeight);
-  }
+  ExpectEveryValueReadsBack(flipped);
+}
+
+void ExpectEveryValueReadsBack(const Settings& written) {
+  MemoryProfileStore store;
+  TIniFile ini(kPath, store);
+  WriteSettings(ini, written);
+  Settings read;
+  ReadSettings(ini, read);
+  EXPECT_EQ(read.bounds, written.bounds);
+  EXPECT_EQ(read.paste, written.paste);
+  EXPECT_EQ(read.yell, written.yell);
+  EXPECT_EQ(read.random, written.random);
+  EXPECT_EQ(read.stayOnTop, written.stayOnTop);
+  EXPECT_EQ(read.bardAlt, written.bardAlt);
+  EXPECT_EQ(read.bardCtrl, written.bardCtrl);
+  EXPECT_EQ(read.bardShift, written.bardShift);
+  EXPECT_EQ(read.bardKey, written.bardKey);
+  EXPECT_EQ(read.gameCaption, written.gameCaption);
+  EXPECT_EQ(read.captionList, written.captionList);
+  EXPECT_EQ(read.font.charset, written.font.charset);
+  EXPECT_EQ(read.font.name, written.font.name);
+  EXPECT_EQ(read.font.size, written.font.size);
+  EXPECT_EQ(read.font.bold, written.font.bold);
+  EXPECT_EQ(read.font.italic, written.font.italic);
+  EXPECT_EQ(read.lastOpen, written.lastOpen);
+  EXPECT_EQ(read.quickSayAlt, written.quickSayAlt);
+  EXPECT_EQ(read.quickSayCtrl, written.quickSayCtrl);
+  EXPECT_EQ(read.quickSayShift, written.quickSayShift);
+  EXPECT_EQ(read.quickSayKey, written.quickSayKey);
+  EXPECT_EQ(read.quickSayWidth, written.quickSayWidth);
+  EXPECT_EQ(read.quickSayHeight, written.quickSayHeight);
 }
 
 TEST(SettingsWrite, EmptyCurrentFileIsWrittenAsTwoQuotesAndReadsBackEmpty) {
