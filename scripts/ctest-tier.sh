@@ -2,7 +2,7 @@
 # Runs one tier of tests through CTest and counts what came of each test from CTest's own JUnit
 # result of that very run; sourced by test.sh (and by the test of this file).
 #   run_tier NAME RETRY CTEST_ARGS...
-# adds to passed, failed and skipped. With RETRY 1 the tests that failed run once more, chosen by
+# adds to passed, failed and skipped; a tier that runs no test counts as one failure. With RETRY 1 the tests that failed run once more, chosen by
 # their exact names; each that passes then counts as passed and is added to retried. Output goes
 # to $log_dir/ctest-NAME.log (and ctest-NAME-retry.log), the results to the .xml beside them;
 # the caller sets log_dir.
@@ -67,6 +67,11 @@ run_tier() {
   fi
   local outcomes first_failures
   outcomes=$(ctest_outcomes "$junit")
+  # A tier whose selection matches nothing, or whose every test skips, has tested nothing.
+  if ! grep -qE '^(pass|fail) ' <<<"$outcomes"; then
+    echo "ctest $name ran no test"
+    failed=$((failed + 1))
+  fi
   passed=$((passed + $(grep -c '^pass ' <<<"$outcomes")))
   skipped=$((skipped + $(grep -c '^skip ' <<<"$outcomes")))
   first_failures=$(sed -n 's/^fail //p' <<<"$outcomes")

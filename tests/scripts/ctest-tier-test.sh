@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # scripts/ctest-tier.sh on a throwaway CTest project: a test that fails once passes on its second
-# try and is named, one that fails twice counts once as failed, a skip counts as skipped, and
-# neither a test of another tier nor a result left by an earlier run is run or counted.
+# try and is named, one that fails twice counts once as failed, a skip counts as skipped, a tier
+# that runs no test fails, and neither a test of another tier nor a result left by an earlier run
+# is run or counted.
 #   ctest-tier-test.sh WORK_DIR
 set -u
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -27,6 +28,11 @@ print_summary >"$work/summary-clean.txt"
 passed=0 failed=0 skipped=0 retried=()
 run_tier e2e 1 --test-dir "$work/project" -L e2e >>"$work/run.log" 2>&1
 print_summary >"$work/summary.txt"
+# A label that matches nothing, and a tier whose only test skips: each ran no test.
+passed=0 failed=0 skipped=0 retried=()
+run_tier none 0 --test-dir "$work/project" -L no-such-tier >>"$work/run.log" 2>&1
+run_tier e2e 1 --test-dir "$work/project" -L e2e -R Skips >>"$work/run.log" 2>&1
+print_summary >"$work/summary-none.txt"
 
 status=0
 expect() {  # what, expected file, actual file
@@ -40,6 +46,8 @@ expect "the summary lines of the run without failures" <(printf '%s\n' 'parlo: 1
   'parlo: 1 passed, 0 failed') "$work/summary-clean.txt"
 expect "the summary lines" <(printf '%s\n' 'parlo: retried: e2e.FailsOnce(first try)' 'parlo: 1 skipped' \
   'parlo: 2 passed, 1 failed') "$work/summary.txt"
+expect "the summary lines of the tiers that ran no test" <(printf '%s\n' 'parlo: 1 skipped' \
+  'parlo: 0 passed, 2 failed') "$work/summary-none.txt"
 expect "the runs" <(printf '%s\n' e2e.AlwaysFails e2e.AlwaysFails 'e2e.FailsOnce(first try)' \
-  'e2e.FailsOnce(first try)' e2e.Passes e2e.Passes e2e.Skips e2e.Skips) <(sort "$work/project/runs")
+  'e2e.FailsOnce(first try)' e2e.Passes e2e.Passes e2e.Skips e2e.Skips e2e.Skips) <(sort "$work/project/runs")
 exit $status

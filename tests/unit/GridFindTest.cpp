@@ -76,7 +76,7 @@ TEST(FindRows, GoesRoundBothWaysLooksAtLabelsAndTextsAndComesBackToTheStartLast)
 
 TEST(FilterRows, SayLinesHoldingEveryWordInLabelOrTextInBookOrder) {
   GridModel grid = MakeGrid({{"Greet", "hello there"},
-                             {"-----", ""},
+                             {"-----", "hello there"},  // a separator, even with a text
                              {"Bye", "Farewell, friend"},
                              {"'hello", "a note about hello"},
                              {"Hello [F7]", "come here"},

@@ -96,6 +96,19 @@ TEST(GridModel, MoveRowCarriesAllCellsAndTheCurrentRow) {
   EXPECT_EQ(grid.Row(), 3);
   grid.MoveRow(1, 9);  // outside: nothing moves
   EXPECT_EQ(grid.Label(1), "b");
+
+  // Another row dropped on the current row's place, or passing it, from above and from below:
+  // the current row stays on its content.
+  const struct {
+    int current, from, to;
+  } others[] = {{2, 0, 2}, {1, 3, 1}, {2, 0, 3}, {1, 3, 0}, {3, 0, 2}, {0, 1, 3}};
+  for (const auto& c : others) {
+    GridModel moved = MakeGrid({{"a", "1"}, {"b", "2"}, {"c", "3"}, {"d", "4"}});
+    moved.SetRow(c.current);
+    const Bytes current = moved.Label(c.current);
+    moved.MoveRow(c.from, c.to);
+    EXPECT_EQ(moved.Label(moved.Row()), current) << c.from << " to " << c.to << ", current " << c.current;
+  }
 }
 
 TEST(EditButtons, AddAppendsFiveEmptyRowsWithoutMovingTheCurrentCell) {

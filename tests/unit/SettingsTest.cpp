@@ -329,10 +329,23 @@ TEST(SettingsWrite, FirstExitWritesTheFormDefaults) {
                 "[QuickSay]\r\nALT=0\r\nCTRL=0\r\nSHIFT=0\r\nKey=0\r\nWidth=380\r\nHeight=300\r\n");
 }
 
+void ExpectEveryValueReadsBack(const Settings& written);
+
 TEST(SettingsWrite, EverythingReadsBackUnchanged) {
+  ExpectEveryValueReadsBack(Sample());
+  // Every flag the other way round too: a flag left at its default would read back equal even if
+  // it were never written.
+  Settings flipped = Sample();
+  for (bool* flag : {&flipped.paste, &flipped.yell, &flipped.random, &flipped.stayOnTop, &flipped.bardAlt,
+                     &flipped.bardCtrl, &flipped.bardShift, &flipped.font.bold, &flipped.font.italic,
+                     &flipped.quickSayAlt, &flipped.quickSayCtrl, &flipped.quickSayShift})
+    *flag = !*flag;
+  ExpectEveryValueReadsBack(flipped);
+}
+
+void ExpectEveryValueReadsBack(const Settings& written) {
   MemoryProfileStore store;
   TIniFile ini(kPath, store);
-  const Settings written = Sample();
   WriteSettings(ini, written);
   Settings read;
   ReadSettings(ini, read);
@@ -471,6 +484,9 @@ TEST(SettingsAtDpi, AWindowNoMonitorShowsTheCaptionOfGoesOntoTheNearest) {
       {"past the monitor of 150 %", {primary, right144}, 96, {5000, 300, 373, 472}, {4242, 300, 558, 705}},
       {"partly on the one of 150 %", {primary, right144}, 144, {4500, 100, 558, 705}, {4500, 100, 558, 705}},
       {"below the left one", {primary, leftLower}, 96, {-1000, 1500, 373, 472}, {-1000, 852, 373, 472}},
+      {"between two, caption on none", {primary, leftLower}, 96, {100, 1100, 373, 472}, {100, 568, 373, 472}},
+      {"half the caption on at the bottom", {right144}, 144, {2500, 1498, 558, 705}, {2500, 1498, 558, 705}},
+      {"a pixel less than half", {right144}, 144, {2500, 1499, 558, 705}, {2500, 815, 558, 705}},
       {"larger than the work area", {primary}, 96, {3000, 3000, 2500, 1200}, {0, 0, 2500, 1200}},
       {"no monitor known", {}, 96, {-9000, -9000, 373, 472}, {-9000, -9000, 373, 472}},
   };

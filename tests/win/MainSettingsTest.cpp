@@ -560,10 +560,28 @@ TEST_F(MainSettingsTest, TheBookListsClosedFieldIs20PixelsHighWhateverTheFont) {
   PARLO_SKIP_UNLESS_96_DPI();
   Start();
   HWND combo = main_->Control(IDC_COMBOBOX_FILES);
+  auto height = [combo] {
+    RECT bounds;
+    GetWindowRect(combo, &bounds);
+    return bounds.bottom - bounds.top;
+  };
   // Its sunken edge included; the font alone would make it 22.
-  RECT bounds;
-  GetWindowRect(combo, &bounds);
-  EXPECT_EQ(bounds.bottom - bounds.top, 20);
+  EXPECT_EQ(height(), 20);
+  // Systems draw the list's font with faces of other sizes: smaller and larger ones, each sized
+  // again as a change of screen sizes it.
+  const HGDIOBJ designed = reinterpret_cast<HGDIOBJ>(SendMessageA(combo, WM_GETFONT, 0, 0));
+  for (int pixels : {-8, -11, -16, -28}) {
+    HFONT font =
+        CreateFontA(pixels, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                    CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, "Arial");
+    SendMessageA(combo, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    RECT window;
+    GetWindowRect(main_->Handle(), &window);
+    SendMessageA(main_->Handle(), WM_DPICHANGED, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&window));
+    EXPECT_EQ(height(), 20) << "a font " << -pixels << " pixels high";
+    SendMessageA(combo, WM_SETFONT, reinterpret_cast<WPARAM>(designed), FALSE);
+    DeleteObject(font);
+  }
 }
 
 // ---- The hot-key message ----
