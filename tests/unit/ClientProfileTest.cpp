@@ -107,6 +107,7 @@ TEST(ClientProfile, CharacterPartIsWhatComesBeforeTheClientsOwnTitle) {
       // Razor's title text as it ships, then the client's own.
       {"Bob - 12/400 -  90/90  - 88/88 - 50/50  Gold: 1200 - ClassicUO - 1.1.0.0",
        "Bob - 12/400 -  90/90  - 88/88 - 50/50  Gold: 1200"},
+      {"Bob - TazUO fan - [TazUO 3.21.0]", "Bob - TazUO fan"},  // the client's own text comes last
       {"ClassicUO - 1.1.0.0", ""},
       {"[TazUO 3.21.0]", ""},
       {"Ultima Online - Bob", ""},
