@@ -142,6 +142,12 @@ TEST(ClientProfile, ProfilesFolderFromSettingsBesideTheClient) {
     if (c.settings) files.Put(Bytes(kClient) + "\\settings.json", c.settings);
     EXPECT_EQ(ClientProfilesFolder(files, kClient), c.folder) << (c.settings ? c.settings : "(none)");
   }
+
+  MemoryFileStore held;
+  held.Put(Bytes(kClient) + "\\settings.json", "{\"profilespath\": \"D:\\\\Other\"}");
+  held.FailReads(1);
+  EXPECT_EQ(ClientProfilesFolder(held, kClient), "");
+  EXPECT_EQ(ClientProfilesFolder(held, kClient), "D:\\Other");
 }
 
 // Bob on two servers (Siege's written last), Bobby whose name holds Bob's, and a character whose
