@@ -7,11 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "core/ClientProfile.h"
-#include "platform/Win32FileStore.h"
 #include "platform/Win32GamePort.h"
-#include "platform/Win32Module.h"
-#include "tests/win/TempFolder.h"
 
 namespace parlo {
 namespace {
@@ -83,7 +79,7 @@ class PortSeeingOwnWindows : public Win32GamePort {
   std::uint32_t OwnProcessId() override { return 0; }
 };
 
-class GameWindowTest : public ::testing::Test {
+class GameWindowTest : public testing::Test {
  protected:
   static void SetUpTestSuite() {
     WNDCLASSA wc{};
@@ -200,49 +196,6 @@ TEST(Win32GamePort, ScanCodeOfEnter) {
   Win32GamePort port;
   EXPECT_EQ(port.ScanCode(VK_RETURN), 0x1Cu);
   EXPECT_EQ(port.ScanCode(VK_SHIFT), 0x2Au);
-}
-
-// A modern client's folder is its process's image folder, and its character's profile is found
-// there through the real file system.
-TEST(Win32GamePort, ProfileOfAModernClientBesideItsProcessImage) {
-  testing::TempFolder folder("parlo-client");
-  ASSERT_TRUE(folder.Created());
-  const Bytes profiles = folder.Path() + "Data\\Profiles\\acct\\Atlantic\\";
-  for (const char* sub : {"Data", "Data\\Profiles", "Data\\Profiles\\acct", "Data\\Profiles\\acct\\Atlantic",
-                          "Data\\Profiles\\acct\\Atlantic\\Bob", "Data\\Profiles\\acct\\Atlantic\\Bobby"})
-    ASSERT_TRUE(CreateDirectoryA((folder.Path() + sub).c_str(), nullptr)) << sub;
-  Win32FileStore files;
-  ASSERT_TRUE(
-      files.WriteWholeAtomic(profiles + "Bob\\profile.json", "{\"activate_chat_after_enter\": true}"));
-  ASSERT_TRUE(
-      files.WriteWholeAtomic(profiles + "Bobby\\profile.json", "{\"activate_chat_after_enter\": false}"));
-
-  char system[MAX_PATH];
-  ASSERT_GT(GetSystemDirectoryA(system, MAX_PATH), 0u);
-  Bytes image = folder.Path() + "ClassicUO.exe";
-  ASSERT_TRUE(CopyFileA((Bytes(system) + "\\cmd.exe").c_str(), image.c_str(), FALSE));
-  Bytes commandLine = "ClassicUO.exe /c exit";
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION child{};
-  ASSERT_TRUE(CreateProcessA(image.c_str(), &commandLine[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED,
-                             nullptr, nullptr, &startup, &child));
-  Bytes seen = ProcessImagePath(child.dwProcessId);
-  ProfileChatSettings chat(files, ProcessImagePath, SystemLeadBytes());
-  bool bob = chat.For(GameWindow{1, false, "Bob - ClassicUO - 1.1.0.0", child.dwProcessId}).enterToChat;
-  bool bobby = chat.For(GameWindow{1, false, "Bobby - ClassicUO - 1.1.0.0", child.dwProcessId}).enterToChat;
-  TerminateProcess(child.hProcess, 0);
-  WaitForSingleObject(child.hProcess, 5000);
-  CloseHandle(child.hThread);
-  CloseHandle(child.hProcess);
-
-  CharUpperA(&seen[0]);  // the system may spell the folder in other letter case
-  CharUpperA(&image[0]);
-  EXPECT_EQ(seen, image);
-  EXPECT_TRUE(bob);
-  EXPECT_FALSE(bobby);
-  EXPECT_EQ(ProcessImagePath(0), "");  // the idle process, which no one opens
-  EXPECT_EQ(ProcessImagePath(GetCurrentProcessId()), ExecutablePath());
 }
 
 TEST(SystemLeadBytes, AgreesWithTheCodePage) {
