@@ -147,8 +147,8 @@ TEST_F(MainSettingsConfigTest, OkCopiesEveryValueBackAndRegistersTheNewHotKey) {
   EXPECT_TRUE(main_->BardCtrl);
   EXPECT_TRUE(main_->BardShift);
   EXPECT_EQ(main_->BardKey, VK_F6);
-  EXPECT_THAT(log_, ElementsAre("unregister 14", "register 14 mod=6 key=0x75"));
-  EXPECT_EQ(hotKeys_.Registered(14), std::make_pair(6u, 0x75u));
+  EXPECT_THAT(log_, ElementsAre("unregister 14", "register 14 mod=16390 key=0x75"));
+  EXPECT_EQ(hotKeys_.Registered(14), std::make_pair(6u | kModNoRepeat, 0x75u));
   EXPECT_TRUE(main_->StayOnTop);
   EXPECT_TRUE(IsTopmost(main_->Handle()));
   // The caption was not in the list: it goes on top and the last one drops out.
@@ -164,7 +164,7 @@ TEST_F(MainSettingsConfigTest, OkWithoutChangesStillReregistersAndRefitsTheGridT
   grid.SetDefaultRowHeight(60);
   grid.SetColWidth(kColLabel, 7);
   Config({[&](HWND dialog) { Click(dialog, IDOK); }});
-  EXPECT_THAT(log_, ElementsAre("unregister 14", "register 14 mod=5 key=0x74"));
+  EXPECT_THAT(log_, ElementsAre("unregister 14", "register 14 mod=16389 key=0x74"));
   // The design font's rows, measured at 96 dpi with the fonts scripts/setup.sh installs.
   EXPECT_EQ(grid.DefaultRowHeight(), 18);
   EXPECT_EQ(grid.ColWidth(kColLabel), 72);
@@ -207,7 +207,7 @@ TEST_F(MainSettingsConfigTest, CancelChangesNothingAndKeepsTheOldRegistration) {
   EXPECT_FALSE(main_->StayOnTop);
   EXPECT_FALSE(IsTopmost(main_->Handle()));
   EXPECT_THAT(log_, IsEmpty());
-  EXPECT_EQ(hotKeys_.Registered(14), std::make_pair(5u, 0x74u));
+  EXPECT_EQ(hotKeys_.Registered(14), std::make_pair(5u | kModNoRepeat, 0x74u));
   EXPECT_THAT(*main_->CaptionList, ElementsAre("k0", "k1", "k2", "k3", "k4"));
   EXPECT_EQ(std::memcmp(&main_->Grid().GridFont(), &before, sizeof before), 0);
   EXPECT_EQ(main_->Grid().DefaultRowHeight(), rowHeight);
