@@ -141,6 +141,33 @@ TEST_F(Grid, ASendButtonTypesItsRowWholeIntoAModernClient) {
   EXPECT_TRUE(Game().IsForeground());
 }
 
+// The player chose Enter-to-chat in the client, whose profile Parlo finds beside it by the
+// character's name in the title: the chat is closed, and each line must open it, be said once
+// and close it again.
+TEST_F(Grid, AGemAndTheBardKeyIntoEnterToChatEachSayTheirLineOnceAndLeaveTheChatClosed) {
+  Dir().Put("sayA.txt", "[PARLO!]\r\nfirst\tline one\r\nsecond\tline two\r\n");
+  Dir().Put("parlo.ini",
+            "[BardKey]\r\nALT=1\r\nCTRL=0\r\nSHIFT=1\r\nKey=116\r\n[UO]\r\nLastOpen=\"sayA.txt\"\r\n");
+  PutClientProfile(Dir().File("client"), "account", "Practice Shard", "Alice",
+                   "{\"activate_chat_after_enter\": true}");
+  FakeGame::Options client;
+  client.modern = true;
+  client.enterChat = true;
+  client.title = "Alice - ClassicUO - 1.0.0.0";
+  client.clientFolder = "client";
+  Start(client);
+  ASSERT_TRUE(BringToFront(Game().Window()));
+  PressKey(VK_F5, Modifiers{true, false, true});
+  ASSERT_TRUE(Game().WaitForKind("sent"));
+  Front();
+  PressAndRelease(Button(1));
+  ASSERT_TRUE(Game().WaitForKind("sent", kEventTimeoutMs, 2));
+  Game().WaitQuiet();
+  EXPECT_THAT(Game().Trace({"chat", "sent"}),
+              ElementsAre("chat closed", "chat open", "sent mode=say hex=" + ToHex("line one"), "chat closed",
+                          "chat open", "sent mode=say hex=" + ToHex("line two"), "chat closed"));
+}
+
 TEST_F(Grid, WithYellCheckedAnEmoteArrivesYelled) {
   Start();
   TypeRows({{"wave", ": waves"}});
@@ -168,9 +195,8 @@ TEST_F(Grid, WithPasteCheckedNoKeyIsPressedAndTheGameComesToTheFront) {
   std::vector<std::string> trace = Game().Trace({"ime_char", "activate"});
   ASSERT_FALSE(trace.empty());
   auto lastChar = std::find(trace.rbegin(), trace.rend(), "ime_char wparam=0x0062 lparam=1");
-  EXPECT_NE(std::find_if(trace.rbegin(), lastChar, [](const std::string& line) {
-              return line.rfind("activate state=1", 0) == 0;
-            }),
+  EXPECT_NE(std::find_if(trace.rbegin(), lastChar,
+                         [](const std::string& line) { return line.rfind("activate state=1", 0) == 0; }),
             lastChar)
       << "the game was not brought to the front after the line";
   EXPECT_THAT(Game().Lines(), IsEmpty());
