@@ -43,8 +43,9 @@ void MouseButtonEvent(DWORD flags) {
 class Grid : public Scenario {
  protected:
   // Parlo and the game side by side, Parlo in front, and the grid's row height read off the
-  // screen: the current cell (row 0, the label) is painted as one block of its own colour.
-  void Start(const FakeGame::Options& game = FakeGame::Options()) {
+  // screen: the current cell (row 0, the label) is painted as one block of its own colour. A
+  // book's first text shows where an empty grid's text column is plain parchment.
+  void Start(const FakeGame::Options& game = FakeGame::Options(), bool firstTextEmpty = true) {
     StartGame(game);
     StartParlo();
     grid_ = Parlo().Control(IDC_STRINGGRID1);
@@ -61,7 +62,9 @@ class Grid : public Scenario {
     ASSERT_LE(rowHeight_, 40);
     // The label column is four rows wide; the text column starts after it.
     EXPECT_EQ(ScreenPixel(At(kGripWidth + kButtonWidth + 4 * rowHeight_ - 4, rowHeight_ / 2)), kCurrentCell);
-    EXPECT_EQ(ScreenPixel(At(kGripWidth + kButtonWidth + 4 * rowHeight_ + 2, rowHeight_ / 2)), kParchment);
+    if (firstTextEmpty) {
+      EXPECT_EQ(ScreenPixel(At(kGripWidth + kButtonWidth + 4 * rowHeight_ + 2, rowHeight_ / 2)), kParchment);
+    }
   }
 
   void Front() { ASSERT_TRUE(BringToFront(Parlo().Main())); }
@@ -145,7 +148,8 @@ TEST_F(Grid, ASendButtonTypesItsRowWholeIntoAModernClient) {
 // character's name in the title: the chat is closed, and each line must open it, be said once
 // and close it again.
 TEST_F(Grid, AGemAndTheBardKeyIntoEnterToChatEachSayTheirLineOnceAndLeaveTheChatClosed) {
-  Dir().Put("sayA.txt", "[PARLO!]\r\nfirst\tline one\r\nsecond\tline two\r\n");
+  // No labels: the start reads the grid's rows off the screen.
+  Dir().Put("sayA.txt", "[PARLO!]\r\n\tline one\r\n\tline two\r\n");
   Dir().Put("parlo.ini",
             "[BardKey]\r\nALT=1\r\nCTRL=0\r\nSHIFT=1\r\nKey=116\r\n[UO]\r\nLastOpen=\"sayA.txt\"\r\n");
   PutClientProfile(Dir().File("client"), "account", "Practice Shard", "Alice",
@@ -155,7 +159,7 @@ TEST_F(Grid, AGemAndTheBardKeyIntoEnterToChatEachSayTheirLineOnceAndLeaveTheChat
   client.enterChat = true;
   client.title = "Alice - ClassicUO - 1.0.0.0";
   client.clientFolder = "client";
-  Start(client);
+  Start(client, false);
   ASSERT_TRUE(BringToFront(Game().Window()));
   PressKey(VK_F5, Modifiers{true, false, true});
   ASSERT_TRUE(Game().WaitForKind("sent"));
