@@ -118,7 +118,7 @@ TEST_F(Win32FileStoreTest, DeleteRemovesThePlainFile) {
   EXPECT_TRUE(AllNames().empty());
 }
 
-TEST_F(Win32FileStoreTest, ListingKeepsOnlyVisiblePlainFilesThatReallyMatch) {
+TEST_F(Win32FileStoreTest, ListingKeepsOnlyVisiblePlainFilesThatReallyMatchAndFoldersApart) {
   Create("sayA.txt", "");
   Create("say.txt", "");
   Create("SAYNOTE.TXT", "");
@@ -145,6 +145,15 @@ TEST_F(Win32FileStoreTest, ListingKeepsOnlyVisiblePlainFilesThatReallyMatch) {
   std::sort(names.begin(), names.end());
   EXPECT_EQ(names, expected);
   EXPECT_TRUE(store_.List(dir_ + "missing\\", "say*.txt").empty());
+
+  ASSERT_TRUE(CreateDirectoryA((dir_ + "hiddenFolder").c_str(), nullptr));
+  ASSERT_TRUE(SetFileAttributesA((dir_ + "hiddenFolder").c_str(), FILE_ATTRIBUTE_HIDDEN));
+  const std::vector<Bytes> folders = {"hiddenFolder", "sayFolder.txt", "sub"};
+  names = store_.ListFolders(dir_.substr(0, dir_.size() - 1));
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, folders);
+  EXPECT_EQ(store_.ListFolders(dir_ + "sub"), std::vector<Bytes>());
+  EXPECT_TRUE(store_.ListFolders(dir_ + "missing").empty());
 }
 
 TEST_F(Win32FileStoreTest, FileHeldWithoutSharingFailsToReadAndToReplace) {
@@ -160,6 +169,26 @@ TEST_F(Win32FileStoreTest, FileHeldWithoutSharingFailsToReadAndToReplace) {
   EXPECT_EQ(AllNames(), std::vector<Bytes>{"sayA.txt"});  // the temporary file is gone
   EXPECT_TRUE(store_.WriteWholeAtomic(dir_ + "sayA.txt", "new content"));
   EXPECT_EQ(ReadBack("sayA.txt"), "new content");
+}
+
+// A client's own file is read while the client keeps it open for writing, never past a limit.
+TEST_F(Win32FileStoreTest, SharedReadOfAFileItsOwnerHoldsForWriting) {
+  Create("profile.json", "{\"a\": true}");
+  HANDLE owner = CreateFileA((dir_ + "profile.json").c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(owner, INVALID_HANDLE_VALUE);
+  Bytes content;
+  EXPECT_FALSE(store_.ReadWhole(dir_ + "profile.json", content));
+  EXPECT_TRUE(store_.ReadShared(dir_ + "profile.json", 11, content));
+  EXPECT_EQ(content, "{\"a\": true}");
+  EXPECT_FALSE(store_.ReadShared(dir_ + "profile.json", 10, content));
+  CloseHandle(owner);
+
+  HANDLE exclusive = HoldWithoutSharing("profile.json");
+  ASSERT_NE(exclusive, INVALID_HANDLE_VALUE);
+  EXPECT_FALSE(store_.ReadShared(dir_ + "profile.json", 100, content));
+  CloseHandle(exclusive);
+  EXPECT_FALSE(store_.ReadShared(dir_ + "missing.json", 100, content));
 }
 
 TEST_F(Win32FileStoreTest, FilesBesideTheBookAreNeverWrittenOrRemoved) {
