@@ -1,5 +1,7 @@
 #include "core/Delivery.h"
 
+#include <utility>
+
 namespace parlo {
 
 Bytes YellRewrite(const Bytes& line) {
@@ -26,67 +28,220 @@ std::vector<unsigned> CharacterCodes(const Bytes& text, const LeadBytes& lead) {
   return codes;
 }
 
-std::optional<GameWindow> FindGameWindow(GamePort& game, const GameChoice& choice, const LeadBytes& lead) {
-  return ChooseGameWindow(game.TopLevelWindows(), choice, lead, game.OwnProcessId());
-}
-
 namespace {
 
-// False when the game refuses our messages; nothing more is posted then.
-bool PostCharacters(GamePort& game, WindowRef window, const std::vector<unsigned>& codes) {
-  for (unsigned code : codes)
-    if (game.PostImeChar(window, code) == PostResult::kRefused) return false;
-  return true;
+constexpr unsigned kBlank = ' ';
+
+bool IsDigit(unsigned c) {
+  return c >= '0' && c <= '9';
 }
 
-void PressEnter(GamePort& game, WindowRef window) {
-  if (!game.WaitUntilModifiersReleased(kModifierWaitMs)) {
-    // Better a line left typed in the chat, in front for the player to send, than a modified Enter.
-    if (game.IsVisible(window)) game.BringToFront(window);
-    return;
-  }
-  SendKey(game, window, kVkReturn, false, false, false);
+// "-x" is a command to the client, "[x" and ".x" one to the server; "--" opens a chat channel.
+bool IsCommand(const std::vector<unsigned>& codes) {
+  if (codes.size() < 2 || codes[1] == kBlank) return false;
+  if (codes[0] == '-') return codes[1] != '-';
+  return codes[0] == '[' || codes[0] == '.';
 }
 
 }  // namespace
 
-SayResult SendSay(GamePort& game, const LeadBytes& lead, const GameChoice& choice, Bytes text, bool yell,
-                  bool pasteOnly) {
-  if (text.empty()) return SayResult::kNothing;
-  if (yell) text = YellRewrite(text);
-  const std::vector<unsigned> codes = CharacterCodes(text, lead);
-  if (codes.size() > kMaxLineCharacters) return SayResult::kNothing;
-  const std::optional<GameWindow> found = FindGameWindow(game, choice, lead);
-  if (!found) return SayResult::kNoGameWindow;
-  const WindowRef window = found->handle;
-  if (found->classic) {
-    if (!PostCharacters(game, window, codes)) return SayResult::kRefused;
-    if (pasteOnly) {
-      game.BringToFront(window);
-      return SayResult::kDelivered;
-    }
-  } else {
-    // Text that reaches these clients in the background is thrown away.
-    game.BringToFront(window);
-    if (!game.WaitUntilForeground(window, kForegroundWaitMs)) return SayResult::kNotInFront;
-    if (!PostCharacters(game, window, codes)) return SayResult::kRefused;
-    if (pasteOnly) return SayResult::kDelivered;
+std::size_t ChatPrefixLength(const std::vector<unsigned>& codes) {
+  const std::size_t n = codes.size();
+  if (n == 0) return 0;
+  const unsigned first = codes[0];
+  // Yell, emote and whisper need their blank; without it the line is plain speech.
+  if (first == '!' || first == ':' || first == ';') return n > 1 && codes[1] == kBlank ? 2 : 0;
+  std::size_t length = 0;
+  if (first == '/') {
+    // "/3 " talks to the third member of the party alone.
+    std::size_t end = 1;
+    unsigned member = 0;
+    while (end < n && end < 4 && IsDigit(codes[end])) member = member * 10 + (codes[end++] - '0');
+    if (end > 1 && end < n && codes[end] == kBlank && member >= 1 && member <= 10) return end + 1;
+    length = 1;
+  } else if (first == '-' && n > 1 && codes[1] == '-') {
+    length = 2;
+  } else if (first == '\\' || first == '|' || first == ',') {
+    length = 1;
   }
-  PressEnter(game, window);
-  return SayResult::kDelivered;
+  // The blank after a one-sign channel goes with it, so every part reads the same.
+  if (length > 0 && length < n && codes[length] == kBlank) ++length;
+  return length;
 }
 
-bool SendKey(GamePort& game, WindowRef window, unsigned vk, bool alt, bool ctrl, bool shift) {
-  if (!game.IsVisible(window)) return false;
-  game.BringToFront(window);
-  // Keys go to whichever window is in front. If the game never gets there, nothing is pressed:
-  // an Enter would re-click Parlo's own focused button (sending the line again) or land in
-  // another program. The line stays typed in the game's chat, as in paste mode.
-  if (!game.WaitUntilForeground(window, kForegroundWaitMs)) return false;
-  unsigned ctrlScan = game.ScanCode(kVkControl) & 0xFF;
-  unsigned shiftScan = game.ScanCode(kVkShift) & 0xFF;
-  unsigned altScan = game.ScanCode(kVkMenu) & 0xFF;
-  unsigned keyScan = game.ScanCode(vk) & 0xFF;
+std::vector<std::vector<unsigned>> SplitChatLine(const std::vector<unsigned>& codes) {
+  if (codes.size() <= kChatMessageLimit || IsCommand(codes)) return {codes};
+  const std::size_t prefixLength = ChatPrefixLength(codes);
+  const std::size_t room = kChatMessageLimit - prefixLength;
+  std::vector<std::vector<unsigned>> parts;
+  std::size_t at = prefixLength;
+  while (at < codes.size()) {
+    std::vector<unsigned> part(codes.begin(), codes.begin() + prefixLength);
+    std::size_t cut = codes.size();
+    std::size_t next = cut;
+    if (codes.size() - at > room) {
+      // A blank just past the room still makes a clean cut: it is dropped with the others.
+      cut = at + room;
+      for (std::size_t i = at + room; i > at; --i) {
+        if (codes[i] == kBlank) {
+          cut = i;
+          break;
+        }
+      }
+      next = cut;
+      while (next < codes.size() && codes[next] == kBlank) ++next;
+    }
+    part.insert(part.end(), codes.begin() + at, codes.begin() + cut);
+    parts.push_back(std::move(part));
+    at = next;
+  }
+  return parts;
+}
+
+std::vector<DeliveryStep> PlanDelivery(const std::vector<unsigned>& codes, bool classic,
+                                       const ChatSettings& chat, bool pasteOnly) {
+  using Kind = DeliveryStep::Kind;
+  std::vector<DeliveryStep> steps;
+  if (classic) {
+    for (unsigned code : codes) steps.push_back({Kind::kImeChar, code});
+    if (pasteOnly) {
+      steps.push_back({Kind::kFront});
+    } else {
+      steps.insert(steps.end(), {{Kind::kAwaitModifiers},
+                                 {Kind::kVisibleOrStop},
+                                 {Kind::kFront},
+                                 {Kind::kAwaitFront},
+                                 {Kind::kPressKey, kVkReturn}});
+    }
+    return steps;
+  }
+  const std::vector<DeliveryStep> enter = {
+      {Kind::kAwaitModifiers}, {Kind::kKeyDown, kVkReturn}, {Kind::kKeyUp, kVkReturn}};
+  steps = {
+      {Kind::kFront}, {Kind::kAwaitFront}, {Kind::kKeyDown, kCleanSlateKey}, {Kind::kKeyUp, kCleanSlateKey}};
+  // A pasted line is the player's to send, so it is never cut: the client keeps what it does not
+  // send in the chat, in the same mode, for the player's next Enter.
+  const std::vector<std::vector<unsigned>> parts =
+      pasteOnly ? std::vector<std::vector<unsigned>>{codes} : SplitChatLine(codes);
+  for (const std::vector<unsigned>& part : parts) {
+    if (chat.enterToChat) steps.insert(steps.end(), enter.begin(), enter.end());
+    for (unsigned code : part) steps.push_back({Kind::kChar, code});
+    if (!pasteOnly) steps.insert(steps.end(), enter.begin(), enter.end());
+  }
+  return steps;
+}
+
+std::optional<GameWindow> FindGameWindow(GamePort& game, const GameChoice& choice, const LeadBytes& lead) {
+  return ChooseGameWindow(game.TopLevelWindows(), choice, lead, game.OwnProcessId());
+}
+
+bool Delivery::Start(GamePort& game, const LeadBytes& lead, const GameChoice& choice,
+                     ChatSettingsSource* chat, Bytes text, bool yell, bool pasteOnly) {
+  if (busy_) return false;
+  waiting_ = false;
+  posted_ = false;
+  steps_.clear();
+  next_ = 0;
+  result_ = SayResult::kNothing;
+  if (text.empty()) return true;
+  if (yell) text = YellRewrite(text);
+  const std::vector<unsigned> codes = CharacterCodes(text, lead);
+  if (codes.size() > kMaxLineCharacters) return true;
+  const std::optional<GameWindow> found = FindGameWindow(game, choice, lead);
+  if (!found) {
+    result_ = SayResult::kNoGameWindow;
+    return true;
+  }
+  window_ = found->handle;
+  const ChatSettings settings = !found->classic && chat ? chat->For(*found) : ChatSettings{};
+  steps_ = PlanDelivery(codes, found->classic, settings, pasteOnly);
+  busy_ = true;
+  Run(game);
+  return true;
+}
+
+void Delivery::Continue(GamePort& game) {
+  if (busy_) Run(game);
+}
+
+void Delivery::Finish(SayResult result) {
+  busy_ = false;
+  waiting_ = false;
+  result_ = result;
+}
+
+Delivery::Wait Delivery::Await(GamePort& game, bool done, int maxMs) {
+  if (done) {
+    waiting_ = false;
+    return Wait::kDone;
+  }
+  const std::uint64_t now = game.NowMs();
+  if (!waiting_) {
+    waiting_ = true;
+    deadline_ = now + static_cast<std::uint64_t>(maxMs);
+    return Wait::kLater;
+  }
+  if (now < deadline_) return Wait::kLater;
+  waiting_ = false;
+  return Wait::kTimedOut;
+}
+
+void Delivery::Run(GamePort& game) {
+  using Kind = DeliveryStep::Kind;
+  for (; next_ < steps_.size(); ++next_) {
+    const DeliveryStep& step = steps_[next_];
+    PostResult posted = PostResult::kQueued;
+    switch (step.kind) {
+      case Kind::kImeChar:
+        posted = game.PostImeChar(window_, step.code);
+        break;
+      case Kind::kChar:
+        posted = game.PostChar(window_, step.code);
+        break;
+      case Kind::kKeyDown:
+      case Kind::kKeyUp:
+        posted = game.PostKey(window_, step.code, step.kind == Kind::kKeyUp);
+        break;
+      case Kind::kFront:
+        game.BringToFront(window_);
+        break;
+      case Kind::kAwaitFront: {
+        const Wait wait = Await(game, game.IsForeground(window_), kForegroundWaitMs);
+        if (wait == Wait::kLater) return;
+        // Keys would go to whichever window is in front: Parlo's own focused button (sending the
+        // line again) or another program. A client that drops text in the background gets none.
+        if (wait == Wait::kTimedOut) return Finish(posted_ ? SayResult::kDelivered : SayResult::kNotInFront);
+        break;
+      }
+      case Kind::kAwaitModifiers: {
+        const Wait wait = Await(game, !game.ModifiersDown(), kModifierWaitMs);
+        if (wait == Wait::kLater) return;
+        if (wait == Wait::kTimedOut) {
+          // Better a line left typed in the chat, in front for the player to send, than a
+          // modified Enter.
+          if (game.IsVisible(window_)) game.BringToFront(window_);
+          return Finish(SayResult::kDelivered);
+        }
+        break;
+      }
+      case Kind::kVisibleOrStop:
+        if (!game.IsVisible(window_)) return Finish(SayResult::kDelivered);
+        break;
+      case Kind::kPressKey:
+        SendKey(game, step.code, false, false, false);
+        break;
+    }
+    if (posted == PostResult::kRefused) return Finish(SayResult::kRefused);
+    if (step.kind == Kind::kImeChar || step.kind == Kind::kChar) posted_ = true;
+  }
+  Finish(SayResult::kDelivered);
+}
+
+void SendKey(GamePort& game, unsigned vk, bool alt, bool ctrl, bool shift) {
+  const unsigned ctrlScan = ctrl ? game.ScanCode(kVkControl) & 0xFF : 0;
+  const unsigned shiftScan = shift ? game.ScanCode(kVkShift) & 0xFF : 0;
+  const unsigned altScan = alt ? game.ScanCode(kVkMenu) & 0xFF : 0;
+  const unsigned keyScan = game.ScanCode(vk) & 0xFF;
   if (alt) game.KeyEvent(kVkMenu, altScan, kKeyExtended);
   if (ctrl) game.KeyEvent(kVkControl, ctrlScan, 0);
   if (shift) game.KeyEvent(kVkShift, shiftScan, 0);
@@ -95,7 +250,6 @@ bool SendKey(GamePort& game, WindowRef window, unsigned vk, bool alt, bool ctrl,
   if (shift) game.KeyEvent(kVkShift, shiftScan, kKeyUp);
   if (ctrl) game.KeyEvent(kVkControl, ctrlScan, kKeyUp);
   if (alt) game.KeyEvent(kVkMenu, altScan, kKeyExtended | kKeyUp);
-  return true;
 }
 
 }  // namespace parlo

@@ -8,7 +8,7 @@ unsigned BardModifiers(const BardHotKey& hotKey) {
 
 bool RegisterBardHotKey(HotKeyPort& hotKeys, MessageBoxPort& messages, const BardHotKey& hotKey) {
   if (hotKey.key == 0) return false;
-  if (hotKeys.Register(kBardHotKeyId, BardModifiers(hotKey), hotKey.key)) return true;
+  if (hotKeys.Register(kBardHotKeyId, BardModifiers(hotKey) | kModNoRepeat, hotKey.key)) return true;
   messages.Show(kHotKeyFailedText, kHotKeyFailedCaption, kMbOk);
   return false;
 }

@@ -11,6 +11,8 @@ constexpr int kBardHotKeyId = 14;
 constexpr unsigned kModAlt = 1;
 constexpr unsigned kModControl = 2;
 constexpr unsigned kModShift = 4;
+// Holding a key down says one line, not one per auto-repeat.
+constexpr unsigned kModNoRepeat = 0x4000;
 
 // Modifier bits of the hot-key edit control (high byte of its value); Shift and Alt are the
 // other way round from the registration bits.
@@ -40,8 +42,8 @@ struct BardHotKey {
 
 unsigned BardModifiers(const BardHotKey& hotKey);
 
-// Registers hot key 14 from the four values, or does nothing when the key is 0. A refusal is
-// told to the user and the program goes on without a hot key. Returns whether one is registered.
+// Registers hot key 14 from the four values, without auto-repeat, or does nothing when the key is 0. A
+// refusal is told to the user and the program goes on without a hot key. Returns whether one is registered.
 bool RegisterBardHotKey(HotKeyPort& hotKeys, MessageBoxPort& messages, const BardHotKey& hotKey);
 
 // What the configuration dialog does on OK: drop the old registration, whether or not there was

@@ -15,8 +15,6 @@ namespace parlo {
 // A say line's own hot key, written at the end of its label: "Heal [F7]", "Guards [Ctrl+F8]".
 
 constexpr unsigned kModWin = 8;
-// Holding a line's key down says the line once, not once per auto-repeat.
-constexpr unsigned kModNoRepeat = 0x4000;
 // Line keys take the ids from here up; the Bard key keeps its own.
 constexpr int kFirstLineHotKeyId = 0x100;
 // The last id an application may give a hot key.

@@ -365,6 +365,9 @@ LRESULT TForm_Main::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_HOTKEY:
       OnHotKey(wParam);
       return 0;
+    case WM_TIMER:
+      if (wParam == kDeliveryTimer) ContinueDelivery();
+      return 0;
     case WM_CLOSE:
       Close();
       return 0;

@@ -8,6 +8,7 @@
 
 #include "core/AppPaths.h"
 #include "core/Bytes.h"
+#include "core/Delivery.h"
 #include "core/GameWindow.h"
 #include "core/GridFind.h"
 #include "core/HotKey.h"
@@ -99,7 +100,12 @@ class TForm_Main : public Window, public GridEvents {
   void OnHotKey(WPARAM id);
 
   // Delivery
+  // Starts the line on its way; while one is under way, the line is dropped, as every press is.
   void SendSay(Bytes text, bool yell, bool pasteOnly);
+  // A line is on its way (waiting for the game to come to the front or for the modifiers).
+  bool Delivering() const { return delivery_.Busy(); }
+  // The line's next look, from its timer.
+  void ContinueDelivery();
   // The game window as the player's caption chooses it (what the configuration dialog shows).
   GameChoice GameChoiceFor(const Bytes& caption) const;
 
@@ -174,6 +180,7 @@ class TForm_Main : public Window, public GridEvents {
   void CheckOutsideChange();
 
   static constexpr int kBardHotKeyId = 14;
+  static constexpr UINT_PTR kDeliveryTimer = 1;
   // A row is this much (at 96 dpi) higher than one line of the grid font.
   static constexpr int kRowPadding = 4;
 
@@ -232,6 +239,9 @@ class TForm_Main : public Window, public GridEvents {
   std::unique_ptr<HotKeyPort> ownHotKeys_;  // when the services bring none
   LineHotKeys lineHotKeys_;
   bool elevatedGameTold_ = false;  // the box about a game that refuses our lines was shown
+  Delivery delivery_;              // the line on its way to the game
+  // After a start or a step: the timer for the next look, or the line's end.
+  void AfterDeliveryStep();
   QuickSayRegistration quickSayKey_;
   QuickSayBox quickSay_;
 };

@@ -17,16 +17,35 @@ GameChoice TForm_Main::GameChoiceFor(const Bytes& caption) const {
 
 void TForm_Main::SendSay(Bytes text, bool yell, bool pasteOnly) {
   if (!services_.game) return;
-  const SayResult result = parlo::SendSay(*services_.game, services_.leadBytes, GameChoiceFor(GameCaption),
-                                          std::move(text), yell, pasteOnly);
+  // A press while a line is on its way is dropped.
+  if (!delivery_.Start(*services_.game, services_.leadBytes, GameChoiceFor(GameCaption), services_.chat,
+                       std::move(text), yell, pasteOnly))
+    return;
+  AfterDeliveryStep();
+}
+
+void TForm_Main::ContinueDelivery() {
+  if (!services_.game) return;
+  delivery_.Continue(*services_.game);
+  AfterDeliveryStep();
+}
+
+void TForm_Main::AfterDeliveryStep() {
+  if (delivery_.Busy()) {
+    SetTimer(Handle(), kDeliveryTimer, static_cast<UINT>(delivery_.WaitMs()), nullptr);
+    return;
+  }
+  KillTimer(Handle(), kDeliveryTimer);
   // Every line would be refused the same way: once a run is enough to tell.
-  if (result != SayResult::kRefused || elevatedGameTold_) return;
+  if (delivery_.Result() != SayResult::kRefused || elevatedGameTold_) return;
   elevatedGameTold_ = true;
   OwnedMessageBoxes(services_.messageBox, nullptr)
       .Show(kElevatedGameText, kElevatedGameCaption, kMbOk | kMbIconWarning);
 }
 
 void TForm_Main::Button_BardClick() {
+  // Dropped whole while a line is on its way: the walk moves only with a line said.
+  if (delivery_.Busy()) return;
   // The hot key can come while a cell is being edited: the line sent is the one the player sees.
   grid_.EndEdit(true);
   BardRandom& random = services_.bardRandom ? *services_.bardRandom : RandomGenerator;

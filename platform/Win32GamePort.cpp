@@ -4,19 +4,10 @@ namespace parlo {
 
 namespace {
 
-constexpr DWORD kPollMs = 2;
-
-// Polls until the condition holds, at most maxMs.
-template <typename Condition>
-bool PollUntil(Condition holds, int maxMs) {
-  if (holds()) return true;
-  if (maxMs <= 0) return false;
-  const ULONGLONG start = GetTickCount64();
-  for (;;) {
-    Sleep(kPollMs);
-    if (holds()) return true;
-    if (GetTickCount64() - start >= static_cast<ULONGLONG>(maxMs)) return false;
-  }
+// What a failed post means for the line: only a refusal stops it.
+PostResult PostOutcome(BOOL posted) {
+  if (posted) return PostResult::kQueued;
+  return GetLastError() == ERROR_ACCESS_DENIED ? PostResult::kRefused : PostResult::kFailed;
 }
 
 BOOL CALLBACK AddTopLevelWindow(HWND window, LPARAM list) {
@@ -49,9 +40,31 @@ std::uint32_t Win32GamePort::OwnProcessId() {
 }
 
 PostResult Win32GamePort::PostImeChar(WindowRef w, unsigned code) {
-  if (PostMessageA(ToHandle(w), WM_IME_CHAR, static_cast<WPARAM>(code), static_cast<LPARAM>(kImeCharLParam)))
-    return PostResult::kQueued;
-  return GetLastError() == ERROR_ACCESS_DENIED ? PostResult::kRefused : PostResult::kFailed;
+  return PostOutcome(
+      PostMessageA(ToHandle(w), WM_IME_CHAR, static_cast<WPARAM>(code), static_cast<LPARAM>(kImeCharLParam)));
+}
+
+PostResult Win32GamePort::PostChar(WindowRef w, unsigned code) {
+  // The modern clients' windows are Unicode: the character goes in their own coding, and it goes
+  // as WM_CHAR, which keeps its place among posted key messages (WM_IME_CHAR is turned into a
+  // WM_CHAR posted again, behind whatever followed it).
+  char bytes[2];
+  int count = 0;
+  if (code > 0xFF) bytes[count++] = static_cast<char>(code >> 8);
+  bytes[count++] = static_cast<char>(code & 0xFF);
+  wchar_t units[4];
+  int length = MultiByteToWideChar(CP_ACP, 0, bytes, count, units, 4);
+  if (length <= 0) return PostResult::kFailed;
+  for (int i = 0; i < length; ++i) {
+    PostResult result = PostOutcome(PostMessageW(ToHandle(w), WM_CHAR, static_cast<WPARAM>(units[i]), 1));
+    if (result != PostResult::kQueued) return result;
+  }
+  return PostResult::kQueued;
+}
+
+PostResult Win32GamePort::PostKey(WindowRef w, unsigned vk, bool up) {
+  const LPARAM lParam = static_cast<LPARAM>(KeyLParam(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC), up));
+  return PostOutcome(PostMessageW(ToHandle(w), up ? WM_KEYUP : WM_KEYDOWN, static_cast<WPARAM>(vk), lParam));
 }
 
 bool Win32GamePort::IsVisible(WindowRef w) {
@@ -62,19 +75,18 @@ void Win32GamePort::BringToFront(WindowRef w) {
   SetForegroundWindow(ToHandle(w));
 }
 
-bool Win32GamePort::WaitUntilForeground(WindowRef w, int maxMs) {
-  HWND window = ToHandle(w);
-  return PollUntil([window] { return GetForegroundWindow() == window; }, maxMs);
+bool Win32GamePort::IsForeground(WindowRef w) {
+  return GetForegroundWindow() == ToHandle(w);
 }
 
-bool Win32GamePort::WaitUntilModifiersReleased(int maxMs) {
-  return PollUntil(
-      [] {
-        for (int vk : {VK_CONTROL, VK_MENU, VK_SHIFT, VK_LWIN, VK_RWIN})
-          if (GetAsyncKeyState(vk) & 0x8000) return false;
-        return true;
-      },
-      maxMs);
+bool Win32GamePort::ModifiersDown() {
+  for (int vk : {VK_CONTROL, VK_MENU, VK_SHIFT, VK_LWIN, VK_RWIN})
+    if (GetAsyncKeyState(vk) & 0x8000) return true;
+  return false;
+}
+
+std::uint64_t Win32GamePort::NowMs() {
+  return GetTickCount64();
 }
 
 unsigned Win32GamePort::ScanCode(unsigned vk) {

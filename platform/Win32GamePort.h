@@ -7,16 +7,19 @@
 namespace parlo {
 
 // Delivery through the real window system: posted messages to the game window and synthesised
-// key transitions, which go to whichever window is in front.
+// key transitions, which go to whichever window is in front. Nothing here waits.
 class Win32GamePort : public GamePort {
  public:
   std::vector<TopLevelWindow> TopLevelWindows() override;
   std::uint32_t OwnProcessId() override;
   PostResult PostImeChar(WindowRef w, unsigned code) override;
+  PostResult PostChar(WindowRef w, unsigned code) override;
+  PostResult PostKey(WindowRef w, unsigned vk, bool up) override;
   bool IsVisible(WindowRef w) override;
   void BringToFront(WindowRef w) override;
-  bool WaitUntilForeground(WindowRef w, int maxMs) override;
-  bool WaitUntilModifiersReleased(int maxMs) override;
+  bool IsForeground(WindowRef w) override;
+  bool ModifiersDown() override;
+  std::uint64_t NowMs() override;
   unsigned ScanCode(unsigned vk) override;
   void KeyEvent(unsigned vk, unsigned scanLowByte, unsigned flags) override;
 

@@ -11,15 +11,18 @@ namespace parlo {
 namespace {
 
 constexpr WindowRef kGame = 0x1234;
+constexpr std::uint64_t kNever = ~std::uint64_t{0};
 
 // Records every platform call as one line, in order, so a test can compare the whole sequence.
+// Time passes only when a line waits (see Say).
 class RecordingGame : public GamePort {
  public:
   static constexpr std::uint32_t kOwnProcess = 1;
   std::vector<TopLevelWindow> windows = {{kGame, "Ultima Online", "Ultima Online - Bob", true, 7}};
   bool visible = true;
-  bool comesToFront = true;
-  bool modifiersReleased = true;
+  std::uint64_t now = 0;
+  std::uint64_t inFrontAt = 0;      // the game window comes to the front then; kNever: never
+  std::uint64_t modifiersUpAt = 0;  // the player lets go of the modifiers then; kNever: never
   PostResult postResult = PostResult::kQueued;
   std::vector<std::string> calls;
 
@@ -32,25 +35,42 @@ class RecordingGame : public GamePort {
     calls.push_back("ime " + Hex(w) + " " + Hex(code));
     return postResult;
   }
+  PostResult PostChar(WindowRef w, unsigned code) override {
+    calls.push_back("char " + Hex(w) + " " + Hex(code));
+    return postResult;
+  }
+  PostResult PostKey(WindowRef w, unsigned vk, bool up) override {
+    calls.push_back((up ? "keyup " : "keydown ") + Hex(w) + " " + std::to_string(vk));
+    return postResult;
+  }
   bool IsVisible(WindowRef w) override {
     calls.push_back("visible? " + Hex(w));
     return visible;
   }
   void BringToFront(WindowRef w) override { calls.push_back("front " + Hex(w)); }
-  bool WaitUntilForeground(WindowRef w, int maxMs) override {
-    calls.push_back("wait " + Hex(w) + " " + std::to_string(maxMs));
-    return comesToFront;
+  bool IsForeground(WindowRef w) override {
+    calls.push_back("in front? " + Hex(w));
+    return now >= inFrontAt;
   }
-  bool WaitUntilModifiersReleased(int maxMs) override {
-    calls.push_back("modifiers up? " + std::to_string(maxMs));
-    return modifiersReleased;
+  bool ModifiersDown() override {
+    calls.push_back("modifiers?");
+    return now < modifiersUpAt;
   }
+  std::uint64_t NowMs() override { return now; }
   unsigned ScanCode(unsigned vk) override {
     calls.push_back("scan " + std::to_string(vk));
     return 0x100 + vk;  // the high byte must not reach the key event
   }
   void KeyEvent(unsigned vk, unsigned scan, unsigned flags) override {
     calls.push_back("key " + std::to_string(vk) + " " + Hex(scan) + " " + std::to_string(flags));
+  }
+
+  // The calls of one kind, such as "keydown", "char" or "ime".
+  std::vector<std::string> Only(const std::string& kind) const {
+    std::vector<std::string> kept;
+    for (const std::string& call : calls)
+      if (call.compare(0, kind.size() + 1, kind + " ") == 0) kept.push_back(call);
+    return kept;
   }
 
   static std::string Hex(std::uintptr_t v) {
@@ -60,17 +80,35 @@ class RecordingGame : public GamePort {
   }
 };
 
+// Chat settings that say Enter-to-chat for every window, and count the questions.
+struct EnterToChat : ChatSettingsSource {
+  int asked = 0;
+  WindowRef window = 0;
+  ChatSettings For(const GameWindow& w) override {
+    ++asked;
+    window = w.handle;
+    return ChatSettings{true};
+  }
+};
+
+// A line run to its end; each wait lets the fake's clock move on.
+SayResult Say(RecordingGame& game, const LeadBytes& lead, const Bytes& text, bool yell, bool pasteOnly,
+              ChatSettingsSource* chat = nullptr) {
+  return SendSay(game, lead, GameChoice{}, text, yell, pasteOnly, chat,
+                 [&game](int ms) { game.now += static_cast<std::uint64_t>(ms); });
+}
+
 using Calls = std::vector<std::string>;
 
-// What SendKey does for a plain Enter, after the characters and the wait for the hot key's
-// modifiers to be let go.
-const Calls kSendEnter = {"visible? 1234", "front 1234", "wait 1234 200", "scan 17",   "scan 16",
-                          "scan 18",       "scan 13",    "key 13 d 0",    "key 13 d 2"};
-const Calls kEnter = [] {
-  Calls calls = {"modifiers up? 2000"};
-  calls.insert(calls.end(), kSendEnter.begin(), kSendEnter.end());
-  return calls;
-}();
+// Enter for the classic client, after the characters: the player has let go of the hot key's
+// modifiers, the game is brought to the front, and the key goes through the input stream.
+const Calls kEnter = {"modifiers?", "visible? 1234", "front 1234", "in front? 1234",
+                      "scan 13",    "key 13 d 0",    "key 13 d 2"};
+// A modern client: in front first, then the key that clears an assistant's trap.
+const Calls kModernStart = {"find", "front 1234", "in front? 1234", "keydown 1234 16", "keyup 1234 16"};
+// Enter for a modern client, posted behind the characters.
+const Calls kModernEnter = {"modifiers?", "keydown 1234 13", "keyup 1234 13"};
+const TopLevelWindow kModernWindow{kGame, "SDL_app", "Bob - ClassicUO - 1.0", true, 7};
 
 Calls Concat(Calls a, const Calls& b) {
   a.insert(a.end(), b.begin(), b.end());
@@ -142,71 +180,71 @@ TEST(LeadBytes, RangesFromTheSystemList) {
 
 TEST(SendSay, EmptyTextTouchesNothing) {
   RecordingGame game;
-  SendSay(game, LeadBytes{{0x81, 0x9F}}, {}, "", true, true);
-  SendSay(game, LeadBytes(), {}, "", false, false);
+  Say(game, LeadBytes{{0x81, 0x9F}}, "", true, true);
+  Say(game, LeadBytes(), "", false, false);
   EXPECT_TRUE(game.calls.empty());
 }
 
 TEST(SendSay, NoGameWindowStopsAfterTheSearch) {
   RecordingGame game;
   game.windows.clear();
-  SendSay(game, LeadBytes(), {}, "hello", true, false);
-  SendSay(game, LeadBytes(), {}, "hello", false, true);
+  Say(game, LeadBytes(), "hello", true, false);
+  Say(game, LeadBytes(), "hello", false, true);
   EXPECT_EQ(game.calls, (Calls{"find", "find"}));
 }
 
 TEST(SendSay, TwoCharactersThenEnter) {
   RecordingGame game;
-  SendSay(game, LeadBytes(), {}, "ab", false, false);
+  Say(game, LeadBytes(), "ab", false, false);
   EXPECT_EQ(game.calls, Concat({"find", "ime 1234 61", "ime 1234 62"}, kEnter));
 }
 
 TEST(SendSay, ALineTooLongForTheMessageQueueIsRefusedWholeNeverCut) {
   RecordingGame game;
-  SendSay(game, LeadBytes(), {}, Bytes(9000, 'x'), false, false);
+  Say(game, LeadBytes(), Bytes(9000, 'x'), false, false);
   ASSERT_EQ(game.calls.size(), 1 + 9000 + kEnter.size());
   EXPECT_EQ(game.calls[9000], "ime 1234 78");
   EXPECT_EQ(game.calls.back(), kEnter.back());
   game.calls.clear();
-  SendSay(game, LeadBytes(), {}, Bytes(9001, 'x'), false, false);
+  Say(game, LeadBytes(), Bytes(9001, 'x'), false, false);
   EXPECT_TRUE(game.calls.empty());
   // Yelling makes the line longer: what counts is what would go out.
-  SendSay(game, LeadBytes(), {}, Bytes(8999, 'x'), true, true);
+  Say(game, LeadBytes(), Bytes(8999, 'x'), true, true);
   EXPECT_TRUE(game.calls.empty());
   // Characters count, not bytes: 9,000 double-byte characters still go.
   Bytes wide;
   for (int i = 0; i < 9000; ++i) wide += "\x82\xA0";
-  SendSay(game, LeadBytes{{0x81, 0x9F}}, {}, wide, false, true);
+  Say(game, LeadBytes{{0x81, 0x9F}}, wide, false, true);
   EXPECT_EQ(game.calls.size(), 1 + 9000 + 1u);
 }
 
 TEST(SendSay, YellFlagRewritesBeforePosting) {
   RecordingGame game;
-  SendSay(game, LeadBytes(), {}, ": a", true, false);
+  Say(game, LeadBytes(), ": a", true, false);
   EXPECT_EQ(
       game.calls,
       Concat({"find", "ime 1234 21", "ime 1234 20", "ime 1234 2a", "ime 1234 61", "ime 1234 2a"}, kEnter));
   game.calls.clear();
-  SendSay(game, LeadBytes(), {}, ": a", false, false);  // without the flag the emote goes as typed
+  Say(game, LeadBytes(), ": a", false, false);  // without the flag the emote goes as typed
   EXPECT_EQ(game.calls, Concat({"find", "ime 1234 3a", "ime 1234 20", "ime 1234 61"}, kEnter));
 }
 
 TEST(SendSay, DoubleByteCharacterDependsOnTheSystem) {
   RecordingGame game;
-  SendSay(game, LeadBytes{{0x81, 0x9F}, {0xE0, 0xFC}}, {}, "\x82\xA0", false, true);
+  Say(game, LeadBytes{{0x81, 0x9F}, {0xE0, 0xFC}}, "\x82\xA0", false, true);
   EXPECT_EQ(game.calls, (Calls{"find", "ime 1234 82a0", "front 1234"}));
   game.calls.clear();
-  SendSay(game, LeadBytes(), {}, "\x82\xA0", false, true);
+  Say(game, LeadBytes(), "\x82\xA0", false, true);
   EXPECT_EQ(game.calls, (Calls{"find", "ime 1234 82", "ime 1234 a0", "front 1234"}));
   game.calls.clear();
-  SendSay(game, LeadBytes{{0x81, 0x9F}}, {}, "x\x82", false, true);
+  Say(game, LeadBytes{{0x81, 0x9F}}, "x\x82", false, true);
   EXPECT_EQ(game.calls, (Calls{"find", "ime 1234 78", "ime 1234 8200", "front 1234"}));
 }
 
 TEST(SendSay, PasteOnlyBringsToFrontWithoutKeysOrVisibilityCheck) {
   RecordingGame game;
   game.visible = false;
-  SendSay(game, LeadBytes(), {}, "hi", true, true);
+  Say(game, LeadBytes(), "hi", true, true);
   EXPECT_EQ(game.calls,
             (Calls{"find", "ime 1234 21", "ime 1234 20", "ime 1234 68", "ime 1234 69", "front 1234"}));
 }
@@ -214,8 +252,8 @@ TEST(SendSay, PasteOnlyBringsToFrontWithoutKeysOrVisibilityCheck) {
 TEST(SendSay, HiddenGameWindowGetsTheCharactersOnly) {
   RecordingGame game;
   game.visible = false;
-  SendSay(game, LeadBytes(), {}, "ab", false, false);
-  EXPECT_EQ(game.calls, (Calls{"find", "ime 1234 61", "ime 1234 62", "modifiers up? 2000", "visible? 1234"}));
+  Say(game, LeadBytes(), "ab", false, false);
+  EXPECT_EQ(game.calls, (Calls{"find", "ime 1234 61", "ime 1234 62", "modifiers?", "visible? 1234"}));
 }
 
 // Each send rewrites its own copy: the same line yelled twice goes out with one "! " each time,
@@ -224,47 +262,214 @@ TEST(SendSay, EachYellRewritesTheLineOnce) {
   RecordingGame game;
   const Calls yelled = Concat({"find", "ime 1234 21", "ime 1234 20", "ime 1234 68", "ime 1234 69"}, kEnter);
   Bytes line = "hi";
-  SendSay(game, LeadBytes(), {}, line, true, false);
+  Say(game, LeadBytes(), line, true, false);
   EXPECT_EQ(game.calls, yelled);
   game.calls.clear();
-  SendSay(game, LeadBytes(), {}, line, true, false);
+  Say(game, LeadBytes(), line, true, false);
   EXPECT_EQ(game.calls, yelled);
   game.calls.clear();
-  SendSay(game, LeadBytes(), {}, line, false, false);
+  Say(game, LeadBytes(), line, false, false);
   EXPECT_EQ(game.calls, Concat({"find", "ime 1234 68", "ime 1234 69"}, kEnter));
 }
 
-TEST(SendSay, AnyOtherClientIsBroughtToTheFrontBeforeItIsTyped) {
-  const TopLevelWindow modern{kGame, "SDL_app", "Bob - ClassicUO - 1.0", true, 7};
+TEST(SendSay, AModernClientIsInFrontAndOnACleanSlateBeforeItIsTyped) {
   RecordingGame game;
-  game.windows = {modern};
-  EXPECT_EQ(SendSay(game, LeadBytes(), {}, "ab", false, false), SayResult::kDelivered);
-  EXPECT_EQ(game.calls,
-            Concat({"find", "front 1234", "wait 1234 200", "ime 1234 61", "ime 1234 62"}, kEnter));
-
-  game.calls.clear();
-  EXPECT_EQ(SendSay(game, LeadBytes(), {}, "ab", true, true), SayResult::kDelivered);
-  EXPECT_EQ(game.calls, (Calls{"find", "front 1234", "wait 1234 200", "ime 1234 21", "ime 1234 20",
-                               "ime 1234 61", "ime 1234 62"}));
+  game.windows = {kModernWindow};
+  EXPECT_EQ(Say(game, LeadBytes(), "ab", false, false), SayResult::kDelivered);
+  EXPECT_EQ(game.calls, Concat(Concat(kModernStart, {"char 1234 61", "char 1234 62"}), kModernEnter));
 
   // It would throw the text away in the background: nothing is posted at all.
   game.calls.clear();
-  game.comesToFront = false;
-  EXPECT_EQ(SendSay(game, LeadBytes(), {}, "ab", false, false), SayResult::kNotInFront);
-  EXPECT_EQ(game.calls, (Calls{"find", "front 1234", "wait 1234 200"}));
+  game.inFrontAt = kNever;
+  EXPECT_EQ(Say(game, LeadBytes(), "ab", false, false), SayResult::kNotInFront);
+  EXPECT_EQ(game.Only("char"), Calls{});
+  EXPECT_EQ(game.Only("keydown"), Calls{});
+  EXPECT_EQ(game.now, static_cast<std::uint64_t>(kForegroundWaitMs));
+
+  // The classic client, typed in the background, is left with its line when it never comes to
+  // the front: an Enter would go to whatever window is there.
+  game = RecordingGame();
+  game.inFrontAt = kNever;
+  EXPECT_EQ(Say(game, LeadBytes(), "ab", false, false), SayResult::kDelivered);
+  EXPECT_EQ(game.Only("ime"), (Calls{"ime 1234 61", "ime 1234 62"}));
+  EXPECT_EQ(game.Only("key"), Calls{});
 }
 
-TEST(SendSay, AModifierStillHeldLeavesTheLineTypedInFrontWithoutEnter) {
-  for (const char* windowClass : {"Ultima Online", "SDL_app"}) {
+// What a modern client gets after the clean slate, for each state of its chat.
+TEST(SendSay, AModernClientsChatStates) {
+  const Calls ab = {"char 1234 61", "char 1234 62"};
+  struct Case {
+    const char* name;
+    bool enterToChat;
+    bool paste;
+    Calls after;
+  } cases[] = {
+      {"open chat", false, false, Concat(ab, kModernEnter)},
+      // Enter opens the closed chat, and the last Enter sends the line and closes it again.
+      {"enter to chat", true, false, Concat(Concat(kModernEnter, ab), kModernEnter)},
+      // The player sends a pasted line: the chat is opened for it, nothing more.
+      {"paste", false, true, ab},
+      {"paste, enter to chat", true, true, Concat(kModernEnter, ab)},
+  };
+  for (const Case& c : cases) {
     RecordingGame game;
-    game.windows = {{kGame, windowClass, "Ultima Online - ClassicUO", true, 7}};
-    game.modifiersReleased = false;
-    EXPECT_EQ(SendSay(game, LeadBytes(), {}, "a", false, false), SayResult::kDelivered);
-    ASSERT_GE(game.calls.size(), 3u);
-    EXPECT_EQ(Calls(game.calls.end() - 3, game.calls.end()),
-              (Calls{"modifiers up? 2000", "visible? 1234", "front 1234"}))
-        << windowClass;
+    game.windows = {kModernWindow};
+    EnterToChat enterToChat;
+    EXPECT_EQ(Say(game, LeadBytes(), "ab", false, c.paste, c.enterToChat ? &enterToChat : nullptr),
+              SayResult::kDelivered);
+    EXPECT_EQ(game.calls, Concat(kModernStart, c.after)) << c.name;
+    // Asked once a line, about the window the line goes to.
+    EXPECT_EQ(enterToChat.asked, c.enterToChat ? 1 : 0) << c.name;
+    EXPECT_EQ(enterToChat.window, c.enterToChat ? kGame : 0u) << c.name;
   }
+  // The classic client has no such chat: its line goes as ever, without a question.
+  RecordingGame game;
+  EnterToChat enterToChat;
+  Say(game, LeadBytes(), "ab", false, false, &enterToChat);
+  EXPECT_EQ(game.calls, Concat({"find", "ime 1234 61", "ime 1234 62"}, kEnter));
+  EXPECT_EQ(enterToChat.asked, 0);
+}
+
+// The text between each Enter and the one before, as the client's chat receives it.
+std::vector<std::string> Messages(const RecordingGame& game) {
+  std::vector<std::string> messages(1);
+  for (const std::string& call : game.calls) {
+    if (call.rfind("char ", 0) == 0)
+      messages.back() += static_cast<char>(std::stoul(call.substr(10), nullptr, 16));
+    if (call == "keydown 1234 13") messages.emplace_back();
+  }
+  return messages;
+}
+
+TEST(SendSay, ALongLineGoesToAModernClientInTheMessagesItWouldMake) {
+  RecordingGame game;
+  game.windows = {kModernWindow};
+  // 150 characters, yelled: "! " on every part and counted in its hundred.
+  Bytes words;
+  while (words.size() < 150) words += "word ";
+  words.resize(150);
+  Say(game, LeadBytes(), words, true, false);
+  const Bytes first = "! " + words.substr(0, 94);  // the last blank within the hundred
+  const Bytes second = "! " + words.substr(95);
+  EXPECT_EQ(Messages(game), (std::vector<std::string>{first, second, ""}));
+  // With Enter-to-chat each part opens its chat; a paste is one part, sent by the player.
+  game.calls.clear();
+  EnterToChat enterToChat;
+  Say(game, LeadBytes(), words, true, false, &enterToChat);
+  EXPECT_EQ(Messages(game), (std::vector<std::string>{"", first, "", second, ""}));
+  game.calls.clear();
+  Say(game, LeadBytes(), words, true, true, &enterToChat);
+  EXPECT_EQ(Messages(game), (std::vector<std::string>{"", "! " + words}));
+  // The classic client cuts nothing.
+  game = RecordingGame();
+  Say(game, LeadBytes(), words, false, false);
+  EXPECT_EQ(game.Only("ime").size(), 150u);
+}
+
+TEST(SplitChatLine, PartsOfAHundredWithTheChatModeOnEach) {
+  auto codes = [](const std::string& text) { return std::vector<unsigned>(text.begin(), text.end()); };
+  const std::string x50(50, 'x'), x60(60, 'x'), x97(97, 'x'), x98(98, 'x'), x99(99, 'x'), x100(100, 'x');
+  struct Case {
+    std::string line;
+    std::vector<std::string> parts;
+  } cases[] = {
+      {x100, {x100}},
+      {x100 + "y", {x100, "y"}},
+      // No blank within the hundred: cut at the hundred. A blank just past it cuts cleanly.
+      {x100 + " y", {x100, "y"}},
+      {x99 + " y", {x99, "y"}},
+      // The last blank within the hundred counts; the blanks at the start of the rest are dropped.
+      {"a b " + x97, {"a b", x97}},
+      {x50 + "   " + x60, {x50 + "  ", x60}},
+      {"a " + x98 + "     ", {"a " + x98}},
+      // Each chat mode the client reads at the start stays on every part.
+      {"! " + x98 + "y", {"! " + x98, "! y"}},
+      {": " + x98 + " y", {": " + x98, ": y"}},
+      {"; " + x98 + " y", {"; " + x98, "; y"}},
+      {"/3 " + x97 + " y", {"/3 " + x97, "/3 y"}},
+      {"/" + x99 + "y", {"/" + x99, "/y"}},
+      {"\\ " + x98 + " y", {"\\ " + x98, "\\ y"}},
+      {"|" + x99 + " y", {"|" + x99, "|y"}},
+      {"," + x99 + " y", {"," + x99, ",y"}},
+      {"--" + x98 + " y", {"--" + x98, "--y"}},
+      // Without its blank "!" is plain speech.
+      {"!" + x99 + " y", {"!" + x99, "y"}},
+      // A command is one message, however long.
+      {"-" + x100, {"-" + x100}},
+      {"[" + x100, {"[" + x100}},
+      {"." + x100, {"." + x100}},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::vector<unsigned>> expected;
+    for (const std::string& part : c.parts) expected.push_back(codes(part));
+    EXPECT_EQ(SplitChatLine(codes(c.line)), expected) << c.line;
+  }
+  // A double-byte character is one character of the hundred.
+  std::vector<unsigned> wide(101, 0x82A0);
+  EXPECT_EQ(SplitChatLine(wide).size(), 2u);
+  EXPECT_EQ(SplitChatLine(wide)[0].size(), 100u);
+}
+
+// A hot key's modifiers held: the line waits for them without blocking, and only its Enter waits.
+TEST(SendSay, EnterWaitsForTheModifiersUpToTenSeconds) {
+  for (const TopLevelWindow& window :
+       {TopLevelWindow{kGame, "Ultima Online", "Ultima Online - Bob", true, 7}, kModernWindow}) {
+    const bool modern = window.className == "SDL_app";
+    const std::string enter = modern ? "keydown 1234 13" : "key 13 d 0";
+    // Let go after 3 s: Enter goes at once then.
+    RecordingGame game;
+    game.windows = {window};
+    game.modifiersUpAt = 3000;
+    EXPECT_EQ(Say(game, LeadBytes(), "a", false, false), SayResult::kDelivered);
+    EXPECT_EQ(std::count(game.calls.begin(), game.calls.end(), enter), 1) << window.className;
+    EXPECT_GE(game.now, 3000u);
+    EXPECT_LT(game.now, 3000u + 2 * kDeliveryPollMs);
+    // Held on: after 10 s the line stays typed, in front, without Enter.
+    game.calls.clear();
+    game.now = 0;
+    game.modifiersUpAt = kNever;
+    EXPECT_EQ(Say(game, LeadBytes(), "a", false, false), SayResult::kDelivered);
+    EXPECT_EQ(Calls(game.calls.end() - 3, game.calls.end()),
+              (Calls{"modifiers?", "visible? 1234", "front 1234"}))
+        << window.className;
+    EXPECT_EQ(std::count(game.calls.begin(), game.calls.end(), enter), 0) << window.className;
+    EXPECT_GE(game.now, static_cast<std::uint64_t>(kModifierWaitMs));
+    EXPECT_LT(game.now, kModifierWaitMs + 2u * kDeliveryPollMs);
+  }
+}
+
+TEST(Delivery, APressDuringAWaitIsDroppedAndTheWaitEndsWithTheModifiers) {
+  RecordingGame game;
+  game.windows = {kModernWindow};
+  game.modifiersUpAt = 500;
+  Delivery delivery;
+  Bytes longLine(120, 'x');
+  longLine[50] = ' ';
+  ASSERT_TRUE(delivery.Start(game, LeadBytes(), GameChoice{}, nullptr, longLine, false, false));
+  // Typed, and waiting for the first part's Enter without blocking the caller.
+  EXPECT_TRUE(delivery.Busy());
+  EXPECT_EQ(game.Only("char").size(), 50u);
+  EXPECT_EQ(game.calls.back(), "modifiers?");
+  // Another line meanwhile (a repeated key, a second click) is dropped, not queued.
+  const std::size_t before = game.calls.size();
+  EXPECT_FALSE(delivery.Start(game, LeadBytes(), GameChoice{}, nullptr, "again", false, false));
+  EXPECT_EQ(game.calls.size(), before);
+  while (game.now < 490) {
+    game.now += kDeliveryPollMs;
+    delivery.Continue(game);
+  }
+  EXPECT_TRUE(delivery.Busy());
+  EXPECT_EQ(game.Only("keydown"), Calls{"keydown 1234 16"});
+  // Let go: the first Enter goes, and the second part's Enter does not wait again.
+  game.now = 500;
+  delivery.Continue(game);
+  EXPECT_FALSE(delivery.Busy());
+  EXPECT_EQ(delivery.Result(), SayResult::kDelivered);
+  EXPECT_EQ(Messages(game), (std::vector<std::string>{longLine.substr(0, 50), longLine.substr(51), ""}));
+  // Done: the next press is taken.
+  game.calls.clear();
+  EXPECT_TRUE(delivery.Start(game, LeadBytes(), GameChoice{}, nullptr, "again", false, false));
+  EXPECT_EQ(Messages(game), (std::vector<std::string>{"again", ""}));
 }
 
 TEST(SendSay, AGameThatRefusesOurMessagesGetsNothingMore) {
@@ -272,13 +477,14 @@ TEST(SendSay, AGameThatRefusesOurMessagesGetsNothingMore) {
     RecordingGame game;
     game.windows = {{kGame, windowClass, "Ultima Online - ClassicUO", true, 7}};
     game.postResult = PostResult::kRefused;
-    EXPECT_EQ(SendSay(game, LeadBytes(), {}, "abc", false, false), SayResult::kRefused) << windowClass;
-    EXPECT_EQ(game.calls.back(), "ime 1234 61") << windowClass;
+    EXPECT_EQ(Say(game, LeadBytes(), "abc", false, false), SayResult::kRefused) << windowClass;
+    // The modern client refuses the clean-slate key already.
+    EXPECT_EQ(game.calls.back(), windowClass[0] == 'U' ? "ime 1234 61" : "keydown 1234 16") << windowClass;
   }
   // A window that closes under the line is no refusal: the line goes on as ever.
   RecordingGame game;
   game.postResult = PostResult::kFailed;
-  EXPECT_EQ(SendSay(game, LeadBytes(), {}, "ab", false, false), SayResult::kDelivered);
+  EXPECT_EQ(Say(game, LeadBytes(), "ab", false, false), SayResult::kDelivered);
   EXPECT_EQ(game.calls, Concat({"find", "ime 1234 61", "ime 1234 62"}, kEnter));
 }
 
@@ -337,45 +543,41 @@ TEST(ChooseGameWindow, TheCaptionPicksAmongClassicRebuiltAndModernClients) {
   }
 }
 
-TEST(SendKey, AllModifiersInTableOrder) {
-  RecordingGame game;
-  EXPECT_TRUE(SendKey(game, kGame, 'K', true, true, true));
-  EXPECT_EQ(game.calls, (Calls{"visible? 1234", "front 1234", "wait 1234 200", "scan 17", "scan 16",
-                               "scan 18", "scan 75", "key 18 12 1", "key 17 11 0", "key 16 10 0",
-                               "key 75 4b 0", "key 75 4b 2", "key 16 10 2", "key 17 11 2", "key 18 12 3"}));
-}
-
-TEST(SendKey, EachModifierAlone) {
+TEST(SendKey, ModifiersAroundTheKeyInTableOrder) {
   struct Case {
     bool alt, ctrl, shift;
-    Calls keys;
+    Calls calls;
   } cases[] = {
-      {true, false, false, {"key 18 12 1", "key 65 41 0", "key 65 41 2", "key 18 12 3"}},
-      {false, true, false, {"key 17 11 0", "key 65 41 0", "key 65 41 2", "key 17 11 2"}},
-      {false, false, true, {"key 16 10 0", "key 65 41 0", "key 65 41 2", "key 16 10 2"}},
-      {false, false, false, {"key 65 41 0", "key 65 41 2"}},
+      {true,
+       true,
+       true,
+       {"scan 17", "scan 16", "scan 18", "scan 75", "key 18 12 1", "key 17 11 0", "key 16 10 0",
+        "key 75 4b 0", "key 75 4b 2", "key 16 10 2", "key 17 11 2", "key 18 12 3"}},
+      {true,
+       false,
+       false,
+       {"scan 18", "scan 75", "key 18 12 1", "key 75 4b 0", "key 75 4b 2", "key 18 12 3"}},
+      {false,
+       true,
+       false,
+       {"scan 17", "scan 75", "key 17 11 0", "key 75 4b 0", "key 75 4b 2", "key 17 11 2"}},
+      {false,
+       false,
+       true,
+       {"scan 16", "scan 75", "key 16 10 0", "key 75 4b 0", "key 75 4b 2", "key 16 10 2"}},
+      {false, false, false, {"scan 75", "key 75 4b 0", "key 75 4b 2"}},
   };
   for (const Case& c : cases) {
     RecordingGame game;
-    EXPECT_TRUE(SendKey(game, kGame, 'A', c.alt, c.ctrl, c.shift));
-    Calls expected = Concat(
-        {"visible? 1234", "front 1234", "wait 1234 200", "scan 17", "scan 16", "scan 18", "scan 65"}, c.keys);
-    EXPECT_EQ(game.calls, expected) << c.alt << c.ctrl << c.shift;
+    SendKey(game, 'K', c.alt, c.ctrl, c.shift);
+    EXPECT_EQ(game.calls, c.calls) << c.alt << c.ctrl << c.shift;
   }
 }
 
-TEST(SendKey, NothingIsPressedWhenTheWindowNeverComesToFront) {
-  RecordingGame game;
-  game.comesToFront = false;
-  EXPECT_FALSE(SendKey(game, kGame, kVkReturn, true, true, true));
-  EXPECT_EQ(game.calls, (Calls{"visible? 1234", "front 1234", "wait 1234 200"}));
-}
-
-TEST(SendKey, InvisibleWindowGetsNothing) {
-  RecordingGame game;
-  game.visible = false;
-  EXPECT_FALSE(SendKey(game, kGame, kVkReturn, true, true, true));
-  EXPECT_EQ(game.calls, (Calls{"visible? 1234"}));
+TEST(KeyLParam, RepeatCountScanCodeAndKeyUpBits) {
+  EXPECT_EQ(KeyLParam(0x1C, false), 0x001C0001u);
+  EXPECT_EQ(KeyLParam(0x1C, true), 0xC01C0001u);
+  EXPECT_EQ(KeyLParam(0x12A, false), 0x002A0001u);
 }
 
 }  // namespace

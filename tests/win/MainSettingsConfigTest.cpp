@@ -148,7 +148,7 @@ TEST_F(MainSettingsConfigTest, OkCopiesEveryValueBackAndRegistersTheNewHotKey) {
   EXPECT_TRUE(main_->BardShift);
   EXPECT_EQ(main_->BardKey, VK_F6);
   EXPECT_THAT(log_, ElementsAre("unregister 14", "register 14 mod=6 key=0x75"));
-  EXPECT_EQ(hotKeys_.Registered(14), std::make_pair(6u, 0x75u));
+  EXPECT_EQ(hotKeys_.Registered(14), std::make_pair(6u | kModNoRepeat, 0x75u));
   EXPECT_TRUE(main_->StayOnTop);
   EXPECT_TRUE(IsTopmost(main_->Handle()));
   // The caption was not in the list: it goes on top and the last one drops out.
@@ -207,7 +207,7 @@ TEST_F(MainSettingsConfigTest, CancelChangesNothingAndKeepsTheOldRegistration) {
   EXPECT_FALSE(main_->StayOnTop);
   EXPECT_FALSE(IsTopmost(main_->Handle()));
   EXPECT_THAT(log_, IsEmpty());
-  EXPECT_EQ(hotKeys_.Registered(14), std::make_pair(5u, 0x74u));
+  EXPECT_EQ(hotKeys_.Registered(14), std::make_pair(5u | kModNoRepeat, 0x74u));
   EXPECT_THAT(*main_->CaptionList, ElementsAre("k0", "k1", "k2", "k3", "k4"));
   EXPECT_EQ(std::memcmp(&main_->Grid().GridFont(), &before, sizeof before), 0);
   EXPECT_EQ(main_->Grid().DefaultRowHeight(), rowHeight);

@@ -83,10 +83,14 @@ class RecordingGame : public GamePort {
     current_.push_back(static_cast<char>(code));
     return PostResult::kQueued;
   }
-  bool WaitUntilModifiersReleased(int) override { return true; }
+  bool ModifiersDown() override { return false; }
+  std::uint64_t NowMs() override { return 0; }
   bool IsVisible(WindowRef) override { return true; }
   void BringToFront(WindowRef) override { ++fronts_; }
-  bool WaitUntilForeground(WindowRef, int) override { return true; }
+  bool IsForeground(WindowRef) override { return true; }
+  // The game is a classic client: characters go as WM_IME_CHAR, keys through the input stream.
+  PostResult PostChar(WindowRef, unsigned) override { return PostResult::kFailed; }
+  PostResult PostKey(WindowRef, unsigned, bool) override { return PostResult::kFailed; }
   unsigned ScanCode(unsigned) override { return 0x1C; }
   void KeyEvent(unsigned vk, unsigned, unsigned flags) override {
     if (vk == kVkReturn && !(flags & kKeyUp)) {

@@ -176,7 +176,7 @@ TEST_F(MainSettingsTest, StartupAppliesEveryValue) {
   EXPECT_TRUE(main_->BardCtrl);
   EXPECT_FALSE(main_->BardShift);
   EXPECT_EQ(main_->BardKey, 0x41);  // the low 16 bits of 65601
-  EXPECT_EQ(hotKeys_.Registered(14), std::make_pair(2u, 0x41u));
+  EXPECT_EQ(hotKeys_.Registered(14), std::make_pair(2u | kModNoRepeat, 0x41u));
   EXPECT_EQ(main_->GameCaption, "UO - Shard");
   ASSERT_NE(main_->CaptionList, nullptr);
   EXPECT_THAT(*main_->CaptionList, ElementsAre("c0", "c1", "", "Ultima Online -", "c4"));

@@ -44,10 +44,14 @@ class RecordingGame : public GamePort {
     lines.back() += static_cast<char>(code & 0xFF);
     return PostResult::kQueued;
   }
-  bool WaitUntilModifiersReleased(int) override { return true; }
+  bool ModifiersDown() override { return false; }
+  std::uint64_t NowMs() override { return 0; }
   bool IsVisible(WindowRef) override { return true; }
   void BringToFront(WindowRef) override { ++fronts; }
-  bool WaitUntilForeground(WindowRef, int) override { return true; }
+  bool IsForeground(WindowRef) override { return true; }
+  // The game is a classic client: characters go as WM_IME_CHAR, keys through the input stream.
+  PostResult PostChar(WindowRef, unsigned) override { return PostResult::kFailed; }
+  PostResult PostKey(WindowRef, unsigned, bool) override { return PostResult::kFailed; }
   unsigned ScanCode(unsigned vk) override { return vk == kVkReturn ? 0x1C : 0; }
   void KeyEvent(unsigned vk, unsigned, unsigned flags) override {
     if (vk == kVkReturn && !(flags & kKeyUp)) ++enters;

@@ -80,6 +80,21 @@ class PortSeeingOwnWindows : public Win32GamePort {
   std::uint32_t OwnProcessId() override { return 0; }
 };
 
+// Whether the window comes to the front within the time, answering messages meanwhile.
+bool InFrontWithin(Win32GamePort& port, HWND window, DWORD ms) {
+  const ULONGLONG start = GetTickCount64();
+  return PumpUntil([&] {
+           return port.IsForeground(Win32GamePort::ToRef(window)) || GetTickCount64() - start >= ms;
+         }) &&
+         port.IsForeground(Win32GamePort::ToRef(window));
+}
+
+// A line run to its end, this thread's windows answering during the waits as Parlo's do.
+SayResult Say(GamePort& port, const LeadBytes& lead, const Bytes& text, bool yell, bool pasteOnly,
+              ChatSettingsSource* chat = nullptr) {
+  return SendSay(port, lead, GameChoice{}, text, yell, pasteOnly, chat, [](int ms) { PumpFor(ms); });
+}
+
 class GameWindowTest : public testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -126,9 +141,9 @@ TEST_F(GameWindowTest, HiddenWindowGetsEveryCharacterInOrderAndNoFocus) {
   HWND other = CreateWindowExA(0, "STATIC", "front", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 400, 10, 100, 100,
                                nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
   SetForegroundWindow(other);
-  port_.WaitUntilForeground(Win32GamePort::ToRef(other), 500);
+  InFrontWithin(port_, other, 500);
   CreateGame(false);
-  SendSay(port_, LeadBytes(), {}, Bytes("Hi \t!\xA5", 6), false, false);
+  Say(port_, LeadBytes(), Bytes("Hi \t!\xA5", 6), false, false);
   ASSERT_TRUE(PumpUntil([] { return ImeChars().size() >= 6; }));
   PumpFor(50);
   EXPECT_EQ(ImeCodes(), (std::vector<WPARAM>{'H', 'i', ' ', '\t', '!', 0xA5}));
@@ -144,8 +159,8 @@ TEST_F(GameWindowTest, VisibleWindowGetsTheLineThenEnter) {
                                 nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
   HWND game = CreateGame(true);
   SetForegroundWindow(sender);
-  ASSERT_TRUE(port_.WaitUntilForeground(Win32GamePort::ToRef(sender), 500));
-  SendSay(port_, LeadBytes(), {}, ": hi", true, false);
+  ASSERT_TRUE(InFrontWithin(port_, sender, 500));
+  Say(port_, LeadBytes(), ": hi", true, false);
   ASSERT_TRUE(PumpUntil([] { return SawKey(WM_KEYUP, VK_RETURN); }));
   EXPECT_EQ(ImeCodes(), (std::vector<WPARAM>{'!', ' ', '*', 'h', 'i', '*'}));
   EXPECT_EQ(GetForegroundWindow(), game);
@@ -161,21 +176,21 @@ TEST_F(GameWindowTest, VisibleWindowGetsTheLineThenEnter) {
 
 TEST_F(GameWindowTest, PasteOnlyLeavesTheLineUnsent) {
   HWND game = CreateGame(true);
-  SendSay(port_, LeadBytes(), {}, "abc", false, true);
+  Say(port_, LeadBytes(), "abc", false, true);
   ASSERT_TRUE(PumpUntil([&] { return ImeChars().size() >= 3 && GetForegroundWindow() == game; }));
   PumpFor(100);
   EXPECT_EQ(ImeCodes(), (std::vector<WPARAM>{'a', 'b', 'c'}));
   EXPECT_FALSE(SawKey(WM_KEYDOWN, VK_RETURN));
 }
 
-TEST_F(GameWindowTest, WaitUntilForegroundKnowsWhichWindowIsInFront) {
+TEST_F(GameWindowTest, IsForegroundKnowsWhichWindowIsInFront) {
   HWND game = CreateGame(true);
   port_.BringToFront(Win32GamePort::ToRef(game));
-  EXPECT_TRUE(port_.WaitUntilForeground(Win32GamePort::ToRef(game), 500));
+  EXPECT_TRUE(InFrontWithin(port_, game, 500));
   HWND other = CreateWindowExA(0, "STATIC", "other", WS_OVERLAPPEDWINDOW, 400, 10, 100, 100, nullptr, nullptr,
                                GetModuleHandleA(nullptr), nullptr);
-  EXPECT_FALSE(port_.WaitUntilForeground(Win32GamePort::ToRef(other), 20));
-  EXPECT_FALSE(port_.WaitUntilForeground(Win32GamePort::ToRef(other), 0));
+  EXPECT_FALSE(InFrontWithin(port_, other, 20));
+  EXPECT_FALSE(port_.IsForeground(Win32GamePort::ToRef(other)));
   DestroyWindow(other);
 }
 
@@ -187,10 +202,71 @@ TEST_F(GameWindowTest, DoubleByteCharacterArrivesWhole) {
     GTEST_SKIP() << "needs a double-byte ANSI code page (LANG=ja_JP.UTF-8)";
   }
   CreateGame(false);
-  SendSay(port_, SystemLeadBytes(), {}, "a\x82\xA0", false, false);
+  Say(port_, SystemLeadBytes(), "a\x82\xA0", false, false);
   ASSERT_TRUE(PumpUntil([] { return ImeChars().size() >= 2; }));
   PumpFor(50);
   EXPECT_EQ(ImeCodes(), (std::vector<WPARAM>{'a', 0x82A0}));
+}
+
+// What a modern client's window (Unicode, class SDL_app) takes from its queue, in order.
+std::vector<Seen> g_modern;
+
+LRESULT CALLBACK ModernProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CHAR:
+      // The client drops control characters, such as the one Enter translates to.
+      if (wParam >= 0x20) g_modern.push_back({message, wParam, lParam});
+      return 0;
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+      g_modern.push_back({message, wParam, lParam});
+      return 0;
+    default:
+      return DefWindowProcW(hwnd, message, wParam, lParam);
+  }
+}
+
+struct EnterToChat : ChatSettingsSource {
+  ChatSettings For(const GameWindow&) override { return ChatSettings{true}; }
+};
+
+TEST(Win32GamePort, AModernClientGetsKeysAndCharactersInTheOrderPosted) {
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = ModernProc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = L"SDL_app";
+  RegisterClassW(&wc);
+  HWND game = CreateWindowExW(0, L"SDL_app", L"Bob - ClassicUO - 1.0", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10,
+                              10, 300, 200, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+  ASSERT_NE(game, nullptr);
+  ASSERT_TRUE(IsWindowUnicode(game));
+  PumpFor(50);
+  g_modern.clear();
+  PortSeeingOwnWindows port;
+  EnterToChat enterToChat;
+  // "é" in the ANSI code page arrives as its own character, not as the byte.
+  const Bytes line = Bytes("ab ") + (GetACP() == 1252 ? "\xE9" : "c");
+  const WPARAM last = GetACP() == 1252 ? 0xE9 : 'c';
+  EXPECT_EQ(Say(port, LeadBytes(), line, false, false, &enterToChat), SayResult::kDelivered);
+  ASSERT_TRUE(PumpUntil([] { return g_modern.size() >= 10; }));
+  PumpFor(50);
+  // The clean-slate Shift, Enter to open the chat, the line, Enter to send it: as posted.
+  const std::vector<std::pair<UINT, WPARAM>> expected = {
+      {WM_KEYDOWN, VK_SHIFT},  {WM_KEYUP, VK_SHIFT}, {WM_KEYDOWN, VK_RETURN}, {WM_KEYUP, VK_RETURN},
+      {WM_CHAR, 'a'},          {WM_CHAR, 'b'},       {WM_CHAR, ' '},          {WM_CHAR, last},
+      {WM_KEYDOWN, VK_RETURN}, {WM_KEYUP, VK_RETURN}};
+  std::vector<std::pair<UINT, WPARAM>> seen;
+  for (const Seen& m : g_modern) seen.emplace_back(m.message, m.wParam);
+  EXPECT_EQ(seen, expected);
+  // Key messages carry the scan code the client reads, and key-ups their transition bits.
+  ASSERT_EQ(g_modern.size(), expected.size());
+  EXPECT_EQ(static_cast<DWORD>(g_modern[0].lParam), 0x002A0001u);
+  EXPECT_EQ(static_cast<DWORD>(g_modern[1].lParam), 0xC02A0001u);
+  EXPECT_EQ(static_cast<DWORD>(g_modern[8].lParam), 0x001C0001u);
+  EXPECT_EQ(static_cast<DWORD>(g_modern[9].lParam), 0xC01C0001u);
+  EXPECT_EQ(g_modern[4].lParam, 1);
+  DestroyWindow(game);
+  PumpFor(20);
 }
 
 TEST(Win32GamePort, ScanCodeOfEnter) {

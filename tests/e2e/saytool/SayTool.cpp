@@ -1,11 +1,12 @@
 // Sends one chat line to the game window through the program's own delivery code, from the
 // command line, so that scenarios can watch exactly what the real Win32 port puts out.
 //
-//   saytool.exe <hex bytes> [--yell] [--paste] [--front] [--caption <text>]
+//   saytool.exe <hex bytes> [--yell] [--paste] [--front] [--caption <text>] [--enter-chat]
 //
 // --front first opens a small window of its own and waits until it is the foreground window, the
 // way Parlo is in front when the player clicks a send button; delivery must still get Enter to
-// the game then. --caption chooses the game window as the player's caption does. Exit code 0
+// the game then. --caption chooses the game window as the player's caption does. --enter-chat
+// sends to a modern client as to one whose player opens the chat with Enter. Exit code 0
 // after sending, 2 for bad arguments, 3 when --front could not take the foreground.
 #include <windows.h>
 
@@ -62,12 +63,19 @@ HWND OpenFrontWindow() {
   return GetForegroundWindow() == hwnd ? hwnd : nullptr;
 }
 
+// The same chat settings for every window.
+struct FixedChatSettings : parlo::ChatSettingsSource {
+  parlo::ChatSettings settings;
+  parlo::ChatSettings For(const parlo::GameWindow&) override { return settings; }
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
   std::string text;
   parlo::GameChoice choice;
   bool yell = false, paste = false, front = false, haveText = false;
+  FixedChatSettings enterChat;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--yell") == 0) {
       yell = true;
@@ -75,18 +83,23 @@ int main(int argc, char** argv) {
       paste = true;
     } else if (std::strcmp(argv[i], "--front") == 0) {
       front = true;
+    } else if (std::strcmp(argv[i], "--enter-chat") == 0) {
+      enterChat.settings.enterToChat = true;
     } else if (std::strcmp(argv[i], "--caption") == 0 && i + 1 < argc) {
       choice.caption = argv[++i];
     } else if (!haveText && ParseHex(argv[i], text)) {
       haveText = true;
     } else {
       std::fprintf(stderr,
-                   "usage: saytool.exe <hex bytes> [--yell] [--paste] [--front] [--caption <text>]\n");
+                   "usage: saytool.exe <hex bytes> [--yell] [--paste] [--front] [--caption <text>] "
+                   "[--enter-chat]\n");
       return 2;
     }
   }
   if (!haveText) {
-    std::fprintf(stderr, "usage: saytool.exe <hex bytes> [--yell] [--paste] [--front] [--caption <text>]\n");
+    std::fprintf(
+        stderr,
+        "usage: saytool.exe <hex bytes> [--yell] [--paste] [--front] [--caption <text>] [--enter-chat]\n");
     return 2;
   }
 
@@ -97,7 +110,11 @@ int main(int argc, char** argv) {
   }
 
   parlo::Win32GamePort port;
-  parlo::SendSay(port, parlo::SystemLeadBytes(), choice, text, yell, paste);
+  // The waits between the steps keep this tool's window answering, as Parlo's does.
+  parlo::SendSay(port, parlo::SystemLeadBytes(), choice, text, yell, paste, &enterChat, [](int ms) {
+    PumpMessages();
+    Sleep(static_cast<DWORD>(ms));
+  });
   PumpMessages();
   if (frontWindow) DestroyWindow(frontWindow);
   return 0;
