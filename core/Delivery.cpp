@@ -69,6 +69,11 @@ std::size_t ChatPrefixLength(const std::vector<unsigned>& codes) {
   return length;
 }
 
+std::size_t ChatModeSwitchLength(const std::vector<unsigned>& codes) {
+  if (IsCommand(codes) && codes[0] == '-') return 1;
+  return ChatPrefixLength(codes);
+}
+
 std::vector<std::vector<unsigned>> SplitChatLine(const std::vector<unsigned>& codes) {
   if (codes.size() <= kChatMessageLimit || IsCommand(codes)) return {codes};
   const std::size_t prefixLength = ChatPrefixLength(codes);
@@ -125,7 +130,12 @@ std::vector<DeliveryStep> PlanDelivery(const std::vector<unsigned>& codes, bool 
       pasteOnly ? std::vector<std::vector<unsigned>>{codes} : SplitChatLine(codes);
   for (const std::vector<unsigned>& part : parts) {
     if (chat.enterToChat) steps.insert(steps.end(), enter.begin(), enter.end());
-    for (unsigned code : part) steps.push_back({Kind::kChar, code});
+    const std::size_t modeSwitch = ChatModeSwitchLength(part);
+    for (std::size_t i = 0; i < part.size(); ++i) {
+      steps.push_back({Kind::kChar, part[i]});
+      // One sign a frame, as the player types them: "--" is another mode than "-".
+      if (i < modeSwitch) steps.push_back({Kind::kPause, static_cast<unsigned>(kChatModePauseMs)});
+    }
     if (!pasteOnly) steps.insert(steps.end(), enter.begin(), enter.end());
   }
   return steps;
@@ -229,6 +239,9 @@ void Delivery::Run(GamePort& game) {
         break;
       case Kind::kPressKey:
         SendKey(game, step.code, false, false, false);
+        break;
+      case Kind::kPause:
+        if (Await(game, false, static_cast<int>(step.code)) == Wait::kLater) return;
         break;
     }
     if (posted == PostResult::kRefused) return Finish(SayResult::kRefused);

@@ -34,6 +34,10 @@ constexpr int kDeliveryPollMs = 10;
 constexpr std::size_t kMaxLineCharacters = 9000;
 // The modern clients send at most this many characters a message and keep the rest in the chat.
 constexpr std::size_t kChatMessageLimit = 100;
+// The modern clients read a chat mode ("! ", "/", "-" ...) off the start of the chat once a frame
+// and then clear the chat, so what arrives in the same frame behind the mode's signs is lost. Each
+// of those signs is followed by this pause, as long as a frame of a client at 10 frames a second.
+constexpr int kChatModePauseMs = 100;
 
 // The key that gives a modern client a clean slate before a line: left Shift, pressed and let go.
 //
@@ -112,6 +116,9 @@ std::vector<unsigned> CharacterCodes(const Bytes& text, const LeadBytes& lead);
 // How many characters at the start of the line choose the chat's mode (yell, emote, party ...),
 // as the modern clients read them; 0 for a plain line.
 std::size_t ChatPrefixLength(const std::vector<unsigned>& codes);
+// How many characters at the start switch the chat's mode: the prefix, or the "-" of a command
+// to the client.
+std::size_t ChatModeSwitchLength(const std::vector<unsigned>& codes);
 
 // A line cut into the messages a modern client sends, each of at most kChatMessageLimit
 // characters: cut at the last blank within the limit (at the limit when there is none), blanks at
@@ -133,6 +140,7 @@ struct DeliveryStep {
     kAwaitModifiers,  // wait until the modifiers are up; else leave the line typed, in front
     kVisibleOrStop,   // a hidden window gets no key
     kPressKey,        // a key press through the input stream (keybd_event)
+    kPause,           // let code milliseconds pass
   };
   Kind kind;
   unsigned code = 0;  // the character or the virtual key

@@ -366,6 +366,30 @@ TEST(SendSay, ALongLineGoesToAModernClientInTheMessagesItWouldMake) {
   EXPECT_EQ(game.Only("ime").size(), 150u);
 }
 
+// The client reads a chat mode once a frame and clears the chat then: each of its signs gets a
+// frame of its own, or the words behind them would be cleared with them.
+TEST(SendSay, TheSignsOfAChatModeReachAModernClientOneAFrame) {
+  struct Case {
+    const char* line;
+    std::size_t signs;
+  } cases[] = {{"hi there", 0}, {"! hi", 2}, {"/3 hi", 3}, {"--hi", 2}, {"-go there", 1}, {"[go there", 0}};
+  for (const Case& c : cases) {
+    RecordingGame game;
+    game.windows = {kModernWindow};
+    Delivery delivery;
+    delivery.Start(game, LeadBytes(), GameChoice{}, nullptr, c.line, false, false);
+    // The first sign has gone and its frame is awaited.
+    EXPECT_EQ(game.Only("char").size(), c.signs ? 1u : std::string(c.line).size()) << c.line;
+    EXPECT_EQ(delivery.Busy(), c.signs > 0) << c.line;
+    while (delivery.Busy()) {
+      game.now += kDeliveryPollMs;
+      delivery.Continue(game);
+    }
+    EXPECT_EQ(game.now, c.signs * kChatModePauseMs) << c.line;
+    EXPECT_EQ(Messages(game), (std::vector<std::string>{c.line, ""})) << c.line;
+  }
+}
+
 TEST(SplitChatLine, PartsOfAHundredWithTheChatModeOnEach) {
   auto codes = [](const std::string& text) { return std::vector<unsigned>(text.begin(), text.end()); };
   const std::string x50(50, 'x'), x60(60, 'x'), x97(97, 'x'), x98(98, 'x'), x99(99, 'x'), x100(100, 'x');

@@ -147,7 +147,7 @@ TEST_F(MainSettingsConfigTest, OkCopiesEveryValueBackAndRegistersTheNewHotKey) {
   EXPECT_TRUE(main_->BardCtrl);
   EXPECT_TRUE(main_->BardShift);
   EXPECT_EQ(main_->BardKey, VK_F6);
-  EXPECT_THAT(log_, ElementsAre("unregister 14", "register 14 mod=6 key=0x75"));
+  EXPECT_THAT(log_, ElementsAre("unregister 14", "register 14 mod=16390 key=0x75"));
   EXPECT_EQ(hotKeys_.Registered(14), std::make_pair(6u | kModNoRepeat, 0x75u));
   EXPECT_TRUE(main_->StayOnTop);
   EXPECT_TRUE(IsTopmost(main_->Handle()));
@@ -164,7 +164,7 @@ TEST_F(MainSettingsConfigTest, OkWithoutChangesStillReregistersAndRefitsTheGridT
   grid.SetDefaultRowHeight(60);
   grid.SetColWidth(kColLabel, 7);
   Config({[&](HWND dialog) { Click(dialog, IDOK); }});
-  EXPECT_THAT(log_, ElementsAre("unregister 14", "register 14 mod=5 key=0x74"));
+  EXPECT_THAT(log_, ElementsAre("unregister 14", "register 14 mod=16389 key=0x74"));
   // The design font's rows, measured at 96 dpi with the fonts scripts/setup.sh installs.
   EXPECT_EQ(grid.DefaultRowHeight(), 18);
   EXPECT_EQ(grid.ColWidth(kColLabel), 72);

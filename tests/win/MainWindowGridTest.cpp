@@ -32,6 +32,7 @@ class RecordingGame : public GamePort {
   int enters = 0;
   int fronts = 0;
   bool refuses = false;  // as a game run as administrator does
+  bool modifiersDown = false;  // the player still holds a hot key's Ctrl, Alt or Shift
 
   std::vector<TopLevelWindow> TopLevelWindows() override {
     lines.emplace_back();
@@ -44,8 +45,8 @@ class RecordingGame : public GamePort {
     lines.back() += static_cast<char>(code & 0xFF);
     return PostResult::kQueued;
   }
-  bool ModifiersDown() override { return false; }
-  std::uint64_t NowMs() override { return 0; }
+  bool ModifiersDown() override { return modifiersDown; }
+  std::uint64_t NowMs() override { return GetTickCount64(); }
   bool IsVisible(WindowRef) override { return true; }
   void BringToFront(WindowRef) override { ++fronts; }
   bool IsForeground(WindowRef) override { return true; }
@@ -354,6 +355,33 @@ TEST_F(MainWindowGridTest, LosingTheCaptureEndsAPressWithoutSending) {
   EXPECT_FALSE(PressedInside);
   Mouse(WM_LBUTTONUP, ButtonCentre(0));
   EXPECT_THAT(game.lines, IsEmpty());
+}
+
+TEST_F(MainWindowGridTest, APressWhileALineWaitsForTheModifiersIsDroppedAndTheWindowAnswers) {
+  Book();
+  game.modifiersDown = true;
+  Click(WM_LBUTTONDOWN, WM_LBUTTONUP, ButtonCentre(0));
+  ASSERT_TRUE(form->Delivering());
+  EXPECT_THAT(game.lines, ElementsAre("hello there"));
+  // The gem, the Bard button and the Paste button meanwhile: nothing is queued, the walk stays.
+  Model().SelectCell(kColLabel, 4);
+  Click(WM_LBUTTONDOWN, WM_LBUTTONUP, ButtonCentre(4));
+  PressButton(IDC_BUTTON_BARD);
+  PressButton(IDC_BUTTON_PASTE);
+  EXPECT_EQ(Model().Row(), 4);
+  // Still waiting, and the window answers meanwhile.
+  const ULONGLONG start = GetTickCount64();
+  while (GetTickCount64() - start < 100) Pump();
+  EXPECT_TRUE(form->Delivering());
+  EXPECT_EQ(game.enters, 0);
+  // Let go: Enter follows, once, and the next press is taken.
+  game.modifiersDown = false;
+  while (form->Delivering() && GetTickCount64() - start < 2000) Pump();
+  EXPECT_FALSE(form->Delivering());
+  EXPECT_EQ(game.enters, 1);
+  PressButton(IDC_BUTTON_BARD);
+  EXPECT_THAT(game.lines, ElementsAre("hello there", "waves"));
+  EXPECT_EQ(game.enters, 2);
 }
 
 TEST_F(MainWindowGridTest, YellAndPasteReachTheLine) {
