@@ -152,7 +152,8 @@ TEST_F(Delivery, ALineRightAfterAnAssistantsKeyArrivesWhole) {
 
 // The client sends at most 100 characters a message and cuts at the last blank at or before the
 // 100th: here the blank right after it. Each part goes with its own Enter, the clean-slate key
-// before the first character, each Enter after the last character of its part.
+// before the first character, each Enter after the last character of its part; a yelled line
+// keeps its prefix on every part.
 TEST_F(Delivery, ALongLineGoesInTheClientsPartsEachEnterAfterItsCharacters) {
   std::string first, second;
   for (int word = 0; word < 10; ++word)
@@ -170,6 +171,15 @@ TEST_F(Delivery, ALongLineGoesInTheClientsPartsEachEnterAfterItsCharacters) {
   EXPECT_THAT(Game().Trace({"rest"}), IsEmpty()) << "the client was left a rest to send";
   const std::string shape = KeysAndCharsShape();
   EXPECT_TRUE(std::regex_match(shape, std::regex("k+c{100}Ek*c{49}E"))) << shape;
+
+  // Yelled, it is yelled to the end: the client reads the prefix of every part.
+  ASSERT_EQ(Say(ToHex(first + " " + second), {"--yell"}), 0u);
+  ASSERT_TRUE(Game().WaitForKind("sent", kEventTimeoutMs, 4));
+  Game().WaitQuiet();
+  const std::vector<GameEvent> sent = Game().Events({"sent"});
+  ASSERT_EQ(sent.size(), 4u);
+  EXPECT_EQ(sent[2].Field("mode") + " " + sent[3].Field("mode"), "yell yell");
+  EXPECT_EQ(FromHex(sent[2].Field("hex")) + " " + FromHex(sent[3].Field("hex")), first + " " + second);
 }
 
 }  // namespace
