@@ -14,6 +14,7 @@
 namespace parlo::e2e {
 namespace {
 
+using ::testing::AnyOf;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
@@ -297,7 +298,10 @@ TEST_F(Grid, ARowDeletedWithTheButtonAndBroughtBackWithCtrlZIsWrittenAtExit) {
   EXPECT_EQ(Dir().Read("sayA.txt"), std::optional<std::string>(book + "\r\n\r\n\r\n\r\n\r\n"));
 }
 
-TEST_F(Grid, ADoubleClickSendsTwice) {
+// The second click of a double click comes while the first line is on its way; a press then is
+// dropped, not queued. The line is typed whole, once (or twice when the first had already gone),
+// and said: the second click taking the front back must not leave it unsent.
+TEST_F(Grid, ADoubleClickSaysTheLine) {
   Start();
   TypeRows({{"a", "again"}});
   Front();
@@ -306,12 +310,10 @@ TEST_F(Grid, ADoubleClickSendsTwice) {
     MouseButtonEvent(MOUSEEVENTF_LEFTDOWN);
     MouseButtonEvent(MOUSEEVENTF_LEFTUP);
   }
-  // Both sends type the whole line. The first one's Enter may land in Parlo instead: the second
-  // click takes the activation back while that Enter is on its way, as it would for a player.
-  ASSERT_TRUE(Game().WaitForKind("ime_char", kEventTimeoutMs, 10));
+  ASSERT_TRUE(Game().WaitForKind("ime_char", kEventTimeoutMs, 5));
   Game().WaitQuiet();
-  EXPECT_EQ(Game().ImeChars(), (std::vector<unsigned>{'a', 'g', 'a', 'i', 'n', 'a', 'g', 'a', 'i', 'n'}));
-  EXPECT_FALSE(Game().Lines().empty());
+  EXPECT_THAT(Game().Typed(), AnyOf("again", "againagain"));
+  EXPECT_FALSE(Game().Lines().empty()) << "the line was left unsaid";
 }
 
 TEST_F(Grid, DraggingARowByItsGripReordersTheBook) {
