@@ -194,20 +194,6 @@ TEST_F(GameWindowTest, IsForegroundKnowsWhichWindowIsInFront) {
   DestroyWindow(other);
 }
 
-TEST_F(GameWindowTest, DoubleByteCharacterArrivesWhole) {
-  if (GetACP() != 932) {
-    // The build runs this test once more under a Japanese locale, where skipping would hide it.
-    const char* need = std::getenv("PARLO_NEED_CODE_PAGE");
-    ASSERT_FALSE(need && std::string(need) == "932") << "the ANSI code page is " << GetACP() << ", not 932";
-    GTEST_SKIP() << "needs a double-byte ANSI code page (LANG=ja_JP.UTF-8)";
-  }
-  CreateGame(false);
-  Say(port_, SystemLeadBytes(), "a\x82\xA0", false, false);
-  ASSERT_TRUE(PumpUntil([] { return ImeChars().size() >= 2; }));
-  PumpFor(50);
-  EXPECT_EQ(ImeCodes(), (std::vector<WPARAM>{'a', 0x82A0}));
-}
-
 // What a modern client's window (Unicode, class SDL_app) takes from its queue, in order.
 std::vector<Seen> g_modern;
 
@@ -230,7 +216,8 @@ struct EnterToChat : ChatSettingsSource {
   ChatSettings For(const GameWindow&) override { return ChatSettings{true}; }
 };
 
-TEST(Win32GamePort, AModernClientGetsKeysAndCharactersInTheOrderPosted) {
+// A visible modern client's window of this thread, its messages recorded from now on.
+HWND CreateModernGame() {
   WNDCLASSW wc{};
   wc.lpfnWndProc = ModernProc;
   wc.hInstance = GetModuleHandleW(nullptr);
@@ -238,15 +225,46 @@ TEST(Win32GamePort, AModernClientGetsKeysAndCharactersInTheOrderPosted) {
   RegisterClassW(&wc);
   HWND game = CreateWindowExW(0, L"SDL_app", L"Bob - ClassicUO - 1.0", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10,
                               10, 300, 200, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-  ASSERT_NE(game, nullptr);
-  ASSERT_TRUE(IsWindowUnicode(game));
   PumpFor(50);
   g_modern.clear();
+  return game;
+}
+
+TEST_F(GameWindowTest, DoubleByteCharacterArrivesWhole) {
+  if (GetACP() != 932) {
+    // The build runs this test once more under a Japanese locale, where skipping would hide it.
+    const char* need = std::getenv("PARLO_NEED_CODE_PAGE");
+    ASSERT_FALSE(need && std::string(need) == "932") << "the ANSI code page is " << GetACP() << ", not 932";
+    GTEST_SKIP() << "needs a double-byte ANSI code page (LANG=ja_JP.UTF-8)";
+  }
+  CreateGame(false);
+  Say(port_, SystemLeadBytes(), "a\x82\xA0", false, false);
+  ASSERT_TRUE(PumpUntil([] { return ImeChars().size() >= 2; }));
+  PumpFor(50);
+  EXPECT_EQ(ImeCodes(), (std::vector<WPARAM>{'a', 0x82A0}));
+  // A modern client gets the character in its own coding: one WM_CHAR of "\u3042".
+  DestroyWindow(game_);
+  game_ = CreateModernGame();
+  ASSERT_NE(game_, nullptr);
+  Say(port_, SystemLeadBytes(), "a\x82\xA0", false, true);
+  ASSERT_TRUE(PumpUntil([] { return g_modern.size() >= 4; }));
+  PumpFor(50);
+  std::vector<WPARAM> chars;
+  for (const Seen& m : g_modern)
+    if (m.message == WM_CHAR) chars.push_back(m.wParam);
+  EXPECT_EQ(chars, (std::vector<WPARAM>{'a', 0x3042}));
+}
+
+TEST(Win32GamePort, AModernClientGetsKeysAndCharactersInTheOrderPosted) {
+  HWND game = CreateModernGame();
+  ASSERT_NE(game, nullptr);
+  ASSERT_TRUE(IsWindowUnicode(game));
   PortSeeingOwnWindows port;
   EnterToChat enterToChat;
-  // "é" in the ANSI code page arrives as its own character, not as the byte.
-  const Bytes line = Bytes("ab ") + (GetACP() == 1252 ? "\xE9" : "c");
-  const WPARAM last = GetACP() == 1252 ? 0xE9 : 'c';
+  // The euro sign of code page 1252 arrives as the client's own character, not as the byte.
+  ASSERT_EQ(GetACP(), 1252u) << "the Windows tier runs in a Western locale";
+  const Bytes line = "ab \x80";
+  const WPARAM last = 0x20AC;
   EXPECT_EQ(Say(port, LeadBytes(), line, false, false, &enterToChat), SayResult::kDelivered);
   ASSERT_TRUE(PumpUntil([] { return g_modern.size() >= 10; }));
   PumpFor(50);
