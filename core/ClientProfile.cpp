@@ -87,11 +87,14 @@ Bytes AsClientReadsIt(std::string_view text) {
 
 Bytes ClientProfilesFolder(FileStore& files, const Bytes& clientFolder, AnsiCodePage* codePage) {
   Bytes configured;
-  if (auto text = ReadClientFile(files, Join(clientFolder, kSettingsFile))) {
+  const Bytes settingsPath = Join(clientFolder, kSettingsFile);
+  if (auto text = ReadClientFile(files, settingsPath)) {
     if (auto members = ReadClientJson(*text)) {
       auto it = members->find("profilespath");
       if (it != members->end() && it->second.kind == JsonKind::kString) configured = it->second.text;
     }
+  } else if (files.FileExists(settingsPath)) {
+    return Bytes();  // there but unread (the client writing it): the profiles could be anywhere
   }
   if (IsBlankOnly(configured)) return Join(clientFolder, kDefaultProfiles);
   Bytes path = AnsiPath(configured, codePage);

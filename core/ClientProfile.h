@@ -28,6 +28,7 @@ Bytes AsClientReadsIt(std::string_view text);
 // The folder holding the client's character profiles. A relative profilespath counts from the
 // client's folder, which the clients take as their working folder. codePage turns a path that is
 // not plain ASCII into the ANSI bytes the file store takes; without one such a path is not used.
+// Empty when the folder cannot be known now.
 Bytes ClientProfilesFolder(FileStore& files, const Bytes& clientFolder, AnsiCodePage* codePage = nullptr);
 
 // The profile folder of the character named in a modern client's title: of all character folders

@@ -107,6 +107,7 @@ TEST(ClientProfile, CharacterPartIsWhatComesBeforeTheClientsOwnTitle) {
       // Razor's title text as it ships, then the client's own.
       {"Bob - 12/400 -  90/90  - 88/88 - 50/50  Gold: 1200 - ClassicUO - 1.1.0.0",
        "Bob - 12/400 -  90/90  - 88/88 - 50/50  Gold: 1200"},
+      {"Bob - TazUO fan - [TazUO 3.21.0]", "Bob - TazUO fan"},  // the client's own text comes last
       {"ClassicUO - 1.1.0.0", ""},
       {"[TazUO 3.21.0]", ""},
       {"Ultima Online - Bob", ""},
@@ -141,6 +142,12 @@ TEST(ClientProfile, ProfilesFolderFromSettingsBesideTheClient) {
     if (c.settings) files.Put(Bytes(kClient) + "\\settings.json", c.settings);
     EXPECT_EQ(ClientProfilesFolder(files, kClient), c.folder) << (c.settings ? c.settings : "(none)");
   }
+
+  MemoryFileStore held;
+  held.Put(Bytes(kClient) + "\\settings.json", "{\"profilespath\": \"D:\\\\Other\"}");
+  held.FailReads(1);
+  EXPECT_EQ(ClientProfilesFolder(held, kClient), "");
+  EXPECT_EQ(ClientProfilesFolder(held, kClient), "D:\\Other");
 }
 
 // Bob on two servers (Siege's written last), Bobby whose name holds Bob's, and a character whose

@@ -5,9 +5,12 @@
 #include <functional>
 #include <string>
 
+#include "core/ClientProfile.h"
 #include "core/SayFile.h"
 #include "platform/Win32CodePage.h"
 #include "platform/Win32FileStore.h"
+#include "platform/Win32GamePort.h"
+#include "platform/Win32Module.h"
 #include "tests/win/TempFolder.h"
 
 namespace parlo {
@@ -253,6 +256,46 @@ TEST_F(Win32FileStoreTest, TheStampOfAWriteIsWhatTheFileShowsUntilItIsWrittenAga
   ASSERT_TRUE(store_.Stamp(dir_ + "sayA.txt", seen));
   EXPECT_EQ(seen.size, 12u);
   EXPECT_NE(seen, written);
+}
+
+// A modern client's folder is its process's image folder, and its character's profile is found
+// there through the real file system.
+TEST_F(Win32FileStoreTest, ProfileOfAModernClientBesideItsProcessImage) {
+  const Bytes profiles = dir_ + "Data\\Profiles\\acct\\Atlantic\\";
+  for (const char* sub : {"Data", "Data\\Profiles", "Data\\Profiles\\acct", "Data\\Profiles\\acct\\Atlantic",
+                          "Data\\Profiles\\acct\\Atlantic\\Bob", "Data\\Profiles\\acct\\Atlantic\\Bobby"})
+    ASSERT_TRUE(CreateDirectoryA((dir_ + sub).c_str(), nullptr)) << sub;
+  ASSERT_TRUE(
+      store_.WriteWholeAtomic(profiles + "Bob\\profile.json", "{\"activate_chat_after_enter\": true}"));
+  ASSERT_TRUE(
+      store_.WriteWholeAtomic(profiles + "Bobby\\profile.json", "{\"activate_chat_after_enter\": false}"));
+
+  char system[MAX_PATH];
+  ASSERT_GT(GetSystemDirectoryA(system, MAX_PATH), 0u);
+  Bytes image = dir_ + "ClassicUO.exe";
+  ASSERT_TRUE(CopyFileA((Bytes(system) + "\\cmd.exe").c_str(), image.c_str(), FALSE));
+  Bytes commandLine = "ClassicUO.exe /c exit";
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION child{};
+  ASSERT_TRUE(CreateProcessA(image.c_str(), &commandLine[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED,
+                             nullptr, nullptr, &startup, &child));
+  Bytes seen = ProcessImagePath(child.dwProcessId);
+  ProfileChatSettings chat(store_, ProcessImagePath, SystemLeadBytes());
+  bool bob = chat.For(GameWindow{1, false, "Bob - ClassicUO - 1.1.0.0", child.dwProcessId}).enterToChat;
+  bool bobby = chat.For(GameWindow{1, false, "Bobby - ClassicUO - 1.1.0.0", child.dwProcessId}).enterToChat;
+  TerminateProcess(child.hProcess, 0);
+  WaitForSingleObject(child.hProcess, 5000);
+  CloseHandle(child.hThread);
+  CloseHandle(child.hProcess);
+
+  CharUpperA(&seen[0]);  // the system may spell the folder in other letter case
+  CharUpperA(&image[0]);
+  EXPECT_EQ(seen, image);
+  EXPECT_TRUE(bob);
+  EXPECT_FALSE(bobby);
+  EXPECT_EQ(ProcessImagePath(0), "");  // the idle process, which no one opens
+  EXPECT_EQ(ProcessImagePath(GetCurrentProcessId()), ExecutablePath());
 }
 
 // Answers every prompt by running an action first, as a user who closes the other program would.

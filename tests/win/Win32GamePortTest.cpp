@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "platform/Win32GamePort.h"
-#include "platform/Win32Module.h"
 
 namespace parlo {
 namespace {
@@ -291,29 +290,6 @@ TEST(Win32GamePort, ScanCodeOfEnter) {
   Win32GamePort port;
   EXPECT_EQ(port.ScanCode(VK_RETURN), 0x1Cu);
   EXPECT_EQ(port.ScanCode(VK_SHIFT), 0x2Au);
-}
-
-// A modern client's folder is its process's image folder.
-TEST(Win32GamePort, ProcessImagePathOfAnotherProcessAndOfOurOwn) {
-  char system[MAX_PATH];
-  ASSERT_GT(GetSystemDirectoryA(system, MAX_PATH), 0u);
-  Bytes image = Bytes(system) + "\\cmd.exe";
-  Bytes commandLine = "cmd.exe /c exit";
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION child{};
-  ASSERT_TRUE(CreateProcessA(image.c_str(), &commandLine[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED,
-                             nullptr, nullptr, &startup, &child));
-  Bytes seen = ProcessImagePath(child.dwProcessId);
-  TerminateProcess(child.hProcess, 0);
-  WaitForSingleObject(child.hProcess, 5000);
-  CloseHandle(child.hThread);
-  CloseHandle(child.hProcess);
-  CharUpperA(&seen[0]);  // the system may spell the folder in other letter case
-  CharUpperA(&image[0]);
-  EXPECT_EQ(seen, image);
-  EXPECT_EQ(ProcessImagePath(0), "");  // the idle process, which no one opens
-  EXPECT_EQ(ProcessImagePath(GetCurrentProcessId()), ExecutablePath());
 }
 
 TEST(SystemLeadBytes, AgreesWithTheCodePage) {
