@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <regex>
+
 #include "tests/e2e/driver/Scenario.h"
 
 namespace parlo::e2e {
@@ -23,6 +25,24 @@ class Delivery : public Scenario {
   }
   std::vector<std::string> KeysAndChars() {
     return Game().Trace({"ime_char", "keydown", "keyup", "syskeydown", "syskeyup"});
+  }
+  void StartModern() {
+    FakeGame::Options modern;
+    modern.modern = true;
+    StartGame(modern);
+  }
+  // What reached the modern chat, a letter per event: k a key-down, E Enter's, c a character the
+  // chat kept, x one it dropped. The control characters the system makes of keys are left out.
+  std::string KeysAndCharsShape() {
+    std::string shape;
+    for (const GameEvent& e : Game().Events({"keydown", "syskeydown", "char"})) {
+      if (e.Is("char")) {
+        if (e.Number("wparam") >= 0x20) shape += e.Field("kept") == "1" ? 'c' : 'x';
+      } else {
+        shape += e.Number("vk") == VK_RETURN ? 'E' : 'k';
+      }
+    }
+    return shape;
   }
 };
 
@@ -114,6 +134,52 @@ TEST_F(Delivery, EmptyTextSendsNothingAndAMissingGameIsNoError) {
   ASSERT_EQ(Say(""), 0u);
   Game().WaitQuiet();
   EXPECT_EQ(Game().Events().size(), before) << Game().Events().back().raw;
+}
+
+// An assistant inside the client took a key-down for its hot key: the client ignores text until
+// a key-down that no assistant takes. The next line must still arrive whole.
+TEST_F(Delivery, ALineRightAfterAnAssistantsKeyArrivesWhole) {
+  StartModern();
+  ASSERT_TRUE(BringToFront(Game().Window()));
+  PressKey(VK_F9);
+  ASSERT_TRUE(Game().WaitForKind("assistant"));
+  ASSERT_EQ(Say(ToHex("hello there")), 0u);
+  ASSERT_TRUE(Game().WaitForKind("sent"));
+  Game().WaitQuiet();
+  EXPECT_THAT(Game().Sent(), ElementsAre("hello there"));
+  EXPECT_EQ(KeysAndCharsShape().find('x'), std::string::npos) << KeysAndCharsShape();
+}
+
+// The client sends at most 100 characters a message and cuts at the last blank at or before the
+// 100th: here the blank right after it. Each part goes with its own Enter, the clean-slate key
+// before the first character, each Enter after the last character of its part; a yelled line
+// keeps its prefix on every part.
+TEST_F(Delivery, ALongLineGoesInTheClientsPartsEachEnterAfterItsCharacters) {
+  std::string first, second;
+  for (int word = 0; word < 10; ++word)
+    first += std::string(word ? " " : "") + "word" + std::to_string(word) + "abcd";
+  first += std::string(100 - first.size(), 'z');
+  for (int word = 0; word < 5; ++word)
+    second += std::string(word ? " " : "") + "more" + std::to_string(word) + "abcd";
+  ASSERT_EQ(first.size(), 100u);
+  ASSERT_EQ(first.size() + 1 + second.size(), 150u);
+  StartModern();
+  ASSERT_EQ(Say(ToHex(first + " " + second)), 0u);
+  ASSERT_TRUE(Game().WaitForKind("sent", kEventTimeoutMs, 2));
+  Game().WaitQuiet();
+  EXPECT_THAT(Game().Sent(), ElementsAre(first, second));
+  EXPECT_THAT(Game().Trace({"rest"}), IsEmpty()) << "the client was left a rest to send";
+  const std::string shape = KeysAndCharsShape();
+  EXPECT_TRUE(std::regex_match(shape, std::regex("k+c{100}Ek*c{49}E"))) << shape;
+
+  // Yelled, it is yelled to the end: the client reads the prefix of every part.
+  ASSERT_EQ(Say(ToHex(first + " " + second), {"--yell"}), 0u);
+  ASSERT_TRUE(Game().WaitForKind("sent", kEventTimeoutMs, 4));
+  Game().WaitQuiet();
+  const std::vector<GameEvent> sent = Game().Events({"sent"});
+  ASSERT_EQ(sent.size(), 4u);
+  EXPECT_EQ(sent[2].Field("mode") + " " + sent[3].Field("mode"), "yell yell");
+  EXPECT_EQ(FromHex(sent[2].Field("hex")) + " " + FromHex(sent[3].Field("hex")), first + " " + second);
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 namespace parlo::e2e {
 namespace {
 
+using ::testing::AnyOf;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
@@ -43,8 +44,9 @@ void MouseButtonEvent(DWORD flags) {
 class Grid : public Scenario {
  protected:
   // Parlo and the game side by side, Parlo in front, and the grid's row height read off the
-  // screen: the current cell (row 0, the label) is painted as one block of its own colour.
-  void Start(const FakeGame::Options& game = FakeGame::Options()) {
+  // screen: the current cell (row 0, the label) is painted as one block of its own colour. A
+  // book's first text shows where an empty grid's text column is plain parchment.
+  void Start(const FakeGame::Options& game = FakeGame::Options(), bool firstTextEmpty = true) {
     StartGame(game);
     StartParlo();
     grid_ = Parlo().Control(IDC_STRINGGRID1);
@@ -61,7 +63,9 @@ class Grid : public Scenario {
     ASSERT_LE(rowHeight_, 40);
     // The label column is four rows wide; the text column starts after it.
     EXPECT_EQ(ScreenPixel(At(kGripWidth + kButtonWidth + 4 * rowHeight_ - 4, rowHeight_ / 2)), kCurrentCell);
-    EXPECT_EQ(ScreenPixel(At(kGripWidth + kButtonWidth + 4 * rowHeight_ + 2, rowHeight_ / 2)), kParchment);
+    if (firstTextEmpty) {
+      EXPECT_EQ(ScreenPixel(At(kGripWidth + kButtonWidth + 4 * rowHeight_ + 2, rowHeight_ / 2)), kParchment);
+    }
   }
 
   void Front() { ASSERT_TRUE(BringToFront(Parlo().Main())); }
@@ -141,6 +145,34 @@ TEST_F(Grid, ASendButtonTypesItsRowWholeIntoAModernClient) {
   EXPECT_TRUE(Game().IsForeground());
 }
 
+// The player chose Enter-to-chat in the client, whose profile Parlo finds beside it by the
+// character's name in the title: the chat is closed, and each line must open it, be said once
+// and close it again.
+TEST_F(Grid, AGemAndTheBardKeyIntoEnterToChatEachSayTheirLineOnceAndLeaveTheChatClosed) {
+  // No labels: the start reads the grid's rows off the screen.
+  Dir().Put("sayA.txt", "[PARLO!]\r\n\tline one\r\n\tline two\r\n");
+  Dir().Put("parlo.ini",
+            "[BardKey]\r\nALT=1\r\nCTRL=0\r\nSHIFT=1\r\nKey=116\r\n[UO]\r\nLastOpen=\"sayA.txt\"\r\n");
+  PutClientProfile(Dir().File("client"), "account", "Practice Shard", "Alice",
+                   "{\"activate_chat_after_enter\": true}");
+  FakeGame::Options client;
+  client.modern = true;
+  client.enterChat = true;
+  client.title = "Alice - ClassicUO - 1.0.0.0";
+  client.clientFolder = "client";
+  Start(client, false);
+  ASSERT_TRUE(BringToFront(Game().Window()));
+  PressKey(VK_F5, Modifiers{true, false, true});
+  ASSERT_TRUE(Game().WaitForKind("sent"));
+  Front();
+  PressAndRelease(Button(1));
+  ASSERT_TRUE(Game().WaitForKind("sent", kEventTimeoutMs, 2));
+  Game().WaitQuiet();
+  EXPECT_THAT(Game().Trace({"chat", "sent"}),
+              ElementsAre("chat closed", "chat open", "sent mode=say hex=" + ToHex("line one"), "chat closed",
+                          "chat open", "sent mode=say hex=" + ToHex("line two"), "chat closed"));
+}
+
 TEST_F(Grid, WithYellCheckedAnEmoteArrivesYelled) {
   Start();
   TypeRows({{"wave", ": waves"}});
@@ -168,9 +200,8 @@ TEST_F(Grid, WithPasteCheckedNoKeyIsPressedAndTheGameComesToTheFront) {
   std::vector<std::string> trace = Game().Trace({"ime_char", "activate"});
   ASSERT_FALSE(trace.empty());
   auto lastChar = std::find(trace.rbegin(), trace.rend(), "ime_char wparam=0x0062 lparam=1");
-  EXPECT_NE(std::find_if(trace.rbegin(), lastChar, [](const std::string& line) {
-              return line.rfind("activate state=1", 0) == 0;
-            }),
+  EXPECT_NE(std::find_if(trace.rbegin(), lastChar,
+                         [](const std::string& line) { return line.rfind("activate state=1", 0) == 0; }),
             lastChar)
       << "the game was not brought to the front after the line";
   EXPECT_THAT(Game().Lines(), IsEmpty());
@@ -267,7 +298,10 @@ TEST_F(Grid, ARowDeletedWithTheButtonAndBroughtBackWithCtrlZIsWrittenAtExit) {
   EXPECT_EQ(Dir().Read("sayA.txt"), std::optional<std::string>(book + "\r\n\r\n\r\n\r\n\r\n"));
 }
 
-TEST_F(Grid, ADoubleClickSendsTwice) {
+// The second click of a double click comes while the first line is on its way; a press then is
+// dropped, not queued. The line is typed whole, once (or twice when the first had already gone),
+// and said: the second click taking the front back must not leave it unsent.
+TEST_F(Grid, ADoubleClickSaysTheLine) {
   Start();
   TypeRows({{"a", "again"}});
   Front();
@@ -276,12 +310,10 @@ TEST_F(Grid, ADoubleClickSendsTwice) {
     MouseButtonEvent(MOUSEEVENTF_LEFTDOWN);
     MouseButtonEvent(MOUSEEVENTF_LEFTUP);
   }
-  // Both sends type the whole line. The first one's Enter may land in Parlo instead: the second
-  // click takes the activation back while that Enter is on its way, as it would for a player.
-  ASSERT_TRUE(Game().WaitForKind("ime_char", kEventTimeoutMs, 10));
+  ASSERT_TRUE(Game().WaitForKind("ime_char", kEventTimeoutMs, 5));
   Game().WaitQuiet();
-  EXPECT_EQ(Game().ImeChars(), (std::vector<unsigned>{'a', 'g', 'a', 'i', 'n', 'a', 'g', 'a', 'i', 'n'}));
-  EXPECT_FALSE(Game().Lines().empty());
+  EXPECT_THAT(Game().Typed(), AnyOf("again", "againagain"));
+  EXPECT_FALSE(Game().Lines().empty()) << "the line was left unsaid";
 }
 
 TEST_F(Grid, DraggingARowByItsGripReordersTheBook) {

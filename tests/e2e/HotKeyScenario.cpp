@@ -1,9 +1,8 @@
 // The Bard hot key from outside: pressed while the game has the focus it recites into the game,
 // and a combination another program holds is reported once while Parlo goes on.
-#include <windows.h>
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <atomic>
 #include <string>
@@ -19,7 +18,8 @@ using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
 const char kBook[] = "[PARLO!]\r\nfirst\tline one\r\nsecond\tline two\r\n";
-const char kAltShiftF5[] = "[BardKey]\r\nALT=1\r\nCTRL=0\r\nSHIFT=1\r\nKey=116\r\n[UO]\r\nLastOpen=\"sayA.txt\"\r\n";
+const char kAltShiftF5[] =
+    "[BardKey]\r\nALT=1\r\nCTRL=0\r\nSHIFT=1\r\nKey=116\r\n[UO]\r\nLastOpen=\"sayA.txt\"\r\n";
 
 // What a message box shown while Parlo starts said; its OK was pressed.
 struct StartUpBox {
@@ -120,6 +120,39 @@ TEST_F(HotKey, EnterWaitsUntilTheHotKeysModifiersAreLetGo) {
   ASSERT_GE(keys.size(), 2u);
   EXPECT_THAT(std::vector<std::string>(keys.end() - 2, keys.end()),
               ElementsAre("keydown vk=0x0D scan=0x1C ext=0", "keyup vk=0x0D scan=0x1C ext=0"));
+}
+
+// Held down, the Bard key repeats as every key does: the one press says one line, with one
+// Enter, once the player has let go of the modifiers.
+TEST_F(HotKey, TheBardKeyHeldWithRepeatsSaysOneLineWithOneEnterAfterTheModifiersComeUp) {
+  Dir().Put("sayA.txt", kBook);
+  Dir().Put("parlo.ini", kAltShiftF5);
+  FakeGame::Options modern;
+  modern.modern = true;
+  StartGame(modern);
+  StartParlo();
+  ASSERT_TRUE(BringToFront(Game().Window()));
+  KeyDown(VK_MENU);
+  KeyDown(VK_SHIFT);
+  // The keyboard's own repeat: about 30 key-downs a second for as long as the key is held.
+  for (const ULONGLONG until = GetTickCount64() + 2600; GetTickCount64() < until; Sleep(33)) KeyDown(VK_F5);
+  KeyUp(VK_F5);
+  KeyUp(VK_SHIFT);
+  KeyUp(VK_MENU);
+  ASSERT_TRUE(Game().WaitForKind("sent"));
+  Game().WaitQuiet(500, 5000);
+  EXPECT_THAT(Game().Sent(), ElementsAre("line one"));
+  // Enter downs, and where the last modifier came up.
+  std::vector<size_t> enters;
+  size_t modifiersUp = 0;
+  const std::vector<GameEvent> keys = Game().Events({"keydown", "syskeydown", "keyup", "syskeyup"});
+  for (size_t i = 0; i < keys.size(); ++i) {
+    const unsigned long vk = keys[i].Number("vk");
+    if (vk == VK_RETURN && keys[i].kind.find("down") != std::string::npos) enters.push_back(i);
+    if ((vk == VK_MENU || vk == VK_SHIFT) && keys[i].kind.find("up") != std::string::npos) modifiersUp = i;
+  }
+  ASSERT_EQ(enters.size(), 1u) << "Enter pressed " << enters.size() << " times";
+  EXPECT_GT(enters[0], modifiersUp) << "Enter came with the modifiers held: " << keys[enters[0]].raw;
 }
 
 TEST_F(HotKey, ACombinationHeldByAnotherProgramIsReportedAndParloGoesOn) {
@@ -229,7 +262,8 @@ TEST_F(HotKey, ALineKeyHeldByAnotherProgramIsReportedAndTheOthersWork) {
   Game().WaitQuiet();
   EXPECT_THAT(Game().Lines(), ElementsAre("guards!"));
   MSG msg;
-  EXPECT_TRUE(PeekMessageA(&msg, nullptr, WM_HOTKEY, WM_HOTKEY, PM_REMOVE)) << "the holder did not get its key";
+  EXPECT_TRUE(PeekMessageA(&msg, nullptr, WM_HOTKEY, WM_HOTKEY, PM_REMOVE))
+      << "the holder did not get its key";
   UnregisterHotKey(nullptr, 1);
   ASSERT_TRUE(Parlo().Close().has_value());
 }

@@ -61,11 +61,20 @@ FakeGame FakeGame::Start(const std::string& folder, const Options& options) {
                                    std::to_string(options.x) + "," + std::to_string(options.y)};
   if (options.hidden) args.push_back("--hidden");
   if (options.modern) args.push_back("--modern");
+  if (options.enterChat) args.push_back("--enter-chat");
   if (!options.title.empty()) {
     args.push_back("--title");
     args.push_back(options.title);
   }
-  game.process_ = ChildProcess::Start(JoinPath(ExeDir(), "fakegame.exe"), args, folder);
+  std::string exe = JoinPath(ExeDir(), "fakegame.exe");
+  if (!options.clientFolder.empty()) {
+    const std::string clientFolder = JoinPath(folder, options.clientFolder);
+    const std::string copy = JoinPath(clientFolder, "fakegame.exe");
+    MakeDirs(clientFolder);
+    CopyFileTo(exe, copy);
+    exe = copy;
+  }
+  game.process_ = ChildProcess::Start(exe, args, folder);
   if (!game.WaitForKind("ready", kStartTimeoutMs)) {
     throw DriverError("the fake game did not get ready; its log: " +
                       ReadFileBytes(game.logPath_).value_or(""));
@@ -131,6 +140,20 @@ std::vector<std::string> FakeGame::Lines() const {
   std::vector<std::string> lines;
   for (const GameEvent& event : Events({"line"})) lines.push_back(FromHex(event.Field("hex")));
   return lines;
+}
+
+std::vector<std::string> FakeGame::Sent() const {
+  std::vector<std::string> messages;
+  for (const GameEvent& event : Events({"sent"})) messages.push_back(FromHex(event.Field("hex")));
+  return messages;
+}
+
+void PutClientProfile(const std::string& clientFolder, const std::string& account, const std::string& server,
+                      const std::string& character, const std::string& json) {
+  const std::string folder = JoinPath(
+      JoinPath(JoinPath(JoinPath(JoinPath(clientFolder, "Data"), "Profiles"), account), server), character);
+  MakeDirs(folder);
+  WriteFileBytes(JoinPath(folder, "profile.json"), json);
 }
 
 bool FakeGame::WaitFor(const std::function<bool(const GameEvent&)>& condition, int timeoutMs,

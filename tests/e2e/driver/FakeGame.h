@@ -29,14 +29,20 @@ struct GameEvent {
 
 // The fake game client (fakegame.exe) started in a scenario folder, and what it logged. Its log
 // lists, in arrival order: ime_char (wparam, lparam), keydown/keyup/syskeydown/syskeyup (vk, scan,
-// ext), activate (state), setfocus, killfocus, line (hex of the chat line Enter ended), close.
+// ext), activate (state), setfocus, killfocus, line (hex of the chat line Enter ended), close;
+// a modern one also char (wparam, focus, kept, why), assistant key, chat open / chat closed,
+// mode (name), sent (mode, hex of each message) and rest (hex of what stays in the chat).
 class FakeGame {
  public:
   struct Options {
     bool hidden = false;
-    bool modern = false;  // the modern clients' kind of window instead of the classic one
-    std::string title;    // empty: the practice window's own title
-    int x = 20, y = 40;   // outer top-left corner, clear of Parlo's default place
+    bool modern = false;     // the modern clients' kind of window instead of the classic one
+    bool enterChat = false;  // modern: the chat stays closed until Enter opens it
+    // When set, a copy of the game is started from this folder, inside the scenario's folder
+    // (made when missing): a modern client's profiles lie beside its program.
+    std::string clientFolder;
+    std::string title;   // empty: the practice window's own title
+    int x = 20, y = 40;  // outer top-left corner, clear of Parlo's default place
     std::string logName = "game.log";
   };
 
@@ -58,6 +64,8 @@ class FakeGame {
   std::string Typed() const;
   // The chat lines Enter ended, as bytes.
   std::vector<std::string> Lines() const;
+  // Modern: the messages the chat sent, as bytes.
+  std::vector<std::string> Sent() const;
 
   // Waits until the log holds at least `count` events that satisfy the condition.
   bool WaitFor(const std::function<bool(const GameEvent&)>& condition, int timeoutMs = kEventTimeoutMs,
@@ -80,6 +88,11 @@ class FakeGame {
   HWND window_ = nullptr;
   std::string logPath_;
 };
+
+// A modern client's profile of one character, beside a client started from clientFolder:
+// <clientFolder>\Data\Profiles\<account>\<server>\<character>\profile.json.
+void PutClientProfile(const std::string& clientFolder, const std::string& account, const std::string& server,
+                      const std::string& character, const std::string& json);
 
 // Bytes from hex digits ("82A0" -> "\x82\xA0"); throws DriverError on anything else.
 std::string FromHex(const std::string& hex);

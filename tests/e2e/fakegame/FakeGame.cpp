@@ -2,11 +2,17 @@
 // receives and writes every input event to a log file, one flushed line per event, so that a
 // test (or a player trying Parlo out) can see exactly what arrived and in which order.
 //
-//   fakegame.exe [--log <file>] [--hidden] [--title <text>] [--at <x>,<y>] [--modern]
+//   fakegame.exe [--log <file>] [--hidden] [--title <text>] [--at <x>,<y>] [--modern [--enter-chat]]
 //
 // --modern stands in for the modern clients instead: a Unicode window of class "SDL_app", titled
-// "Practice - ClassicUO", that keeps a typed character only while it has the keyboard focus, drops
-// control characters, and ends the line on the Enter key.
+// "Practice - ClassicUO", whose chat behaves as theirs does. It keeps a typed character only while
+// it has the keyboard focus, drops control characters, and sends on the Enter key, reading keys by
+// their scan code as SDL does. F9 stands for a key an assistant running inside the client took:
+// the client then ignores typed text until a key-down of another key reaches it. A message holds
+// at most 100 characters; Enter sends the first part and leaves the rest in the chat. A chat-mode
+// prefix ("! ", ": ", "/" ...) is read once a frame, as the client reads it. --enter-chat keeps
+// the chat closed, throwing typed text away, until Enter opens it; Enter on an open chat sends
+// the line and closes it again.
 //
 // It deliberately installs no keyboard hook: a hook in the receiving process changes how Wine
 // orders foreground switches and key events, and would hide delivery faults.
@@ -28,10 +34,21 @@ constexpr char kDefaultTitle[] = "Ultima Online - practice";
 constexpr wchar_t kModernClassName[] = L"SDL_app";
 constexpr char kModernTitle[] = "Practice - ClassicUO";
 constexpr char kUsage[] =
-    "Usage: fakegame.exe [--log <file>] [--hidden] [--title <text>] [--at <x>,<y>] [--modern]";
+    "Usage: fakegame.exe [--log <file>] [--hidden] [--title <text>] [--at <x>,<y>] [--modern "
+    "[--enter-chat]]\n\n"
+    "--modern: a modern client's chat; F9 stands for an assistant's hot key.\n"
+    "--enter-chat: the chat stays closed until Enter opens it.";
 constexpr int kClientWidth = 600;
 constexpr int kClientHeight = 380;
 constexpr size_t kMaxLines = 200;
+// A key an assistant inside a modern client took for one of its hot keys.
+constexpr unsigned kAssistantKey = VK_F9;
+constexpr char kAssistantKeyName[] = "F9";
+// The longest message a modern client's chat sends at once.
+constexpr size_t kMaxMessage = 100;
+// The client's frame: it reads a chat-mode prefix once a frame, after the input of that frame.
+constexpr UINT_PTR kFrameTimer = 1;
+constexpr UINT kFrameMs = 16;
 
 // Palette of the chat panel.
 constexpr COLORREF kBackground = RGB(38, 34, 30);
@@ -41,6 +58,8 @@ constexpr COLORREF kTitleText = RGB(226, 196, 120);
 constexpr COLORREF kSayText = RGB(230, 230, 220);
 constexpr COLORREF kYellText = RGB(255, 140, 90);
 constexpr COLORREF kEmoteText = RGB(130, 200, 150);
+constexpr COLORREF kWhisperText = RGB(170, 170, 200);
+constexpr COLORREF kGroupText = RGB(120, 200, 230);
 constexpr COLORREF kInputText = RGB(140, 190, 255);
 constexpr COLORREF kHintText = RGB(150, 140, 120);
 constexpr COLORREF kActiveDot = RGB(110, 220, 110);
@@ -51,6 +70,7 @@ struct Options {
   std::string title;  // empty: the practice window's own
   bool hidden = false;
   bool modern = false;
+  bool enterChat = false;
   int x = 20;
   int y = 40;
 };
@@ -68,12 +88,15 @@ bool ParseOptions(int argc, char** argv, Options& out) {
       out.hidden = true;
     } else if (arg == "--modern") {
       out.modern = true;
+    } else if (arg == "--enter-chat") {
+      out.enterChat = true;
     } else if (arg == "--at" && i + 1 < argc) {
       if (std::sscanf(argv[++i], "%d,%d", &out.x, &out.y) != 2) return false;
     } else {
       return false;
     }
   }
+  if (out.enterChat && !out.modern) return false;  // the classic client has no such chat
   if (out.title.empty()) out.title = out.modern ? kModernTitle : kDefaultTitle;
   return true;
 }
@@ -130,6 +153,109 @@ std::string Hex(const std::string& bytes) {
     out += kDigits[c & 15];
   }
   return out;
+}
+
+std::string Narrow(const std::wstring& wide) {
+  int n = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr,
+                              nullptr);
+  std::string bytes(static_cast<size_t>(n > 0 ? n : 0), '\0');
+  if (n > 0)
+    WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), bytes.data(), n, nullptr,
+                        nullptr);
+  return bytes;
+}
+
+// The modes of a modern client's chat; a prefix at the start of the chat chooses one.
+enum class ChatMode { kSay, kWhisper, kEmote, kYell, kParty, kGuild, kAlliance, kCommand, kUoam };
+
+struct ChatModeLook {
+  const char* name;   // in the log
+  const char* label;  // shown in front of the chat instead of the prefix
+  COLORREF colour;
+};
+
+ChatModeLook LookOf(ChatMode mode) {
+  switch (mode) {
+    case ChatMode::kWhisper:
+      return {"whisper", "Whisper: ", kWhisperText};
+    case ChatMode::kEmote:
+      return {"emote", "Emote: ", kEmoteText};
+    case ChatMode::kYell:
+      return {"yell", "Yell: ", kYellText};
+    case ChatMode::kParty:
+      return {"party", "Party: ", kGroupText};
+    case ChatMode::kGuild:
+      return {"guild", "Guild: ", kGroupText};
+    case ChatMode::kAlliance:
+      return {"alliance", "Alliance: ", kGroupText};
+    case ChatMode::kCommand:
+      return {"command", "Command: ", kHintText};
+    case ChatMode::kUoam:
+      return {"uoam", "UOAM: ", kHintText};
+    case ChatMode::kSay:
+      break;
+  }
+  return {"say", "", kSayText};
+}
+
+// The mode a chat in say mode switches to at the next frame. The client's own chat line ("," a
+// server enables) is left out: the practice window has no server.
+ChatMode PrefixMode(const std::wstring& text) {
+  if (text.empty()) return ChatMode::kSay;
+  switch (text[0]) {
+    case L'/':
+      return ChatMode::kParty;
+    case L'\\':
+      return ChatMode::kGuild;
+    case L'|':
+      return ChatMode::kAlliance;
+    case L'-':
+      return ChatMode::kCommand;
+    default:
+      break;
+  }
+  if (text.size() < 2 || text[1] != L' ') return ChatMode::kSay;
+  switch (text[0]) {
+    case L':':
+      return ChatMode::kEmote;
+    case L';':
+      return ChatMode::kWhisper;
+    case L'!':
+      return ChatMode::kYell;
+    default:
+      return ChatMode::kSay;
+  }
+}
+
+// What .NET's TrimStart takes away.
+bool IsWhiteSpace(wchar_t c) {
+  return c == L' ' || (c >= 0x09 && c <= 0x0D) || c == 0x85 || c == 0xA0 || c == 0x1680 ||
+         (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F || c == 0x205F ||
+         c == 0x3000;
+}
+
+// A chat longer than one message sends the part before the last blank at or before the 100th
+// character (all 100 when there is none) and keeps the rest, its leading blanks dropped, with
+// its mode; a command goes whole. False when the text goes whole.
+bool SplitMessage(const std::wstring& text, ChatMode mode, std::wstring& message, std::wstring& rest) {
+  if (text.size() <= kMaxMessage || mode == ChatMode::kCommand) return false;
+  size_t cut = text.find_last_of(L" \n", kMaxMessage);
+  if (cut == std::wstring::npos) cut = kMaxMessage;
+  message = text.substr(0, cut);
+  size_t start = cut;
+  while (start < text.size() && IsWhiteSpace(text[start])) ++start;
+  rest = text.substr(start);
+  return true;
+}
+
+// The key a key message stands for: SDL reads it from the scan code and only falls back to the
+// virtual key when there is none.
+unsigned KeyOf(WPARAM wp, LPARAM lp) {
+  unsigned scan = (static_cast<unsigned long>(lp) >> 16) & 0xFF;
+  bool extended = ((static_cast<unsigned long>(lp) >> 24) & 1) != 0;
+  if (scan == 0 || extended) return static_cast<unsigned>(wp);
+  UINT vk = MapVirtualKeyW(scan, MAPVK_VSC_TO_VK_EX);
+  return vk ? vk : static_cast<unsigned>(wp);
 }
 
 template <typename T>
@@ -203,6 +329,8 @@ class FakeGame {
     log_.Write("ready hwnd=0x%llX pid=%lu visible=%d unicode=%d",
                static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(hwnd_)), GetCurrentProcessId(),
                IsWindowVisible(hwnd_) ? 1 : 0, IsWindowUnicode(hwnd_) ? 1 : 0);
+    if (options_.modern) SetTimer(hwnd_, kFrameTimer, kFrameMs, nullptr);
+    if (options_.enterChat) log_.Write("chat closed");
     return true;
   }
 
@@ -237,7 +365,11 @@ class FakeGame {
       case WM_SYSKEYDOWN:
       case WM_SYSKEYUP:
         LogKey(msg, wp, lp);
-        if (msg == WM_KEYDOWN) OnKeyDown(static_cast<unsigned>(wp));
+        if (options_.modern) {
+          if (msg == WM_KEYDOWN || msg == WM_SYSKEYDOWN) OnModernKeyDown(KeyOf(wp, lp));
+        } else if (msg == WM_KEYDOWN) {
+          OnKeyDown(static_cast<unsigned>(wp));
+        }
         break;
       case WM_CHAR:
         if (options_.modern) {
@@ -245,6 +377,9 @@ class FakeGame {
         } else {
           OnTypedChar(static_cast<unsigned>(wp));
         }
+        return 0;
+      case WM_TIMER:
+        if (wp == kFrameTimer) OnFrame();
         return 0;
       case WM_ACTIVATE:
         log_.Write("activate state=%u minimized=%u", LOWORD(wp), HIWORD(wp));
@@ -304,11 +439,22 @@ class FakeGame {
 
   // As the modern clients take text: only while the window has the keyboard, never a control
   // character, kept in the code page's bytes like every other line here.
+  // Then, as the client: nothing while it ignores text after an assistant's key, nothing into a
+  // closed chat.
   void OnModernChar(wchar_t code) {
     const bool focused = GetFocus() == hwnd_;
-    const bool kept = focused && code >= 0x20 && code != 0x7F;
-    log_.Write("char wparam=0x%04X focus=%d kept=%d", static_cast<unsigned>(code), focused ? 1 : 0,
-               kept ? 1 : 0);
+    const char* why = !focused || code < 0x20 || code == 0x7F ? nullptr
+                      : ignoreText_                           ? "ignored"
+                      : !chatOpen_                            ? "closed"
+                                                              : "";
+    const bool kept = why && !*why;
+    if (why && *why) {
+      log_.Write("char wparam=0x%04X focus=%d kept=0 why=%s", static_cast<unsigned>(code), focused ? 1 : 0,
+                 why);
+    } else {
+      log_.Write("char wparam=0x%04X focus=%d kept=%d", static_cast<unsigned>(code), focused ? 1 : 0,
+                 kept ? 1 : 0);
+    }
     if (!kept) return;
     char bytes[8];
     int n = WideCharToMultiByte(CP_ACP, 0, &code, 1, bytes, sizeof bytes, nullptr, nullptr);
@@ -317,17 +463,87 @@ class FakeGame {
   }
 
   void OnKeyDown(unsigned vk) {
-    if (options_.modern && vk == VK_BACK && GetFocus() == hwnd_) {
-      if (!typing_.empty()) typing_.pop_back();
+    if (vk != VK_RETURN) return;
+    log_.Write("line hex=%s", Hex(typing_).c_str());
+    const COLORREF colour = LineColour(typing_);
+    AddLine(std::move(typing_), colour);
+    typing_.clear();
+  }
+
+  void AddLine(std::string text, COLORREF colour) {
+    lines_.push_back({std::move(text), colour});
+    while (lines_.size() > kMaxLines) lines_.pop_front();
+    InvalidateRect(hwnd_, nullptr, FALSE);
+  }
+
+  // Every key-down passes the assistants first; one they take leaves the client ignoring text
+  // until a key-down they let through.
+  void OnModernKeyDown(unsigned key) {
+    if (GetFocus() != hwnd_) return;
+    if (key == kAssistantKey) {
+      ignoreText_ = true;
+      log_.Write("assistant key");
       InvalidateRect(hwnd_, nullptr, FALSE);
       return;
     }
-    if (vk != VK_RETURN) return;
-    if (options_.modern && GetFocus() != hwnd_) return;
+    ignoreText_ = false;
+    InvalidateRect(hwnd_, nullptr, FALSE);
+    if (key == VK_RETURN) {
+      OnModernEnter();
+    } else if (key == VK_BACK && chatOpen_) {
+      std::wstring text = Wide(typing_);
+      if (text.empty()) mode_ = ChatMode::kSay;  // back over the mode itself
+      if (!text.empty()) text.pop_back();
+      typing_ = Narrow(text);
+    }
+  }
+
+  // A closed chat only opens. An open one sends its first message, keeps what did not fit for
+  // another Enter, and with Enter-to-chat closes once nothing is left.
+  void OnModernEnter() {
+    if (!chatOpen_) {
+      SetChatOpen(true);
+      return;
+    }
     log_.Write("line hex=%s", Hex(typing_).c_str());
-    lines_.push_back(std::move(typing_));
+    const std::wstring text = Wide(typing_);
+    std::wstring message, rest;
+    if (!SplitMessage(text, mode_, message, rest)) message = text;
+    const ChatModeLook look = LookOf(mode_);
+    // An emote goes out between asterisks.
+    const std::string sent = Narrow(mode_ == ChatMode::kEmote ? L"*" + message + L"*" : message);
+    log_.Write("sent mode=%s hex=%s", look.name, Hex(sent).c_str());
+    AddLine(look.label + sent, look.colour);
+    typing_ = Narrow(rest);
+    if (!typing_.empty()) {
+      log_.Write("rest hex=%s", Hex(typing_).c_str());
+    } else {
+      mode_ = ChatMode::kSay;
+      if (options_.enterChat) SetChatOpen(false);
+    }
+  }
+
+  void SetChatOpen(bool open) {
+    chatOpen_ = open;
     typing_.clear();
-    while (lines_.size() > kMaxLines) lines_.pop_front();
+    log_.Write(open ? "chat open" : "chat closed");
+    InvalidateRect(hwnd_, nullptr, FALSE);
+  }
+
+  // A prefix turns the say mode into another. The client then shows the mode instead and keeps
+  // none of the text the prefix was found in: words typed with the prefix within one frame go.
+  void OnFrame() {
+    if (!chatOpen_) return;
+    ChatMode next = mode_;
+    if (mode_ == ChatMode::kSay) {
+      next = PrefixMode(Wide(typing_));
+    } else if (mode_ == ChatMode::kCommand && typing_ == "-") {
+      next = ChatMode::kUoam;
+    }
+    if (next == mode_) return;
+    mode_ = next;
+    typing_.clear();
+    log_.Write("mode name=%s", LookOf(mode_).name);
     InvalidateRect(hwnd_, nullptr, FALSE);
   }
 
@@ -441,16 +657,21 @@ class FakeGame {
     RECT separator = {inner.left + 8, inputTop - 4, inner.right - 8, inputTop - 3};
     Fill(dc, separator, kPanelBorder);
 
-    std::string input = "> " + typing_ + "_";
-    SetTextColor(dc, kInputText);
     RECT inputRect = {inner.left + 10, inputTop, inner.right - 10, inputTop + lineHeight};
-    DrawChatText(dc, input, inputRect);
+    if (chatOpen_) {
+      SetTextColor(dc, options_.modern ? LookOf(mode_).colour : kInputText);
+      DrawChatText(dc, std::string("> ") + (options_.modern ? LookOf(mode_).label : "") + typing_ + "_",
+                   inputRect);
+    } else {
+      SetTextColor(dc, kHintText);
+      DrawTextA(dc, "(chat closed: Enter opens it)", -1, &inputRect, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
+    }
 
     int y = inputTop - 8 - lineHeight;
     for (auto it = lines_.rbegin(); it != lines_.rend() && y >= inner.top + 4; ++it, y -= lineHeight) {
-      SetTextColor(dc, LineColour(*it));
+      SetTextColor(dc, it->colour);
       RECT lineRect = {inner.left + 10, y, inner.right - 10, y + lineHeight};
-      DrawChatText(dc, *it, lineRect);
+      DrawChatText(dc, it->text, lineRect);
     }
     if (lines_.empty()) {
       SetTextColor(dc, kHintText);
@@ -461,8 +682,17 @@ class FakeGame {
     SelectInDc hint(dc, hintFont_.get());
     SetTextColor(dc, kHintText);
     RECT hintRect = {16, client.bottom - 30, client.right - 16, client.bottom - 8};
-    DrawTextA(dc, "Send a line from Parlo, or type here; Enter ends the line.", -1, &hintRect,
-              DT_LEFT | DT_VCENTER | DT_SINGLELINE);
+    DrawTextA(dc, HintText().c_str(), -1, &hintRect, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
+  }
+
+  std::string HintText() const {
+    if (!options_.modern) return "Send a line from Parlo, or type here; Enter ends the line.";
+    if (ignoreText_)
+      return std::string("Typing is ignored after the assistant's key ") + kAssistantKeyName +
+             " until another key is pressed.";
+    return std::string(options_.enterChat ? "Enter opens the chat, Enter sends and closes it"
+                                          : "Enter sends") +
+           "; " + kAssistantKeyName + " stands for an assistant's hot key.";
   }
 
   Options options_;
@@ -472,9 +702,17 @@ class FakeGame {
   GdiObject<HFONT> chatFont_;
   GdiObject<HFONT> chatWideFont_;
   GdiObject<HFONT> hintFont_;
-  std::deque<std::string> lines_;
+  struct ChatLine {
+    std::string text;
+    COLORREF colour;
+  };
+  std::deque<ChatLine> lines_;
   std::string typing_;
   bool active_ = false;
+  // The modern client's chat.
+  bool chatOpen_ = !options_.enterChat;
+  bool ignoreText_ = false;
+  ChatMode mode_ = ChatMode::kSay;
 };
 
 }  // namespace
