@@ -216,8 +216,14 @@ void Delivery::Run(GamePort& game) {
         game.BringToFront(window_);
         break;
       case Kind::kAwaitFront: {
+        const bool lookedBefore = waiting_;
         const Wait wait = Await(game, game.IsForeground(window_), kForegroundWaitMs);
-        if (wait == Wait::kLater) return;
+        if (wait == Wait::kLater) {
+          // A click on Parlo meanwhile, such as the second of a double click, takes the front
+          // back before the game ever had it.
+          if (lookedBefore) game.BringToFront(window_);
+          return;
+        }
         // Keys would go to whichever window is in front: Parlo's own focused button (sending the
         // line again) or another program. A client that drops text in the background gets none.
         if (wait == Wait::kTimedOut) return Finish(posted_ ? SayResult::kDelivered : SayResult::kNotInFront);

@@ -23,6 +23,8 @@ class RecordingGame : public GamePort {
   std::uint64_t now = 0;
   std::uint64_t inFrontAt = 0;      // the game window comes to the front then; kNever: never
   std::uint64_t modifiersUpAt = 0;  // the player lets go of the modifiers then; kNever: never
+  std::uint64_t clickedAt = 0;      // a click on Parlo then undoes every bringing to the front before
+  std::uint64_t broughtAt = 0;
   PostResult postResult = PostResult::kQueued;
   std::vector<std::string> calls;
 
@@ -47,10 +49,13 @@ class RecordingGame : public GamePort {
     calls.push_back("visible? " + Hex(w));
     return visible;
   }
-  void BringToFront(WindowRef w) override { calls.push_back("front " + Hex(w)); }
+  void BringToFront(WindowRef w) override {
+    calls.push_back("front " + Hex(w));
+    broughtAt = now;
+  }
   bool IsForeground(WindowRef w) override {
     calls.push_back("in front? " + Hex(w));
-    return now >= inFrontAt;
+    return now >= inFrontAt && broughtAt >= clickedAt;
   }
   bool ModifiersDown() override {
     calls.push_back("modifiers?");
@@ -293,6 +298,14 @@ TEST(SendSay, AModernClientIsInFrontAndOnACleanSlateBeforeItIsTyped) {
   EXPECT_EQ(Say(game, LeadBytes(), "ab", false, false), SayResult::kDelivered);
   EXPECT_EQ(game.Only("ime"), (Calls{"ime 1234 61", "ime 1234 62"}));
   EXPECT_EQ(game.Only("key"), Calls{});
+
+  // A click on Parlo while the game comes to the front (a double click on a gem) takes the front
+  // back: the game is brought again, and the Enter still goes to it.
+  game = RecordingGame();
+  game.inFrontAt = 5;
+  game.clickedAt = 5;
+  EXPECT_EQ(Say(game, LeadBytes(), "ab", false, false), SayResult::kDelivered);
+  EXPECT_EQ(game.Only("key"), (Calls{"key 13 d 0", "key 13 d 2"}));
 }
 
 // What a modern client gets after the clean slate, for each state of its chat.
