@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 #include <stdexcept>
+#include <unordered_set>
 
 namespace parlo {
 
@@ -193,7 +194,9 @@ void GridModel::CopyLabelAndText(int from, int to) {
   own[kColText].assign(text.data(), text.size());
 }
 
-bool GridModel::MaySelect(int col, int row) { return !selectHook_ || selectHook_(col, row); }
+bool GridModel::MaySelect(int col, int row) {
+  return !selectHook_ || selectHook_(col, row);
+}
 
 void GridModel::SetCurrent(int col, int row) {
   int oldCol = col_, oldRow = row_;
@@ -264,6 +267,44 @@ void GridModel::ReplaceRows(GridModel& other) {
   other.rows_.assign(1, RowCells{});
   other.row_ = 0;
   other.ClearHistory();
+  Perform(std::move(edit));
+}
+
+void GridModel::InsertRowsNow(int at, const std::vector<GridRow>& rows) {
+  if (rows.empty()) return;
+  Changed();
+  const int count = static_cast<int>(rows.size());
+  // One move of the rows after the place, whatever the size of the book.
+  rows_.insert(rows_.begin() + at, rows.size(), RowCells{});
+  for (int i = 0; i < count; ++i) {
+    OwnedCells& own = Own(at + i);
+    own[kColLabel] = rows[static_cast<size_t>(i)].label;
+    own[kColText] = rows[static_cast<size_t>(i)].text;
+  }
+  if (row_ >= at) SetCurrent(col_, row_ + count);
+  if (observer_) observer_->RowCountChanged();
+}
+
+void GridModel::EraseRowsNow(int at, int count) {
+  if (count <= 0) return;
+  Changed();
+  rows_.erase(rows_.begin() + at, rows_.begin() + at + count);
+  CompactOwned();
+  int newRow = row_;
+  if (row_ >= at + count)
+    newRow -= count;
+  else if (row_ >= at)
+    newRow = std::min(at, RowCount() - 1);
+  if (newRow != row_) SetCurrent(col_, newRow);
+  if (observer_) observer_->RowCountChanged();
+}
+
+void GridModel::InsertRows(int at, std::vector<GridRow> rows) {
+  if (rows.empty() || at < 0 || at > RowCount()) return;
+  GridEdit edit;
+  edit.kind = GridEdit::Kind::InsertRows;
+  edit.row = at;
+  edit.inserted = std::make_shared<const std::vector<GridRow>>(std::move(rows));
   Perform(std::move(edit));
 }
 
@@ -357,6 +398,9 @@ void GridModel::Apply(const GridEdit& edit) {
     case GridEdit::Kind::ReplaceRows:
       TradeRows(*edit.rows);
       break;
+    case GridEdit::Kind::InsertRows:
+      InsertRowsNow(edit.row, *edit.inserted);
+      break;
   }
 }
 
@@ -382,6 +426,9 @@ void GridModel::Revert(const GridEdit& edit) {
     case GridEdit::Kind::ReplaceRows:
       TradeRows(*edit.rows);
       break;
+    case GridEdit::Kind::InsertRows:
+      EraseRowsNow(edit.row, static_cast<int>(edit.inserted->size()));
+      break;
   }
 }
 
@@ -395,7 +442,8 @@ bool GridModel::Undo() {
   if (edit.kind == GridEdit::Kind::Cell)
     SelectCell(edit.col, edit.row);
   else
-    SetRow(edit.kind == GridEdit::Kind::AddRows ? edit.row - 1 : edit.row);
+    SetRow(edit.kind == GridEdit::Kind::AddRows || edit.kind == GridEdit::Kind::InsertRows ? edit.row - 1
+                                                                                           : edit.row);
   return true;
 }
 
@@ -425,9 +473,13 @@ void GridModel::ClearHistory() {
   done_ = 0;
 }
 
-bool IsCommentLabel(const Bytes& label) { return !label.empty() && label[0] == '\''; }
+bool IsCommentLabel(const Bytes& label) {
+  return !label.empty() && label[0] == '\'';
+}
 
-bool IsSeparatorRow(const GridModel& grid, int row) { return grid.CellView(kColLabel, row) == kSeparatorLabel; }
+bool IsSeparatorRow(const GridModel& grid, int row) {
+  return grid.CellView(kColLabel, row) == kSeparatorLabel;
+}
 
 bool IsSayRow(const GridModel& grid, int row) {
   const std::string_view label = grid.CellView(kColLabel, row);
@@ -461,6 +513,58 @@ void DeleteRow(GridModel& grid) {
   edit.kind = GridEdit::Kind::DeleteRow;
   edit.row = grid.Row();
   grid.Perform(std::move(edit));
+}
+
+namespace {
+
+// A book keeps one row a line, label and text split by a Tab.
+Bytes OneLine(const Bytes& text) {
+  Bytes line = text;
+  for (char& c : line)
+    if (c == '\t' || c == '\r' || c == '\n') c = ' ';
+  return line;
+}
+
+}  // namespace
+
+ImportOutcome ImportLines(GridModel& grid, std::string_view fileName,
+                          const std::vector<ImportedLine>& lines) {
+  ImportOutcome outcome;
+  // Views of the book's texts stay valid: the book does not change before the rows go in.
+  std::unordered_set<std::string_view> texts;
+  texts.reserve(static_cast<size_t>(grid.RowCount()) + lines.size());
+  int last = -1, row = 0;
+  grid.ForEachLabelAndText([&](std::string_view label, std::string_view text) {
+    if (!label.empty() || !text.empty()) last = row;
+    if (!text.empty()) texts.insert(text);
+    ++row;
+  });
+  std::vector<GridRow> rows;
+  if (last >= 0 && grid.CellView(kColLabel, last) != kSeparatorLabel)
+    rows.push_back({kSeparatorLabel, Bytes()});
+  rows.push_back({"'From " + Bytes(fileName), Bytes()});
+  const size_t heading = rows.size();
+  std::vector<Bytes> found;
+  found.reserve(lines.size());
+  for (const ImportedLine& line : lines) {
+    Bytes text = OneLine(line.text);
+    if (text.empty()) continue;
+    // Room for every line was taken at once, so the set's views of these texts stay put.
+    found.push_back(std::move(text));
+    if (!texts.insert(found.back()).second) {
+      found.pop_back();
+      ++outcome.alreadyInBook;
+      continue;
+    }
+    rows.push_back({OneLine(line.label), Bytes()});
+  }
+  outcome.added = static_cast<int>(rows.size() - heading);
+  if (outcome.added == 0) return outcome;
+  for (size_t i = heading; i < rows.size(); ++i) rows[i].text = std::move(found[i - heading]);
+  const int at = last + 1;
+  grid.InsertRows(at, std::move(rows));
+  grid.SetRow(at);
+  return outcome;
 }
 
 }  // namespace parlo
