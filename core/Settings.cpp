@@ -9,11 +9,16 @@ const Bytes kBardKey = "BardKey";
 const Bytes kUo = "UO";
 const Bytes kFont = "Font";
 const Bytes kQuickSay = "QuickSay";
+const Bytes kImport = "Import";
 const Bytes kDefaultCaption = "Ultima Online - ";
 
-Bytes CaptionKey(int i) { return "Caption" + std::to_string(i); }
+Bytes CaptionKey(int i) {
+  return "Caption" + std::to_string(i);
+}
 
-Bytes Quoted(const Bytes& text) { return "\"" + text + "\""; }
+Bytes Quoted(const Bytes& text) {
+  return "\"" + text + "\"";
+}
 
 // A hot key's section: ALT, CTRL, SHIFT and Key, in that order (the Bard key and Quick Say).
 void ReadHotKey(const TIniFile& ini, const Bytes& section, bool& alt, bool& ctrl, bool& shift,
@@ -62,7 +67,8 @@ void ReadCaptions(const TIniFile& ini, Settings& settings) {
 }
 
 void ReadGridFont(const TIniFile& ini, GridFont& font) {
-  font.charset = static_cast<uint8_t>(static_cast<uint32_t>(ini.ReadNumber(kFont, "Charset", font.charset)) & 0xFFu);
+  font.charset =
+      static_cast<uint8_t>(static_cast<uint32_t>(ini.ReadNumber(kFont, "Charset", font.charset)) & 0xFFu);
   Bytes name = ini.ReadText(kFont, "Name", font.name);
   if (!name.empty()) font.name = name.substr(0, kFontNameMax);
   font.size = ini.ReadNumber(kFont, "Size", font.size);
@@ -75,13 +81,19 @@ void ReadGridFont(const TIniFile& ini, GridFont& font) {
   }
 }
 
-Bytes ReadLastOpen(const TIniFile& ini) { return ini.ReadText(kUo, "LastOpen", ""); }
+Bytes ReadLastOpen(const TIniFile& ini) {
+  return ini.ReadText(kUo, "LastOpen", "");
+}
 
 void ReadQuickSay(const TIniFile& ini, Settings& settings) {
   ReadHotKey(ini, kQuickSay, settings.quickSayAlt, settings.quickSayCtrl, settings.quickSayShift,
              settings.quickSayKey);
   settings.quickSayWidth = ini.ReadNumber(kQuickSay, "Width", settings.quickSayWidth);
   settings.quickSayHeight = ini.ReadNumber(kQuickSay, "Height", settings.quickSayHeight);
+}
+
+Bytes ReadImportFolder(const TIniFile& ini) {
+  return ini.ReadText(kImport, "Folder", "");
 }
 
 void ReadSettings(const TIniFile& ini, Settings& settings, const SettingsReadSteps& steps) {
@@ -96,6 +108,7 @@ void ReadSettings(const TIniFile& ini, Settings& settings, const SettingsReadSte
   ReadGridFont(ini, settings.font);
   settings.lastOpen = ReadLastOpen(ini);
   ReadQuickSay(ini, settings);
+  settings.importFolder = ReadImportFolder(ini);
 }
 
 void WriteSettings(TIniFile& ini, const Settings& s) {
@@ -120,6 +133,8 @@ void WriteSettings(TIniFile& ini, const Settings& s) {
   WriteHotKey(ini, kQuickSay, s.quickSayAlt, s.quickSayCtrl, s.quickSayShift, s.quickSayKey);
   ini.WriteNumber(kQuickSay, "Width", s.quickSayWidth);
   ini.WriteNumber(kQuickSay, "Height", s.quickSayHeight);
+  // Quoted like LastOpen: a folder may end in a blank.
+  ini.WriteText(kImport, "Folder", Quoted(s.importFolder));
 }
 
 }  // namespace parlo

@@ -62,6 +62,8 @@ struct Settings {
   uint16_t quickSayKey = 0;
   int32_t quickSayWidth = kQuickSayDefaultWidth;
   int32_t quickSayHeight = kQuickSayDefaultHeight;
+  // The folder of the last file lines were imported from; empty until the first import.
+  Bytes importFolder;
 };
 
 // Start-up reads the file in groups, in this order. The main window applies each group before the
@@ -87,10 +89,13 @@ Bytes ReadLastOpen(const TIniFile& ini);
 // values settings holds.
 void ReadQuickSay(const TIniFile& ini, Settings& settings);
 
+// Section Import, key Folder, empty when missing.
+Bytes ReadImportFolder(const TIniFile& ini);
+
 // Hooks of ReadSettings for the steps the window must take between the groups.
 struct SettingsReadSteps {
   std::function<WindowBounds(const WindowBounds&)> applyBounds;  // none: bounds just stored
-  std::function<void(const Settings&)> bardKeyRead;               // register the hot key here
+  std::function<void(const Settings&)> bardKeyRead;              // register the hot key here
 };
 
 // Every group in order into settings, whose bounds and font are the current ones.
