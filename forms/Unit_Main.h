@@ -24,6 +24,7 @@
 #include "forms/QuickSayBox.h"
 #include "forms/Window.h"
 #include "platform/Win32MessageBox.h"
+#include "platform/Win32OpenDialog.h"
 
 namespace parlo {
 
@@ -36,17 +37,18 @@ class BardRandom;
 // Everything outside the program that the main window talks to. The program wires the Win32
 // implementations; tests put fakes in their place.
 struct MainServices {
-  Bytes exePath;                          // full path of the running executable
-  LeadBytes leadBytes;                    // of the ANSI code page, read once at start-up
+  Bytes exePath;                                   // full path of the running executable
+  LeadBytes leadBytes;                             // of the ANSI code page, read once at start-up
   MessageBoxFunction messageBox = ShowMessageBox;  // every box; a null owner: the whole application
   FileStore* files = nullptr;
   AnsiCodePage* codePage = nullptr;  // none: files with a byte-order mark are read as bytes
   GamePort* game = nullptr;
-  ChatSettingsSource* chat = nullptr;     // none: every modern client's chat as the client ships it
-  std::function<Bytes()> clipboardText;   // the clipboard's CF_TEXT, empty when it has none
-  ProfileStore* profile = nullptr;        // the settings file; none: nothing is read or written
-  HotKeyPort* hotKeys = nullptr;          // none: system hot keys bound to the main window
-  BardRandom* bardRandom = nullptr;       // none: the program's one generator, never reseeded
+  ChatSettingsSource* chat = nullptr;          // none: every modern client's chat as the client ships it
+  std::function<Bytes()> clipboardText;        // the clipboard's CF_TEXT, empty when it has none
+  ProfileStore* profile = nullptr;             // the settings file; none: nothing is read or written
+  HotKeyPort* hotKeys = nullptr;               // none: system hot keys bound to the main window
+  BardRandom* bardRandom = nullptr;            // none: the program's one generator, never reseeded
+  OpenFileFunction openFile = ShowOpenDialog;  // the Open dialog of the import
 };
 
 // The main window and owner of all program state.
@@ -121,6 +123,14 @@ class TForm_Main : public Window, public GridEvents {
   // The grid's context menu as it would show now (the caller destroys it), and its commands.
   HMENU GridMenu();
   void GridMenuCommand(UINT id);
+
+  // Importing lines from the game client's or an assistant's files
+  // Asks for a file in the Open dialog, then imports it.
+  void ImportLinesClick();
+  // Adds the file's lines to the book as a new section and tells the player what came over.
+  void ImportLinesFrom(const Bytes& path);
+  // Where the Open dialog starts: the folder of the last import, else Parlo's own.
+  Bytes ImportStartFolder() const;
 
   // Find
   void ShowFind();
@@ -221,11 +231,12 @@ class TForm_Main : public Window, public GridEvents {
   Bitmap gemPressed_;
   LowerTable lower_;  // the code page's lower-casing, for Find
   FindBox find_;
-  bool destroyed_ = false;  // FormDestroy ran (close, or the session ended)
-  bool closing_ = false;    // the exit is under way; its retry prompt may be up
-  int fileWork_ = 0;        // a load or save is running (its prompt may be up)
-  BookOnDisk onDisk_;       // the current book's file as Parlo last read or wrote it
-  Bytes lastOpen_;          // "LastOpen" as read at start-up
+  bool destroyed_ = false;    // FormDestroy ran (close, or the session ended)
+  bool closing_ = false;      // the exit is under way; its retry prompt may be up
+  int fileWork_ = 0;          // a load or save is running (its prompt may be up)
+  BookOnDisk onDisk_;         // the current book's file as Parlo last read or wrote it
+  Bytes lastOpen_;            // "LastOpen" as read at start-up
+  Bytes importFolder_;        // the folder of the last file imported from, kept in the settings
   HWND lastFocus_ = nullptr;  // the control that had the keyboard when the window was left
   // Settings, configuration and the Bard hot key
   HotKeyPort& HotKeys();

@@ -40,7 +40,9 @@ void DrawGlyph(HDC dc, HWND image, const RECT& cell, int dpi) {
 
 }  // namespace
 
-bool TForm_Main::IsSayRow(int row) const { return parlo::IsSayRow(grid_.Model(), row); }
+bool TForm_Main::IsSayRow(int row) const {
+  return parlo::IsSayRow(grid_.Model(), row);
+}
 
 // Each change of the rows first stores an edit in progress, into the row it was made in.
 
@@ -153,6 +155,8 @@ HMENU TForm_Main::GridMenu() {
   AppendMenuA(menu, MF_STRING | (canDelete ? 0 : MF_GRAYED), IDM_GRID_DELETE, "&Delete row\tCtrl+Del");
   AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
   AppendMenuA(menu, MF_STRING, IDM_GRID_FIND, "&Find...\tCtrl+F");
+  AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+  AppendMenuA(menu, MF_STRING, IDM_GRID_IMPORT, "&Import lines...");
   return menu;
 }
 
@@ -172,6 +176,9 @@ void TForm_Main::GridMenuCommand(UINT id) {
       break;
     case IDM_GRID_FIND:
       ShowFind();
+      break;
+    case IDM_GRID_IMPORT:
+      ImportLinesClick();
       break;
     default:
       break;

@@ -35,7 +35,8 @@ WindowBounds RestoredBounds(HWND window) {
   MONITORINFO monitor{};
   monitor.cbSize = sizeof monitor;
   if (GetMonitorInfoA(MonitorFromRect(&normal, MONITOR_DEFAULTTOPRIMARY), &monitor))
-    OffsetRect(&normal, monitor.rcWork.left - monitor.rcMonitor.left, monitor.rcWork.top - monitor.rcMonitor.top);
+    OffsetRect(&normal, monitor.rcWork.left - monitor.rcMonitor.left,
+               monitor.rcWork.top - monitor.rcMonitor.top);
   return BoundsOf(normal);
 }
 
@@ -91,7 +92,8 @@ void TForm_Main::ReadStartupSettings() {
   ReadCaptions(ini, settings);
   GameCaption = settings.gameCaption;
   if (!CaptionList) CaptionList = std::make_unique<std::vector<Bytes>>(kCaptionCount);
-  std::copy_n(settings.captionList.begin(), std::min<size_t>(CaptionList->size(), kCaptionCount), CaptionList->begin());
+  std::copy_n(settings.captionList.begin(), std::min<size_t>(CaptionList->size(), kCaptionCount),
+              CaptionList->begin());
 
   // The grid's font is kept as at 96 dpi, and so is its size in the file.
   const int dpi = kLayoutDpi;
@@ -117,6 +119,8 @@ void TForm_Main::ReadStartupSettings() {
   QuickSayShift = settings.quickSayShift;
   QuickSayKey = settings.quickSayKey;
   quickSay_.SetLayoutSize(settings.quickSayWidth, settings.quickSayHeight);
+
+  importFolder_ = ReadImportFolder(ini);
 }
 
 void TForm_Main::WriteSettings() {
@@ -145,6 +149,7 @@ void TForm_Main::WriteSettings() {
   settings.quickSayKey = QuickSayKey;
   settings.quickSayWidth = quickSay_.LayoutSize().cx;
   settings.quickSayHeight = quickSay_.LayoutSize().cy;
+  settings.importFolder = importFolder_;
 
   TIniFile ini(IniFileName, *services_.profile);
   parlo::WriteSettings(ini, settings);
@@ -208,7 +213,9 @@ void TForm_Main::RegisterBardHotKey() {
   parlo::RegisterBardHotKey(HotKeys(), messages, BardHotKey{BardAlt, BardCtrl, BardShift, BardKey});
 }
 
-void TForm_Main::UnregisterBardHotKey() { HotKeys().Unregister(kBardHotKeyId); }
+void TForm_Main::UnregisterBardHotKey() {
+  HotKeys().Unregister(kBardHotKeyId);
+}
 
 void TForm_Main::OnHotKey(WPARAM id) {
   if (id >= static_cast<WPARAM>(kFirstLineHotKeyId) && id <= static_cast<WPARAM>(kLastLineHotKeyId)) {
