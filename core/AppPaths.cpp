@@ -3,9 +3,7 @@
 namespace parlo {
 
 namespace {
-bool IsSeparator(char c) {
-  return c == '\\' || c == ':';
-}
+bool IsSeparator(char c) { return c == '\\' || c == ':'; }
 
 size_t CharWidth(const Bytes& path, size_t i, const LeadByteTest& isLead) {
   return (isLead && isLead(static_cast<unsigned char>(path[i])) && i + 1 < path.size()) ? 2 : 1;
@@ -14,8 +12,8 @@ size_t CharWidth(const Bytes& path, size_t i, const LeadByteTest& isLead) {
 
 Bytes ExecutableDirectory(const Bytes& exePath, const LeadByteTest& isLead) {
   // Walk whole characters so that a trail byte is never taken for a separator.
-  size_t cut = Bytes::npos;        // index of the last separator
-  size_t beforeCut = Bytes::npos;  // start of the character before it
+  size_t cut = Bytes::npos;         // index of the last separator
+  size_t beforeCut = Bytes::npos;   // start of the character before it
   size_t previous = Bytes::npos;
   for (size_t i = 0; i < exePath.size();) {
     size_t width = CharWidth(exePath, i, isLead);

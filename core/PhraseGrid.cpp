@@ -194,9 +194,7 @@ void GridModel::CopyLabelAndText(int from, int to) {
   own[kColText].assign(text.data(), text.size());
 }
 
-bool GridModel::MaySelect(int col, int row) {
-  return !selectHook_ || selectHook_(col, row);
-}
+bool GridModel::MaySelect(int col, int row) { return !selectHook_ || selectHook_(col, row); }
 
 void GridModel::SetCurrent(int col, int row) {
   int oldCol = col_, oldRow = row_;
@@ -473,13 +471,9 @@ void GridModel::ClearHistory() {
   done_ = 0;
 }
 
-bool IsCommentLabel(const Bytes& label) {
-  return !label.empty() && label[0] == '\'';
-}
+bool IsCommentLabel(const Bytes& label) { return !label.empty() && label[0] == '\''; }
 
-bool IsSeparatorRow(const GridModel& grid, int row) {
-  return grid.CellView(kColLabel, row) == kSeparatorLabel;
-}
+bool IsSeparatorRow(const GridModel& grid, int row) { return grid.CellView(kColLabel, row) == kSeparatorLabel; }
 
 bool IsSayRow(const GridModel& grid, int row) {
   const std::string_view label = grid.CellView(kColLabel, row);

@@ -12,13 +12,9 @@ const Bytes kQuickSay = "QuickSay";
 const Bytes kImport = "Import";
 const Bytes kDefaultCaption = "Ultima Online - ";
 
-Bytes CaptionKey(int i) {
-  return "Caption" + std::to_string(i);
-}
+Bytes CaptionKey(int i) { return "Caption" + std::to_string(i); }
 
-Bytes Quoted(const Bytes& text) {
-  return "\"" + text + "\"";
-}
+Bytes Quoted(const Bytes& text) { return "\"" + text + "\""; }
 
 // A hot key's section: ALT, CTRL, SHIFT and Key, in that order (the Bard key and Quick Say).
 void ReadHotKey(const TIniFile& ini, const Bytes& section, bool& alt, bool& ctrl, bool& shift,
@@ -67,8 +63,7 @@ void ReadCaptions(const TIniFile& ini, Settings& settings) {
 }
 
 void ReadGridFont(const TIniFile& ini, GridFont& font) {
-  font.charset =
-      static_cast<uint8_t>(static_cast<uint32_t>(ini.ReadNumber(kFont, "Charset", font.charset)) & 0xFFu);
+  font.charset = static_cast<uint8_t>(static_cast<uint32_t>(ini.ReadNumber(kFont, "Charset", font.charset)) & 0xFFu);
   Bytes name = ini.ReadText(kFont, "Name", font.name);
   if (!name.empty()) font.name = name.substr(0, kFontNameMax);
   font.size = ini.ReadNumber(kFont, "Size", font.size);
@@ -81,9 +76,7 @@ void ReadGridFont(const TIniFile& ini, GridFont& font) {
   }
 }
 
-Bytes ReadLastOpen(const TIniFile& ini) {
-  return ini.ReadText(kUo, "LastOpen", "");
-}
+Bytes ReadLastOpen(const TIniFile& ini) { return ini.ReadText(kUo, "LastOpen", ""); }
 
 void ReadQuickSay(const TIniFile& ini, Settings& settings) {
   ReadHotKey(ini, kQuickSay, settings.quickSayAlt, settings.quickSayCtrl, settings.quickSayShift,

@@ -95,7 +95,7 @@ Bytes ReadImportFolder(const TIniFile& ini);
 // Hooks of ReadSettings for the steps the window must take between the groups.
 struct SettingsReadSteps {
   std::function<WindowBounds(const WindowBounds&)> applyBounds;  // none: bounds just stored
-  std::function<void(const Settings&)> bardKeyRead;              // register the hot key here
+  std::function<void(const Settings&)> bardKeyRead;               // register the hot key here
 };
 
 // Every group in order into settings, whose bounds and font are the current ones.

@@ -37,18 +37,19 @@ class BardRandom;
 // Everything outside the program that the main window talks to. The program wires the Win32
 // implementations; tests put fakes in their place.
 struct MainServices {
-  Bytes exePath;                                   // full path of the running executable
-  LeadBytes leadBytes;                             // of the ANSI code page, read once at start-up
+  Bytes exePath;                          // full path of the running executable
+  LeadBytes leadBytes;                    // of the ANSI code page, read once at start-up
   MessageBoxFunction messageBox = ShowMessageBox;  // every box; a null owner: the whole application
   FileStore* files = nullptr;
   AnsiCodePage* codePage = nullptr;  // none: files with a byte-order mark are read as bytes
   GamePort* game = nullptr;
-  ChatSettingsSource* chat = nullptr;          // none: every modern client's chat as the client ships it
-  std::function<Bytes()> clipboardText;        // the clipboard's CF_TEXT, empty when it has none
-  ProfileStore* profile = nullptr;             // the settings file; none: nothing is read or written
-  HotKeyPort* hotKeys = nullptr;               // none: system hot keys bound to the main window
-  BardRandom* bardRandom = nullptr;            // none: the program's one generator, never reseeded
-  OpenFileFunction openFile = ShowOpenDialog;  // the Open dialog of the import
+  ChatSettingsSource* chat = nullptr;     // none: every modern client's chat as the client ships it
+  std::function<Bytes()> clipboardText;   // the clipboard's CF_TEXT, empty when it has none
+  ProfileStore* profile = nullptr;        // the settings file; none: nothing is read or written
+  HotKeyPort* hotKeys = nullptr;          // none: system hot keys bound to the main window
+  BardRandom* bardRandom = nullptr;       // none: the program's one generator, never reseeded
+  // The Open dialog of the import.
+  OpenFileFunction openFile = ShowOpenDialog;
 };
 
 // The main window and owner of all program state.
@@ -231,12 +232,12 @@ class TForm_Main : public Window, public GridEvents {
   Bitmap gemPressed_;
   LowerTable lower_;  // the code page's lower-casing, for Find
   FindBox find_;
-  bool destroyed_ = false;    // FormDestroy ran (close, or the session ended)
-  bool closing_ = false;      // the exit is under way; its retry prompt may be up
-  int fileWork_ = 0;          // a load or save is running (its prompt may be up)
-  BookOnDisk onDisk_;         // the current book's file as Parlo last read or wrote it
-  Bytes lastOpen_;            // "LastOpen" as read at start-up
-  Bytes importFolder_;        // the folder of the last file imported from, kept in the settings
+  bool destroyed_ = false;  // FormDestroy ran (close, or the session ended)
+  bool closing_ = false;    // the exit is under way; its retry prompt may be up
+  int fileWork_ = 0;        // a load or save is running (its prompt may be up)
+  BookOnDisk onDisk_;       // the current book's file as Parlo last read or wrote it
+  Bytes lastOpen_;          // "LastOpen" as read at start-up
+  Bytes importFolder_;      // the folder of the last file imported from (the settings keep it)
   HWND lastFocus_ = nullptr;  // the control that had the keyboard when the window was left
   // Settings, configuration and the Bard hot key
   HotKeyPort& HotKeys();

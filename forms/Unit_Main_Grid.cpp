@@ -40,9 +40,7 @@ void DrawGlyph(HDC dc, HWND image, const RECT& cell, int dpi) {
 
 }  // namespace
 
-bool TForm_Main::IsSayRow(int row) const {
-  return parlo::IsSayRow(grid_.Model(), row);
-}
+bool TForm_Main::IsSayRow(int row) const { return parlo::IsSayRow(grid_.Model(), row); }
 
 // Each change of the rows first stores an edit in progress, into the row it was made in.
 

@@ -35,8 +35,7 @@ WindowBounds RestoredBounds(HWND window) {
   MONITORINFO monitor{};
   monitor.cbSize = sizeof monitor;
   if (GetMonitorInfoA(MonitorFromRect(&normal, MONITOR_DEFAULTTOPRIMARY), &monitor))
-    OffsetRect(&normal, monitor.rcWork.left - monitor.rcMonitor.left,
-               monitor.rcWork.top - monitor.rcMonitor.top);
+    OffsetRect(&normal, monitor.rcWork.left - monitor.rcMonitor.left, monitor.rcWork.top - monitor.rcMonitor.top);
   return BoundsOf(normal);
 }
 
@@ -92,8 +91,7 @@ void TForm_Main::ReadStartupSettings() {
   ReadCaptions(ini, settings);
   GameCaption = settings.gameCaption;
   if (!CaptionList) CaptionList = std::make_unique<std::vector<Bytes>>(kCaptionCount);
-  std::copy_n(settings.captionList.begin(), std::min<size_t>(CaptionList->size(), kCaptionCount),
-              CaptionList->begin());
+  std::copy_n(settings.captionList.begin(), std::min<size_t>(CaptionList->size(), kCaptionCount), CaptionList->begin());
 
   // The grid's font is kept as at 96 dpi, and so is its size in the file.
   const int dpi = kLayoutDpi;
@@ -213,9 +211,7 @@ void TForm_Main::RegisterBardHotKey() {
   parlo::RegisterBardHotKey(HotKeys(), messages, BardHotKey{BardAlt, BardCtrl, BardShift, BardKey});
 }
 
-void TForm_Main::UnregisterBardHotKey() {
-  HotKeys().Unregister(kBardHotKeyId);
-}
+void TForm_Main::UnregisterBardHotKey() { HotKeys().Unregister(kBardHotKeyId); }
 
 void TForm_Main::OnHotKey(WPARAM id) {
   if (id >= static_cast<WPARAM>(kFirstLineHotKeyId) && id <= static_cast<WPARAM>(kLastLineHotKeyId)) {

@@ -1,17 +1,13 @@
-#include <gtest/gtest.h>
-
 #include "core/AppPaths.h"
+
+#include <gtest/gtest.h>
 
 namespace parlo {
 namespace {
 
-bool NoLeads(unsigned char) {
-  return false;
-}
+bool NoLeads(unsigned char) { return false; }
 // Shift-JIS lead-byte ranges.
-bool ShiftJisLead(unsigned char b) {
-  return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
-}
+bool ShiftJisLead(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
 
 TEST(ExecutableDirectory, DropsTheFinalBackslashButKeepsADriveRoot) {
   EXPECT_EQ(ExecutableDirectory("C:\\Tools\\Say\\app.exe", NoLeads), "C:\\Tools\\Say");

@@ -1,3 +1,7 @@
+#include "core/PhraseGrid.h"
+#include "core/SayFile.h"
+#include "tests/unit/GridRows.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,12 +12,9 @@
 #include <utility>
 #include <vector>
 
-#include "core/PhraseGrid.h"
-#include "core/SayFile.h"
-#include "tests/unit/GridRows.h"
-
 namespace parlo {
 namespace {
+
 
 TEST(RowKinds, SendableNeedsTextAndAnOrdinaryLabel) {
   GridModel grid = MakeGrid({{"Greet", "hello"},
@@ -88,12 +89,10 @@ TEST(GridModel, MoveRowCarriesAllCellsAndTheCurrentRow) {
   grid.SetCol(kColLabel);
   grid.SetRow(0);
   grid.MoveRow(0, 2);
-  EXPECT_EQ(RowsOf(grid),
-            (std::vector<std::pair<Bytes, Bytes>>{{"b", "2"}, {"c", "3"}, {"a", "1"}, {"d", "4"}}));
+  EXPECT_EQ(RowsOf(grid), (std::vector<std::pair<Bytes, Bytes>>{{"b", "2"}, {"c", "3"}, {"a", "1"}, {"d", "4"}}));
   EXPECT_EQ(grid.Row(), 2);
   grid.MoveRow(3, 0);
-  EXPECT_EQ(RowsOf(grid),
-            (std::vector<std::pair<Bytes, Bytes>>{{"d", "4"}, {"b", "2"}, {"c", "3"}, {"a", "1"}}));
+  EXPECT_EQ(RowsOf(grid), (std::vector<std::pair<Bytes, Bytes>>{{"d", "4"}, {"b", "2"}, {"c", "3"}, {"a", "1"}}));
   EXPECT_EQ(grid.Row(), 3);
   grid.MoveRow(1, 9);  // outside: nothing moves
   EXPECT_EQ(grid.Label(1), "b");
@@ -114,8 +113,7 @@ TEST(EditButtons, InsertPutsAnEmptyRowAtTheCurrentRow) {
   grid.SetCol(kColLabel);
   grid.SetRow(2);
   InsertRow(grid);
-  EXPECT_EQ(RowsOf(grid),
-            (std::vector<std::pair<Bytes, Bytes>>{{"a", "1"}, {"b", "2"}, {"", ""}, {"c", "3"}}));
+  EXPECT_EQ(RowsOf(grid), (std::vector<std::pair<Bytes, Bytes>>{{"a", "1"}, {"b", "2"}, {"", ""}, {"c", "3"}}));
   EXPECT_EQ(grid.Row(), 2);
   grid.SetRow(0);
   InsertRow(grid);

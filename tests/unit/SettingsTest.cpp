@@ -1,3 +1,5 @@
+#include "core/Settings.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -5,7 +7,6 @@
 #include "core/DpiScale.h"
 #include "core/Errors.h"
 #include "core/ScreenPlacement.h"
-#include "core/Settings.h"
 
 namespace parlo {
 namespace {
@@ -106,13 +107,13 @@ TEST(SettingsRead, KeysAreReadInOrderWithTheWindowStepsBetween) {
   steps.bardKeyRead = [&](const Settings&) { store.log.push_back("register"); };
   ReadSettings(ini, s, steps);
   std::vector<Bytes> expected = {
-      "R Window/Left",   "apply 671",          "R Window/Top",   "apply 671",        "R Window/Width",
-      "apply 671",       "R Window/Height",    "apply 671",      "R Parlo/Paste",    "R Parlo/Yell",
-      "R Parlo/Random",  "R Window/StayOnTop", "R BardKey/ALT",  "R BardKey/CTRL",   "R BardKey/SHIFT",
-      "R BardKey/Key",   "register",           "R UO/Caption",   "R UO/Caption0",    "R UO/Caption1",
-      "R UO/Caption2",   "R UO/Caption3",      "R UO/Caption4",  "R Font/Charset",   "R Font/Name",
-      "R Font/Size",     "R Font/Bold",        "R Font/Italic",  "R UO/LastOpen",    "R QuickSay/ALT",
-      "R QuickSay/CTRL", "R QuickSay/SHIFT",   "R QuickSay/Key", "R QuickSay/Width", "R QuickSay/Height",
+      "R Window/Left",    "apply 671",     "R Window/Top",     "apply 671",       "R Window/Width",
+      "apply 671",        "R Window/Height", "apply 671",      "R Parlo/Paste",   "R Parlo/Yell",
+      "R Parlo/Random",   "R Window/StayOnTop", "R BardKey/ALT", "R BardKey/CTRL", "R BardKey/SHIFT",
+      "R BardKey/Key",    "register",      "R UO/Caption",     "R UO/Caption0",   "R UO/Caption1",
+      "R UO/Caption2",    "R UO/Caption3", "R UO/Caption4",    "R Font/Charset",  "R Font/Name",
+      "R Font/Size",      "R Font/Bold",   "R Font/Italic",    "R UO/LastOpen",   "R QuickSay/ALT",
+      "R QuickSay/CTRL",  "R QuickSay/SHIFT", "R QuickSay/Key", "R QuickSay/Width", "R QuickSay/Height",
       "R Import/Folder"};
   EXPECT_EQ(store.log, expected);
 }
@@ -152,9 +153,8 @@ TEST(SettingsRead, EachBoundDefaultsToWhereTheWindowReallyIs) {
 TEST(SettingsRead, BoundsTakeDecimalAndHexButKeepTheCurrentValueOtherwise) {
   EXPECT_EQ(ReadFrom("[Window]\r\nLeft=0x40\r\nTop=$40\r\nWidth=64px\r\nHeight=\r\n").bounds,
             (WindowBounds{64, 64, 373, 472}));
-  EXPECT_EQ(
-      ReadFrom("[window]\r\nleft=-2147483648\r\ntop=x7FFFFFFF\r\nwidth=2147483648\r\nheight=-0\r\n").bounds,
-      (WindowBounds{INT32_MIN, INT32_MAX, 373, 0}));
+  EXPECT_EQ(ReadFrom("[window]\r\nleft=-2147483648\r\ntop=x7FFFFFFF\r\nwidth=2147483648\r\nheight=-0\r\n").bounds,
+            (WindowBounds{INT32_MIN, INT32_MAX, 373, 0}));
   Settings moved;
   moved.bounds = {1, 2, 3, 4};
   EXPECT_EQ(ReadFrom("", moved).bounds, (WindowBounds{1, 2, 3, 4}));
@@ -206,9 +206,9 @@ TEST(SettingsRead, StyleTable) {
     const char* file;
     bool bold, italic;
   } rows[] = {
-      {"Bold=1\r\nItalic=0", true, false}, {"Bold=0\r\nItalic=1", false, true},
-      {"Bold=1\r\nItalic=1", true, true},  {"Bold=0\r\nItalic=0", false, false},
-      {"Bold=2\r\nItalic=0", true, false}, {"Italic=1", true, true},
+      {"Bold=1\r\nItalic=0", true, false},  {"Bold=0\r\nItalic=1", false, true},
+      {"Bold=1\r\nItalic=1", true, true},   {"Bold=0\r\nItalic=0", false, false},
+      {"Bold=2\r\nItalic=0", true, false},  {"Italic=1", true, true},
       {"Bold=x\r\nItalic=x", true, false},
   };
   for (const Row& row : rows) {
@@ -227,13 +227,14 @@ TEST(SettingsRead, StyleTable) {
 
 TEST(SettingsRead, GarbageHugeAndEmptyValuesGiveTheDefaults) {
   Bytes huge(5000, '9');
-  const char* numberKeys[][2] = {
-      {"Window", "Left"},    {"Window", "Top"},     {"Window", "Width"},   {"Window", "Height"},
-      {"Parlo", "Paste"},    {"Parlo", "Yell"},     {"Parlo", "Random"},   {"Window", "StayOnTop"},
-      {"BardKey", "ALT"},    {"BardKey", "CTRL"},   {"BardKey", "SHIFT"},  {"BardKey", "Key"},
-      {"Font", "Charset"},   {"Font", "Size"},      {"Font", "Bold"},      {"Font", "Italic"},
-      {"QuickSay", "ALT"},   {"QuickSay", "CTRL"},  {"QuickSay", "SHIFT"}, {"QuickSay", "Key"},
-      {"QuickSay", "Width"}, {"QuickSay", "Height"}};
+  const char* numberKeys[][2] = {{"Window", "Left"},    {"Window", "Top"},   {"Window", "Width"},
+                                 {"Window", "Height"},  {"Parlo", "Paste"},  {"Parlo", "Yell"},
+                                 {"Parlo", "Random"},   {"Window", "StayOnTop"}, {"BardKey", "ALT"},
+                                 {"BardKey", "CTRL"},   {"BardKey", "SHIFT"}, {"BardKey", "Key"},
+                                 {"Font", "Charset"},   {"Font", "Size"},    {"Font", "Bold"},
+                                 {"Font", "Italic"},    {"QuickSay", "ALT"}, {"QuickSay", "CTRL"},
+                                 {"QuickSay", "SHIFT"}, {"QuickSay", "Key"}, {"QuickSay", "Width"},
+                                 {"QuickSay", "Height"}};
   for (const Bytes& bad : {Bytes("garbage"), huge, Bytes(""), Bytes("\"\""), Bytes("1x"), Bytes("0x")}) {
     MemoryProfileStore store;
     for (auto& key : numberKeys) ASSERT_TRUE(store.Write(kPath, key[0], key[1], bad));
@@ -253,8 +254,7 @@ TEST(SettingsRead, GarbageHugeAndEmptyValuesGiveTheDefaults) {
     EXPECT_EQ(s.quickSayHeight, 300);
   }
   // Text keys take any text, cut to 1023 bytes.
-  Settings s = ReadFrom("[UO]\r\nCaption=" + huge + "\r\nCaption3=\r\nLastOpen=" + huge +
-                        "\r\n[Font]\r\nName=" + huge);
+  Settings s = ReadFrom("[UO]\r\nCaption=" + huge + "\r\nCaption3=\r\nLastOpen=" + huge + "\r\n[Font]\r\nName=" + huge);
   EXPECT_EQ(s.gameCaption, huge.substr(0, 1023));
   EXPECT_EQ(s.captionList[3], "");
   EXPECT_EQ(s.lastOpen, huge.substr(0, 1023));
@@ -457,9 +457,9 @@ TEST(SettingsAtDpi, AWindowNoMonitorShowsTheCaptionOfGoesOntoTheNearest) {
   const auto frameAt = [](int dpi) {
     return dpi == 144 ? WindowFrame{{22, 55}, 44} : WindowFrame{{16, 39}, 31};
   };
-  const MonitorArea primary{{0, 0, 1920, 1040}, 96};       // 1920 x 1080, task bar below
-  const MonitorArea right144{{1920, 0, 4800, 1520}, 144};  // 2880 x 1620 at 150 %
-  const MonitorArea leftLower{{-1280, 300, 0, 1324}, 96};  // 1280 x 1024, lower down
+  const MonitorArea primary{{0, 0, 1920, 1040}, 96};         // 1920 x 1080, task bar below
+  const MonitorArea right144{{1920, 0, 4800, 1520}, 144};    // 2880 x 1620 at 150 %
+  const MonitorArea leftLower{{-1280, 300, 0, 1324}, 96};    // 1280 x 1024, lower down
   const struct {
     const char* layout;
     std::vector<MonitorArea> monitors;
