@@ -61,6 +61,7 @@ class MainSettingsTest : public ::testing::Test {
     services.hotKeys = &hotKeys_;
     services.messageBox = boxes ? boxes : boxes_.Function();
     services.bardRandom = bardRandom_;
+    if (openFile_) services.openFile = openFile_;
     main_ = std::make_unique<TForm_Main>(services);
     main_->Create();
     ASSERT_NE(main_->Handle(), nullptr);
@@ -88,6 +89,7 @@ class MainSettingsTest : public ::testing::Test {
   }
 
   BardRandom* bardRandom_ = nullptr;
+  OpenFileFunction openFile_;
   EventLog log_;
   LoggingProfileStore store_{log_};
   FakeHotKeys hotKeys_{log_};
@@ -131,6 +133,7 @@ std::vector<std::string> FirstExitWrites() {
       "write QuickSay/Key=0",
       "write QuickSay/Width=380",
       "write QuickSay/Height=300",
+      "write Import/Folder=\"\"",
   };
 }
 
@@ -139,15 +142,16 @@ std::vector<std::string> FirstExitWrites() {
 TEST_F(MainSettingsTest, StartupReadsEveryKeyInOrderAndRegistersTheHotKeyBetweenTheBardKeyAndTheCaptions) {
   Ini("[BardKey]\r\nALT=1\r\nSHIFT=1\r\nKey=116\r\n");
   Start();
-  EXPECT_THAT(Log({"read ", "register", "unregister"}),
-              ElementsAre("read Window/Left", "read Window/Top", "read Window/Width", "read Window/Height",
-                          "read Parlo/Paste", "read Parlo/Yell", "read Parlo/Random", "read Window/StayOnTop",
-                          "read BardKey/ALT", "read BardKey/CTRL", "read BardKey/SHIFT", "read BardKey/Key",
-                          "register 14 mod=5 key=0x74", "read UO/Caption", "read UO/Caption0", "read UO/Caption1",
-                          "read UO/Caption2", "read UO/Caption3", "read UO/Caption4", "read Font/Charset",
-                          "read Font/Name", "read Font/Size", "read Font/Bold", "read Font/Italic",
-                          "read UO/LastOpen", "read QuickSay/ALT", "read QuickSay/CTRL", "read QuickSay/SHIFT",
-                          "read QuickSay/Key", "read QuickSay/Width", "read QuickSay/Height"));
+  EXPECT_THAT(
+      Log({"read ", "register", "unregister"}),
+      ElementsAre("read Window/Left", "read Window/Top", "read Window/Width", "read Window/Height",
+                  "read Parlo/Paste", "read Parlo/Yell", "read Parlo/Random", "read Window/StayOnTop",
+                  "read BardKey/ALT", "read BardKey/CTRL", "read BardKey/SHIFT", "read BardKey/Key",
+                  "register 14 mod=5 key=0x74", "read UO/Caption", "read UO/Caption0", "read UO/Caption1",
+                  "read UO/Caption2", "read UO/Caption3", "read UO/Caption4", "read Font/Charset",
+                  "read Font/Name", "read Font/Size", "read Font/Bold", "read Font/Italic",
+                  "read UO/LastOpen", "read QuickSay/ALT", "read QuickSay/CTRL", "read QuickSay/SHIFT",
+                  "read QuickSay/Key", "read QuickSay/Width", "read QuickSay/Height", "read Import/Folder"));
   EXPECT_THAT(boxes_.Calls(), IsEmpty());
 }
 
@@ -340,6 +344,26 @@ TEST_F(MainSettingsTest, TheFirstExitWritesEveryKeyInOrderWithTheDefaults) {
   MemoryProfileStore& file = store_.Memory();
   EXPECT_EQ(file.Read(kIni, "UO", "LastOpen", "?"), "say.txt");
   EXPECT_EQ(file.Read(kIni, "Font", "Name", "?"), kFace);
+}
+
+TEST_F(MainSettingsTest, TheImportStartsInParlosFolderThenWhereTheLastImportWas) {
+  std::vector<Bytes> startedIn;
+  openFile_ = [&](HWND, const OpenFileRequest& request) -> std::optional<Bytes> {
+    startedIn.push_back(request.folder);
+    return Bytes("E:\\UO\\Razor\\Macros\\heal.macro");
+  };
+  // Even a file that cannot be read was where the player looked.
+  boxes_.Then(kIdOk);
+  Start();
+  main_->ImportLinesClick();
+  ASSERT_EQ(boxes_.Calls().size(), 1u);
+  EXPECT_EQ(boxes_.Calls()[0].text, "Parlo cannot read lines from heal.macro.");
+  Close();
+  EXPECT_THAT(Log({"write Import/"}), ElementsAre("write Import/Folder=\"E:\\UO\\Razor\\Macros\""));
+  boxes_.Then(kIdOk);
+  Start();
+  main_->ImportLinesClick();
+  EXPECT_THAT(startedIn, ElementsAre("C:\\parlo-settings-test", "E:\\UO\\Razor\\Macros"));
 }
 
 TEST_F(MainSettingsTest, ExitWritesTheWindowAsItIsNow) {
