@@ -12,6 +12,9 @@ class AnsiCodePage {
   virtual ~AnsiCodePage() = default;
   // The text in the code page; a character the code page lacks becomes '?', never a look-alike.
   virtual Bytes FromUtf16(std::u16string_view text) = 0;
+
+  // The same into out; false when some character had no exact form and was written as '?'.
+  virtual bool FromUtf16Exact(std::u16string_view text, Bytes& out) = 0;
 };
 
 // The byte-order marks Notepad writes at the start of a file.

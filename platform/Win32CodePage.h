@@ -7,6 +7,8 @@ namespace parlo {
 class Win32CodePage : public AnsiCodePage {
  public:
   Bytes FromUtf16(std::u16string_view text) override;
+
+  bool FromUtf16Exact(std::u16string_view text, Bytes& out) override;
 };
 
 }  // namespace parlo

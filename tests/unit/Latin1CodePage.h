@@ -13,6 +13,13 @@ class Latin1CodePage : public AnsiCodePage {
     for (const char16_t u : text) out += u < 0x100 ? static_cast<char>(u) : '?';
     return out;
   }
+
+  bool FromUtf16Exact(std::u16string_view text, Bytes& out) override {
+    out = FromUtf16(text);
+    for (const char16_t u : text)
+      if (u >= 0x100) return false;
+    return true;
+  }
 };
 
 }  // namespace parlo

@@ -33,7 +33,8 @@ class Win32FileStoreTest : public ::testing::Test {
   }
 
   void Create(const Bytes& name, const Bytes& content, DWORD attributes = FILE_ATTRIBUTE_NORMAL) {
-    HANDLE file = CreateFileA((dir_ + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, attributes, nullptr);
+    HANDLE file =
+        CreateFileA((dir_ + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, attributes, nullptr);
     ASSERT_NE(file, INVALID_HANDLE_VALUE) << name;
     DWORD written = 0;
     ASSERT_TRUE(WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr));
@@ -275,6 +276,18 @@ TEST(Win32CodePage, UnicodeBecomesTheAnsiCodePageWithAQuestionMarkForWhatItLacks
     EXPECT_EQ(codePage.FromUtf16(u"caf\u00E9 \u20AC"), "caf\xE9 \x80");
     // No best fit: a macron a does not become a plain a.
     EXPECT_EQ(codePage.FromUtf16(u"\u0101\u4E00"), "??");
+  }
+  // The exact form says whether a '?' stands for a character the code page lacks.
+  Bytes out = "stale";
+  EXPECT_TRUE(codePage.FromUtf16Exact(u"a?b", out));
+  EXPECT_EQ(out, "a?b");
+  EXPECT_FALSE(codePage.FromUtf16Exact(u"x\uFFFDy", out));
+  EXPECT_EQ(out, "x?y");
+  EXPECT_FALSE(codePage.FromUtf16Exact(u"\U0001F600", out));
+  if (GetACP() == 1252) {
+    EXPECT_TRUE(codePage.FromUtf16Exact(u"caf\u00E9", out));
+    EXPECT_EQ(out, "caf\xE9");
+    EXPECT_FALSE(codePage.FromUtf16Exact(u"\u0101", out));
   }
 }
 
