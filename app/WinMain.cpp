@@ -1,6 +1,7 @@
 // The program entry: the application title, the main window and the message loop.
 #include <windows.h>
 
+#include "core/ClientProfile.h"
 #include "forms/ExceptionBox.h"
 #include "forms/Unit_Main.h"
 #include "platform/Win32Clipboard.h"
@@ -20,6 +21,9 @@ int RunParlo(int showCommand) {
   parlo::MainServices services;
   services.exePath = parlo::ExecutablePath();
   services.leadBytes = parlo::SystemLeadBytes();
+  // Each line to a modern client asks its character's profile whether Enter opens the chat.
+  parlo::ProfileChatSettings chat(files, parlo::ProcessImagePath, services.leadBytes, &codePage);
+  services.chat = &chat;
   services.game = &game;
   services.files = &files;
   services.codePage = &codePage;

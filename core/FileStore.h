@@ -45,6 +45,11 @@ class FileStore {
   // Names (no folder) of the plain files in dir that match the wildcard, skipping hidden and
   // system files, in the order the directory gives them, letter case kept.
   virtual std::vector<Bytes> List(const Bytes& dir, const Bytes& wildcard) = 0;
+  // Names of every sub-folder of dir, hidden or not, in the order the directory gives them.
+  virtual std::vector<Bytes> ListFolders(const Bytes& dir) = 0;
+  // A file another program owns, opened so that the owner can still write, replace or delete it
+  // meanwhile. False on any failure and for a file of more than maxBytes, which is not read.
+  virtual bool ReadShared(const Bytes& path, std::size_t maxBytes, Bytes& out) = 0;
 };
 
 // Windows' wildcard rule on one long name: '*' any run of bytes, '?' one byte, letters without

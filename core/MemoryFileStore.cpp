@@ -93,6 +93,30 @@ std::vector<Bytes> MemoryFileStore::List(const Bytes& dir, const Bytes& wildcard
   return names;
 }
 
+std::vector<Bytes> MemoryFileStore::ListFolders(const Bytes& dir) {
+  Bytes prefix = Key(dir);
+  if (!prefix.empty() && prefix.back() != '\\') prefix += '\\';
+  // A file's folders exist as on a disk, whether or not they were added.
+  std::map<Bytes, Bytes> folders;
+  for (const auto& [key, entry] : entries_) {
+    if (key.size() <= prefix.size() || key.compare(0, prefix.size(), prefix) != 0) continue;
+    size_t end = key.find('\\', prefix.size());
+    if (end == Bytes::npos && !entry.folder) continue;
+    if (end == Bytes::npos) end = key.size();
+    folders.emplace(key.substr(prefix.size(), end - prefix.size()),
+                    entry.path.substr(prefix.size(), end - prefix.size()));
+  }
+  std::vector<Bytes> names;
+  for (auto& folder : folders) names.push_back(std::move(folder.second));
+  return names;
+}
+
+bool MemoryFileStore::ReadShared(const Bytes& path, std::size_t maxBytes, Bytes& out) {
+  const Entry* e = Find(path);
+  if (e && !e->folder && e->content.size() > maxBytes) return false;
+  return ReadWhole(path, out);
+}
+
 void MemoryFileStore::Put(const Bytes& path, Bytes content, unsigned attributes) {
   Entry& e = entries_[Key(path)];
   if (e.path.empty()) e.path = path;

@@ -23,6 +23,8 @@ class MemoryFileStore : public FileStore {
                         FileStamp* written = nullptr) override;
   bool Delete(const Bytes& path) override;
   std::vector<Bytes> List(const Bytes& dir, const Bytes& wildcard) override;
+  std::vector<Bytes> ListFolders(const Bytes& dir) override;
+  bool ReadShared(const Bytes& path, std::size_t maxBytes, Bytes& out) override;
 
   void Put(const Bytes& path, Bytes content, unsigned attributes = kPlain);
   void AddFolder(const Bytes& path);

@@ -209,4 +209,49 @@ std::vector<Bytes> Win32FileStore::List(const Bytes& dir, const Bytes& wildcard)
   return names;
 }
 
+std::vector<Bytes> Win32FileStore::ListFolders(const Bytes& dir) {
+  std::vector<Bytes> names;
+  Bytes pattern = dir;
+  if (!pattern.empty() && !EndsWithSeparator(pattern)) pattern += '\\';
+  pattern += '*';
+  if (!Usable(pattern)) return names;
+  WIN32_FIND_DATAA data;
+  HANDLE find = FindFirstFileA(pattern.c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return names;
+  do {
+    if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
+    Bytes name = data.cFileName;
+    // '?' stands for a character outside the code page: that name would open nothing.
+    if (name == "." || name == ".." || name.find('?') != Bytes::npos) continue;
+    names.push_back(std::move(name));
+  } while (FindNextFileA(find, &data));
+  FindClose(find);
+  return names;
+}
+
+bool Win32FileStore::ReadShared(const Bytes& path, std::size_t maxBytes, Bytes& out) {
+  if (!Usable(path)) return false;
+  FileHandle file(CreateFileA(path.c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!file) return false;
+  LARGE_INTEGER size;
+  if (!GetFileSizeEx(file.get(), &size) || size.QuadPart < 0 ||
+      static_cast<unsigned long long>(size.QuadPart) > maxBytes)
+    return false;
+  // The owner may rewrite the file meanwhile: a byte past the size it had means it grew, and what
+  // was read is then no whole file.
+  out.assign(static_cast<size_t>(size.QuadPart) + 1, '\0');
+  size_t done = 0;
+  while (done < out.size()) {
+    DWORD got = 0;
+    if (!ReadFile(file.get(), &out[done], static_cast<DWORD>(out.size() - done), &got, nullptr)) return false;
+    if (got == 0) break;
+    done += got;
+  }
+  if (done == out.size()) return false;
+  out.resize(done);
+  return true;
+}
+
 }  // namespace parlo

@@ -5,9 +5,12 @@
 #include <functional>
 #include <string>
 
+#include "core/ClientProfile.h"
 #include "core/SayFile.h"
 #include "platform/Win32CodePage.h"
 #include "platform/Win32FileStore.h"
+#include "platform/Win32GamePort.h"
+#include "platform/Win32Module.h"
 #include "tests/win/TempFolder.h"
 
 namespace parlo {
@@ -119,7 +122,7 @@ TEST_F(Win32FileStoreTest, DeleteRemovesThePlainFile) {
   EXPECT_TRUE(AllNames().empty());
 }
 
-TEST_F(Win32FileStoreTest, ListingKeepsOnlyVisiblePlainFilesThatReallyMatch) {
+TEST_F(Win32FileStoreTest, ListingKeepsOnlyVisiblePlainFilesThatReallyMatchAndFoldersApart) {
   Create("sayA.txt", "");
   Create("say.txt", "");
   Create("SAYNOTE.TXT", "");
@@ -146,6 +149,15 @@ TEST_F(Win32FileStoreTest, ListingKeepsOnlyVisiblePlainFilesThatReallyMatch) {
   std::sort(names.begin(), names.end());
   EXPECT_EQ(names, expected);
   EXPECT_TRUE(store_.List(dir_ + "missing\\", "say*.txt").empty());
+
+  ASSERT_TRUE(CreateDirectoryA((dir_ + "hiddenFolder").c_str(), nullptr));
+  ASSERT_TRUE(SetFileAttributesA((dir_ + "hiddenFolder").c_str(), FILE_ATTRIBUTE_HIDDEN));
+  const std::vector<Bytes> folders = {"hiddenFolder", "sayFolder.txt", "sub"};
+  names = store_.ListFolders(dir_.substr(0, dir_.size() - 1));
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, folders);
+  EXPECT_EQ(store_.ListFolders(dir_ + "sub"), std::vector<Bytes>());
+  EXPECT_TRUE(store_.ListFolders(dir_ + "missing").empty());
 }
 
 TEST_F(Win32FileStoreTest, FileHeldWithoutSharingFailsToReadAndToReplace) {
@@ -161,6 +173,26 @@ TEST_F(Win32FileStoreTest, FileHeldWithoutSharingFailsToReadAndToReplace) {
   EXPECT_EQ(AllNames(), std::vector<Bytes>{"sayA.txt"});  // the temporary file is gone
   EXPECT_TRUE(store_.WriteWholeAtomic(dir_ + "sayA.txt", "new content"));
   EXPECT_EQ(ReadBack("sayA.txt"), "new content");
+}
+
+// A client's own file is read while the client keeps it open for writing, never past a limit.
+TEST_F(Win32FileStoreTest, SharedReadOfAFileItsOwnerHoldsForWriting) {
+  Create("profile.json", "{\"a\": true}");
+  HANDLE owner = CreateFileA((dir_ + "profile.json").c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(owner, INVALID_HANDLE_VALUE);
+  Bytes content;
+  EXPECT_FALSE(store_.ReadWhole(dir_ + "profile.json", content));
+  EXPECT_TRUE(store_.ReadShared(dir_ + "profile.json", 11, content));
+  EXPECT_EQ(content, "{\"a\": true}");
+  EXPECT_FALSE(store_.ReadShared(dir_ + "profile.json", 10, content));
+  CloseHandle(owner);
+
+  HANDLE exclusive = HoldWithoutSharing("profile.json");
+  ASSERT_NE(exclusive, INVALID_HANDLE_VALUE);
+  EXPECT_FALSE(store_.ReadShared(dir_ + "profile.json", 100, content));
+  CloseHandle(exclusive);
+  EXPECT_FALSE(store_.ReadShared(dir_ + "missing.json", 100, content));
 }
 
 TEST_F(Win32FileStoreTest, FilesBesideTheBookAreNeverWrittenOrRemoved) {
@@ -225,6 +257,46 @@ TEST_F(Win32FileStoreTest, TheStampOfAWriteIsWhatTheFileShowsUntilItIsWrittenAga
   ASSERT_TRUE(store_.Stamp(dir_ + "sayA.txt", seen));
   EXPECT_EQ(seen.size, 12u);
   EXPECT_NE(seen, written);
+}
+
+// A modern client's folder is its process's image folder, and its character's profile is found
+// there through the real file system.
+TEST_F(Win32FileStoreTest, ProfileOfAModernClientBesideItsProcessImage) {
+  const Bytes profiles = dir_ + "Data\\Profiles\\acct\\Atlantic\\";
+  for (const char* sub : {"Data", "Data\\Profiles", "Data\\Profiles\\acct", "Data\\Profiles\\acct\\Atlantic",
+                          "Data\\Profiles\\acct\\Atlantic\\Bob", "Data\\Profiles\\acct\\Atlantic\\Bobby"})
+    ASSERT_TRUE(CreateDirectoryA((dir_ + sub).c_str(), nullptr)) << sub;
+  ASSERT_TRUE(
+      store_.WriteWholeAtomic(profiles + "Bob\\profile.json", "{\"activate_chat_after_enter\": true}"));
+  ASSERT_TRUE(
+      store_.WriteWholeAtomic(profiles + "Bobby\\profile.json", "{\"activate_chat_after_enter\": false}"));
+
+  char system[MAX_PATH];
+  ASSERT_GT(GetSystemDirectoryA(system, MAX_PATH), 0u);
+  Bytes image = dir_ + "ClassicUO.exe";
+  ASSERT_TRUE(CopyFileA((Bytes(system) + "\\cmd.exe").c_str(), image.c_str(), FALSE));
+  Bytes commandLine = "ClassicUO.exe /c exit";
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION child{};
+  ASSERT_TRUE(CreateProcessA(image.c_str(), &commandLine[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED,
+                             nullptr, nullptr, &startup, &child));
+  Bytes seen = ProcessImagePath(child.dwProcessId);
+  ProfileChatSettings chat(store_, ProcessImagePath, SystemLeadBytes());
+  bool bob = chat.For(GameWindow{1, false, "Bob - ClassicUO - 1.1.0.0", child.dwProcessId}).enterToChat;
+  bool bobby = chat.For(GameWindow{1, false, "Bobby - ClassicUO - 1.1.0.0", child.dwProcessId}).enterToChat;
+  TerminateProcess(child.hProcess, 0);
+  WaitForSingleObject(child.hProcess, 5000);
+  CloseHandle(child.hThread);
+  CloseHandle(child.hProcess);
+
+  CharUpperA(&seen[0]);  // the system may spell the folder in other letter case
+  CharUpperA(&image[0]);
+  EXPECT_EQ(seen, image);
+  EXPECT_TRUE(bob);
+  EXPECT_FALSE(bobby);
+  EXPECT_EQ(ProcessImagePath(0), "");  // the idle process, which no one opens
+  EXPECT_EQ(ProcessImagePath(GetCurrentProcessId()), ExecutablePath());
 }
 
 // Answers every prompt by running an action first, as a user who closes the other program would.

@@ -1,0 +1,77 @@
+// Arbitrary JSON text and an arbitrary client folder tree with its title: the reader never runs past
+// its input, every string it decodes reads back the same when written out again, and the profile
+// chosen is always a character folder whose name stands in the title's character part.
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "core/ClientProfile.h"
+#include "core/Json.h"
+#include "core/MemoryFileStore.h"
+
+namespace {
+
+using parlo::Bytes;
+
+Bytes Escaped(const Bytes& text) {
+  static const char kHex[] = "0123456789abcdef";
+  Bytes out = "\"";
+  for (char c : text) {
+    unsigned char b = static_cast<unsigned char>(c);
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += c;
+    } else if (b < 0x20) {
+      out += "\\u00";
+      out += kHex[b >> 4];
+      out += kHex[b & 15];
+    } else {
+      out += c;
+    }
+  }
+  return out + "\"";
+}
+
+void CheckReader(const std::string& text) {
+  auto members = parlo::ReadJsonMembers(text);
+  if (!members) return;
+  for (const auto& [name, value] : *members) {
+    if (value.kind != parlo::JsonKind::kString) continue;
+    auto again = parlo::ReadJsonMembers("{" + Escaped(name) + ":" + Escaped(value.text) + "}");
+    if (!again || again->size() != 1 || again->begin()->first != name ||
+        again->begin()->second.text != value.text)
+      std::abort();
+  }
+  parlo::ChatSettingsOfProfile(text);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  FuzzedDataProvider in(data, size);
+  const Bytes client = "C:\\UO";
+  parlo::MemoryFileStore files;
+  if (in.ConsumeBool()) files.Put(client + "\\settings.json", in.ConsumeRandomLengthString(200));
+  const Bytes roots[] = {client + "\\Data\\Profiles", "D:\\P", client + "\\P"};
+  int folders = in.ConsumeIntegralInRange(0, 6);
+  for (int i = 0; i < folders; ++i) {
+    Bytes path = roots[in.ConsumeIntegralInRange(0, 2)];
+    for (int level = 0; level < 3; ++level) path += "\\" + in.ConsumeRandomLengthString(12);
+    files.Put(path + "\\profile.json", in.ConsumeRandomLengthString(100));
+  }
+  Bytes title = in.ConsumeRandomLengthString(60);
+  Bytes rest = in.ConsumeRemainingBytesAsString();
+
+  CheckReader(rest);
+  if (auto folder = parlo::CharacterProfileFolder(files, client, title)) {
+    size_t slash = folder->find_last_of('\\');
+    Bytes character = folder->substr(slash + 1);
+    if (character.empty() || parlo::CharacterPartOfTitle(title).find(character) == std::string_view::npos)
+      std::abort();
+  }
+  parlo::ProfileChatSettings source(files, [&](std::uint32_t) { return client + "\\ClassicUO.exe"; });
+  source.For(parlo::GameWindow{1, false, title, 5});
+  source.For(parlo::GameWindow{1, false, title, 5});
+  return 0;
+}
