@@ -24,6 +24,7 @@
 #include "forms/QuickSayBox.h"
 #include "forms/Window.h"
 #include "platform/Win32MessageBox.h"
+#include "platform/Win32Module.h"
 #include "platform/Win32OpenDialog.h"
 
 namespace parlo {
@@ -50,6 +51,8 @@ struct MainServices {
   BardRandom* bardRandom = nullptr;       // none: the program's one generator, never reseeded
   // The Open dialog of the import.
   OpenFileFunction openFile = ShowOpenDialog;
+  // A process's executable, where a modern client keeps its characters' profiles.
+  std::function<Bytes(std::uint32_t processId)> processImagePath = ProcessImagePath;
 };
 
 // The main window and owner of all program state.
@@ -130,7 +133,8 @@ class TForm_Main : public Window, public GridEvents {
   void ImportLinesClick();
   // Adds the file's lines to the book as a new section and tells the player what came over.
   void ImportLinesFrom(const Bytes& path);
-  // Where the Open dialog starts: the folder of the last import, else Parlo's own.
+  // Where the Open dialog starts: the profile folder of the character in the modern client Parlo
+  // sends to, else the folder of the last import, else Parlo's own.
   Bytes ImportStartFolder() const;
 
   // Find

@@ -2,6 +2,8 @@
 #include <string>
 
 #include "core/AppPaths.h"
+#include "core/ClientProfile.h"
+#include "core/Delivery.h"
 #include "core/FileStore.h"
 #include "core/MacroImport.h"
 #include "core/PhraseGrid.h"
@@ -34,6 +36,19 @@ Bytes ImportReport(const Bytes& name, const ImportOutcome& outcome, int unwritab
 }  // namespace
 
 Bytes TForm_Main::ImportStartFolder() const {
+  // The character the lines go to keeps its macros there.
+  if (services_.game && services_.files && services_.processImagePath) {
+    const std::optional<GameWindow> game =
+        FindGameWindow(*services_.game, GameChoiceFor(GameCaption), services_.leadBytes);
+    if (game && !game->classic && game->processId) {
+      const Bytes image = services_.processImagePath(game->processId);
+      const Bytes client = image.empty() ? Bytes() : ExecutableDirectory(image, IsLeadByte());
+      if (!client.empty()) {
+        if (auto folder = CharacterProfileFolder(*services_.files, client, game->title, services_.codePage))
+          return *folder;
+      }
+    }
+  }
   if (!importFolder_.empty()) return importFolder_;
   return ExecutableDirectory(services_.exePath, IsLeadByte());
 }

@@ -62,6 +62,9 @@ class MainSettingsTest : public ::testing::Test {
     services.messageBox = boxes ? boxes : boxes_.Function();
     services.bardRandom = bardRandom_;
     if (openFile_) services.openFile = openFile_;
+    services.processImagePath = [](std::uint32_t pid) {
+      return pid == 7 ? Bytes("C:\\UO\\ClassicUO\\ClassicUO.exe") : Bytes();
+    };
     main_ = std::make_unique<TForm_Main>(services);
     main_->Create();
     ASSERT_NE(main_->Handle(), nullptr);
@@ -346,7 +349,7 @@ TEST_F(MainSettingsTest, TheFirstExitWritesEveryKeyInOrderWithTheDefaults) {
   EXPECT_EQ(file.Read(kIni, "Font", "Name", "?"), kFace);
 }
 
-TEST_F(MainSettingsTest, TheImportStartsInParlosFolderThenWhereTheLastImportWas) {
+TEST_F(MainSettingsTest, TheImportStartsInTheCharactersProfileElseWhereTheLastImportWasElseInParlosFolder) {
   std::vector<Bytes> startedIn;
   openFile_ = [&](HWND, const OpenFileRequest& request) -> std::optional<Bytes> {
     startedIn.push_back(request.folder);
@@ -363,7 +366,13 @@ TEST_F(MainSettingsTest, TheImportStartsInParlosFolderThenWhereTheLastImportWas)
   boxes_.Then(kIdOk);
   Start();
   main_->ImportLinesClick();
-  EXPECT_THAT(startedIn, ElementsAre("C:\\parlo-settings-test", "E:\\UO\\Razor\\Macros"));
+  // Parlo sends to a modern client: its character's profile folder comes first.
+  files_.Put("C:\\UO\\ClassicUO\\Data\\Profiles\\acc\\Atlantic\\Bob\\profile.json", "{}");
+  game_.windows = {{5, "SDL_app", "Bob - ClassicUO 1.1.0.0", true, 7}};
+  boxes_.Then(kIdOk);
+  main_->ImportLinesClick();
+  EXPECT_THAT(startedIn, ElementsAre("C:\\parlo-settings-test", "E:\\UO\\Razor\\Macros",
+                                     "C:\\UO\\ClassicUO\\Data\\Profiles\\acc\\Atlantic\\Bob"));
 }
 
 TEST_F(MainSettingsTest, ExitWritesTheWindowAsItIsNow) {
