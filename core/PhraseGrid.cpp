@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <limits>
 #include <stdexcept>
-#include <unordered_set>
+#include <unordered_map>
 
 namespace parlo {
 
@@ -524,37 +524,48 @@ Bytes OneLine(const Bytes& text) {
 ImportOutcome ImportLines(GridModel& grid, std::string_view fileName,
                           const std::vector<ImportedLine>& lines) {
   ImportOutcome outcome;
-  // Views of the book's texts stay valid: the book does not change before the rows go in.
-  std::unordered_set<std::string_view> texts;
-  texts.reserve(static_cast<size_t>(grid.RowCount()) + lines.size());
+  // The file's texts, each once and in order; a repeat is already in the book by the time it
+  // would go in. Room for every line is taken at once, so the index's views of them stay put.
+  std::vector<GridRow> found;
+  found.reserve(lines.size());
+  std::unordered_map<std::string_view, size_t> index;
+  size_t longest = 0;
+  for (const ImportedLine& line : lines) {
+    Bytes text = OneLine(line.text);
+    if (text.empty()) continue;
+    found.push_back({OneLine(line.label), std::move(text)});
+    if (!index.emplace(found.back().text, found.size() - 1).second) {
+      found.pop_back();
+      ++outcome.alreadyInBook;
+      continue;
+    }
+    longest = std::max(longest, found.back().text.size());
+  }
+  // One pass over the book, the file's texts in a small table: a book text of a length none of
+  // them has is passed over without hashing, which is most of a large book.
+  std::vector<bool> lengthUsed(longest + 1);
+  for (const GridRow& row : found) lengthUsed[row.text.size()] = true;
+  std::vector<bool> inBook(found.size());
   int last = -1, row = 0;
   grid.ForEachLabelAndText([&](std::string_view label, std::string_view text) {
     if (!label.empty() || !text.empty()) last = row;
-    if (!text.empty()) texts.insert(text);
     ++row;
+    if (text.empty() || text.size() > longest || !lengthUsed[text.size()]) return;
+    if (auto hit = index.find(text); hit != index.end()) inBook[hit->second] = true;
   });
   std::vector<GridRow> rows;
   if (last >= 0 && grid.CellView(kColLabel, last) != kSeparatorLabel)
     rows.push_back({kSeparatorLabel, Bytes()});
   rows.push_back({"'From " + Bytes(fileName), Bytes()});
   const size_t heading = rows.size();
-  std::vector<Bytes> found;
-  found.reserve(lines.size());
-  for (const ImportedLine& line : lines) {
-    Bytes text = OneLine(line.text);
-    if (text.empty()) continue;
-    // Room for every line was taken at once, so the set's views of these texts stay put.
-    found.push_back(std::move(text));
-    if (!texts.insert(found.back()).second) {
-      found.pop_back();
+  for (size_t i = 0; i < found.size(); ++i) {
+    if (inBook[i])
       ++outcome.alreadyInBook;
-      continue;
-    }
-    rows.push_back({OneLine(line.label), Bytes()});
+    else
+      rows.push_back(std::move(found[i]));
   }
   outcome.added = static_cast<int>(rows.size() - heading);
   if (outcome.added == 0) return outcome;
-  for (size_t i = heading; i < rows.size(); ++i) rows[i].text = std::move(found[i - heading]);
   const int at = last + 1;
   grid.InsertRows(at, std::move(rows));
   grid.SetRow(at);
