@@ -818,11 +818,12 @@ TEST_F(MainWindowGridTest, ImportLinesAsksForAFileAndSaysWhatCameOver) {
   files.Put(folder + "\\notes.txt", "Hello there, this is no macro file.\r\n");
   files.Put(folder + "\\walk\\macros.xml", ClientMacros("Walk", {{5, ""}}));
   files.Put(folder + "\\two\\macros.xml", ClientMacros("Greet", {{1, "Hail!"}, {2, "bows"}}));
-  // Two texts the book holds, one it does not, one this code page cannot write.
+  // Two texts the book holds, one it does not, one (Thai) that neither a Western nor the Japanese
+  // code page can write.
   files.Put(folder + "\\some\\macros.xml",
-            ClientMacros("Mix", {{1, "hello there"}, {1, "new line"}, {1, "waves"}, {1, "\xE3\x81\x82"}}));
+            ClientMacros("Mix", {{1, "hello there"}, {1, "new line"}, {1, "waves"}, {1, "\xE0\xB8\x81"}}));
   files.Put(folder + "\\none\\macros.xml",
-            ClientMacros("Old", {{1, "waves"}, {1, "\xE3\x81\x82"}, {1, "\xE3\x81\x84"}}));
+            ClientMacros("Old", {{1, "waves"}, {1, "\xE0\xB8\x81"}, {1, "\xE0\xB8\x82"}}));
   const char* info = "|Parlo|64";
   const char* warning = "|Parlo|48";
   struct Case {
