@@ -82,7 +82,6 @@ class PythonScanner {
         const size_t start = i_;
         while (i_ < text_.size() && IsIdentifierChar(text_[i_])) ++i_;
         const std::string_view word = text_.substr(start, i_ - start);
-        if (word == "import" || word == "def") sawPython = true;
         const PythonCall* call = Find(word);
         const bool qualified = before == ".";
         const bool fits = call && (call->onPlayer ? qualified && beforeThat == "Player" : !qualified);
@@ -616,6 +615,14 @@ bool ReadPythonScript(const SourceText& source, bool named, AnsiCodePage& codePa
                       std::vector<FoundLine>& lines) {
   if (HoldsNul(source.bytes)) return false;
   bool sawPython = false;
+  // Without a call to go by, a line that imports or defines tells Python from other text.
+  size_t at = 0;
+  std::string_view line;
+  while (!sawPython && NextLine(source.bytes, at, line)) {
+    line = TrimSpace(line);
+    sawPython = StartsWith(line, "import ") || StartsWith(line, "def ") ||
+                (StartsWith(line, "from ") && line.find(" import ") != std::string_view::npos);
+  }
   PythonScanner(source.bytes, source, codePage).Scan(std::string(), 1, lines, sawPython);
   return named || sawPython;
 }

@@ -294,7 +294,9 @@ bool ReadClassicMacros(const SourceText& source, AnsiCodePage& codePage, std::ve
   bool inMacro = false, sawHeader = false, sawEnd = false, sawSpeech = false;
   std::string label;
   while (NextClassicLine(text, at, source, codePage, line)) {
-    const std::string_view trimmed = TrimSpace(line);
+    std::string_view trimmed = TrimSpace(line);
+    // A file that is UTF-16 as a whole keeps the '+' of its wide lines.
+    if (!trimmed.empty() && trimmed.front() == '+') trimmed = TrimSpace(trimmed.substr(1));
     if (trimmed.empty()) continue;
     if (!inMacro) {
       std::optional<std::string> key = MacroKeyLabel(trimmed);

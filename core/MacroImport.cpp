@@ -96,15 +96,19 @@ const char* PrefixOf(SpeechKind kind) {
   return "";
 }
 
+// A leading apostrophe would make the row a comment, five hyphens a separator.
+Bytes AsLabel(Bytes label) {
+  while (!label.empty() && (label.front() == '\'' || label.front() == ' ')) label.erase(0, 1);
+  if (label == "-----") label.clear();
+  return label;
+}
+
 Bytes LabelOf(const FoundLine& line, const SourceText& source, AnsiCodePage& codePage,
               std::string_view fileName) {
   Bytes label;
   ToCodePage(Cleaned(line.label), source.utf8, codePage, label);
-  // A leading apostrophe would make the row a comment, five hyphens a separator.
-  while (!label.empty() && label.front() == '\'') label.erase(0, 1);
-  if (label == "-----") label.clear();
-  if (label.empty()) label = Bytes(FileStem(fileName));
-  return label;
+  label = AsLabel(std::move(label));
+  return label.empty() ? AsLabel(Cleaned(FileStem(fileName))) : label;
 }
 
 }  // namespace

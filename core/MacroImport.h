@@ -19,6 +19,8 @@ struct MacroImport {
 };
 
 // Tells the format by the content (the name only helps), never runs or evaluates anything.
+// fileName: the file's name without folders; rows of a format that is one macro a file take it,
+// less its extension, as their label.
 MacroImport ReadMacroLines(std::string_view fileBytes, std::string_view fileName, AnsiCodePage& codePage);
 
 }  // namespace parlo

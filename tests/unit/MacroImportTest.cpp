@@ -134,6 +134,10 @@ TEST(MacroImport, ClassicClientMacrosTxt) {
            "#####\r\n",
        {{"F2", ": \xE9"}},
        1},
+      {"a whole file in UTF-16",
+       "macros.txt",
+       "\xFF\xFE" + Utf16Le(u"F3 1 1 1\r\n+Say \u00E9\r\n#####\r\n"),
+       {{"Ctrl+Alt+Shift+F3", "\xE9"}}},
   });
   ExpectUnrecognised({{"macros.txt", "just some notes\nabout macros\n"}, {"macros.txt", "F1 0 0 0\n"}});
 }
@@ -224,6 +228,7 @@ TEST(MacroImport, PythonMacrosAndScripts) {
         {"vendor 5", "; shh"},
         {"vendor 6", "keyword"}}},
       {"no speech in a named script", "loot.py", "Items.UseItem(0x4001)\n", {}},
+      {"no speech, but Python", "walk.txt", "from RazorEnhanced import *\nPlayer.Walk('North')\n", {}},
       {"a call left open ends the scan", "open.py", "Msg('first')\nMsg('second'", {{"open", "first"}}},
   });
 }
@@ -278,7 +283,9 @@ TEST(MacroImport, FormatAndEncodingComeFromTheContent) {
        "<macro name=\"-----\"><actions><action code=\"1\" text=\"b\"/></actions></macro></macros>",
        {{"note", "a"}, {"macros", "b"}}},
   });
-  ExpectUnrecognised({{"notes.txt", "Remember to buy reagents.\n"}, {"data.bin", "\x01\x02\x03"}, {"", ""}});
+  ExpectUnrecognised({{"notes.txt", "Remember to import reagents.\nfrom the bank\n"},
+                      {"data.bin", "\x01\x02\x03"},
+                      {"", ""}});
 }
 
 }  // namespace
