@@ -406,7 +406,8 @@ TEST_F(MainSettingsTest, ExitWritesTheWindowAsItIsNow) {
                           "write UO/Caption4=\"e4\"", "write Font/Charset=0", "write Font/Name=Tahoma",
                           "write Font/Size=14", "write Font/Bold=1", "write Font/Italic=1",
                           "write QuickSay/ALT=0", "write QuickSay/CTRL=0", "write QuickSay/SHIFT=0",
-                          "write QuickSay/Key=0", "write QuickSay/Width=380", "write QuickSay/Height=300"));
+                          "write QuickSay/Key=0", "write QuickSay/Width=380", "write QuickSay/Height=300",
+                          "write Import/Folder=\"\""));
 }
 
 TEST_F(MainSettingsTest, TheFileKeepsBoundsAndFontAsAt96DpiAtEveryScale) {
