@@ -172,6 +172,28 @@ void FindEveryRowDoubleByte(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(bytes.size()));
 }
 
+// A file's 1,000 lines imported at the end of the loaded book, then taken back with undo: a pass
+// over the book's texts for the repeats, and one move of the rows each way. New lines are of
+// lengths the book's texts do not have; the book's own lines make every row of the book a
+// candidate, are all found there and add nothing.
+void ImportIntoBook(benchmark::State& state, bool booksOwnLines) {
+  const Bytes& bytes = BookBytes();
+  GridModel grid;
+  ReadSayBook(std::make_shared<const Bytes>(bytes), grid);
+  std::vector<ImportedLine> lines;
+  for (int i = 0; i < 1000; ++i) {
+    const int row = i * (kRows / 1000) + 1;
+    lines.push_back(
+        {"Greet", booksOwnLines ? Book().Text(row) : "an imported line number " + std::to_string(i)});
+  }
+  for (auto _ : state) {
+    const ImportOutcome outcome = ImportLines(grid, "macros.xml", lines);
+    if (outcome.added) grid.Undo();
+    benchmark::DoNotOptimize(outcome.added);
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(bytes.size()));
+}
+
 BENCHMARK(MemchrLineScan)->Unit(benchmark::kMillisecond);
 BENCHMARK(MemmemScan)->Unit(benchmark::kMillisecond);
 BENCHMARK(FindEveryRow)->Unit(benchmark::kMillisecond);
@@ -180,6 +202,8 @@ BENCHMARK(CutLinesOnly)->Unit(benchmark::kMillisecond);
 BENCHMARK(FillGridOnly)->Unit(benchmark::kMillisecond);
 BENCHMARK(ReadBook)->Unit(benchmark::kMillisecond);
 BENCHMARK(WriteBook)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(ImportIntoBook, NewLines, false)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(ImportIntoBook, BooksOwnLines, true)->Unit(benchmark::kMillisecond);
 
 // Prints the usual table, then each throughput against the memchr scan.
 class RatioReporter : public benchmark::ConsoleReporter {

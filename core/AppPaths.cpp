@@ -4,6 +4,10 @@ namespace parlo {
 
 namespace {
 bool IsSeparator(char c) { return c == '\\' || c == ':'; }
+
+size_t CharWidth(const Bytes& path, size_t i, const LeadByteTest& isLead) {
+  return (isLead && isLead(static_cast<unsigned char>(path[i])) && i + 1 < path.size()) ? 2 : 1;
+}
 }  // namespace
 
 Bytes ExecutableDirectory(const Bytes& exePath, const LeadByteTest& isLead) {
@@ -12,7 +16,7 @@ Bytes ExecutableDirectory(const Bytes& exePath, const LeadByteTest& isLead) {
   size_t beforeCut = Bytes::npos;   // start of the character before it
   size_t previous = Bytes::npos;
   for (size_t i = 0; i < exePath.size();) {
-    size_t width = (isLead && isLead(static_cast<unsigned char>(exePath[i])) && i + 1 < exePath.size()) ? 2 : 1;
+    size_t width = CharWidth(exePath, i, isLead);
     if (width == 1 && IsSeparator(exePath[i])) {
       cut = i;
       beforeCut = previous;
@@ -27,6 +31,16 @@ Bytes ExecutableDirectory(const Bytes& exePath, const LeadByteTest& isLead) {
   bool keepBackslash = beforeCut != Bytes::npos && IsSeparator(exePath[beforeCut]);
   if (exePath[cut] == '\\' && !keepBackslash) dir.pop_back();
   return dir;
+}
+
+Bytes FileNameOfPath(const Bytes& path, const LeadByteTest& isLead) {
+  size_t start = 0;
+  for (size_t i = 0; i < path.size();) {
+    const size_t width = CharWidth(path, i, isLead);
+    if (width == 1 && IsSeparator(path[i])) start = i + 1;
+    i += width;
+  }
+  return path.substr(start);
 }
 
 Bytes IniFileNameFor(const Bytes& exePath, const LeadByteTest& isLead) {

@@ -13,6 +13,9 @@ using LeadByteTest = std::function<bool(unsigned char)>;
 // A backslash or colon that is the trail byte of a double-byte character is no separator.
 Bytes ExecutableDirectory(const Bytes& exePath, const LeadByteTest& isLead);
 
+// What ExecutableDirectory leaves out of any path: the file's own name.
+Bytes FileNameOfPath(const Bytes& path, const LeadByteTest& isLead);
+
 Bytes IniFileNameFor(const Bytes& exePath, const LeadByteTest& isLead);  // directory + "\parlo.ini"
 Bytes SayDirFor(const Bytes& exePath, const LeadByteTest& isLead);       // directory + "\"
 Bytes FallbackSayFileFor(const Bytes& exePath, const LeadByteTest& isLead);  // directory + "\say-default.txt"

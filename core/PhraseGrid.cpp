@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 #include <stdexcept>
+#include <unordered_map>
 
 namespace parlo {
 
@@ -267,6 +268,44 @@ void GridModel::ReplaceRows(GridModel& other) {
   Perform(std::move(edit));
 }
 
+void GridModel::InsertRowsNow(int at, const std::vector<GridRow>& rows) {
+  if (rows.empty()) return;
+  Changed();
+  const int count = static_cast<int>(rows.size());
+  // One move of the rows after the place, whatever the size of the book.
+  rows_.insert(rows_.begin() + at, rows.size(), RowCells{});
+  for (int i = 0; i < count; ++i) {
+    OwnedCells& own = Own(at + i);
+    own[kColLabel] = rows[static_cast<size_t>(i)].label;
+    own[kColText] = rows[static_cast<size_t>(i)].text;
+  }
+  if (row_ >= at) SetCurrent(col_, row_ + count);
+  if (observer_) observer_->RowCountChanged();
+}
+
+void GridModel::EraseRowsNow(int at, int count) {
+  if (count <= 0) return;
+  Changed();
+  rows_.erase(rows_.begin() + at, rows_.begin() + at + count);
+  CompactOwned();
+  int newRow = row_;
+  if (row_ >= at + count)
+    newRow -= count;
+  else if (row_ >= at)
+    newRow = std::min(at, RowCount() - 1);
+  if (newRow != row_) SetCurrent(col_, newRow);
+  if (observer_) observer_->RowCountChanged();
+}
+
+void GridModel::InsertRows(int at, std::vector<GridRow> rows) {
+  if (rows.empty() || at < 0 || at > RowCount()) return;
+  GridEdit edit;
+  edit.kind = GridEdit::Kind::InsertRows;
+  edit.row = at;
+  edit.inserted = std::make_shared<const std::vector<GridRow>>(std::move(rows));
+  Perform(std::move(edit));
+}
+
 void GridModel::MoveRow(int from, int to) {
   int count = RowCount();
   if (from == to || from < 0 || to < 0 || from >= count || to >= count) return;
@@ -357,6 +396,9 @@ void GridModel::Apply(const GridEdit& edit) {
     case GridEdit::Kind::ReplaceRows:
       TradeRows(*edit.rows);
       break;
+    case GridEdit::Kind::InsertRows:
+      InsertRowsNow(edit.row, *edit.inserted);
+      break;
   }
 }
 
@@ -382,6 +424,9 @@ void GridModel::Revert(const GridEdit& edit) {
     case GridEdit::Kind::ReplaceRows:
       TradeRows(*edit.rows);
       break;
+    case GridEdit::Kind::InsertRows:
+      EraseRowsNow(edit.row, static_cast<int>(edit.inserted->size()));
+      break;
   }
 }
 
@@ -395,7 +440,8 @@ bool GridModel::Undo() {
   if (edit.kind == GridEdit::Kind::Cell)
     SelectCell(edit.col, edit.row);
   else
-    SetRow(edit.kind == GridEdit::Kind::AddRows ? edit.row - 1 : edit.row);
+    SetRow(edit.kind == GridEdit::Kind::AddRows || edit.kind == GridEdit::Kind::InsertRows ? edit.row - 1
+                                                                                           : edit.row);
   return true;
 }
 
@@ -461,6 +507,69 @@ void DeleteRow(GridModel& grid) {
   edit.kind = GridEdit::Kind::DeleteRow;
   edit.row = grid.Row();
   grid.Perform(std::move(edit));
+}
+
+namespace {
+
+// A book keeps one row a line, label and text split by a Tab.
+Bytes OneLine(const Bytes& text) {
+  Bytes line = text;
+  for (char& c : line)
+    if (c == '\t' || c == '\r' || c == '\n') c = ' ';
+  return line;
+}
+
+}  // namespace
+
+ImportOutcome ImportLines(GridModel& grid, std::string_view fileName,
+                          const std::vector<ImportedLine>& lines) {
+  ImportOutcome outcome;
+  // The file's texts, each once and in order; a repeat is already in the book by the time it
+  // would go in. Room for every line is taken at once, so the index's views of them stay put.
+  std::vector<GridRow> found;
+  found.reserve(lines.size());
+  std::unordered_map<std::string_view, size_t> index;
+  size_t longest = 0;
+  for (const ImportedLine& line : lines) {
+    Bytes text = OneLine(line.text);
+    if (text.empty()) continue;
+    found.push_back({OneLine(line.label), std::move(text)});
+    if (!index.emplace(found.back().text, found.size() - 1).second) {
+      found.pop_back();
+      ++outcome.alreadyInBook;
+      continue;
+    }
+    longest = std::max(longest, found.back().text.size());
+  }
+  // One pass over the book, the file's texts in a small table: a book text of a length none of
+  // them has is passed over without hashing, which is most of a large book.
+  std::vector<bool> lengthUsed(longest + 1);
+  for (const GridRow& row : found) lengthUsed[row.text.size()] = true;
+  std::vector<bool> inBook(found.size());
+  int last = -1, row = 0;
+  grid.ForEachLabelAndText([&](std::string_view label, std::string_view text) {
+    if (!label.empty() || !text.empty()) last = row;
+    ++row;
+    if (text.empty() || text.size() > longest || !lengthUsed[text.size()]) return;
+    if (auto hit = index.find(text); hit != index.end()) inBook[hit->second] = true;
+  });
+  std::vector<GridRow> rows;
+  if (last >= 0 && grid.CellView(kColLabel, last) != kSeparatorLabel)
+    rows.push_back({kSeparatorLabel, Bytes()});
+  rows.push_back({"'From " + Bytes(fileName), Bytes()});
+  const size_t heading = rows.size();
+  for (size_t i = 0; i < found.size(); ++i) {
+    if (inBook[i])
+      ++outcome.alreadyInBook;
+    else
+      rows.push_back(std::move(found[i]));
+  }
+  outcome.added = static_cast<int>(rows.size() - heading);
+  if (outcome.added == 0) return outcome;
+  const int at = last + 1;
+  grid.InsertRows(at, std::move(rows));
+  grid.SetRow(at);
+  return outcome;
 }
 
 }  // namespace parlo

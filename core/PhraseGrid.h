@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/Bytes.h"
+#include "core/MacroImport.h"
 
 namespace parlo {
 
@@ -43,20 +44,26 @@ struct BookRevision {
 // A whole book's rows set aside, for the change that replaces them all.
 struct GridRowSet;
 
+struct GridRow {
+  Bytes label;
+  Bytes text;
+};
+
 // One change to the book, kept as a value: enough to make it again and to take it back, and no
 // more than the change itself (a deleted row keeps that row, whatever the size of the book).
 struct GridEdit {
-  enum class Kind { Cell, AddRows, InsertRow, DeleteRow, MoveRow, ReplaceRows };
+  enum class Kind { Cell, AddRows, InsertRow, DeleteRow, MoveRow, ReplaceRows, InsertRows };
   Kind kind = Kind::Cell;
-  int col = kColLabel;   // Cell: the column written
-  int row = 0;           // the row changed; MoveRow: where the row came from; AddRows: the first new row
-  int to = 0;            // MoveRow: where the row went; AddRows: how many rows
-  Bytes before;          // Cell: the old value; DeleteRow: the label taken away
-  Bytes after;           // Cell: the new value; DeleteRow: the text taken away
+  int col = kColLabel;  // Cell: the column written
+  int row = 0;   // the row changed; MoveRow: where the row came from; AddRows, InsertRows: the first new row
+  int to = 0;    // MoveRow: where the row went; AddRows: how many rows
+  Bytes before;  // Cell: the old value; DeleteRow: the label taken away
+  Bytes after;   // Cell: the new value; DeleteRow: the text taken away
   bool onlyRow = false;  // DeleteRow: the book's single row, emptied rather than removed
   // ReplaceRows: the rows not in the grid now (the new book before, the old one after); making
   // the change and taking it back both trade them with the grid's. row: the current row then.
   std::shared_ptr<GridRowSet> rows;
+  std::shared_ptr<const std::vector<GridRow>> inserted;  // InsertRows: the rows, in order
   std::uint64_t step = 0;  // given when recorded; names the book as the change left it
 };
 
@@ -136,6 +143,10 @@ class GridModel {
   // is, within range. other is left with one empty row.
   void ReplaceRows(GridModel& other);
 
+  // The rows go in before row at (RowCount(): after the last) in one recorded change, which
+  // costs one pass over the book however many rows it has.
+  void InsertRows(int at, std::vector<GridRow> rows);
+
   // Where the book stands now; a save notes it to tell later whether the book changed since.
   BookRevision Revision() const;
 
@@ -177,6 +188,8 @@ class GridModel {
   void InsertRowAt(int row);
   void DeleteRowAt(int row);
   void MoveRowNow(int from, int to);
+  void InsertRowsNow(int at, const std::vector<GridRow>& rows);
+  void EraseRowsNow(int at, int count);
   void TradeRows(GridRowSet& rows);
   // Any change not made by Apply or Revert: the recorded revisions no longer describe the book.
   void Changed() {
@@ -213,5 +226,15 @@ void ClearSays(GridModel& grid, Bytes& currentFile);
 void AddRows(GridModel& grid);    // five empty rows at the end
 void InsertRow(GridModel& grid);  // an empty row takes the current row's place
 void DeleteRow(GridModel& grid);  // removes the current row; a single row is emptied instead
+
+struct ImportOutcome {
+  int added = 0;
+  int alreadyInBook = 0;  // also a line the file repeats
+};
+// Lines read from another program's file, added in one recorded change as a new section after the
+// last row that holds anything: a separator unless the book ends with one (or holds nothing), the
+// comment "'From <fileName>", then each line whose text the book does not hold yet. Nothing to add
+// leaves the book as it is. The first new row becomes current.
+ImportOutcome ImportLines(GridModel& grid, std::string_view fileName, const std::vector<ImportedLine>& lines);
 
 }  // namespace parlo

@@ -9,6 +9,7 @@ const Bytes kBardKey = "BardKey";
 const Bytes kUo = "UO";
 const Bytes kFont = "Font";
 const Bytes kQuickSay = "QuickSay";
+const Bytes kImport = "Import";
 const Bytes kDefaultCaption = "Ultima Online - ";
 
 Bytes CaptionKey(int i) { return "Caption" + std::to_string(i); }
@@ -84,6 +85,10 @@ void ReadQuickSay(const TIniFile& ini, Settings& settings) {
   settings.quickSayHeight = ini.ReadNumber(kQuickSay, "Height", settings.quickSayHeight);
 }
 
+Bytes ReadImportFolder(const TIniFile& ini) {
+  return ini.ReadText(kImport, "Folder", "");
+}
+
 void ReadSettings(const TIniFile& ini, Settings& settings, const SettingsReadSteps& steps) {
   ReadWindowBounds(ini, settings.bounds, [&](const WindowBounds& bounds) {
     settings.bounds = steps.applyBounds ? steps.applyBounds(bounds) : bounds;
@@ -96,6 +101,7 @@ void ReadSettings(const TIniFile& ini, Settings& settings, const SettingsReadSte
   ReadGridFont(ini, settings.font);
   settings.lastOpen = ReadLastOpen(ini);
   ReadQuickSay(ini, settings);
+  settings.importFolder = ReadImportFolder(ini);
 }
 
 void WriteSettings(TIniFile& ini, const Settings& s) {
@@ -120,6 +126,8 @@ void WriteSettings(TIniFile& ini, const Settings& s) {
   WriteHotKey(ini, kQuickSay, s.quickSayAlt, s.quickSayCtrl, s.quickSayShift, s.quickSayKey);
   ini.WriteNumber(kQuickSay, "Width", s.quickSayWidth);
   ini.WriteNumber(kQuickSay, "Height", s.quickSayHeight);
+  // Quoted like LastOpen: a folder may end in a blank.
+  ini.WriteText(kImport, "Folder", Quoted(s.importFolder));
 }
 
 }  // namespace parlo

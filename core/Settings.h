@@ -62,6 +62,8 @@ struct Settings {
   uint16_t quickSayKey = 0;
   int32_t quickSayWidth = kQuickSayDefaultWidth;
   int32_t quickSayHeight = kQuickSayDefaultHeight;
+  // The folder of the last file lines were imported from; empty until the first import.
+  Bytes importFolder;
 };
 
 // Start-up reads the file in groups, in this order. The main window applies each group before the
@@ -86,6 +88,9 @@ Bytes ReadLastOpen(const TIniFile& ini);
 // Section QuickSay: ALT, CTRL, SHIFT and Key as the Bard key's; Width and Height default to the
 // values settings holds.
 void ReadQuickSay(const TIniFile& ini, Settings& settings);
+
+// Section Import, key Folder, empty when missing.
+Bytes ReadImportFolder(const TIniFile& ini);
 
 // Hooks of ReadSettings for the steps the window must take between the groups.
 struct SettingsReadSteps {

@@ -38,6 +38,7 @@
 #define IDM_GRID_INSERT 152
 #define IDM_GRID_DELETE 153
 #define IDM_GRID_FIND 154
+#define IDM_GRID_IMPORT 155
 
 // Configuration dialog
 #define IDC_CFG_PANEL1 200

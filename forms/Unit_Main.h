@@ -25,6 +25,8 @@
 #include "forms/QuickSayBox.h"
 #include "forms/Window.h"
 #include "platform/Win32MessageBox.h"
+#include "platform/Win32Module.h"
+#include "platform/Win32OpenDialog.h"
 
 namespace parlo {
 
@@ -48,6 +50,10 @@ struct MainServices {
   ProfileStore* profile = nullptr;        // the settings file; none: nothing is read or written
   HotKeyPort* hotKeys = nullptr;          // none: system hot keys bound to the main window
   BardRandom* bardRandom = nullptr;       // none: the program's one generator, never reseeded
+  // The Open dialog of the import.
+  OpenFileFunction openFile = ShowOpenDialog;
+  // A process's executable, where a modern client keeps its characters' profiles.
+  std::function<Bytes(std::uint32_t processId)> processImagePath = ProcessImagePath;
 };
 
 // The main window and owner of all program state.
@@ -127,6 +133,15 @@ class TForm_Main : public Window, public GridEvents {
   // The grid's context menu as it would show now (the caller destroys it), and its commands.
   HMENU GridMenu();
   void GridMenuCommand(UINT id);
+
+  // Importing lines from the game client's or an assistant's files
+  // Asks for a file in the Open dialog, then imports it.
+  void ImportLinesClick();
+  // Adds the file's lines to the book as a new section and tells the player what came over.
+  void ImportLinesFrom(const Bytes& path);
+  // Where the Open dialog starts: the profile folder of the character in the modern client Parlo
+  // sends to, else the folder of the last import, else Parlo's own.
+  Bytes ImportStartFolder() const;
 
   // Find
   void ShowFind();
@@ -233,6 +248,7 @@ class TForm_Main : public Window, public GridEvents {
   int fileWork_ = 0;        // a load or save is running (its prompt may be up)
   BookOnDisk onDisk_;       // the current book's file as Parlo last read or wrote it
   Bytes lastOpen_;          // "LastOpen" as read at start-up
+  Bytes importFolder_;      // the folder of the last file imported from (the settings keep it)
   HWND lastFocus_ = nullptr;  // the control that had the keyboard when the window was left
   // Settings, configuration and the Bard hot key
   HotKeyPort& HotKeys();

@@ -153,6 +153,8 @@ HMENU TForm_Main::GridMenu() {
   AppendMenuA(menu, MF_STRING | (canDelete ? 0 : MF_GRAYED), IDM_GRID_DELETE, "&Delete row\tCtrl+Del");
   AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
   AppendMenuA(menu, MF_STRING, IDM_GRID_FIND, "&Find...\tCtrl+F");
+  AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+  AppendMenuA(menu, MF_STRING, IDM_GRID_IMPORT, "&Import lines...");
   return menu;
 }
 
@@ -172,6 +174,9 @@ void TForm_Main::GridMenuCommand(UINT id) {
       break;
     case IDM_GRID_FIND:
       ShowFind();
+      break;
+    case IDM_GRID_IMPORT:
+      ImportLinesClick();
       break;
     default:
       break;

@@ -117,6 +117,8 @@ void TForm_Main::ReadStartupSettings() {
   QuickSayShift = settings.quickSayShift;
   QuickSayKey = settings.quickSayKey;
   quickSay_.SetLayoutSize(settings.quickSayWidth, settings.quickSayHeight);
+
+  importFolder_ = ReadImportFolder(ini);
 }
 
 void TForm_Main::WriteSettings() {
@@ -145,6 +147,7 @@ void TForm_Main::WriteSettings() {
   settings.quickSayKey = QuickSayKey;
   settings.quickSayWidth = quickSay_.LayoutSize().cx;
   settings.quickSayHeight = quickSay_.LayoutSize().cy;
+  settings.importFolder = importFolder_;
 
   TIniFile ini(IniFileName, *services_.profile);
   parlo::WriteSettings(ini, settings);

@@ -4,6 +4,7 @@
 #   docs/screenshots/config.png  the configuration dialog (skipped, with a note, when the build has none)
 #   docs/screenshots/about.png   the About box
 #   docs/screenshots/quick-say.png  the Quick Say box over the practice window, a word typed
+#   docs/screenshots/import.png  lines imported from a client's macros.xml, with the message about them
 # With --dpi N (or PARLO_SHOT_DPI=N) Wine's desktop runs at N dots per inch (its LogPixels, in a
 # prefix of its own) and the pictures are named e.g. main-192dpi.png; 96, the default, keeps the
 # names above.
@@ -62,6 +63,12 @@ static const char* ClassOf(const char* name) {
   if (!strcmp(name, "config")) return PARLO_CLASS_CONFIG;
   if (!strcmp(name, "about")) return PARLO_CLASS_ABOUT;
   if (!strcmp(name, "quicksay")) return PARLO_CLASS_QUICKSAY;
+  if (!strcmp(name, "importdialog") || !strcmp(name, "importbox")) return "#32770";
+  return NULL;
+}
+static const char* TitleOf(const char* name) {
+  if (!strcmp(name, "importdialog")) return "Import lines";
+  if (!strcmp(name, "importbox")) return "Parlo";
   return NULL;
 }
 static int ButtonOf(const char* name) {
@@ -70,7 +77,7 @@ static int ButtonOf(const char* name) {
   return 0;
 }
 static HWND Find(const char* name) {
-  HWND w = FindWindowA(ClassOf(name), NULL);
+  HWND w = FindWindowA(ClassOf(name), TitleOf(name));
   return w && IsWindowVisible(w) ? w : NULL;
 }
 static HWND FindChild(HWND parent, int id) {
@@ -197,6 +204,16 @@ for dialog in config about; do
   for _ in $(seq 1 100); do winctl wait "$dialog" 0 >/dev/null || break; sleep 0.1; done
 done
 
+frame() {  # left top right bottom of a window with its frame
+  local x y w h e
+  x=$(xwininfo -id "$1" | sed -n 's/.*Absolute upper-left X: *//p')
+  y=$(xwininfo -id "$1" | sed -n 's/.*Absolute upper-left Y: *//p')
+  w=$(xwininfo -id "$1" | sed -n 's/.*Width: *//p')
+  h=$(xwininfo -id "$1" | sed -n 's/.*Height: *//p')
+  read -r -a e < <(xprop -id "$1" _NET_FRAME_EXTENTS | sed 's/.*= *//; s/,/ /g')
+  echo "$((x - e[0])) $((y - e[2])) $((x + w + e[1])) $((y + h + e[3]))"
+}
+
 # Quick Say over the practice window, moved clear of the main window: the key pressed in the
 # practice window, a word typed. The picture holds both windows, as the box may be the larger.
 practice_id=$(xdotool search --name "Ultima Online - practice" | head -n 1)
@@ -209,15 +226,6 @@ if [ -n "$practice_id" ]; then
     xdotool type --delay 80 "guards"
     sleep 1
     box_id=$(xdotool getactivewindow)
-    frame() {  # left top right bottom of a window with its frame
-      local x y w h e
-      x=$(xwininfo -id "$1" | sed -n 's/.*Absolute upper-left X: *//p')
-      y=$(xwininfo -id "$1" | sed -n 's/.*Absolute upper-left Y: *//p')
-      w=$(xwininfo -id "$1" | sed -n 's/.*Width: *//p')
-      h=$(xwininfo -id "$1" | sed -n 's/.*Height: *//p')
-      read -r -a e < <(xprop -id "$1" _NET_FRAME_EXTENTS | sed 's/.*= *//; s/,/ /g')
-      echo "$((x - e[0])) $((y - e[2])) $((x + w + e[1])) $((y + h + e[3]))"
-    }
     read -r ax ay ar ab < <(frame "$practice_id")
     read -r bx by br bb < <(frame "$box_id")
     l=$((ax < bx ? ax : bx)) t=$((ay < by ? ay : by)) r=$((ar > br ? ar : br)) b=$((ab > bb ? ab : bb))
@@ -227,6 +235,49 @@ if [ -n "$practice_id" ]; then
     xdotool key Escape
   else
     echo "screenshots: no Quick Say box in this build; docs/screenshots/quick-say$suffix.png skipped"
+  fi
+fi
+
+# Lines imported from a client's macros.xml through the grid's menu and the Open dialog, which
+# starts in Parlo's folder (the practice window is no modern client): the book's new section and
+# the message about it. The picture holds the main window and the message.
+printf '%s\r\n' '<?xml version="1.0" encoding="utf-8" standalone="yes"?>' '<macros>' \
+  '	<macro name="Greet" key="0" mousebutton="0" wheelscroll="False" wheelup="False" alt="False" ctrl="False" shift="False">' \
+  '		<actions>' \
+  '			<action code="1" subcode="0" submenutype="0" text="Well met, traveller!" />' \
+  '			<action code="2" subcode="0" submenutype="0" text="bows" />' \
+  '		</actions>' '	</macro>' \
+  '	<macro name="Bank" key="0" mousebutton="0" wheelscroll="False" wheelup="False" alt="False" ctrl="False" shift="False">' \
+  '		<actions>' '			<action code="1" subcode="0" submenutype="0" text="bank" />' '		</actions>' '	</macro>' \
+  '	<macro name="Help" key="0" mousebutton="0" wheelscroll="False" wheelup="False" alt="False" ctrl="False" shift="False">' \
+  '		<actions>' '			<action code="4" subcode="0" submenutype="0" text="Guards! Help!" />' '		</actions>' '	</macro>' \
+  '</macros>' >"$run/macros.xml"
+main_id=$(xdotool search --name "^$main\$" | head -n 1)
+if [ -n "$main_id" ]; then
+  xdotool windowactivate --sync "$main_id" >/dev/null 2>&1 || true
+  mx=$(xwininfo -id "$main_id" | sed -n 's/.*Absolute upper-left X: *//p')
+  my=$(xwininfo -id "$main_id" | sed -n 's/.*Absolute upper-left Y: *//p')
+  xdotool mousemove $((mx + 200 * dpi / 96)) $((my + 300 * dpi / 96)) click 3
+  sleep 0.5
+  xdotool key Up Return
+  if winctl wait importdialog 8000 >/dev/null; then
+    sleep 1
+    import -display "$DISPLAY" -window root "$work/open-dialog.png"
+    xdotool type --delay 40 "macros.xml"
+    xdotool key Return
+  fi
+  if winctl wait importbox 8000 >/dev/null; then
+    sleep 1
+    box_id=$(xdotool getactivewindow)
+    read -r ax ay ar ab < <(frame "$main_id")
+    read -r bx by br bb < <(frame "$box_id")
+    l=$((ax < bx ? ax : bx)) t=$((ay < by ? ay : by)) r=$((ar > br ? ar : br)) b=$((ab > bb ? ab : bb))
+    import -display "$DISPLAY" -window root "$work/screen.png"
+    convert "$work/screen.png" -crop "$((r - l))x$((b - t))+$l+$t" +repage "$out/import$suffix.png"
+    echo "screenshots: docs/screenshots/import$suffix.png ($((r - l))x$((b - t))+$l+$t)"
+    xdotool key Return
+  else
+    echo "screenshots: no import in this build; docs/screenshots/import$suffix.png skipped"
   fi
 fi
 

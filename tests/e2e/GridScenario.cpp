@@ -298,6 +298,74 @@ TEST_F(Grid, ARowDeletedWithTheButtonAndBroughtBackWithCtrlZIsWrittenAtExit) {
   EXPECT_EQ(Dir().Read("sayA.txt"), std::optional<std::string>(book + "\r\n\r\n\r\n\r\n\r\n"));
 }
 
+TEST_F(Grid, LinesImportedFromTheClientsMacrosComeInAsASectionThatCtrlZTakesBack) {
+  const std::string book = "[PARLO!]\r\na\talpha\r\n";
+  Dir().Put("sayA.txt", book);
+  // Where a modern client keeps a character's macros, as it writes them.
+  const std::string profile = Dir().File("Bob");
+  ASSERT_TRUE(CreateDirectoryA(profile.c_str(), nullptr));
+  const std::string macros = profile + "\\macros.xml";
+  WriteFileBytes(
+      macros,
+      "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"utf-8\" standalone=\"yes\"?>\r\n<macros>\r\n"
+      "\t<macro name=\"Greet\" key=\"0\" mousebutton=\"0\" wheelscroll=\"False\" wheelup=\"False\" "
+      "alt=\"False\" ctrl=\"False\" shift=\"False\">\r\n\t\t<actions>\r\n"
+      "\t\t\t<action code=\"1\" subcode=\"0\" submenutype=\"0\" text=\"Hail and well met!\" />\r\n"
+      "\t\t\t<action code=\"2\" subcode=\"0\" submenutype=\"0\" text=\"waves\" />\r\n"
+      "\t\t</actions>\r\n\t</macro>\r\n</macros>");
+  Start();
+  // A right click below the rows opens the grid's menu; its last item imports.
+  Front();
+  MoveMouse(Label(3));
+  MouseButtonEvent(MOUSEEVENTF_RIGHTDOWN);
+  MouseButtonEvent(MOUSEEVENTF_RIGHTUP);
+  HWND menu = Parlo().WaitForWindow("#32768");
+  ASSERT_NE(menu, nullptr) << "no context menu";
+  PressKey(VK_UP);
+  PressKey(VK_RETURN);
+  HWND dialog = Parlo().WaitForWindow("#32770", std::string("Import lines"));
+  ASSERT_NE(dialog, nullptr) << "no Open dialog";
+  ASSERT_TRUE(BringToFront(dialog));
+  TypeText(macros);
+  PressKey(VK_RETURN);
+  auto box = Parlo().WaitForMessageBox("Parlo");
+  ASSERT_TRUE(box) << "nothing was said about the import";
+  EXPECT_EQ(box->Text(), "Imported 2 lines from macros.xml.");
+  ASSERT_TRUE(box->Answer(IDOK));
+  // The section: a separator, the comment, the two lines.
+  Front();
+  PressAndRelease(Button(4));
+  ASSERT_TRUE(Game().WaitForKind("line"));
+  EXPECT_THAT(Game().Lines(), ElementsAre(": waves"));
+
+  // Ctrl+Z takes the whole import back: row 3 is gone, so its button sends nothing, and the
+  // first row still sends.
+  Front();
+  ClickAt(Label(0));
+  PressKey('Z', Modifiers{false, true, false});
+  Front();
+  PressAndRelease(Button(3));
+  PressAndRelease(Button(0));
+  ASSERT_TRUE(Game().WaitForKind("line", kEventTimeoutMs, 2));
+  Game().WaitQuiet();
+  EXPECT_THAT(Game().Lines(), ElementsAre(": waves", "alpha"));
+
+  // Ctrl+Y makes it again, and the book at exit holds it. The grid still has the keyboard (a
+  // click on its current cell would open the cell's editor, which keeps Ctrl+Y to itself).
+  Front();
+  ASSERT_TRUE(WaitUntil([&] { return HasKeyboard(); }, kEventTimeoutMs));
+  PressKey('Y', Modifiers{false, true, false});
+  Front();
+  PressAndRelease(Button(3));
+  ASSERT_TRUE(Game().WaitForKind("line", kEventTimeoutMs, 3));
+  EXPECT_THAT(Game().Lines(), ElementsAre(": waves", "alpha", "Hail and well met!"));
+  std::optional<DWORD> code = Parlo().Close();
+  ASSERT_TRUE(code.has_value()) << "Parlo did not end";
+  EXPECT_EQ(Dir().Read("sayA.txt"),
+            std::optional<std::string>(book + "-----\t\r\n'From macros.xml\t\r\nGreet\tHail and well met!\r\n"
+                                              "Greet 2\t: waves\r\n"));
+}
+
 // The second click of a double click comes while the first line is on its way; a press then is
 // dropped, not queued. The line is typed whole, once (or twice when the first had already gone),
 // and said: the second click taking the front back must not leave it unsent.

@@ -102,6 +102,7 @@ TEST_F(Settings, TheFirstExitWritesEveryKeyWithTheDefaults) {
       {"QuickSay", "Key", "0"},
       {"QuickSay", "Width", "380"},
       {"QuickSay", "Height", "300"},
+      {"Import", "Folder", "\"\""},
   };
   EXPECT_THAT(ParseIni(*ini), ElementsAreArray(expected));
 }

@@ -16,6 +16,10 @@ TEST(ExecutableDirectory, DropsTheFinalBackslashButKeepsADriveRoot) {
   EXPECT_EQ(ExecutableDirectory("\\\\server\\share\\app.exe", NoLeads), "\\\\server\\share");
   EXPECT_EQ(ExecutableDirectory("\\\\app.exe", NoLeads), "\\\\");
   EXPECT_EQ(ExecutableDirectory("app.exe", NoLeads), "");
+  // The file's own name is what the folder leaves.
+  EXPECT_EQ(FileNameOfPath("C:\\Tools\\Say\\macros.xml", NoLeads), "macros.xml");
+  EXPECT_EQ(FileNameOfPath("C:macros.txt", NoLeads), "macros.txt");
+  EXPECT_EQ(FileNameOfPath("macros.txt", NoLeads), "macros.txt");
 }
 
 TEST(ExecutableDirectory, SettingsAndSayPathsAtADriveRootDoubleTheBackslash) {
@@ -37,6 +41,8 @@ TEST(ExecutableDirectory, ATrailByteBackslashIsNoSeparator) {
   EXPECT_EQ(ExecutableDirectory("C:\\\x95\x5C\\app.exe", ShiftJisLead), "C:\\\x95\x5C");
   // A lead byte at the very end has no trail.
   EXPECT_EQ(ExecutableDirectory("C:\\a\\\x95", ShiftJisLead), "C:\\a");
+  EXPECT_EQ(FileNameOfPath("C:\\a\\\x95\x5C.py", ShiftJisLead), "\x95\x5C.py");
+  EXPECT_EQ(FileNameOfPath("C:\\a\\\x95\x5C.py", NoLeads), ".py");
 }
 
 TEST(ExecutableDirectory, LongPathsAreNotCut) {

@@ -307,7 +307,7 @@ TEST(Undo, ReplaysAndRevertsEveryKindOfChangeAgainstAModel) {
     for (int step = 0; step < 300; ++step) {
       Rows rows = states[now];
       int count = static_cast<int>(rows.size());
-      int kind = static_cast<int>(random() % 10);
+      int kind = static_cast<int>(random() % 11);
       int undoAt = -1, redoAt = -1;
       if (kind <= 1) {
         int expectRow = -1;
@@ -390,6 +390,28 @@ TEST(Undo, ReplaysAndRevertsEveryKindOfChangeAgainstAModel) {
           EXPECT_EQ(grid.Row(), redoAt);
           break;
         }
+        case 10: {
+          // Lines from a file: one new, one the book may hold already.
+          const std::vector<ImportedLine> lines = {{"m", "said " + std::to_string(step)},
+                                                   {"m 2", rows[0].second}};
+          int last = -1;
+          for (int r = 0; r < count; ++r)
+            if (!rows[r].first.empty() || !rows[r].second.empty()) last = r;
+          Rows section;
+          if (last >= 0 && rows[last].first != "-----") section.emplace_back("-----", "");
+          section.emplace_back("'From m.xml", "");
+          section.emplace_back(lines[0].label, lines[0].text);
+          if (!lines[1].text.empty() && std::none_of(rows.begin(), rows.end(), [&](const auto& r) {
+                return r.second == lines[1].text;
+              }))
+            section.emplace_back(lines[1].label, lines[1].text);
+          ImportLines(grid, "m.xml", lines);
+          rows.insert(rows.begin() + last + 1, section.begin(), section.end());
+          undoAt = std::max(last, 0);
+          redoAt = last + 1;
+          EXPECT_EQ(grid.Row(), redoAt);
+          break;
+        }
       }
       if (undoAt < 0) continue;  // nothing changed: nothing recorded
       ASSERT_TRUE(grid.CanUndo());
@@ -417,6 +439,104 @@ TEST(Undo, ReplaysAndRevertsEveryKindOfChangeAgainstAModel) {
     }
     EXPECT_EQ(RowsOf(grid), states.back());
   }
+}
+
+// The section a file's lines make at the end of the book.
+TEST(Import, ASectionAfterTheLastRowThatHoldsAnything) {
+  struct Case {
+    const char* what;
+    Rows book;
+    std::vector<ImportedLine> lines;
+    Rows after;
+    int added, alreadyInBook, current;
+  };
+  const std::vector<ImportedLine> two = {{"Greet", "hail"}, {"Bow", ": bows"}};
+  const Case cases[] = {
+      {"after a say line: a separator first",
+       {{"hi", "hello"}},
+       two,
+       {{"hi", "hello"}, {"-----", ""}, {"'From macros.xml", ""}, {"Greet", "hail"}, {"Bow", ": bows"}},
+       2,
+       0,
+       1},
+      {"the book ends with a separator",
+       {{"hi", "hello"}, {"-----", ""}},
+       two,
+       {{"hi", "hello"}, {"-----", ""}, {"'From macros.xml", ""}, {"Greet", "hail"}, {"Bow", ": bows"}},
+       2,
+       0,
+       2},
+      {"empty rows at the end stay at the end",
+       {{"hi", "hello"}, {"-----", ""}, {"", ""}, {"", ""}},
+       two,
+       {{"hi", "hello"},
+        {"-----", ""},
+        {"'From macros.xml", ""},
+        {"Greet", "hail"},
+        {"Bow", ": bows"},
+        {"", ""},
+        {"", ""}},
+       2,
+       0,
+       2},
+      {"an empty book needs no separator",
+       {{"", ""}},
+       two,
+       {{"'From macros.xml", ""}, {"Greet", "hail"}, {"Bow", ": bows"}, {"", ""}},
+       2,
+       0,
+       0},
+      {"texts the book holds, repeats in the file and empty texts are left out",
+       {{"a", "hail"}, {"'note", "! stop"}},
+       {{"Greet", "hail"},
+        {"Stop", "! stop"},
+        {"New", "new"},
+        {"New 2", "new"},
+        {"Blank", ""},
+        {"Last", "hail2"}},
+       {{"a", "hail"},
+        {"'note", "! stop"},
+        {"-----", ""},
+        {"'From macros.xml", ""},
+        {"New", "new"},
+        {"Last", "hail2"}},
+       2,
+       3,
+       2},
+      {"a book row needs one line: tabs and line breaks become blanks",
+       {{"", ""}},
+       {{"Two\tparts", "one\r\ntwo"}},
+       {{"'From macros.xml", ""}, {"Two parts", "one  two"}, {"", ""}},
+       1,
+       0,
+       0},
+  };
+  for (const Case& c : cases) {
+    GridModel grid = MakeGrid(c.book);
+    grid.SetCol(kColLabel);
+    const ImportOutcome outcome = ImportLines(grid, "macros.xml", c.lines);
+    EXPECT_EQ(RowsOf(grid), c.after) << c.what;
+    EXPECT_EQ(outcome.added, c.added) << c.what;
+    EXPECT_EQ(outcome.alreadyInBook, c.alreadyInBook) << c.what;
+    EXPECT_EQ(grid.Row(), c.current) << c.what;
+    // One step takes it all back, and makes it all again.
+    ASSERT_TRUE(grid.Undo()) << c.what;
+    EXPECT_EQ(RowsOf(grid), c.book) << c.what;
+    EXPECT_FALSE(grid.CanUndo()) << c.what;
+    ASSERT_TRUE(grid.Redo()) << c.what;
+    EXPECT_EQ(RowsOf(grid), c.after) << c.what;
+  }
+}
+
+TEST(Import, NothingNewLeavesTheBookAndItsHistoryAlone) {
+  GridModel grid = MakeGrid({{"hi", "hello"}});
+  const BookRevision before = grid.Revision();
+  const ImportOutcome outcome = ImportLines(grid, "macros.xml", {{"Greet", "hello"}, {"Blank", ""}});
+  EXPECT_EQ(outcome.added, 0);
+  EXPECT_EQ(outcome.alreadyInBook, 1);
+  EXPECT_EQ(RowsOf(grid), (Rows{{"hi", "hello"}}));
+  EXPECT_EQ(grid.Revision(), before);
+  EXPECT_FALSE(grid.CanUndo());
 }
 
 TEST(Undo, StepsPutTheCurrentRowWhereTheChangeWas) {

@@ -66,6 +66,7 @@ Settings Sample() {
   s.quickSayKey = 0x51;
   s.quickSayWidth = 420;
   s.quickSayHeight = 260;
+  s.importFolder = "C:\\Games\\CUO\\Data\\Profiles\\acc ";
   return s;
 }
 
@@ -90,6 +91,7 @@ TEST(SettingsRead, MissingFileGivesTheDefaultsOfEveryKey) {
   EXPECT_EQ(s.quickSayKey, 0);
   EXPECT_EQ(s.quickSayWidth, 380);
   EXPECT_EQ(s.quickSayHeight, 300);
+  EXPECT_EQ(s.importFolder, "");
   EXPECT_FALSE(store.File(kPath));  // reading creates nothing
 }
 
@@ -111,7 +113,8 @@ TEST(SettingsRead, KeysAreReadInOrderWithTheWindowStepsBetween) {
       "R BardKey/Key",    "register",      "R UO/Caption",     "R UO/Caption0",   "R UO/Caption1",
       "R UO/Caption2",    "R UO/Caption3", "R UO/Caption4",    "R Font/Charset",  "R Font/Name",
       "R Font/Size",      "R Font/Bold",   "R Font/Italic",    "R UO/LastOpen",   "R QuickSay/ALT",
-      "R QuickSay/CTRL",  "R QuickSay/SHIFT", "R QuickSay/Key", "R QuickSay/Width", "R QuickSay/Height"};
+      "R QuickSay/CTRL",  "R QuickSay/SHIFT", "R QuickSay/Key", "R QuickSay/Width", "R QuickSay/Height",
+      "R Import/Folder"};
   EXPECT_EQ(store.log, expected);
 }
 
@@ -293,6 +296,7 @@ TEST(SettingsWrite, EveryKeyInOrder) {
       "QuickSay/Key=81",
       "QuickSay/Width=420",
       "QuickSay/Height=260",
+      "Import/Folder=\"C:\\Games\\CUO\\Data\\Profiles\\acc \"",
   };
   EXPECT_EQ(store.Writes(), expected);
 }
@@ -326,7 +330,8 @@ TEST(SettingsWrite, FirstExitWritesTheFormDefaults) {
             "Caption3=\"Ultima Online -\"\r\nCaption4=\"Ultima Online -\"\r\n"
             "[Font]\r\nCharset=128\r\nName=" +
                 Bytes(kGridDesignFace) + "\r\nSize=9\r\nBold=1\r\nItalic=0\r\n" +
-                "[QuickSay]\r\nALT=0\r\nCTRL=0\r\nSHIFT=0\r\nKey=0\r\nWidth=380\r\nHeight=300\r\n");
+                "[QuickSay]\r\nALT=0\r\nCTRL=0\r\nSHIFT=0\r\nKey=0\r\nWidth=380\r\nHeight=300\r\n" +
+                "[Import]\r\nFolder=\"\"\r\n");
 }
 
 void ExpectEveryValueReadsBack(const Settings& written);
@@ -372,6 +377,7 @@ void ExpectEveryValueReadsBack(const Settings& written) {
   EXPECT_EQ(read.quickSayKey, written.quickSayKey);
   EXPECT_EQ(read.quickSayWidth, written.quickSayWidth);
   EXPECT_EQ(read.quickSayHeight, written.quickSayHeight);
+  EXPECT_EQ(read.importFolder, written.importFolder);
 }
 
 TEST(SettingsWrite, EmptyCurrentFileIsWrittenAsTwoQuotesAndReadsBackEmpty) {

@@ -75,9 +75,7 @@ class FakeHotKeys : public HotKeyPort {
 class RecordingGame : public GamePort {
  public:
   // Found by its class, and by the caption "Shard" the settings of some tests choose.
-  std::vector<TopLevelWindow> TopLevelWindows() override {
-    return {{1, kGameWindowClass, "Shard of the game", true, 2}};
-  }
+  std::vector<TopLevelWindow> TopLevelWindows() override { return windows; }
   std::uint32_t OwnProcessId() override { return 1; }
   PostResult PostImeChar(WindowRef, unsigned code) override {
     current_.push_back(static_cast<char>(code));
@@ -102,6 +100,8 @@ class RecordingGame : public GamePort {
   // Typed since the last Enter: what a paste-only send leaves for the player.
   const Bytes& Pending() const { return current_; }
   int Fronts() const { return fronts_; }
+
+  std::vector<TopLevelWindow> windows = {{1, kGameWindowClass, "Shard of the game", true, 2}};
 
  private:
   int fronts_ = 0;

@@ -61,6 +61,10 @@ class MainSettingsTest : public ::testing::Test {
     services.hotKeys = &hotKeys_;
     services.messageBox = boxes ? boxes : boxes_.Function();
     services.bardRandom = bardRandom_;
+    if (openFile_) services.openFile = openFile_;
+    services.processImagePath = [](std::uint32_t pid) {
+      return pid == 7 ? Bytes("C:\\UO\\ClassicUO\\ClassicUO.exe") : Bytes();
+    };
     main_ = std::make_unique<TForm_Main>(services);
     main_->Create();
     ASSERT_NE(main_->Handle(), nullptr);
@@ -88,6 +92,7 @@ class MainSettingsTest : public ::testing::Test {
   }
 
   BardRandom* bardRandom_ = nullptr;
+  OpenFileFunction openFile_;
   EventLog log_;
   LoggingProfileStore store_{log_};
   FakeHotKeys hotKeys_{log_};
@@ -131,6 +136,7 @@ std::vector<std::string> FirstExitWrites() {
       "write QuickSay/Key=0",
       "write QuickSay/Width=380",
       "write QuickSay/Height=300",
+      "write Import/Folder=\"\"",
   };
 }
 
@@ -148,7 +154,7 @@ TEST_F(MainSettingsTest, StartupReadsEveryKeyInOrderAndRegistersTheHotKeyBetween
                   "read UO/Caption2", "read UO/Caption3", "read UO/Caption4", "read Font/Charset",
                   "read Font/Name", "read Font/Size", "read Font/Bold", "read Font/Italic",
                   "read UO/LastOpen", "read QuickSay/ALT", "read QuickSay/CTRL", "read QuickSay/SHIFT",
-                  "read QuickSay/Key", "read QuickSay/Width", "read QuickSay/Height"));
+                  "read QuickSay/Key", "read QuickSay/Width", "read QuickSay/Height", "read Import/Folder"));
   EXPECT_THAT(boxes_.Calls(), IsEmpty());
 }
 
@@ -343,6 +349,32 @@ TEST_F(MainSettingsTest, TheFirstExitWritesEveryKeyInOrderWithTheDefaults) {
   EXPECT_EQ(file.Read(kIni, "Font", "Name", "?"), kFace);
 }
 
+TEST_F(MainSettingsTest, TheImportStartsInTheCharactersProfileElseWhereTheLastImportWasElseInParlosFolder) {
+  std::vector<Bytes> startedIn;
+  openFile_ = [&](HWND, const OpenFileRequest& request) -> std::optional<Bytes> {
+    startedIn.push_back(request.folder);
+    return Bytes("E:\\UO\\Razor\\Macros\\heal.macro");
+  };
+  // Even a file that cannot be read was where the player looked.
+  boxes_.Then(kIdOk);
+  Start();
+  main_->ImportLinesClick();
+  ASSERT_EQ(boxes_.Calls().size(), 1u);
+  EXPECT_EQ(boxes_.Calls()[0].text, "Parlo cannot read lines from heal.macro.");
+  Close();
+  EXPECT_THAT(Log({"write Import/"}), ElementsAre("write Import/Folder=\"E:\\UO\\Razor\\Macros\""));
+  boxes_.Then(kIdOk);
+  Start();
+  main_->ImportLinesClick();
+  // Parlo sends to a modern client: its character's profile folder comes first.
+  files_.Put("C:\\UO\\ClassicUO\\Data\\Profiles\\acc\\Atlantic\\Bob\\profile.json", "{}");
+  game_.windows = {{5, "SDL_app", "Bob - ClassicUO 1.1.0.0", true, 7}};
+  boxes_.Then(kIdOk);
+  main_->ImportLinesClick();
+  EXPECT_THAT(startedIn, ElementsAre("C:\\parlo-settings-test", "E:\\UO\\Razor\\Macros",
+                                     "C:\\UO\\ClassicUO\\Data\\Profiles\\acc\\Atlantic\\Bob"));
+}
+
 TEST_F(MainSettingsTest, ExitWritesTheWindowAsItIsNow) {
   PARLO_SKIP_UNLESS_96_DPI();
   Book("sayA.txt", "[PARLO!]\r\na\tfrom A\r\n");
@@ -374,7 +406,8 @@ TEST_F(MainSettingsTest, ExitWritesTheWindowAsItIsNow) {
                           "write UO/Caption4=\"e4\"", "write Font/Charset=0", "write Font/Name=Tahoma",
                           "write Font/Size=14", "write Font/Bold=1", "write Font/Italic=1",
                           "write QuickSay/ALT=0", "write QuickSay/CTRL=0", "write QuickSay/SHIFT=0",
-                          "write QuickSay/Key=0", "write QuickSay/Width=380", "write QuickSay/Height=300"));
+                          "write QuickSay/Key=0", "write QuickSay/Width=380", "write QuickSay/Height=300",
+                          "write Import/Folder=\"\""));
 }
 
 TEST_F(MainSettingsTest, TheFileKeepsBoundsAndFontAsAt96DpiAtEveryScale) {

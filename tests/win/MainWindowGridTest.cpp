@@ -6,7 +6,9 @@
 
 #include <array>
 #include <cstdio>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/Delivery.h"
@@ -115,6 +117,10 @@ class MainWindowGridTest : public ::testing::Test {
       return kIdNo;
     };
     services.game = &game;
+    services.openFile = [this](HWND, const OpenFileRequest& request) {
+      openRequest = request;
+      return chosenFile;
+    };
     form = std::make_unique<TForm_Main>(services);
     form->Create();
     ShowWindow(form->Handle(), SW_SHOWNOACTIVATE);
@@ -190,6 +196,8 @@ class MainWindowGridTest : public ::testing::Test {
   MemoryFileStore files;
   int boxesShown = 0;
   std::string lastBox;  // text|caption|flags
+  OpenFileRequest openRequest;      // what the Open dialog was last asked to show
+  std::optional<Bytes> chosenFile;  // what the player picks there; none: Cancel
   std::unique_ptr<TForm_Main> form;
   HBITMAP gem = nullptr;
   HBITMAP pressedGem = nullptr;
@@ -802,14 +810,16 @@ TEST_F(MainWindowGridTest, TheContextMenuShowsShortcutsAndGreysWhatCannotApply) 
     return out;
   };
   // A fresh window: one empty row, no history.
-  EXPECT_THAT(items(), ElementsAre("&Undo\tCtrl+Z (grey)", "&Redo\tCtrl+Y (grey)", "-", "&Insert row\tIns",
-                                   "&Delete row\tCtrl+Del (grey)", "-", "&Find...\tCtrl+F"));
+  EXPECT_THAT(items(),
+              ElementsAre("&Undo\tCtrl+Z (grey)", "&Redo\tCtrl+Y (grey)", "-", "&Insert row\tIns",
+                          "&Delete row\tCtrl+Del (grey)", "-", "&Find...\tCtrl+F", "-", "&Import lines..."));
   Book();
   Model().SelectCell(kColLabel, 0);
   form->GridMenuCommand(IDM_GRID_DELETE);
   EXPECT_EQ(Model().Label(0), "-----");
-  EXPECT_THAT(items(), ElementsAre("&Undo\tCtrl+Z", "&Redo\tCtrl+Y (grey)", "-", "&Insert row\tIns",
-                                   "&Delete row\tCtrl+Del", "-", "&Find...\tCtrl+F"));
+  EXPECT_THAT(items(),
+              ElementsAre("&Undo\tCtrl+Z", "&Redo\tCtrl+Y (grey)", "-", "&Insert row\tIns",
+                          "&Delete row\tCtrl+Del", "-", "&Find...\tCtrl+F", "-", "&Import lines..."));
   form->GridMenuCommand(IDM_GRID_UNDO);
   EXPECT_EQ(Model().Label(0), "hi");
   EXPECT_THAT(items()[1], "&Redo\tCtrl+Y");
@@ -817,6 +827,93 @@ TEST_F(MainWindowGridTest, TheContextMenuShowsShortcutsAndGreysWhatCannotApply) 
   EXPECT_EQ(Model().RowCount(), 6);
   EXPECT_EQ(Model().Label(0), "");
   EXPECT_THAT(items()[1], "&Redo\tCtrl+Y (grey)") << "a new change ends the redo";
+}
+
+// A ClassicUO macros.xml with one macro; each action is a code (1 say, 2 emote, 5 walk) and a text.
+Bytes ClientMacros(const Bytes& name, const std::vector<std::pair<int, Bytes>>& actions) {
+  Bytes xml =
+      "<?xml version=\"1.0\" encoding=\"utf-8\" standalone=\"yes\"?>\r\n<macros>\r\n\t<macro name=\"" + name +
+      "\" key=\"0\" mousebutton=\"0\" wheelscroll=\"False\" wheelup=\"False\" alt=\"False\" "
+      "ctrl=\"False\" shift=\"False\">\r\n\t\t<actions>\r\n";
+  for (const auto& [code, text] : actions) {
+    xml += "\t\t\t<action code=\"" + std::to_string(code) + "\" subcode=\"0\" submenutype=\"0\"";
+    if (!text.empty()) xml += " text=\"" + text + "\"";
+    xml += " />\r\n";
+  }
+  return xml + "\t\t</actions>\r\n\t</macro>\r\n</macros>";
+}
+
+TEST_F(MainWindowGridTest, ImportLinesAsksForAFileAndSaysWhatCameOver) {
+  using Rows = std::vector<std::pair<Bytes, Bytes>>;
+  const Bytes bytes16M(16u * 1024u * 1024u, 'x');
+  files.Put(folder + "\\huge\\macros.xml", ClientMacros("Big", {{1, "hello"}}) + "<!--" + bytes16M + "-->");
+  files.Put(folder + "\\notes.txt", "Hello there, this is no macro file.\r\n");
+  files.Put(folder + "\\walk\\macros.xml", ClientMacros("Walk", {{5, ""}}));
+  files.Put(folder + "\\two\\macros.xml", ClientMacros("Greet", {{1, "Hail!"}, {2, "bows"}}));
+  // Two texts the book holds, one it does not, one (Thai) that neither a Western nor the Japanese
+  // code page can write.
+  files.Put(folder + "\\some\\macros.xml",
+            ClientMacros("Mix", {{1, "hello there"}, {1, "new line"}, {1, "waves"}, {1, "\xE0\xB8\x81"}}));
+  files.Put(folder + "\\none\\macros.xml",
+            ClientMacros("Old", {{1, "waves"}, {1, "\xE0\xB8\x81"}, {1, "\xE0\xB8\x82"}}));
+  const char* info = "|Parlo|64";
+  const char* warning = "|Parlo|48";
+  struct Case {
+    std::optional<Bytes> chosen;
+    Bytes box;  // text|caption|flags; empty: none
+    Rows section;
+  };
+  const Case cases[] = {
+      {std::nullopt, "", {}},
+      {folder + "\\gone\\macros.xml", Bytes("Parlo cannot read lines from macros.xml.") + warning, {}},
+      {folder + "\\huge\\macros.xml", Bytes("Parlo cannot read lines from macros.xml.") + warning, {}},
+      {folder + "\\notes.txt", Bytes("Parlo cannot read lines from notes.txt.") + warning, {}},
+      {folder + "\\walk\\macros.xml", Bytes("No lines to import in macros.xml.") + info, {}},
+      {folder + "\\two\\macros.xml",
+       Bytes("Imported 2 lines from macros.xml.") + info,
+       {{"-----", ""}, {"'From macros.xml", ""}, {"Greet", "Hail!"}, {"Greet 2", ": bows"}}},
+      {folder + "\\some\\macros.xml",
+       Bytes("Imported 1 line from macros.xml; 2 were already in the book, 1 holds characters this system "
+             "cannot write.") +
+           info,
+       {{"-----", ""}, {"'From macros.xml", ""}, {"Mix 2", "new line"}}},
+      {folder + "\\none\\macros.xml",
+       Bytes("Imported 0 lines from macros.xml; 1 was already in the book, 2 hold characters this system "
+             "cannot write.") +
+           info,
+       {}},
+  };
+  for (const Case& c : cases) {
+    const Bytes what = c.chosen ? *c.chosen : "Cancel";
+    Book();
+    // An edit still open goes into the book first.
+    SetFocus(GridWindow());
+    Model().SelectCell(kColLabel, 0);
+    SendMessageA(GridWindow(), WM_CHAR, 'n', 0);
+    ASSERT_TRUE(Grid().IsEditing());
+    chosenFile = c.chosen;
+    boxesShown = 0;
+    lastBox.clear();
+    form->GridMenuCommand(IDM_GRID_IMPORT);
+    EXPECT_FALSE(Grid().IsEditing()) << what;
+    EXPECT_EQ(openRequest.title, "Import lines");
+    EXPECT_THAT(
+        openRequest.filters,
+        ElementsAre(std::pair<Bytes, Bytes>("Macros and scripts",
+                                            "macros.xml;*.macro;*.razor;*.json;*.py;*.uos;macros.txt"),
+                    std::pair<Bytes, Bytes>("All files", "*.*")));
+    EXPECT_EQ(boxesShown, c.box.empty() ? 0 : 1) << what;
+    EXPECT_EQ(lastBox, c.box) << what;
+    Rows rows = {
+        {"n", "hello there"}, {"-----", "ignored"}, {"'note", "not sent"}, {"empty", ""}, {"", "waves"}};
+    rows.insert(rows.end(), c.section.begin(), c.section.end());
+    Rows now;
+    for (int r = 0; r < Model().RowCount(); ++r) now.emplace_back(Model().Label(r), Model().Text(r));
+    EXPECT_EQ(now, rows) << what;
+    if (!c.section.empty()) {
+      EXPECT_EQ(Model().Row(), 5) << "the new section's first row: " << what;
+    }
+  }
 }
 
 TEST_F(MainWindowGridTest, TheMenuKeyOpensTheContextMenu) {
