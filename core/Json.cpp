@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "core/TextCoding.h"
+
 namespace parlo {
 
 namespace {
@@ -150,24 +152,6 @@ class Reader {
       code = code * 16 + digit;
     }
     return true;
-  }
-
-  static void AppendUtf8(Bytes& out, std::uint32_t code) {
-    if (code < 0x80) {
-      out += static_cast<char>(code);
-    } else if (code < 0x800) {
-      out += static_cast<char>(0xC0 | (code >> 6));
-      out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-      out += static_cast<char>(0xE0 | (code >> 12));
-      out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | (code >> 18));
-      out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (code & 0x3F));
-    }
   }
 
   // Bytes above 0x7F pass as they are: the clients read their files leniently as UTF-8.

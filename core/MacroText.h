@@ -21,7 +21,6 @@ struct SourceText {
 };
 SourceText DecodeSource(std::string_view fileBytes);
 bool IsValidUtf8(std::string_view bytes);
-void AppendUtf8(std::string& out, char32_t c);
 
 // Builds a text in a source's encoding from the file's own bytes and from characters that escapes
 // name. On the system code page a character it cannot hold becomes kUnwritable, so that the line

@@ -21,6 +21,8 @@ class AnsiCodePage {
 enum class TextMark { kNone, kUtf8, kUtf16Le, kUtf16Be };
 
 TextMark MarkOf(std::string_view bytes);
+// A surrogate or a value past U+10FFFF is written as U+FFFD.
+void AppendUtf8(std::string& out, char32_t c);
 // UTF-8 as UTF-16; each byte that starts no valid sequence stands for one U+FFFD.
 std::u16string Utf16FromUtf8(std::string_view utf8);
 // Marked text (mark included) as ANSI bytes; an odd last byte of UTF-16 is dropped. Text without
