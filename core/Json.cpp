@@ -8,34 +8,16 @@ namespace parlo {
 
 namespace {
 
-class Reader {
+class Walker {
  public:
-  explicit Reader(std::string_view text) : text_(text) {}
+  Walker(std::string_view text, const JsonObjectVisitor& visit, const JsonEscapeWriter& escape)
+      : text_(text), visit_(visit), escape_(escape ? escape : JsonEscapeWriter(AppendUtf8)) {}
 
-  std::optional<std::map<Bytes, JsonValue>> Document() {
-    std::map<Bytes, JsonValue> members;
+  bool Document() {
     SkipBlanks();
-    if (!Take('{')) return std::nullopt;
+    if (!Value(0, nullptr)) return false;
     SkipBlanks();
-    if (!Take('}')) {
-      for (;;) {
-        Bytes name;
-        JsonValue value;
-        SkipBlanks();
-        if (!String(&name)) return std::nullopt;
-        SkipBlanks();
-        if (!Take(':')) return std::nullopt;
-        SkipBlanks();
-        if (!Value(1, &value)) return std::nullopt;
-        members[std::move(name)] = std::move(value);
-        SkipBlanks();
-        if (Take('}')) break;
-        if (!Take(',')) return std::nullopt;
-      }
-    }
-    SkipBlanks();
-    if (pos_ != text_.size()) return std::nullopt;
-    return members;
+    return pos_ == text_.size();
   }
 
  private:
@@ -58,17 +40,17 @@ class Reader {
   }
   static bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-  // depth counts the containers around the value; out, when given, receives a top-level value.
+  // depth counts the containers around the value; out, when given, receives a member's value.
   bool Value(int depth, JsonValue* out) {
     JsonKind kind;
     switch (Peek()) {
       case '{':
         kind = JsonKind::kObject;
-        if (!Container(depth, '}', true)) return false;
+        if (!Container(depth, true)) return false;
         break;
       case '[':
         kind = JsonKind::kArray;
-        if (!Container(depth, ']', false)) return false;
+        if (!Container(depth, false)) return false;
         break;
       case '"':
         kind = JsonKind::kString;
@@ -94,24 +76,31 @@ class Reader {
     return true;
   }
 
-  bool Container(int depth, char close, bool named) {
+  bool Container(int depth, bool object) {
     if (depth >= kMaxJsonDepth) return false;
+    const char close = object ? '}' : ']';
+    std::vector<JsonMember> members;
     ++pos_;  // the opening bracket
     SkipBlanks();
-    if (Take(close)) return true;
-    for (;;) {
-      SkipBlanks();
-      if (named) {
-        if (!String(nullptr)) return false;
+    if (!Take(close)) {
+      for (;;) {
+        JsonMember member;
         SkipBlanks();
-        if (!Take(':')) return false;
+        if (object) {
+          if (!String(&member.name)) return false;
+          SkipBlanks();
+          if (!Take(':')) return false;
+          SkipBlanks();
+        }
+        if (!Value(depth + 1, object ? &member.value : nullptr)) return false;
+        if (object) members.push_back(std::move(member));
         SkipBlanks();
+        if (Take(close)) break;
+        if (!Take(',')) return false;
       }
-      if (!Value(depth + 1, nullptr)) return false;
-      SkipBlanks();
-      if (Take(close)) return true;
-      if (!Take(',')) return false;
     }
+    if (object) visit_(members, depth);
+    return true;
   }
 
   bool Number() {
@@ -203,7 +192,7 @@ class Reader {
             if (!TakeWord("\\u") || !Hex4(low) || low < 0xDC00 || low > 0xDFFF) return false;
             code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
           }
-          if (out) AppendUtf8(*out, code);
+          if (out) escape_(*out, code);
           continue;
         }
         default:
@@ -214,15 +203,29 @@ class Reader {
   }
 
   std::string_view text_;
+  const JsonObjectVisitor& visit_;
+  JsonEscapeWriter escape_;
   std::size_t pos_ = 0;
 };
 
 }  // namespace
 
+bool WalkJson(std::string_view text, std::size_t maxBytes, const JsonObjectVisitor& visit,
+              const JsonEscapeWriter& escape) {
+  return text.size() <= maxBytes && Walker(text, visit, escape).Document();
+}
+
 std::optional<std::map<Bytes, JsonValue>> ReadJsonMembers(std::string_view text) {
-  if (text.size() > kMaxJsonBytes) return std::nullopt;
-  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
-  return Reader(text).Document();
+  // The mark counts towards the limit.
+  const std::size_t mark = text.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
+  std::optional<std::map<Bytes, JsonValue>> members;
+  auto root = [&members](std::vector<JsonMember>& found, int depth) {
+    if (depth > 0) return;
+    members.emplace();
+    for (JsonMember& member : found) (*members)[std::move(member.name)] = std::move(member.value);
+  };
+  if (!WalkJson(text.substr(mark), kMaxJsonBytes - mark, root)) return std::nullopt;
+  return members;
 }
 
 }  // namespace parlo
