@@ -2,9 +2,14 @@
 
 #include <optional>
 
+#include "core/Json.h"
+
 namespace parlo {
 
 namespace {
+
+// The largest file an import reads, 16 MiB, grows by half when it is UTF-16 turned into UTF-8.
+constexpr std::size_t kLargestAssistantJson = 24u << 20;
 
 bool HoldsNul(std::string_view text) {
   return text.find('\0') != std::string_view::npos;
@@ -333,200 +338,6 @@ class PythonScanner {
   size_t i_ = 0;
 };
 
-// --- JSON ---------------------------------------------------------------------------------------
-
-// ClassicAssist keeps each macro as an object with its "Name" and its Python source as "Macro".
-class JsonScanner {
- public:
-  static constexpr int kMaxDepth = 64;
-
-  JsonScanner(std::string_view text, const SourceText& source, AnsiCodePage& codePage)
-      : text_(text), source_(source), codePage_(codePage) {}
-
-  struct Macro {
-    std::string name, source;
-  };
-
-  bool Read(std::vector<Macro>& macros, bool& sawMacros) {
-    macros_ = &macros;
-    if (!Value(0)) return false;
-    SkipSpace();
-    sawMacros = sawMacros_;
-    return i_ == text_.size();
-  }
-
- private:
-  void SkipSpace() {
-    while (i_ < text_.size() && IsSpace(text_[i_])) ++i_;
-  }
-
-  bool Value(int depth) {
-    SkipSpace();
-    if (i_ >= text_.size()) return false;
-    const char c = text_[i_];
-    if (c == '{') return Object(depth + 1);
-    if (c == '[') return Array(depth + 1);
-    if (c == '"') {
-      std::string ignored;
-      return String(ignored);
-    }
-    if (c == 't') return Word("true");
-    if (c == 'f') return Word("false");
-    if (c == 'n') return Word("null");
-    if (c == '-' || (c >= '0' && c <= '9')) {
-      const size_t start = i_;
-      while (i_ < text_.size() &&
-             std::string_view("0123456789+-.eE").find(text_[i_]) != std::string_view::npos)
-        ++i_;
-      return i_ > start;
-    }
-    return false;
-  }
-
-  bool Word(std::string_view word) {
-    if (text_.substr(i_, word.size()) != word) return false;
-    i_ += word.size();
-    return true;
-  }
-
-  bool Array(int depth) {
-    if (depth > kMaxDepth) return false;
-    ++i_;
-    SkipSpace();
-    if (i_ < text_.size() && text_[i_] == ']') {
-      ++i_;
-      return true;
-    }
-    while (true) {
-      if (!Value(depth)) return false;
-      SkipSpace();
-      if (i_ >= text_.size()) return false;
-      const char c = text_[i_++];
-      if (c == ']') return true;
-      if (c != ',') return false;
-    }
-  }
-
-  bool Object(int depth) {
-    if (depth > kMaxDepth) return false;
-    ++i_;
-    std::optional<std::string> name, source;
-    SkipSpace();
-    if (i_ < text_.size() && text_[i_] == '}') {
-      ++i_;
-      return true;
-    }
-    while (true) {
-      SkipSpace();
-      std::string key;
-      if (i_ >= text_.size() || text_[i_] != '"' || !String(key)) return false;
-      SkipSpace();
-      if (i_ >= text_.size() || text_[i_++] != ':') return false;
-      SkipSpace();
-      if (key == "Macros") sawMacros_ = true;
-      const bool wanted = key == "Name" || key == "Macro";
-      if (wanted && i_ < text_.size() && text_[i_] == '"') {
-        std::string value;
-        if (!String(value)) return false;
-        (key == "Name" ? name : source) = std::move(value);
-      } else if (!Value(depth)) {
-        return false;
-      }
-      SkipSpace();
-      if (i_ >= text_.size()) return false;
-      const char c = text_[i_++];
-      if (c == '}') break;
-      if (c != ',') return false;
-    }
-    if (source) macros_->push_back({name.value_or(std::string()), std::move(*source)});
-    return true;
-  }
-
-  bool Hex4(char32_t& value) {
-    if (text_.size() - i_ < 4) return false;
-    value = 0;
-    for (int k = 0; k < 4; ++k) {
-      const char c = text_[i_++];
-      int d;
-      if (c >= '0' && c <= '9')
-        d = c - '0';
-      else if (c >= 'a' && c <= 'f')
-        d = c - 'a' + 10;
-      else if (c >= 'A' && c <= 'F')
-        d = c - 'A' + 10;
-      else
-        return false;
-      value = value * 16 + static_cast<char32_t>(d);
-    }
-    return true;
-  }
-
-  bool String(std::string& value) {
-    ++i_;
-    TextBuilder out(source_, codePage_);
-    while (true) {
-      if (i_ >= text_.size()) return false;
-      const char c = text_[i_++];
-      if (c == '"') break;
-      if (c != '\\') {
-        out.Raw(c);
-        continue;
-      }
-      if (i_ >= text_.size()) return false;
-      const char e = text_[i_++];
-      switch (e) {
-        case '"':
-        case '\\':
-        case '/':
-          out.Raw(e);
-          break;
-        case 'b':
-          out.Raw('\b');
-          break;
-        case 'f':
-          out.Raw('\f');
-          break;
-        case 'n':
-          out.Raw('\n');
-          break;
-        case 'r':
-          out.Raw('\r');
-          break;
-        case 't':
-          out.Raw('\t');
-          break;
-        case 'u': {
-          char32_t unit;
-          if (!Hex4(unit)) return false;
-          // A high surrogate joins the low one that follows it.
-          if (unit >= 0xD800 && unit < 0xDC00 && text_.substr(i_, 2) == "\\u") {
-            const size_t back = i_;
-            i_ += 2;
-            char32_t low;
-            if (Hex4(low) && low >= 0xDC00 && low < 0xE000)
-              unit = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
-            else
-              i_ = back;
-          }
-          out.CodePoint(unit);
-          break;
-        }
-        default:
-          return false;
-      }
-    }
-    value = out.Take();
-    return true;
-  }
-
-  std::string_view text_;
-  const SourceText& source_;
-  AnsiCodePage& codePage_;
-  size_t i_ = 0;
-  std::vector<Macro>* macros_ = nullptr;
-  bool sawMacros_ = false;
-};
-
 }  // namespace
 
 bool ReadRazorMacro(const SourceText& source, bool named, std::vector<FoundLine>& lines) {
@@ -627,17 +438,29 @@ bool ReadPythonScript(const SourceText& source, bool named, AnsiCodePage& codePa
   return named || sawPython;
 }
 
+// ClassicAssist keeps each macro as an object with its "Name" and its Python source as "Macro".
 bool ReadAssistantJson(const SourceText& source, AnsiCodePage& codePage, std::vector<FoundLine>& lines) {
-  std::vector<JsonScanner::Macro> macros;
   bool sawMacros = false;
-  if (!JsonScanner(source.bytes, source, codePage).Read(macros, sawMacros)) return false;
-  if (!sawMacros && macros.empty()) return false;
   int macro = 0;
-  for (const JsonScanner::Macro& found : macros) {
+  auto visit = [&](std::vector<JsonMember>& members, int) {
+    std::optional<std::string> name, python;
+    for (JsonMember& member : members) {
+      if (member.name == "Macros") sawMacros = true;
+      if (member.value.kind != JsonKind::kString) continue;
+      if (member.name == "Name") name = std::move(member.value.text);
+      if (member.name == "Macro") python = std::move(member.value.text);
+    }
     bool ignored = false;
-    PythonScanner(found.source, source, codePage).Scan(found.name, ++macro, lines, ignored);
-  }
-  return true;
+    if (python) PythonScanner(*python, source, codePage).Scan(name.value_or(""), ++macro, lines, ignored);
+  };
+  // Escaped characters go into the source's own encoding, as the Python's do, so that one the code
+  // page lacks leaves its line out.
+  auto escape = [&](Bytes& out, char32_t c) {
+    TextBuilder one(source, codePage);
+    one.CodePoint(c);
+    out += one.Take();
+  };
+  return WalkJson(source.bytes, kLargestAssistantJson, visit, escape) && (sawMacros || macro > 0);
 }
 
 }  // namespace parlo
