@@ -65,6 +65,10 @@ FakeGame FakeGame::Start(const std::string& folder, const Options& options) {
     args.push_back("--title");
     args.push_back(options.title);
   }
+  if (!options.windowClass.empty()) {
+    args.push_back("--class");
+    args.push_back(options.windowClass);
+  }
   game.process_ = ChildProcess::Start(JoinPath(ExeDir(), "fakegame.exe"), args, folder);
   if (!game.WaitForKind("ready", kStartTimeoutMs)) {
     throw DriverError("the fake game did not get ready; its log: " +

@@ -34,9 +34,10 @@ class FakeGame {
  public:
   struct Options {
     bool hidden = false;
-    bool modern = false;  // the modern clients' kind of window instead of the classic one
-    std::string title;    // empty: the practice window's own title
-    int x = 20, y = 40;   // outer top-left corner, clear of Parlo's default place
+    bool modern = false;      // the modern clients' kind of window instead of the classic one
+    std::string title;        // empty: the practice window's own title
+    std::string windowClass;  // empty: "Ultima Online"; another stands for a window that is not the game
+    int x = 20, y = 40;       // outer top-left corner, clear of Parlo's default place
     std::string logName = "game.log";
   };
 

@@ -2,7 +2,10 @@
 // receives and writes every input event to a log file, one flushed line per event, so that a
 // test (or a player trying Parlo out) can see exactly what arrived and in which order.
 //
-//   fakegame.exe [--log <file>] [--hidden] [--title <text>] [--at <x>,<y>] [--modern]
+//   fakegame.exe [--log <file>] [--hidden] [--title <text>] [--class <name>] [--at <x>,<y>] [--modern]
+//
+// --class registers the classic window under another class, such as a browser's, to stand for a
+// window that only looks like the game by its title.
 //
 // --modern stands in for the modern clients instead: a Unicode window of class "SDL_app", titled
 // "Practice - ClassicUO", that keeps a typed character only while it has the keyboard focus, drops
@@ -28,7 +31,8 @@ constexpr char kDefaultTitle[] = "Ultima Online - practice";
 constexpr wchar_t kModernClassName[] = L"SDL_app";
 constexpr char kModernTitle[] = "Practice - ClassicUO";
 constexpr char kUsage[] =
-    "Usage: fakegame.exe [--log <file>] [--hidden] [--title <text>] [--at <x>,<y>] [--modern]";
+    "Usage: fakegame.exe [--log <file>] [--hidden] [--title <text>] [--class <name>] [--at <x>,<y>] "
+    "[--modern]";
 constexpr int kClientWidth = 600;
 constexpr int kClientHeight = 380;
 constexpr size_t kMaxLines = 200;
@@ -49,6 +53,7 @@ constexpr COLORREF kInactiveDot = RGB(120, 120, 120);
 struct Options {
   std::string logPath;
   std::string title;  // empty: the practice window's own
+  std::string className = kClassName;
   bool hidden = false;
   bool modern = false;
   int x = 20;
@@ -64,6 +69,8 @@ bool ParseOptions(int argc, char** argv, Options& out) {
       out.logPath = argv[++i];
     } else if (arg == "--title" && i + 1 < argc) {
       out.title = argv[++i];
+    } else if (arg == "--class" && i + 1 < argc) {
+      out.className = argv[++i];
     } else if (arg == "--hidden") {
       out.hidden = true;
     } else if (arg == "--modern") {
@@ -191,9 +198,9 @@ class FakeGame {
                               options_.y, width, height, nullptr, nullptr, instance, this);
     } else {
       WNDCLASSA wc = {};
-      if (!RegisterClassA(classFor(wc, kClassName))) return false;
-      hwnd_ = CreateWindowExA(0, kClassName, options_.title.c_str(), style, options_.x, options_.y, width,
-                              height, nullptr, nullptr, instance, this);
+      if (!RegisterClassA(classFor(wc, options_.className.c_str()))) return false;
+      hwnd_ = CreateWindowExA(0, options_.className.c_str(), options_.title.c_str(), style, options_.x,
+                              options_.y, width, height, nullptr, nullptr, instance, this);
     }
     if (!hwnd_) return false;
     if (!options_.hidden) {
