@@ -11,9 +11,9 @@
 //   process_start_exit_bench [--quick] [--exe PATH] [--rows N] [--rounds N] [--phases]
 // The program (parlo.exe from the benchmark's own folder unless another is given, to compare two
 // builds) is copied into each test folder. --phases adds, after the measured rounds, changed exits
-// watched from outside as they go: WM_CLOSE to the window hidden, to the new file of the save
-// appearing, to the book renamed into place, to the end of the process. Watching costs a little,
-// so those exits are kept apart from the ratios.
+// watched from outside as they go: WM_CLOSE to the window hidden, to the book replaced by the
+// save, to the end of the process. Watching costs a little, so those exits are kept apart from
+// the ratios.
 #include <windows.h>
 
 #include <algorithm>
@@ -122,24 +122,18 @@ class Parlo {
     if (WaitForSingleObject(process_.hProcess, kPatienceMs) != WAIT_OBJECT_0) return -1;
     return Now() - start;
   }
-  // The same, and when (after WM_CLOSE) the window was hidden, a new file beside the book
-  // appeared, and the book was replaced: polled every millisecond or so. Empty when it did not end.
+  // The same, and when (after WM_CLOSE) the window was hidden and the book was replaced, polled
+  // about every millisecond: {hidden, hidden to replaced, replaced to the end, in all}. Steps
+  // shorter than the polling (the new file before its rename) cannot be told apart from here.
+  // Empty when the process did not end.
   std::vector<double> ClosedInPhases(const std::string& bookPath, const FILETIME& bookWritten) {
     const double start = Now();
-    double hidden = -1, newFile = -1, renamed = -1;
+    double hidden = -1, renamed = -1;
     PostMessageA(main_, WM_CLOSE, 0, 0);
     while (WaitForSingleObject(process_.hProcess, 1) == WAIT_TIMEOUT) {
       const double now = Now();
       if (now - start > kPatienceMs / 1000.0) return {};
       if (hidden < 0 && !IsWindowVisible(main_)) hidden = now - start;
-      if (newFile < 0) {
-        WIN32_FIND_DATAA data;
-        HANDLE find = FindFirstFileA((bookPath + ".~*").c_str(), &data);
-        if (find != INVALID_HANDLE_VALUE) {
-          FindClose(find);
-          newFile = now - start;
-        }
-      }
       WIN32_FILE_ATTRIBUTE_DATA book{};
       if (renamed < 0 && GetFileAttributesExA(bookPath.c_str(), GetFileExInfoStandard, &book) &&
           CompareFileTime(&book.ftLastWriteTime, &bookWritten) != 0)
@@ -148,9 +142,8 @@ class Parlo {
     const double end = Now() - start;
     // A step too short for the polling is taken to end with the next one seen.
     if (renamed < 0) renamed = end;
-    if (newFile < 0) newFile = renamed;
-    if (hidden < 0) hidden = newFile;
-    return {hidden, newFile - hidden, renamed - newFile, end - renamed, end};
+    if (hidden < 0) hidden = renamed;
+    return {hidden, renamed - hidden, end - renamed, end};
   }
 
  private:
@@ -352,10 +345,9 @@ int main(int argc, char** argv) {
         (Quartile(book.exitAsRead) - Quartile(exitEmpty)) * 1e3, book.written, rounds + 1);
     if (book.phases.empty()) continue;
     static const char* const kPhases[] = {"  phase: WM_CLOSE to the window hidden",
-                                          "  phase: hidden to the save's new file",
-                                          "  phase: new file to the book renamed",
-                                          "  phase: renamed to the process end", "  phases in all (watched)"};
-    for (size_t phase = 0; phase < 5; ++phase) {
+                                          "  phase: hidden to the book replaced (the save)",
+                                          "  phase: replaced to the process end", "  phases in all (watched)"};
+    for (size_t phase = 0; phase < 4; ++phase) {
       std::vector<double> values;
       for (const std::vector<double>& seen : book.phases) values.push_back(seen[phase]);
       line(kPhases[phase], values);
