@@ -344,9 +344,9 @@ int main(int argc, char** argv) {
         (Median(book.exitAsRead) - Median(exitEmpty)) * 1e3,
         (Quartile(book.exitAsRead) - Quartile(exitEmpty)) * 1e3, book.written, rounds + 1);
     if (book.phases.empty()) continue;
-    static const char* const kPhases[] = {"  phase: WM_CLOSE to the window hidden",
-                                          "  phase: hidden to the book replaced (the save)",
-                                          "  phase: replaced to the process end", "  phases in all (watched)"};
+    static const char* const kPhases[] = {
+        "  phase: WM_CLOSE to the window hidden", "  phase: hidden to the book replaced (the save)",
+        "  phase: replaced to the process end", "  phases in all (watched)"};
     for (size_t phase = 0; phase < 4; ++phase) {
       std::vector<double> values;
       for (const std::vector<double>& seen : book.phases) values.push_back(seen[phase]);
