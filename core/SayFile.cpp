@@ -566,9 +566,10 @@ bool SayFiles::WriteBook(const GridModel& grid, const Bytes& name, const FileSta
       },
       fingerprint ? &written : nullptr);
   if (!done) return false;
-  if (onDisk_ && !fingerprint) *onDisk_ = BookOnDisk{};
-  if (onDisk_ && fingerprint) {
+  if (onDisk_) {
     *onDisk_ = BookOnDisk{};
+    // Without its fingerprint nothing is known of the file now.
+    if (!fingerprint) return true;
     onDisk_->name = name;
     onDisk_->present = true;
     onDisk_->stamp = written;
