@@ -204,7 +204,8 @@ class GridModel {
   int col_ = kColButton;  // a new grid starts on the first non-fixed column
   SelectHook selectHook_;
   GridObserver* observer_ = nullptr;
-  std::vector<GridEdit> history_;
+  // A deque: at the bound every new step lets the oldest go, which must not move all the others.
+  std::deque<GridEdit> history_;
   size_t done_ = 0;  // history_[0, done_) is in the book; the rest was undone
   size_t historyBytes_ = 0;
   size_t historyLimit_ = kHistoryBytes;
