@@ -550,11 +550,8 @@ bool SayFiles::WriteBook(const GridModel& grid, const Bytes& name, const FileSta
   const bool done = files_.WritePartsAtomic(
       path,
       [&grid, &hash, fingerprint](const ContentPut& put) {
-        // A book untouched since it was read in the headed form is the bytes it was read from.
-        if (const Bytes* source = grid.Source(); source && IsVerbatimSource(grid, *source)) {
-          if (fingerprint) hash = QuickHash(*source);
-          return put(*source);
-        }
+        // Rows still lying in the bytes they were read from go out as those bytes, a book
+        // untouched since it was read as one piece: one walk over the rows finds them.
         if (!fingerprint) return FormatSayBookInParts(grid, put);
         QuickHasher hasher;
         const bool all = FormatSayBookInParts(grid, [&](std::string_view part) {
