@@ -47,7 +47,10 @@ std::optional<GameWindow> ChooseGameWindow(const std::vector<TopLevelWindow>& wi
   if (auto classic = first([](const TopLevelWindow& w) { return SameClass(w.className, kGameWindowClass); }))
     return classic;
   if (auto rebuilt = first([&](const TopLevelWindow& w) {
-        return w.visible && StartsWithFolded(w.title, kDefaultGameCaption, choice.lower, lead);
+        if (!w.visible || !StartsWithFolded(w.title, kDefaultGameCaption, choice.lower, lead)) return false;
+        for (const char* rebuiltClass : kRebuiltClientClasses)
+          if (SameClass(w.className, rebuiltClass)) return true;
+        return false;
       }))
     return rebuilt;
   return first([&](const TopLevelWindow& w) {

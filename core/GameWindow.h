@@ -16,6 +16,9 @@ using WindowRef = std::uintptr_t;  // 0 = no window
 // the classic title, and the modern clients run on SDL, whose windows share one class.
 inline constexpr const char kGameWindowClass[] = "Ultima Online";
 inline constexpr const char kDefaultGameCaption[] = "Ultima Online - ";
+// The classes of the rebuilt classic clients, as their sources register them. A title alone is
+// no proof: a browser tab or a document about the game carries the same one.
+inline constexpr const char* const kRebuiltClientClasses[] = {"Orion UO Client"};
 inline constexpr const char kModernClientClass[] = "SDL_app";
 inline constexpr const char* const kModernClientNames[] = {"ClassicUO", "TazUO"};
 

@@ -366,14 +366,46 @@ void GridModel::Perform(GridEdit edit) {
     default:
       break;
   }
+  for (size_t i = done_; i < history_.size(); ++i) historyBytes_ -= StepBytes(history_[i]);
   history_.resize(done_);
   {
     Replaying replaying(replaying_);
     Apply(edit);
   }
   edit.step = ++steps_;
+  historyBytes_ += StepBytes(edit);
   history_.push_back(std::move(edit));
   done_ = history_.size();
+  TrimHistory();
+}
+
+size_t GridModel::StepBytes(const GridEdit& edit) {
+  size_t bytes = sizeof(GridEdit) + edit.before.size() + edit.after.size();
+  if (const GridRowSet* set = edit.rows.get()) {
+    bytes +=
+        sizeof(GridRowSet) + set->rows.size() * sizeof(RowCells) + (set->source ? set->source->size() : 0);
+    for (const OwnedCells& cells : set->owned) {
+      bytes += sizeof(OwnedCells);
+      for (const Bytes& cell : cells) bytes += cell.size();
+    }
+  }
+  return bytes;
+}
+
+void GridModel::SetHistoryLimit(size_t bytes) {
+  historyLimit_ = bytes;
+  TrimHistory();
+}
+
+void GridModel::TrimHistory() {
+  // Only steps in the book go, oldest first, and never the last of them.
+  size_t drop = 0;
+  while (historyBytes_ > historyLimit_ && drop + 1 < done_) historyBytes_ -= StepBytes(history_[drop++]);
+  if (drop == 0) return;
+  // Undoing all that is left must not claim the book is as it was before the steps let go.
+  droppedStep_ = history_[drop - 1].step;
+  history_.erase(history_.begin(), history_.begin() + static_cast<std::ptrdiff_t>(drop));
+  done_ -= drop;
 }
 
 void GridModel::Apply(const GridEdit& edit) {
@@ -435,7 +467,10 @@ bool GridModel::Undo() {
   const GridEdit& edit = history_[--done_];
   {
     Replaying replaying(replaying_);
+    // A book traded back changes what the step holds.
+    historyBytes_ -= StepBytes(edit);
     Revert(edit);
+    historyBytes_ += StepBytes(edit);
   }
   if (edit.kind == GridEdit::Kind::Cell)
     SelectCell(edit.col, edit.row);
@@ -450,7 +485,9 @@ bool GridModel::Redo() {
   const GridEdit& edit = history_[done_++];
   {
     Replaying replaying(replaying_);
+    historyBytes_ -= StepBytes(edit);
     Apply(edit);
+    historyBytes_ += StepBytes(edit);
   }
   if (edit.kind == GridEdit::Kind::Cell)
     SelectCell(edit.col, edit.row);
@@ -460,7 +497,7 @@ bool GridModel::Redo() {
 }
 
 BookRevision GridModel::Revision() const {
-  return BookRevision{generation_, done_ > 0 ? history_[done_ - 1].step : 0};
+  return BookRevision{generation_, done_ > 0 ? history_[done_ - 1].step : droppedStep_};
 }
 
 void GridModel::ClearHistory() {
@@ -469,6 +506,8 @@ void GridModel::ClearHistory() {
   history_.clear();
   history_.shrink_to_fit();
   done_ = 0;
+  historyBytes_ = 0;
+  droppedStep_ = 0;
 }
 
 bool IsCommentLabel(const Bytes& label) { return !label.empty() && label[0] == '\''; }

@@ -164,6 +164,14 @@ class GridModel {
   bool Redo();
   void ClearHistory();
 
+  // The history keeps at most this many bytes of what its steps hold (a reloaded book's bytes and
+  // rows above all); past it the oldest steps go. The step that made the book as it is stays
+  // whatever its size, so a book read again can always be taken back once.
+  static constexpr size_t kHistoryBytes = size_t{64} << 20;
+  void SetHistoryLimit(size_t bytes);
+  size_t HistoryBytes() const { return historyBytes_; }
+  size_t HistorySteps() const { return history_.size(); }
+
   void SetSelectHook(SelectHook hook) { selectHook_ = std::move(hook); }
   void SetObserver(GridObserver* observer) { observer_ = observer; }
 
@@ -191,6 +199,8 @@ class GridModel {
   void InsertRowsNow(int at, const std::vector<GridRow>& rows);
   void EraseRowsNow(int at, int count);
   void TradeRows(GridRowSet& rows);
+  static size_t StepBytes(const GridEdit& edit);
+  void TrimHistory();
   // Any change not made by Apply or Revert: the recorded revisions no longer describe the book.
   void Changed() {
     if (!replaying_) ++generation_;
@@ -207,8 +217,12 @@ class GridModel {
   int col_ = kColButton;  // a new grid starts on the first non-fixed column
   SelectHook selectHook_;
   GridObserver* observer_ = nullptr;
-  std::vector<GridEdit> history_;
+  // A deque: at the bound every new step lets the oldest go, which must not move all the others.
+  std::deque<GridEdit> history_;
   size_t done_ = 0;  // history_[0, done_) is in the book; the rest was undone
+  size_t historyBytes_ = 0;
+  size_t historyLimit_ = kHistoryBytes;
+  std::uint64_t droppedStep_ = 0;  // the newest step let go: the revision with none done
   std::uint64_t generation_ = 0;
   std::uint64_t steps_ = 0;  // recorded changes so far, undone ones included
   bool replaying_ = false;   // inside Apply or Revert

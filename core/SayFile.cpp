@@ -530,14 +530,13 @@ bool SayFiles::LoadSayFile(GridModel& grid, Bytes& currentFile, const Bytes& nam
   }
 }
 
-bool SayFiles::WriteBook(const GridModel& grid, const Bytes& name) {
+bool SayFiles::WriteBook(const GridModel& grid, const Bytes& name, const FileStamp* now, bool fingerprint) {
   const Bytes path = sayDir_ + name;
-  FileStamp now;
-  if (onDisk_ && files_.Stamp(path, now)) {
+  if (onDisk_ && now) {
     // A version another program saved while the book was open is not Parlo's to drop, even in
     // Parlo's own form: the player may have taken back its reload.
     const bool tracked = IsTracked(name) && onDisk_->present && onDisk_->ownForm && !onDisk_->theirs;
-    if (!tracked || now != onDisk_->stamp) {
+    if (!tracked || *now != onDisk_->stamp) {
       // Not known to be Parlo's own bytes: what is there is kept first, or nothing is written.
       Bytes there;
       if (!files_.ReadWhole(path, there)) return false;
@@ -550,12 +549,10 @@ bool SayFiles::WriteBook(const GridModel& grid, const Bytes& name) {
   std::uint64_t hash = 0;
   const bool done = files_.WritePartsAtomic(
       path,
-      [&grid, &hash](const ContentPut& put) {
-        // A book untouched since it was read in the headed form is the bytes it was read from.
-        if (const Bytes* source = grid.Source(); source && IsVerbatimSource(grid, *source)) {
-          hash = QuickHash(*source);
-          return put(*source);
-        }
+      [&grid, &hash, fingerprint](const ContentPut& put) {
+        // Rows still lying in the bytes they were read from go out as those bytes, a book
+        // untouched since it was read as one piece: one walk over the rows finds them.
+        if (!fingerprint) return FormatSayBookInParts(grid, put);
         QuickHasher hasher;
         const bool all = FormatSayBookInParts(grid, [&](std::string_view part) {
           hasher.Update(part);
@@ -564,10 +561,12 @@ bool SayFiles::WriteBook(const GridModel& grid, const Bytes& name) {
         hash = hasher.Final();
         return all;
       },
-      &written);
+      fingerprint ? &written : nullptr);
   if (!done) return false;
   if (onDisk_) {
     *onDisk_ = BookOnDisk{};
+    // Without its fingerprint nothing is known of the file now.
+    if (!fingerprint) return true;
     onDisk_->name = name;
     onDisk_->present = true;
     onDisk_->stamp = written;
@@ -579,16 +578,27 @@ bool SayFiles::WriteBook(const GridModel& grid, const Bytes& name) {
 }
 
 bool SayFiles::SaveSayFile(const GridModel& grid, const Bytes& name) {
+  return Save(grid, name, true);
+}
+
+bool SayFiles::SaveSayFileAtExit(const GridModel& grid, const Bytes& name) {
+  return Save(grid, name, false);
+}
+
+bool SayFiles::Save(const GridModel& grid, const Bytes& name, bool fingerprint) {
   if (IsUnnamedBook(name) && grid.RowCount() == 1 && grid.CellView(kColLabel, 0).empty() &&
       grid.CellView(kColText, 0).empty())
     return true;
-  // Writing it again would only move the file's write time, and sync tools would copy it again.
+  // One look at the file serves both questions: whether it holds the book already, and whether
+  // what it holds must be kept first. Each look costs a call into the system.
+  const Bytes path = sayDir_ + name;
   FileStamp now;
-  if (IsTracked(name) && files_.Stamp(sayDir_ + name, now) &&
-      IsSavedAlready(*onDisk_, name, grid.Revision(), &now))
-    return true;
-  while (!WriteBook(grid, name)) {
+  bool present = onDisk_ && files_.Stamp(path, now);
+  // Writing it again would only move the file's write time, and sync tools would copy it again.
+  if (present && IsTracked(name) && IsSavedAlready(*onDisk_, name, grid.Revision(), &now)) return true;
+  while (!WriteBook(grid, name, present ? &now : nullptr, fingerprint)) {
     if (prompt_.Show("File Save Error. Retry?", "ERROR", kMbYesNo | kMbIconQuestion) != kIdYes) return false;
+    present = onDisk_ && files_.Stamp(path, now);
   }
   return true;
 }

@@ -105,6 +105,9 @@ class SayFiles {
   // declined to retry. An empty unnamed book is not written, nor one that the file holds already
   // as it is (when tracked, IsSavedAlready).
   bool SaveSayFile(const GridModel& grid, const Bytes& name);
+  // The same for the last save before Parlo ends: nothing looks at the file again, so it is
+  // written without taking its fingerprint, and what was known of it is forgotten.
+  bool SaveSayFileAtExit(const GridModel& grid, const Bytes& name);
 
   // Files that begin with a byte-order mark are converted through the code page before the
   // layout is chosen. Without one every file is read byte for byte.
@@ -127,7 +130,9 @@ class SayFiles {
   std::shared_ptr<const Bytes> TextOf(const std::shared_ptr<const Bytes>& raw) const;
   void Remember(const GridModel& grid, const Bytes& name, const FileStamp* stamp, std::string_view raw);
   bool IsTracked(const Bytes& name) const;
-  bool WriteBook(const GridModel& grid, const Bytes& name);
+  bool Save(const GridModel& grid, const Bytes& name, bool fingerprint);
+  // now: the file's stamp as the save found it, or null when it is not there (or not tracked).
+  bool WriteBook(const GridModel& grid, const Bytes& name, const FileStamp* now, bool fingerprint);
 
   FileStore& files_;
   MessageBoxPort& prompt_;

@@ -247,7 +247,7 @@ void TForm_Main::FormShow() { ApplyStayOnTop(); }
 
 void TForm_Main::FormDestroy() {
   // The phrase book first: it is saved even when writing the settings fails.
-  if (!CurrentFile.empty()) SaveSayFile(CurrentFile);
+  if (!CurrentFile.empty()) SaveSayFile(CurrentFile, true);
   UnregisterBardHotKey();
   ReleaseLineHotKeys();
   ReleaseQuickSayKey();

@@ -183,7 +183,8 @@ class TForm_Main : public Window, public GridEvents {
 
   // Say files
   bool LoadSayFile(const Bytes& name);
-  bool SaveSayFile(const Bytes& name);
+  // atExit: the last save before the program ends, which leaves nothing to look at later.
+  bool SaveSayFile(const Bytes& name, bool atExit = false);
   bool DeleteSayFile();
   void RefreshFileList();
   int FindFileIndex(const Bytes& name);

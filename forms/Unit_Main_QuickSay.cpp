@@ -12,9 +12,32 @@ BardHotKey QuickSayHotKeyOf(const TForm_Main& main) {
   return BardHotKey{main.QuickSayAlt, main.QuickSayCtrl, main.QuickSayShift, main.QuickSayKey};
 }
 
+BOOL CALLBACK FindModalWindow(HWND window, LPARAM found) {
+  // Message boxes, the common dialogs and our own dialogs all have the modal frame; a dialog
+  // that opened another over itself is disabled until that one closes.
+  if (!IsWindowVisible(window) || !IsWindowEnabled(window) ||
+      !(GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_DLGMODALFRAME))
+    return TRUE;
+  *reinterpret_cast<HWND*>(found) = window;
+  return FALSE;
+}
+
+// The box or dialog of ours that waits for an answer, nearest the front: null when none.
+HWND ModalWindowOfThisThread() {
+  HWND found = nullptr;
+  EnumThreadWindows(GetCurrentThreadId(), FindModalWindow, reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
 }  // namespace
 
 void TForm_Main::OpenQuickSay() {
+  // Under one of our boxes a new box would open disabled and take no keys: the box that waits for
+  // an answer comes to the front instead.
+  if (!IsWindowEnabled(Handle())) {
+    if (HWND modal = ModalWindowOfThisThread()) SetForegroundWindow(modal);
+    return;
+  }
   // Pressed again, the key closes the box, as Esc does.
   if (quickSay_.IsOpen()) {
     quickSay_.Close(true);

@@ -63,14 +63,15 @@ bool TForm_Main::LoadSayFile(const Bytes& name) {
   return result;
 }
 
-bool TForm_Main::SaveSayFile(const Bytes& name) {
+bool TForm_Main::SaveSayFile(const Bytes& name, bool atExit) {
   // What is being typed in a cell is part of the book (closing the window does not take the
   // focus from the editor first).
   grid_.EndEdit(true);
   if (!services_.files) return true;
   Busy busy(fileWork_);
   OwnedMessageBoxes prompt(services_.messageBox, nullptr);
-  return MakeSayFiles(prompt).SaveSayFile(grid_.Model(), name);
+  SayFiles sayFiles = MakeSayFiles(prompt);
+  return atExit ? sayFiles.SaveSayFileAtExit(grid_.Model(), name) : sayFiles.SaveSayFile(grid_.Model(), name);
 }
 
 void TForm_Main::CheckOutsideChange() {

@@ -169,7 +169,8 @@ bool Win32FileStore::WritePartsAtomic(const Bytes& path, const ContentProducer& 
     // for the volume too, a millisecond under Wine.)
     LARGE_INTEGER size;
     FILETIME lastWrite;
-    if (done && GetFileSizeEx(file.get(), &size) && GetFileTime(file.get(), nullptr, nullptr, &lastWrite))
+    if (done && written && GetFileSizeEx(file.get(), &size) &&
+        GetFileTime(file.get(), nullptr, nullptr, &lastWrite))
       stamp = StampOf(static_cast<DWORD>(size.QuadPart >> 32), static_cast<DWORD>(size.QuadPart), lastWrite);
     if (!file.Close() || !done) {
       DeleteFileA(temp.c_str());

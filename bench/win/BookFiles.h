@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,23 @@ inline std::string Book(int rows, const char* word) {
     } else {
       book += "Line" + std::to_string(row % 50) + "\t" + word + ", traveller; line " + std::to_string(row) +
               " of the book\r\n";
+    }
+  }
+  return book;
+}
+
+// Rows of about 84 bytes, every hundredth a separator: a book of long lines.
+inline std::string LongLineBook(int rows) {
+  std::string book = "[PARLO!]\r\n";
+  const std::string padding(48, '.');
+  for (int row = 0; row < rows; ++row) {
+    if (row % 100 == 99) {
+      book += "-----\t\r\n";
+    } else {
+      char line[128];
+      std::snprintf(line, sizeof line, "Say %06d\tWell met, traveller; this is line %06d %s\r\n", row, row,
+                    padding.c_str() + 17);
+      book += line;
     }
   }
   return book;

@@ -1,14 +1,19 @@
 // Start-up and exit of parlo.exe as the player sees them, each as a whole process in a folder of
 // its own: from starting the process to a main window that answers, and from WM_CLOSE to the
-// end of the process. A 100,000-row book is measured against the same folder without a book, and
-// what it adds is set against plain file work on the same bytes in the same run: the start
-// against one read of the file and one scan of its lines, the exit after one change against one
-// durable write (new file, flush, replacing rename). Both ratios should stay at or below 1.5. An
+// end of the process. Two 100,000-row books (5.1 MB of short lines, one row then deleted; 8.4 MB
+// of long lines with a separator every hundred rows, five rows then added) are measured against
+// the same folder without a book, and what they add is set against plain file work on the same
+// bytes in the same run: the start against one read of the file and one scan of its lines, the
+// exit after the change against one durable write (new file, flush, replacing rename), measured
+// before the start and again right after the exit. Both ratios should stay at or below 1.5. An
 // exit with the book as it was read writes nothing and should cost what an empty exit does.
 //
-//   process_start_exit_bench [--quick] [--exe PATH] [--rows N] [--rounds N]
+//   process_start_exit_bench [--quick] [--exe PATH] [--rows N] [--rounds N] [--phases]
 // The program (parlo.exe from the benchmark's own folder unless another is given, to compare two
-// builds) is copied into each test folder.
+// builds) is copied into each test folder. --phases adds, after the measured rounds, changed exits
+// watched from outside as they go: WM_CLOSE to the window hidden, to the book replaced by the
+// save, to the end of the process. Watching costs a little, so those exits are kept apart from
+// the ratios.
 #include <windows.h>
 
 #include <algorithm>
@@ -117,6 +122,29 @@ class Parlo {
     if (WaitForSingleObject(process_.hProcess, kPatienceMs) != WAIT_OBJECT_0) return -1;
     return Now() - start;
   }
+  // The same, and when (after WM_CLOSE) the window was hidden and the book was replaced, polled
+  // about every millisecond: {hidden, hidden to replaced, replaced to the end, in all}. Steps
+  // shorter than the polling (the new file before its rename) cannot be told apart from here.
+  // Empty when the process did not end.
+  std::vector<double> ClosedInPhases(const std::string& bookPath, const FILETIME& bookWritten) {
+    const double start = Now();
+    double hidden = -1, renamed = -1;
+    PostMessageA(main_, WM_CLOSE, 0, 0);
+    while (WaitForSingleObject(process_.hProcess, 1) == WAIT_TIMEOUT) {
+      const double now = Now();
+      if (now - start > kPatienceMs / 1000.0) return {};
+      if (hidden < 0 && !IsWindowVisible(main_)) hidden = now - start;
+      WIN32_FILE_ATTRIBUTE_DATA book{};
+      if (renamed < 0 && GetFileAttributesExA(bookPath.c_str(), GetFileExInfoStandard, &book) &&
+          CompareFileTime(&book.ftLastWriteTime, &bookWritten) != 0)
+        renamed = now - start;
+    }
+    const double end = Now() - start;
+    // A step too short for the polling is taken to end with the next one seen.
+    if (renamed < 0) renamed = end;
+    if (hidden < 0) hidden = renamed;
+    return {hidden, renamed - hidden, end - renamed, end};
+  }
 
  private:
   PROCESS_INFORMATION process_{};
@@ -135,15 +163,34 @@ bool Failed(const char* what) {
   return false;
 }
 
+// One book and what was measured with it.
+struct BookCase {
+  const char* title;
+  const char* change;  // the change made before the measured exit
+  int button;          // the main window's button that makes it
+  std::string dir;
+  std::string bytes;
+  std::vector<double> durable, read, start, exitAsRead, exitChanged;
+  std::vector<double> durableAfter;  // the same write right after the changed exit
+  std::vector<std::vector<double>> phases;
+  int written = 0;  // exits of the unchanged book that wrote it all the same
+};
+
+double Quartile(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 4];
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  bool quick = false;
+  bool quick = false, phases = false;
   int rows = 100000;
   int rounds = 20;
   std::string exe = OwnFolder() + "parlo.exe";
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--quick") == 0) quick = true;
+    if (std::strcmp(argv[i], "--phases") == 0) phases = true;
     if (std::strcmp(argv[i], "--exe") == 0 && i + 1 < argc) exe = argv[++i];
     if (std::strcmp(argv[i], "--rows") == 0 && i + 1 < argc) rows = std::max(1, std::atoi(argv[++i]));
     if (std::strcmp(argv[i], "--rounds") == 0 && i + 1 < argc) rounds = std::max(1, std::atoi(argv[++i]));
@@ -154,24 +201,36 @@ int main(int argc, char** argv) {
   GetTempPathA(MAX_PATH, temp);
   const std::string root =
       std::string(temp) + "parlo-process-bench-" + std::to_string(GetCurrentProcessId()) + "\\";
-  const std::string emptyDir = root + "empty\\", bigDir = root + "big\\";
-  CreateDirectoryA(root.c_str(), nullptr);
-  CreateDirectoryA(emptyDir.c_str(), nullptr);
-  CreateDirectoryA(bigDir.c_str(), nullptr);
-  const std::string book = Book(rows, "Well met");
+  const std::string emptyDir = root + "empty\\";
+  std::vector<BookCase> books(2);
+  books[0].title = "short lines";
+  books[0].change = "one row deleted";
+  books[0].button = IDC_BUTTON_DELETE;
+  books[0].dir = root + "short\\";
+  books[0].bytes = Book(rows, "Well met");
+  books[1].title = "long lines";
+  books[1].change = "five rows added";
+  books[1].button = IDC_BUTTON_ADD;
+  books[1].dir = root + "long\\";
+  books[1].bytes = LongLineBook(rows);
   bool ok = true;
-  for (const std::string& dir : {emptyDir, bigDir})
+  CreateDirectoryA(root.c_str(), nullptr);
+  std::vector<std::string> dirs = {emptyDir};
+  for (const BookCase& book : books) dirs.push_back(book.dir);
+  for (const std::string& dir : dirs) {
+    CreateDirectoryA(dir.c_str(), nullptr);
     if (!CopyFileA(exe.c_str(), (dir + "parlo.exe").c_str(), FALSE))
       ok = Failed(("cannot copy " + exe).c_str());
+  }
 
   // The book opened from LastOpen. Each exit writes the settings, which costs most when they
   // change; after the first round (not counted) they stay as they are, as at a player's exit.
-  ok = ok && WriteFileBytes(bigDir + "parlo.ini", "[UO]\r\nLastOpen=sayA.txt\r\n") &&
-       WriteFileBytes(emptyDir + "parlo.ini", "");
+  ok = ok && WriteFileBytes(emptyDir + "parlo.ini", "");
+  for (const BookCase& book : books)
+    ok = ok && WriteFileBytes(book.dir + "parlo.ini", "[UO]\r\nLastOpen=sayA.txt\r\n");
 
-  std::vector<double> durable, read, startEmpty, exitEmpty, startBig, exitBig, exitChanged;
-  int written = 0;  // exits of the unchanged book that wrote it all the same
-  // The empty folder before and after the book's runs, so that a drift within the round evens out.
+  std::vector<double> startEmpty, exitEmpty;
+  // The empty folder before and after the books' runs, so that a drift within the round evens out.
   auto runEmpty = [&](double& start, double& exit) {
     Parlo parlo(emptyDir);
     start = parlo.Answered();
@@ -179,80 +238,129 @@ int main(int argc, char** argv) {
     if (start < 0) return Failed("parlo.exe did not answer in the empty folder");
     return exit >= 0 || Failed("parlo.exe did not end in the empty folder");
   };
-  for (int round = 0; ok && round < rounds + 1; ++round) {
-    // The book as it is before each start; its cache is as warm as the read's.
-    if (!(ok = WriteFileBytes(bigDir + "sayA.txt", book))) break;
-    double d = DurableWrite(bigDir, book);
+  // The book as it is before each start; its cache is as warm as the read's.
+  auto putBook = [&](BookCase& book, double& d, double& r) {
+    const std::string path = book.dir + "sayA.txt";
+    if (!WriteFileBytes(path, book.bytes)) return Failed("cannot write the book");
+    d = DurableWrite(book.dir, book.bytes);
     size_t lines = 0;
-    double r = ReadWhole(bigDir + "sayA.txt", &lines);
-    if (lines != static_cast<size_t>(rows) + 1) ok = Failed("the book has not the lines it should");
+    r = ReadWhole(path, &lines);
+    return lines == static_cast<size_t>(rows) + 1 || Failed("the book has not the lines it should");
+  };
+  // Starts parlo.exe on the book, makes the change and closes it; < 0 when something failed.
+  auto runChanged = [&](BookCase& book, double& start, std::vector<double>* phasesSeen) {
+    const std::string path = book.dir + "sayA.txt";
+    const FILETIME before = WriteTime(path);
+    double exit = -1;
+    {
+      Parlo parlo(book.dir);
+      start = parlo.Answered();
+      const bool clicked = start >= 0 && parlo.Click(book.button);
+      if (start >= 0 && !clicked) {
+        Failed("the button did not answer");
+        return -1.0;
+      }
+      if (phasesSeen) {
+        *phasesSeen = parlo.ClosedInPhases(path, before);
+        exit = phasesSeen->empty() ? -1 : phasesSeen->back();
+      } else if (clicked) {
+        exit = parlo.Closed();
+      }
+    }
+    const FILETIME changed = WriteTime(path);
+    if (CompareFileTime(&before, &changed) == 0) {
+      Failed("the changed book was not written");
+      return -1.0;
+    }
+    return exit;
+  };
 
-    double se1 = -1, ee1 = -1, se2 = -1, ee2 = -1, sb = -1, eb = -1, sc = -1, ec = -1;
+  for (int round = 0; ok && round < rounds + 1; ++round) {
+    double se1 = -1, ee1 = -1, se2 = -1, ee2 = -1;
     ok = runEmpty(se1, ee1) && ok;
-    const FILETIME before = WriteTime(bigDir + "sayA.txt");
-    {
-      Parlo parlo(bigDir);
-      sb = parlo.Answered();
-      eb = sb < 0 ? -1 : parlo.Closed();
+    for (BookCase& book : books) {
+      double d = -1, r = -1, sb = -1, eb = -1, sc = -1;
+      if (!(ok = putBook(book, d, r) && ok)) break;
+      const FILETIME before = WriteTime(book.dir + "sayA.txt");
+      {
+        Parlo parlo(book.dir);
+        sb = parlo.Answered();
+        eb = sb < 0 ? -1 : parlo.Closed();
+      }
+      const FILETIME after = WriteTime(book.dir + "sayA.txt");
+      if (CompareFileTime(&before, &after) != 0) ++book.written;
+      const double ec = runChanged(book, sc, nullptr);
+      // What a flush costs depends on what else the file system has to commit with it: the write
+      // before the start follows a flush of its own, this one meets the disk as the exit met it.
+      const double da = DurableWrite(book.dir, book.bytes);
+      if (sb < 0 || sc < 0) ok = Failed("parlo.exe did not answer");
+      if (eb < 0 || ec < 0) ok = Failed("parlo.exe did not end");
+      if (!ok || round == 0) continue;  // the first round warms the caches
+      book.durable.push_back(d);
+      book.durableAfter.push_back(da);
+      book.read.push_back(r);
+      book.start.insert(book.start.end(), {sb, sc});
+      book.exitAsRead.push_back(eb);
+      book.exitChanged.push_back(ec);
     }
-    const FILETIME after = WriteTime(bigDir + "sayA.txt");
-    if (CompareFileTime(&before, &after) != 0) ++written;
-    {
-      // One change: the current row deleted, as the player does with the Delete button.
-      Parlo parlo(bigDir);
-      sc = parlo.Answered();
-      const bool clicked = sc >= 0 && parlo.Click(IDC_BUTTON_DELETE);
-      if (sc >= 0 && !clicked) ok = Failed("the Delete button did not answer");
-      ec = clicked ? parlo.Closed() : 0;
-    }
-    const FILETIME changed = WriteTime(bigDir + "sayA.txt");
-    if (CompareFileTime(&after, &changed) == 0) ok = Failed("the changed book was not written");
     ok = runEmpty(se2, ee2) && ok;
-    if (sb < 0 || sc < 0) ok = Failed("parlo.exe did not answer");
-    if (eb < 0 || ec < 0) ok = Failed("parlo.exe did not end");
-    if (!ok || round == 0) continue;  // the first round warms the caches
-    durable.push_back(d);
-    read.push_back(r);
+    if (!ok || round == 0) continue;
     startEmpty.insert(startEmpty.end(), {se1, se2});
     exitEmpty.insert(exitEmpty.end(), {ee1, ee2});
-    startBig.insert(startBig.end(), {sb, sc});
-    exitBig.push_back(eb);
-    exitChanged.push_back(ec);
   }
-  RemoveFolder(emptyDir);
-  RemoveFolder(bigDir);
+  for (int round = 0; ok && phases && round < rounds; ++round) {
+    for (BookCase& book : books) {
+      double d = -1, r = -1, start = -1;
+      std::vector<double> seen;
+      if (!(ok = putBook(book, d, r))) break;
+      if (runChanged(book, start, &seen) < 0 || seen.empty()) ok = Failed("parlo.exe did not end");
+      if (ok) book.phases.push_back(seen);
+    }
+  }
+  for (const std::string& dir : dirs) RemoveFolder(dir);
   RemoveDirectoryA(root.c_str());
-  if (!ok || durable.empty()) return 1;
+  if (!ok || startEmpty.empty()) return 1;
 
   // A process start under Wine varies by a hundred milliseconds and more with the load of the
   // machine, far more than the book adds: next to the medians stand the lower quartiles, which
   // what others do on the machine disturbs less, and which a single lucky run cannot set.
-  auto quartile = [](std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 4];
+  auto line = [&](const std::string& what, const std::vector<double>& values) {
+    std::printf("  %-50s %8.1f %8.1f ms\n", what.c_str(), Median(values) * 1e3, Quartile(values) * 1e3);
   };
-  std::printf("parlo.exe start and exit as whole processes, %d rows (%.1f MB), %d rounds\n", rows,
-              book.size() / 1e6, rounds);
-  std::printf("  %-46s %8s %8s\n", "", "median", "quartile");
-  auto line = [&](const char* what, const std::vector<double>& values) {
-    std::printf("  %-46s %8.1f %8.1f ms\n", what, Median(values) * 1e3, quartile(values) * 1e3);
-  };
-  line("durable write (new, flush, rename)", durable);
-  line("read and line scan", read);
+  std::printf("parlo.exe start and exit as whole processes, %d rows a book, %d rounds\n", rows, rounds);
+  std::printf("  %-50s %8s %8s\n", "", "median", "quartile");
   line("start to answer, no book", startEmpty);
-  line("start to answer, with the book", startBig);
   line("WM_CLOSE to process end, no book", exitEmpty);
-  line("the same, book as it was read", exitBig);
-  line("the same, one row deleted", exitChanged);
-  std::printf("  start beyond an empty start / (read + line scan)  ratio %5.2f %8.2f\n",
-              (Median(startBig) - Median(startEmpty)) / Median(read),
-              (quartile(startBig) - quartile(startEmpty)) / quartile(read));
-  std::printf("  exit after a change beyond an empty exit / write  ratio %5.2f %8.2f\n",
-              (Median(exitChanged) - Median(exitEmpty)) / Median(durable),
-              (quartile(exitChanged) - quartile(exitEmpty)) / quartile(durable));
-  std::printf(
-      "  exit of the book as read beyond an empty exit    %5.1f ms %5.1f ms, written at %d of %d exits\n",
-      (Median(exitBig) - Median(exitEmpty)) * 1e3, (quartile(exitBig) - quartile(exitEmpty)) * 1e3, written,
-      rounds + 1);
+  for (const BookCase& book : books) {
+    std::printf("%s (%.1f MB), %s:\n", book.title, book.bytes.size() / 1e6, book.change);
+    line("durable write (new, flush, rename)", book.durable);
+    line("read and line scan", book.read);
+    line("start to answer, with the book", book.start);
+    line("WM_CLOSE to process end, book as it was read", book.exitAsRead);
+    line(std::string("the same, ") + book.change, book.exitChanged);
+    line("durable write right after that exit", book.durableAfter);
+    std::printf("  start beyond an empty start / (read + line scan)  ratio %5.2f %8.2f\n",
+                (Median(book.start) - Median(startEmpty)) / Median(book.read),
+                (Quartile(book.start) - Quartile(startEmpty)) / Quartile(book.read));
+    std::printf("  exit after the change beyond an empty exit / write  ratio %5.2f %8.2f\n",
+                (Median(book.exitChanged) - Median(exitEmpty)) / Median(book.durable),
+                (Quartile(book.exitChanged) - Quartile(exitEmpty)) / Quartile(book.durable));
+    std::printf("  the same against the write right after the exit     ratio %5.2f %8.2f\n",
+                (Median(book.exitChanged) - Median(exitEmpty)) / Median(book.durableAfter),
+                (Quartile(book.exitChanged) - Quartile(exitEmpty)) / Quartile(book.durableAfter));
+    std::printf(
+        "  exit of the book as read beyond an empty exit    %5.1f ms %5.1f ms, written at %d of %d exits\n",
+        (Median(book.exitAsRead) - Median(exitEmpty)) * 1e3,
+        (Quartile(book.exitAsRead) - Quartile(exitEmpty)) * 1e3, book.written, rounds + 1);
+    if (book.phases.empty()) continue;
+    static const char* const kPhases[] = {
+        "  phase: WM_CLOSE to the window hidden", "  phase: hidden to the book replaced (the save)",
+        "  phase: replaced to the process end", "  phases in all (watched)"};
+    for (size_t phase = 0; phase < 4; ++phase) {
+      std::vector<double> values;
+      for (const std::vector<double>& seen : book.phases) values.push_back(seen[phase]);
+      line(kPhases[phase], values);
+    }
+  }
   return 0;
 }

@@ -9,6 +9,7 @@ namespace parlo::e2e {
 namespace {
 
 using ::testing::ElementsAre;
+using ::testing::IsEmpty;
 
 class SendFromParlo : public Scenario {};
 
@@ -69,6 +70,31 @@ TEST_F(SendFromParlo, TheCaptionChosenPicksTheSecondOfTwoClassicClients) {
   EXPECT_TRUE(alice.ImeChars().empty());
   EXPECT_TRUE(alice.Lines().empty());
   alice.Close();
+}
+
+// A browser showing a page about the game carries the game's title and sits in front; the modern
+// client behind it is the game.
+TEST_F(SendFromParlo, ABrowserPageTitledAsTheGameGetsNothingAndTheModernClientGetsTheLine) {
+  Dir().Put("sayfoo.txt", "[PARLO!]\r\nGreet\thello\r\n");
+  FakeGame::Options modern;
+  modern.modern = true;
+  StartGame(modern);
+  FakeGame::Options browserOptions;
+  browserOptions.title = "Ultima Online - Wikipedia - Google Chrome";
+  browserOptions.windowClass = "Chrome_WidgetWin_1";
+  browserOptions.logName = "browser.log";
+  browserOptions.x = 80;
+  browserOptions.y = 100;
+  FakeGame browser = FakeGame::Start(Dir().Path(), browserOptions);
+  ASSERT_TRUE(BringToFront(browser.Window()));
+  ParloApp& parlo = StartParlo();
+
+  parlo.Click(IDC_BUTTON_BARD);
+  ASSERT_TRUE(Game().WaitForKind("line"));
+  EXPECT_THAT(Game().Lines(), ElementsAre("hello"));
+  browser.WaitQuiet();
+  EXPECT_THAT(browser.Trace({"ime_char", "keydown", "syskeydown", "line"}), IsEmpty());
+  browser.Close();
 }
 
 }  // namespace

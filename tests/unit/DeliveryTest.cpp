@@ -538,8 +538,10 @@ TEST(ChooseGameWindow, TheCaptionPicksAmongClassicRebuiltAndModernClients) {
   const TopLevelWindow alice{8, "Ultima Online", "Ultima Online - Alice", true, 15};
   const TopLevelWindow bobHidden{9, "Ultima Online", "Ultima Online - Bob", false, 16};
   const TopLevelWindow bob{10, "Ultima Online", "Ultima Online - Bob", true, 17};
-  const std::vector<TopLevelWindow> all = {parloWindow, editor,  hiddenSdl, otherSdl,  modern,
-                                           fork,        rebuilt, alice,     bobHidden, bob};
+  const TopLevelWindow browser{11, "Chrome_WidgetWin_1", "Ultima Online - Wikipedia - Google Chrome", true,
+                               18};
+  const std::vector<TopLevelWindow> all = {parloWindow, browser, editor, hiddenSdl, otherSdl, modern,
+                                           fork,        rebuilt, alice,  bobHidden, bob};
   auto without = [&](std::initializer_list<WindowRef> gone) {
     std::vector<TopLevelWindow> rest;
     for (const TopLevelWindow& w : all)
@@ -559,8 +561,10 @@ TEST(ChooseGameWindow, TheCaptionPicksAmongClassicRebuiltAndModernClients) {
       {all, "Carol - ClassicUO", 5, false},
       {all, "ultima online - e", 7, false},
       {all, "Dan", 0, false},
+      {all, "Ultima Online - Wiki", 11, false},
       // The default: the classic client by its class, hidden or not, then a rebuilt classic client
-      // by its title, then a modern client by class and name.
+      // by its title and class, then a modern client by class and name; a browser's page about
+      // the game never, with a client behind it or none at all.
       {all, "Ultima Online - ", 8, true},
       {all, "", 8, true},
       {all, "Ultima Online -", 8, true},

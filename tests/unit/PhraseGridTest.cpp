@@ -614,6 +614,53 @@ TEST(Undo, AChangeNotRecordedLeavesNoWayBackToAnEarlierRevision) {
   }
 }
 
+// A book read again after another program changed it is a step that keeps the whole book before
+// it; the bytes and the rows both count against the bound.
+TEST(Undo, TheHistoryKeepsToItsBoundOldestStepsFirstAndTheBookJustReplacedStays) {
+  const size_t limit = size_t{1} << 20;
+  struct Case {
+    int rows;
+    size_t textBytes;
+    size_t kept;  // reloads that fit in the bound
+  } cases[] = {
+      {20000, 0, 2},   // about 400 KB a book, four fifths of it the rows
+      {1000, 300, 3},  // about 320 KB, nearly all bytes
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.rows);
+    auto book = [&](int n) {
+      Bytes file = "[PARLO!]\r\nbook " + std::to_string(n) + "\tfirst\r\n";
+      for (int r = 0; r < c.rows; ++r) file += "x\t" + Bytes(c.textBytes, 't') + "\r\n";
+      return file;
+    };
+    GridModel grid;
+    ReadSayBook(book(0), grid);
+    grid.SetHistoryLimit(limit);
+    const BookRevision loaded = grid.Revision();
+    for (int n = 1; n <= 8; ++n) {
+      GridModel fresh;
+      ReadSayBook(book(n), fresh);
+      grid.ReplaceRows(fresh);
+      EXPECT_LE(grid.HistoryBytes(), limit) << n;
+    }
+    EXPECT_EQ(grid.HistorySteps(), c.kept);
+    for (size_t k = 1; k <= c.kept; ++k) {
+      ASSERT_TRUE(grid.Undo());
+      EXPECT_EQ(grid.Label(0), "book " + std::to_string(8 - k));
+    }
+    EXPECT_FALSE(grid.CanUndo());
+    EXPECT_NE(grid.Revision(), loaded) << "the book loaded first is not back";
+    while (grid.Redo()) {
+    }
+    // A bound below one book: the step that replaced the last book still stays.
+    grid.SetHistoryLimit(1000);
+    EXPECT_EQ(grid.HistorySteps(), 1u);
+    ASSERT_TRUE(grid.Undo());
+    EXPECT_EQ(grid.Label(0), "book 7");
+    EXPECT_FALSE(grid.CanUndo());
+  }
+}
+
 TEST(Undo, TheOnlyRowDeletedComesBackWithItsCells) {
   GridModel grid = MakeGrid({{"only", "line"}});
   DeleteRow(grid);

@@ -1016,6 +1016,53 @@ TEST_F(MainLineKeyTest, QuickSaysKeyWaitsForTheLinesAndIsToldWhenAnotherProgramH
   EXPECT_EQ(boxes_.Calls()[0].caption, "Parlo");
 }
 
+// A box of ours disables the other windows: the key brings the box that waits for an answer in
+// front of whatever the player went to, and opens no box of its own beneath it.
+TEST_F(MainLineKeyTest, UnderOneOfParlosBoxesTheQuickSayKeyBringsThatBoxForwardAndOpensNothing) {
+  struct Case {
+    int button;
+    const char* className;
+    const char* caption;
+    int answer;
+  } cases[] = {
+      {IDC_BUTTON1, "#32770", "Parlo", IDNO},  // the delete question
+      {IDC_BUTTON_CONFIG, PARLO_CLASS_CONFIG, nullptr, IDCANCEL},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.className);
+    Ini("[QuickSay]\r\nCTRL=1\r\nKey=81\r\n[UO]\r\nLastOpen=\"sayA.txt\"\r\n");
+    Book("sayA.txt", "[PARLO!]\r\nHeal\theal me\r\n");
+    Start(ShowMessageBox);
+    main_->Show(SW_SHOWNORMAL);
+    HWND elsewhere = CreateWindowExA(0, "Static", "elsewhere", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 300, 300,
+                                     200, 100, nullptr, nullptr, nullptr, nullptr);
+    HWND shown = nullptr, inFront = nullptr;
+    bool elsewhereWasInFront = false, quickSayOpened = true;
+    {
+      ModalScript script(c.className, c.caption, {[&](HWND box) {
+                           shown = box;
+                           SetForegroundWindow(elsewhere);
+                           elsewhereWasInFront = GetForegroundWindow() == elsewhere;
+                           HotKey(15);
+                           inFront = GetForegroundWindow();
+                           quickSayOpened = main_->QuickSay().IsOpen();
+                           SendMessageA(box, WM_COMMAND, c.answer, 0);
+                         }});
+      SendMessageA(main_->Control(c.button), BM_CLICK, 0, 0);
+      ASSERT_EQ(script.StepsRun(), 1u);
+    }
+    DestroyWindow(elsewhere);
+    EXPECT_TRUE(elsewhereWasInFront);
+    EXPECT_EQ(inFront, shown);
+    EXPECT_FALSE(quickSayOpened);
+    // With the box answered the key opens Quick Say again.
+    HotKey(15);
+    EXPECT_TRUE(main_->QuickSay().IsOpen());
+    Close();
+  }
+  EXPECT_TRUE(files_.Content(kDir + "sayA.txt")) << "the delete question was answered No";
+}
+
 TEST_F(MainLineKeyTest, TheBoxSaysTheChosenLineAsItsGemWouldAndLeavesTheGridsRowAlone) {
   PARLO_SKIP_UNLESS_96_DPI();
   StartWithKeys();

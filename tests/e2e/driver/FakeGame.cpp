@@ -66,6 +66,10 @@ FakeGame FakeGame::Start(const std::string& folder, const Options& options) {
     args.push_back("--title");
     args.push_back(options.title);
   }
+  if (!options.windowClass.empty()) {
+    args.push_back("--class");
+    args.push_back(options.windowClass);
+  }
   std::string exe = JoinPath(ExeDir(), "fakegame.exe");
   if (!options.clientFolder.empty()) {
     const std::string clientFolder = JoinPath(folder, options.clientFolder);

@@ -41,7 +41,8 @@ class FakeGame {
     // When set, a copy of the game is started from this folder, inside the scenario's folder
     // (made when missing): a modern client's profiles lie beside its program.
     std::string clientFolder;
-    std::string title;   // empty: the practice window's own title
+    std::string title;        // empty: the practice window's own title
+    std::string windowClass;  // empty: "Ultima Online"; another stands for a window that is not the game
     int x = 20, y = 40;  // outer top-left corner, clear of Parlo's default place
     std::string logName = "game.log";
   };

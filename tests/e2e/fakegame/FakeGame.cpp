@@ -2,7 +2,11 @@
 // receives and writes every input event to a log file, one flushed line per event, so that a
 // test (or a player trying Parlo out) can see exactly what arrived and in which order.
 //
-//   fakegame.exe [--log <file>] [--hidden] [--title <text>] [--at <x>,<y>] [--modern [--enter-chat]]
+//   fakegame.exe [--log <file>] [--hidden] [--title <text>] [--class <name>] [--at <x>,<y>]
+//                [--modern [--enter-chat]]
+//
+// --class registers the classic window under another class, such as a browser's, to stand for a
+// window that only looks like the game by its title.
 //
 // --modern stands in for the modern clients instead: a Unicode window of class "SDL_app", titled
 // "Practice - ClassicUO", whose chat behaves as theirs does. It keeps a typed character only while
@@ -34,8 +38,8 @@ constexpr char kDefaultTitle[] = "Ultima Online - practice";
 constexpr wchar_t kModernClassName[] = L"SDL_app";
 constexpr char kModernTitle[] = "Practice - ClassicUO";
 constexpr char kUsage[] =
-    "Usage: fakegame.exe [--log <file>] [--hidden] [--title <text>] [--at <x>,<y>] [--modern "
-    "[--enter-chat]]\n\n"
+    "Usage: fakegame.exe [--log <file>] [--hidden] [--title <text>] [--class <name>] [--at <x>,<y>] "
+    "[--modern [--enter-chat]]\n\n"
     "--modern: a modern client's chat; F9 stands for an assistant's hot key.\n"
     "--enter-chat: the chat stays closed until Enter opens it.";
 constexpr int kClientWidth = 600;
@@ -68,6 +72,7 @@ constexpr COLORREF kInactiveDot = RGB(120, 120, 120);
 struct Options {
   std::string logPath;
   std::string title;  // empty: the practice window's own
+  std::string className = kClassName;
   bool hidden = false;
   bool modern = false;
   bool enterChat = false;
@@ -84,6 +89,8 @@ bool ParseOptions(int argc, char** argv, Options& out) {
       out.logPath = argv[++i];
     } else if (arg == "--title" && i + 1 < argc) {
       out.title = argv[++i];
+    } else if (arg == "--class" && i + 1 < argc) {
+      out.className = argv[++i];
     } else if (arg == "--hidden") {
       out.hidden = true;
     } else if (arg == "--modern") {
@@ -317,9 +324,9 @@ class FakeGame {
                               options_.y, width, height, nullptr, nullptr, instance, this);
     } else {
       WNDCLASSA wc = {};
-      if (!RegisterClassA(classFor(wc, kClassName))) return false;
-      hwnd_ = CreateWindowExA(0, kClassName, options_.title.c_str(), style, options_.x, options_.y, width,
-                              height, nullptr, nullptr, instance, this);
+      if (!RegisterClassA(classFor(wc, options_.className.c_str()))) return false;
+      hwnd_ = CreateWindowExA(0, options_.className.c_str(), options_.title.c_str(), style, options_.x,
+                              options_.y, width, height, nullptr, nullptr, instance, this);
     }
     if (!hwnd_) return false;
     if (!options_.hidden) {
