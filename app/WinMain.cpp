@@ -1,7 +1,7 @@
 // The program entry: the application title, the main window and the message loop.
 #include <windows.h>
 
-#include "core/ClientProfile.h"
+#include "core/game/ClientProfile.h"
 #include "forms/ExceptionBox.h"
 #include "forms/Unit_Main.h"
 #include "platform/Win32Clipboard.h"

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "bench/CpuRatioReporter.h"
-#include "core/Bard.h"
+#include "core/book/Bard.h"
 
 namespace parlo {
 namespace {

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "bench/CpuRatioReporter.h"
-#include "core/ClientProfile.h"
-#include "core/MemoryFileStore.h"
+#include "core/game/ClientProfile.h"
+#include "core/files/MemoryFileStore.h"
 
 namespace parlo {
 namespace {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "bench/CpuRatioReporter.h"
-#include "core/LineHotKeys.h"
+#include "core/book/LineHotKeys.h"
 
 namespace parlo {
 namespace {

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "bench/CpuRatioReporter.h"
-#include "core/GridFind.h"
-#include "core/SayFile.h"
+#include "core/book/GridFind.h"
+#include "core/book/SayFile.h"
 
 namespace parlo {
 namespace {

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "core/GridFind.h"
-#include "core/SayFile.h"
+#include "core/book/GridFind.h"
+#include "core/book/SayFile.h"
 
 namespace parlo {
 namespace {

@@ -1,6 +1,6 @@
 #include "forms/Art.h"
 
-#include "core/ArtScale.h"
+#include "core/screen/ArtScale.h"
 #include "res/resource.h"
 
 namespace parlo {

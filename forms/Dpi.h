@@ -3,8 +3,8 @@
 
 #include <vector>
 
-#include "core/DpiScale.h"
-#include "core/ScreenPlacement.h"
+#include "core/screen/DpiScale.h"
+#include "core/screen/ScreenPlacement.h"
 
 namespace parlo {
 

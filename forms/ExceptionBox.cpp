@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "core/Errors.h"
+#include "core/prompts/Errors.h"
 
 namespace parlo {
 

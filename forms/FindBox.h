@@ -3,7 +3,7 @@
 
 #include <functional>
 
-#include "core/Bytes.h"
+#include "core/text/Bytes.h"
 #include "forms/Gdi.h"
 #include "forms/Window.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 #include <windows.h>
 
-#include "core/PhraseGrid.h"
+#include "core/book/PhraseGrid.h"
 #include "forms/Gdi.h"
 #include "forms/Window.h"
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <string_view>
 
-#include "core/DpiScale.h"
+#include "core/screen/DpiScale.h"
 #include "forms/ControlIds.h"
 #include "forms/Dpi.h"
 #include "forms/Fonts.h"

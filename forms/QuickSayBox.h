@@ -4,10 +4,10 @@
 #include <functional>
 #include <vector>
 
-#include "core/Bytes.h"
-#include "core/GridFind.h"
-#include "core/LeadBytes.h"
-#include "core/PhraseGrid.h"
+#include "core/text/Bytes.h"
+#include "core/book/GridFind.h"
+#include "core/text/LeadBytes.h"
+#include "core/book/PhraseGrid.h"
 #include "forms/ControlIds.h"
 #include "forms/Gdi.h"
 #include "forms/PhraseGridControl.h"

@@ -4,8 +4,8 @@
 #include <commctrl.h>
 #include <commdlg.h>
 
-#include "core/CaptionList.h"
-#include "core/FontLabel.h"
+#include "core/settings/CaptionList.h"
+#include "core/settings/FontLabel.h"
 #include "forms/ControlIds.h"
 #include "forms/Dpi.h"
 #include "forms/Fonts.h"

@@ -5,7 +5,7 @@
 #include <optional>
 #include <vector>
 
-#include "core/Bytes.h"
+#include "core/text/Bytes.h"
 #include "forms/Gdi.h"
 #include "forms/ModalForm.h"
 

@@ -3,8 +3,8 @@
 
 #include <vector>
 
-#include "core/MessageBoxPort.h"
-#include "core/SayCollection.h"
+#include "core/prompts/MessageBoxPort.h"
+#include "core/book/SayCollection.h"
 #include "forms/ControlIds.h"
 
 namespace parlo {

@@ -1,9 +1,9 @@
 #pragma once
 #include <windows.h>
 
-#include "core/AppPaths.h"
-#include "core/Bytes.h"
-#include "core/FileStore.h"
+#include "core/settings/AppPaths.h"
+#include "core/text/Bytes.h"
+#include "core/files/FileStore.h"
 #include "forms/ModalForm.h"
 #include "platform/Win32MessageBox.h"
 

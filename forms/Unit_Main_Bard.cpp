@@ -1,6 +1,6 @@
 // Delivery of a line to the game, the Bard recital and the Paste button.
-#include "core/Bard.h"
-#include "core/Delivery.h"
+#include "core/book/Bard.h"
+#include "core/game/Delivery.h"
 #include "forms/ControlIds.h"
 #include "forms/Unit_Main.h"
 

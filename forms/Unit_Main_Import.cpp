@@ -1,12 +1,12 @@
 // Importing the lines a player keeps in the game client's macros or an assistant's scripts.
 #include <string>
 
-#include "core/AppPaths.h"
-#include "core/ClientProfile.h"
-#include "core/Delivery.h"
-#include "core/FileStore.h"
-#include "core/MacroImport.h"
-#include "core/PhraseGrid.h"
+#include "core/settings/AppPaths.h"
+#include "core/game/ClientProfile.h"
+#include "core/game/Delivery.h"
+#include "core/files/FileStore.h"
+#include "core/import/MacroImport.h"
+#include "core/book/PhraseGrid.h"
 #include "forms/Unit_Main.h"
 #include "platform/Win32CodePage.h"
 

@@ -1,6 +1,6 @@
 // Hot keys written at the end of say lines' labels: binding them for the open book, and saying
 // a line when its key is pressed.
-#include "core/LineHotKeys.h"
+#include "core/book/LineHotKeys.h"
 #include "forms/ControlIds.h"
 #include "forms/Unit_Main.h"
 

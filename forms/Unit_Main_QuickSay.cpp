@@ -1,6 +1,6 @@
 // Quick Say on the main window: its hot key, opening the box and saying the line chosen in it.
-#include "core/Delivery.h"
-#include "core/QuickSay.h"
+#include "core/game/Delivery.h"
+#include "core/book/QuickSay.h"
 #include "forms/ControlIds.h"
 #include "forms/Unit_Main.h"
 

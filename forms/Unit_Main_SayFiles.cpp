@@ -1,8 +1,8 @@
 // The say files: loading, saving, the list of books, switching, Save As and Delete.
 #include <vector>
 
-#include "core/SayCollection.h"
-#include "core/SayFile.h"
+#include "core/book/SayCollection.h"
+#include "core/book/SayFile.h"
 #include "forms/ControlIds.h"
 #include "forms/Unit_InputBox.h"
 #include "forms/Unit_Main.h"

@@ -2,11 +2,11 @@
 #include <algorithm>
 #include <cstring>
 
-#include "core/Delivery.h"
-#include "core/FontLabel.h"
-#include "core/HotKey.h"
-#include "core/IniFile.h"
-#include "core/Settings.h"
+#include "core/game/Delivery.h"
+#include "core/settings/FontLabel.h"
+#include "core/settings/HotKey.h"
+#include "core/settings/IniFile.h"
+#include "core/settings/Settings.h"
 #include "forms/ControlIds.h"
 #include "forms/Dpi.h"
 #include "forms/Unit_Congif.h"

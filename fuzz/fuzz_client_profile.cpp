@@ -6,9 +6,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "core/ClientProfile.h"
-#include "core/Json.h"
-#include "core/MemoryFileStore.h"
+#include "core/game/ClientProfile.h"
+#include "core/text/Json.h"
+#include "core/files/MemoryFileStore.h"
 
 namespace {
 

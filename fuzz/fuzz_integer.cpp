@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/IniFile.h"
+#include "core/settings/IniFile.h"
 
 namespace {
 

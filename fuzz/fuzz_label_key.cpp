@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "core/LineHotKeys.h"
+#include "core/book/LineHotKeys.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <utility>
 
-#include "core/IniFile.h"
+#include "core/settings/IniFile.h"
 
 namespace {
 

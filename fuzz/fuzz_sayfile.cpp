@@ -9,9 +9,9 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "core/SayFile.h"
-#include "core/TextCoding.h"
-#include "tests/unit/Latin1CodePage.h"
+#include "core/book/SayFile.h"
+#include "core/text/TextCoding.h"
+#include "tests/unit/text/Latin1CodePage.h"
 
 namespace {
 

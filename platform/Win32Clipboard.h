@@ -1,5 +1,5 @@
 #pragma once
-#include "core/Bytes.h"
+#include "core/text/Bytes.h"
 
 namespace parlo {
 

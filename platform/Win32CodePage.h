@@ -1,5 +1,5 @@
 #pragma once
-#include "core/TextCoding.h"
+#include "core/text/TextCoding.h"
 
 namespace parlo {
 

@@ -1,5 +1,5 @@
 #pragma once
-#include "core/FileStore.h"
+#include "core/files/FileStore.h"
 
 namespace parlo {
 

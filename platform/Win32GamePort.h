@@ -1,8 +1,8 @@
 #pragma once
 #include <windows.h>
 
-#include "core/Delivery.h"
-#include "core/LeadBytes.h"
+#include "core/game/Delivery.h"
+#include "core/text/LeadBytes.h"
 
 namespace parlo {
 

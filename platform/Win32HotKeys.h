@@ -1,7 +1,7 @@
 #pragma once
 #include <windows.h>
 
-#include "core/HotKey.h"
+#include "core/settings/HotKey.h"
 
 namespace parlo {
 

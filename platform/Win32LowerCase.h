@@ -1,6 +1,6 @@
 #pragma once
-#include "core/GridFind.h"
-#include "core/LeadBytes.h"
+#include "core/book/GridFind.h"
+#include "core/text/LeadBytes.h"
 
 namespace parlo {
 

@@ -3,7 +3,7 @@
 
 #include <functional>
 
-#include "core/MessageBoxPort.h"
+#include "core/prompts/MessageBoxPort.h"
 
 namespace parlo {
 

@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-#include "core/Bytes.h"
+#include "core/text/Bytes.h"
 
 namespace parlo {
 

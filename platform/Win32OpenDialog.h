@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/Bytes.h"
+#include "core/text/Bytes.h"
 
 namespace parlo {
 

@@ -1,5 +1,5 @@
 #pragma once
-#include "core/IniFile.h"
+#include "core/settings/IniFile.h"
 
 namespace parlo {
 

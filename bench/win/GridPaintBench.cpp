@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "bench/win/Seconds.h"
-#include "core/DpiScale.h"
+#include "core/screen/DpiScale.h"
 #include "forms/Gdi.h"
 #include "forms/PhraseGridControl.h"
 

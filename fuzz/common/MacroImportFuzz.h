@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "core/MacroImport.h"
-#include "tests/unit/Latin1CodePage.h"
+#include "core/import/MacroImport.h"
+#include "tests/unit/text/Latin1CodePage.h"
 
 namespace parlo {
 

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "core/MemoryFileStore.h"
-#include "core/PhraseGrid.h"
+#include "core/files/MemoryFileStore.h"
+#include "core/book/PhraseGrid.h"
 #include "forms/ControlIds.h"
 #include "forms/Fonts.h"
 #include "forms/Unit_About.h"

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "core/Bytes.h"
-#include "core/MessageBoxPort.h"
+#include "core/text/Bytes.h"
+#include "core/prompts/MessageBoxPort.h"
 #include "forms/ControlIds.h"
 #include "platform/Win32MessageBox.h"
 

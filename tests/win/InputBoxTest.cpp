@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "core/SayCollection.h"
+#include "core/book/SayCollection.h"
 #include "forms/ControlIds.h"
 #include "forms/Unit_InputBox.h"
 #include "platform/Win32FileStore.h"

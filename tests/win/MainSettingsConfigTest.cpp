@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "core/FontLabel.h"
-#include "core/MemoryFileStore.h"
-#include "core/PhraseGrid.h"
+#include "core/settings/FontLabel.h"
+#include "core/files/MemoryFileStore.h"
+#include "core/book/PhraseGrid.h"
 #include "forms/ControlIds.h"
 #include "forms/Fonts.h"
 #include "forms/Gdi.h"

@@ -12,9 +12,9 @@
 #include <utility>
 #include <vector>
 
-#include "core/Delivery.h"
-#include "core/HotKey.h"
-#include "core/IniFile.h"
+#include "core/game/Delivery.h"
+#include "core/settings/HotKey.h"
+#include "core/settings/IniFile.h"
 
 namespace parlo::testing {
 

@@ -13,10 +13,10 @@
 #include <string>
 #include <vector>
 
-#include "core/Bard.h"
-#include "core/MemoryFileStore.h"
-#include "core/PhraseGrid.h"
-#include "core/Settings.h"
+#include "core/book/Bard.h"
+#include "core/files/MemoryFileStore.h"
+#include "core/book/PhraseGrid.h"
+#include "core/settings/Settings.h"
 #include "forms/ControlIds.h"
 #include "forms/ExceptionBox.h"
 #include "forms/Unit_Main.h"

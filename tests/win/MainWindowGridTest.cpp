@@ -11,8 +11,8 @@
 #include <utility>
 #include <vector>
 
-#include "core/Delivery.h"
-#include "core/MemoryFileStore.h"
+#include "core/game/Delivery.h"
+#include "core/files/MemoryFileStore.h"
 #include "forms/ControlIds.h"
 #include "forms/Unit_Main.h"
 #include "tests/win/Dpi96.h"

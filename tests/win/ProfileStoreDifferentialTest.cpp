@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "core/IniFile.h"
-#include "core/Settings.h"
+#include "core/settings/IniFile.h"
+#include "core/settings/Settings.h"
 #include "platform/Win32ProfileStore.h"
 
 namespace parlo {

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "core/ArtScale.h"
+#include "core/screen/ArtScale.h"
 #include "forms/Art.h"
 #include "res/resource.h"
 

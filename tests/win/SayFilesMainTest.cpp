@@ -11,8 +11,8 @@
 #include <utility>
 #include <vector>
 
-#include "core/IniFile.h"
-#include "core/SayCollection.h"
+#include "core/settings/IniFile.h"
+#include "core/book/SayCollection.h"
 #include "forms/ControlIds.h"
 #include "forms/Unit_Main.h"
 #include "platform/Win32CodePage.h"

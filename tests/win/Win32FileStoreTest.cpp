@@ -5,8 +5,8 @@
 #include <functional>
 #include <string>
 
-#include "core/ClientProfile.h"
-#include "core/SayFile.h"
+#include "core/game/ClientProfile.h"
+#include "core/book/SayFile.h"
 #include "platform/Win32CodePage.h"
 #include "platform/Win32FileStore.h"
 #include "platform/Win32GamePort.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "core/LineHotKeys.h"
+#include "core/book/LineHotKeys.h"
 
 namespace parlo {
 namespace {

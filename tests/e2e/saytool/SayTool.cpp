@@ -14,7 +14,7 @@
 #include <cstring>
 #include <string>
 
-#include "core/Delivery.h"
+#include "core/game/Delivery.h"
 #include "platform/Win32GamePort.h"
 
 namespace {

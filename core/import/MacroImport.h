@@ -1,0 +1,26 @@
+#pragma once
+#include <string_view>
+#include <vector>
+
+#include "core/text/Bytes.h"
+#include "core/text/TextCoding.h"
+
+namespace parlo {
+
+struct ImportedLine {
+  Bytes label;  // the macro's or the file's name; a second line of one macro gets " 2", and so on
+  Bytes text;   // in the book's code page, with the prefix the game reads for its kind
+};
+
+struct MacroImport {
+  bool recognised = false;          // false: none of the formats this reads
+  std::vector<ImportedLine> lines;  // in the order found
+  int unwritable = 0;               // left out: a character the code page cannot hold
+};
+
+// Tells the format by the content (the name only helps), never runs or evaluates anything.
+// fileName: the file's name without folders; rows of a format that is one macro a file take it,
+// less its extension, as their label.
+MacroImport ReadMacroLines(std::string_view fileBytes, std::string_view fileName, AnsiCodePage& codePage);
+
+}  // namespace parlo
