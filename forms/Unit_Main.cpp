@@ -368,6 +368,12 @@ LRESULT TForm_Main::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER:
       if (wParam == kDeliveryTimer) ContinueDelivery();
       return 0;
+    case WM_MOUSEACTIVATE:
+      // A click on Parlo while a line is on its way (the second of a double click on a gem) would
+      // take the keyboard from the game halfway through the line; the press would be dropped
+      // anyway.
+      if (delivery_.Busy()) return MA_NOACTIVATEANDEAT;
+      return Default(message, wParam, lParam);
     case WM_CLOSE:
       Close();
       return 0;

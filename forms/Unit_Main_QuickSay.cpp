@@ -32,6 +32,9 @@ HWND ModalWindowOfThisThread() {
 }  // namespace
 
 void TForm_Main::OpenQuickSay() {
+  // Dropped like every other press while a line is on its way: the box, or a box of ours brought
+  // forward, would take the keyboard from the game halfway through the line.
+  if (delivery_.Busy()) return;
   // Under one of our boxes a new box would open disabled and take no keys: the box that waits for
   // an answer comes to the front instead.
   if (!IsWindowEnabled(Handle())) {

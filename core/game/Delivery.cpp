@@ -36,11 +36,33 @@ bool IsDigit(unsigned c) {
   return c >= '0' && c <= '9';
 }
 
-// "-x" is a command to the client, "[x" and ".x" one to the server; "--" opens a chat channel.
+// A line starting "-" is a command to the client, which sends it as one message; "--" opens a
+// chat channel instead. "[x" and ".x" are speech to the client, which cuts them like any other.
 bool IsCommand(const std::vector<unsigned>& codes) {
-  if (codes.size() < 2 || codes[1] == kBlank) return false;
-  if (codes[0] == '-') return codes[1] != '-';
-  return codes[0] == '[' || codes[0] == '.';
+  return !codes.empty() && codes[0] == '-' && (codes.size() < 2 || codes[1] != '-');
+}
+
+// Whether a part starting at codes[at] would switch the chat to a mode of its own: the signs the
+// clients read at the start of the chat, and the server's command signs.
+bool OpensMode(const std::vector<unsigned>& codes, std::size_t at) {
+  const unsigned first = codes[at];
+  const bool blankNext = at + 1 < codes.size() && codes[at + 1] == kBlank;
+  switch (first) {
+    case '/':
+    case '\\':
+    case '|':
+    case '-':
+    case ',':
+    case '[':
+    case '.':
+      return true;
+    case '!':
+    case ':':
+    case ';':
+      return blankNext;
+    default:
+      return false;
+  }
 }
 
 }  // namespace
@@ -70,7 +92,7 @@ std::size_t ChatPrefixLength(const std::vector<unsigned>& codes) {
 }
 
 std::size_t ChatModeSwitchLength(const std::vector<unsigned>& codes) {
-  if (IsCommand(codes) && codes[0] == '-') return 1;
+  if (IsCommand(codes)) return 1;
   return ChatPrefixLength(codes);
 }
 
@@ -85,14 +107,19 @@ std::vector<std::vector<unsigned>> SplitChatLine(const std::vector<unsigned>& co
     std::size_t cut = codes.size();
     std::size_t next = cut;
     if (codes.size() - at > room) {
-      // A blank just past the room still makes a clean cut: it is dropped with the others.
-      cut = at + room;
-      for (std::size_t i = at + room; i > at; --i) {
-        if (codes[i] == kBlank) {
-          cut = i;
-          break;
-        }
+      // The last blank within the room whose rest opens no mode of its own; a blank just past the
+      // room still makes a clean cut, as it is dropped with the others. With no such blank, cut
+      // inside a word, before a character that opens no mode.
+      cut = 0;
+      for (std::size_t i = at + room; i > at && cut == 0; --i) {
+        if (codes[i] != kBlank) continue;
+        std::size_t rest = i;
+        while (rest < codes.size() && codes[rest] == kBlank) ++rest;
+        if (rest == codes.size() || !OpensMode(codes, rest)) cut = i;
       }
+      for (std::size_t i = at + room; i > at && cut == 0; --i)
+        if (codes[i] != kBlank && !OpensMode(codes, i)) cut = i;
+      if (cut == 0) cut = at + room;
       next = cut;
       while (next < codes.size() && codes[next] == kBlank) ++next;
     }
@@ -120,23 +147,46 @@ std::vector<DeliveryStep> PlanDelivery(const std::vector<unsigned>& codes, bool 
     }
     return steps;
   }
-  const std::vector<DeliveryStep> enter = {
-      {Kind::kAwaitModifiers}, {Kind::kKeyDown, kVkReturn}, {Kind::kKeyUp, kVkReturn}};
+  // Every wait ends by looking that the game still has the front: a click meanwhile (the second
+  // of a double click) or another program may have taken it, and the client drops text then.
+  const std::vector<DeliveryStep> enter = {{Kind::kAwaitModifiers},
+                                           {Kind::kKeepFront},
+                                           {Kind::kKeyDown, kVkReturn},
+                                           {Kind::kKeyUp, kVkReturn}};
   steps = {
       {Kind::kFront}, {Kind::kAwaitFront}, {Kind::kKeyDown, kCleanSlateKey}, {Kind::kKeyUp, kCleanSlateKey}};
+  auto type = [&steps](const std::vector<unsigned>& part) {
+    const std::size_t modeSwitch = ChatModeSwitchLength(part);
+    for (std::size_t i = 0; i < part.size(); ++i) {
+      steps.push_back({Kind::kChar, part[i]});
+      // One sign a frame, as the player types them: "--" is another mode than "-".
+      if (i < modeSwitch)
+        steps.insert(steps.end(),
+                     {{Kind::kPause, static_cast<unsigned>(kChatModePauseMs)}, {Kind::kKeepFront}});
+    }
+  };
   // A pasted line is the player's to send, so it is never cut: the client keeps what it does not
   // send in the chat, in the same mode, for the player's next Enter.
   const std::vector<std::vector<unsigned>> parts =
       pasteOnly ? std::vector<std::vector<unsigned>>{codes} : SplitChatLine(codes);
   for (const std::vector<unsigned>& part : parts) {
-    if (chat.enterToChat) steps.insert(steps.end(), enter.begin(), enter.end());
-    const std::size_t modeSwitch = ChatModeSwitchLength(part);
-    for (std::size_t i = 0; i < part.size(); ++i) {
-      steps.push_back({Kind::kChar, part[i]});
-      // One sign a frame, as the player types them: "--" is another mode than "-".
-      if (i < modeSwitch) steps.push_back({Kind::kPause, static_cast<unsigned>(kChatModePauseMs)});
+    if (pasteOnly) {
+      if (chat.enterToChat) steps.insert(steps.end(), enter.begin(), enter.end());
+      type(part);
+    } else if (chat.enterToChat) {
+      // The chat may have been left open or closed, and Enter toggles it once the chat is empty.
+      // Typed into an open chat, the part is said and the chat closes; the copy after it goes into
+      // the closed chat, which throws it away, and the last Enter opens the chat again. Into a
+      // closed chat, the first copy is thrown away, Enter opens, and the copy is said and closes
+      // it. Either way the part is said once and the chat is left as the player had it.
+      for (int copy = 0; copy < 2; ++copy) {
+        type(part);
+        steps.insert(steps.end(), enter.begin(), enter.end());
+      }
+    } else {
+      type(part);
+      steps.insert(steps.end(), enter.begin(), enter.end());
     }
-    if (!pasteOnly) steps.insert(steps.end(), enter.begin(), enter.end());
   }
   return steps;
 }
@@ -238,6 +288,19 @@ void Delivery::Run(GamePort& game) {
           if (game.IsVisible(window_)) game.BringToFront(window_);
           return Finish(SayResult::kDelivered);
         }
+        break;
+      }
+      case Kind::kKeepFront: {
+        if (!waiting_ && game.IsForeground(window_)) break;
+        const bool lookedBefore = waiting_;
+        const Wait wait = Await(game, lookedBefore && game.IsForeground(window_), kForegroundWaitMs);
+        if (wait == Wait::kLater) {
+          game.BringToFront(window_);
+          return;
+        }
+        // Keys now would go to another window, and the client has dropped the text meanwhile:
+        // no Enter for half a line.
+        if (wait == Wait::kTimedOut) return Finish(SayResult::kFrontLost);
         break;
       }
       case Kind::kVisibleOrStop:

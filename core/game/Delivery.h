@@ -102,6 +102,7 @@ enum class SayResult {
   kNoGameWindow,
   kNotInFront,  // a client that takes text only in front never got there: nothing was posted
   kRefused,     // the game refused our messages
+  kFrontLost,   // the game lost the front partway and did not get it back: stopped before the Enter
   kDelivered,   // typed, and Enter pressed unless paste-only or a modifier stayed down
 };
 
@@ -138,6 +139,7 @@ struct DeliveryStep {
     kFront,           // bring the window to the front
     kAwaitFront,      // wait until it is in front; else stop, having sent nothing
     kAwaitModifiers,  // wait until the modifiers are up; else leave the line typed, in front
+    kKeepFront,       // after a wait: still in front, or brought back and waited for; else stop
     kVisibleOrStop,   // a hidden window gets no key
     kPressKey,        // a key press through the input stream (keybd_event)
     kPause,           // let code milliseconds pass
@@ -149,10 +151,11 @@ struct DeliveryStep {
 
 // The steps of one line (its codes after any yell) to a classic or a modern client.
 // Classic: the characters, posted while it is in the background, then front and Enter.
-// Modern: front (text is dropped in the background), the clean-slate key, then for each part an
-// Enter to open the chat when the player uses Enter-to-chat, the characters and Enter. Paste-only
-// leaves the last part typed; without Enter-to-chat it presses no Enter at all, and the line is
-// not cut, as the player sends it.
+// Modern: front (text is dropped in the background), the clean-slate key, then for each part the
+// characters and Enter; with Enter-to-chat, the characters and Enter twice, which says the part
+// once whether the player left the chat open or closed. Paste-only types the line uncut, after an
+// Enter that opens a closed chat with Enter-to-chat, and leaves it for the player to send. Every
+// wait is followed by a look that the game still has the front.
 std::vector<DeliveryStep> PlanDelivery(const std::vector<unsigned>& codes, bool classic,
                                        const ChatSettings& chat, bool pasteOnly);
 

@@ -106,6 +106,41 @@ class Grid : public Scenario {
     MouseUp(p);
   }
 
+  // The player chose Enter-to-chat in the client, whose profile Parlo finds beside it by the
+  // character's name in the title. The chat may be closed, or left open by the player: either way
+  // a line from the Bard key and then one from a gem are each said once, and the chat is left as
+  // it was for the next.
+  void SayTwiceWithEnterToChat(bool leftOpen) {
+    // No labels: the start reads the grid's rows off the screen.
+    Dir().Put("sayA.txt", "[PARLO!]\r\n\tline one\r\n\tline two\r\n");
+    Dir().Put("parlo.ini",
+              "[BardKey]\r\nALT=1\r\nCTRL=0\r\nSHIFT=1\r\nKey=116\r\n[UO]\r\nLastOpen=\"sayA.txt\"\r\n");
+    PutClientProfile(Dir().File("client"), "account", "Practice Shard", "Alice",
+                     "{\"activate_chat_after_enter\": true}");
+    FakeGame::Options client;
+    client.modern = true;
+    client.enterChat = true;
+    client.chatLeftOpen = leftOpen;
+    client.title = "Alice - ClassicUO - 1.0.0.0";
+    client.clientFolder = "client";
+    Start(client, false);
+    ASSERT_TRUE(BringToFront(Game().Window()));
+    PressKey(VK_F5, Modifiers{true, false, true});
+    ASSERT_TRUE(Game().WaitForKind("sent"));
+    Front();
+    PressAndRelease(Button(1));
+    ASSERT_TRUE(Game().WaitForKind("sent", kEventTimeoutMs, 2));
+    Game().WaitQuiet();
+    const std::string open = "chat open", closed = "chat closed";
+    const std::string one = "sent mode=say hex=" + ToHex("line one");
+    const std::string two = "sent mode=say hex=" + ToHex("line two");
+    if (leftOpen) {
+      EXPECT_THAT(Game().Trace({"chat", "sent"}), ElementsAre(open, one, closed, open, two, closed, open));
+    } else {
+      EXPECT_THAT(Game().Trace({"chat", "sent"}), ElementsAre(closed, open, one, closed, open, two, closed));
+    }
+  }
+
   HWND grid_ = nullptr;
   int rowHeight_ = 0;
 };
@@ -145,32 +180,12 @@ TEST_F(Grid, ASendButtonTypesItsRowWholeIntoAModernClient) {
   EXPECT_TRUE(Game().IsForeground());
 }
 
-// The player chose Enter-to-chat in the client, whose profile Parlo finds beside it by the
-// character's name in the title: the chat is closed, and each line must open it, be said once
-// and close it again.
 TEST_F(Grid, AGemAndTheBardKeyIntoEnterToChatEachSayTheirLineOnceAndLeaveTheChatClosed) {
-  // No labels: the start reads the grid's rows off the screen.
-  Dir().Put("sayA.txt", "[PARLO!]\r\n\tline one\r\n\tline two\r\n");
-  Dir().Put("parlo.ini",
-            "[BardKey]\r\nALT=1\r\nCTRL=0\r\nSHIFT=1\r\nKey=116\r\n[UO]\r\nLastOpen=\"sayA.txt\"\r\n");
-  PutClientProfile(Dir().File("client"), "account", "Practice Shard", "Alice",
-                   "{\"activate_chat_after_enter\": true}");
-  FakeGame::Options client;
-  client.modern = true;
-  client.enterChat = true;
-  client.title = "Alice - ClassicUO - 1.0.0.0";
-  client.clientFolder = "client";
-  Start(client, false);
-  ASSERT_TRUE(BringToFront(Game().Window()));
-  PressKey(VK_F5, Modifiers{true, false, true});
-  ASSERT_TRUE(Game().WaitForKind("sent"));
-  Front();
-  PressAndRelease(Button(1));
-  ASSERT_TRUE(Game().WaitForKind("sent", kEventTimeoutMs, 2));
-  Game().WaitQuiet();
-  EXPECT_THAT(Game().Trace({"chat", "sent"}),
-              ElementsAre("chat closed", "chat open", "sent mode=say hex=" + ToHex("line one"), "chat closed",
-                          "chat open", "sent mode=say hex=" + ToHex("line two"), "chat closed"));
+  SayTwiceWithEnterToChat(false);
+}
+
+TEST_F(Grid, AGemAndTheBardKeyIntoAChatLeftOpenEachSayTheirLineOnceAndLeaveItOpen) {
+  SayTwiceWithEnterToChat(true);
 }
 
 TEST_F(Grid, WithYellCheckedAnEmoteArrivesYelled) {
@@ -382,6 +397,28 @@ TEST_F(Grid, ADoubleClickSaysTheLine) {
   Game().WaitQuiet();
   EXPECT_THAT(Game().Typed(), AnyOf("again", "againagain"));
   EXPECT_FALSE(Game().Lines().empty()) << "the line was left unsaid";
+}
+
+// An emote to a modern client waits a frame after each of its signs, so the second click comes
+// while it is on its way: it neither takes the game's keyboard nor says the emote again.
+TEST_F(Grid, ADoubleClickOnAnEmotesGemSaysTheEmoteWholeOnce) {
+  FakeGame::Options modern;
+  modern.modern = true;
+  Start(modern);
+  TypeRows({{"w", ": waves to everyone"}});
+  Front();
+  MoveMouse(Button(0));
+  MouseButtonEvent(MOUSEEVENTF_LEFTDOWN);
+  MouseButtonEvent(MOUSEEVENTF_LEFTUP);
+  // The second click as a player's comes, within the double-click time: once the emote's first
+  // sign has reached the game.
+  ASSERT_TRUE(Game().WaitForKind("char"));
+  MouseButtonEvent(MOUSEEVENTF_LEFTDOWN);
+  MouseButtonEvent(MOUSEEVENTF_LEFTUP);
+  ASSERT_TRUE(Game().WaitForKind("sent"));
+  Game().WaitQuiet();
+  EXPECT_THAT(Game().Trace({"sent"}), ElementsAre("sent mode=emote hex=" + ToHex("*waves to everyone*")));
+  EXPECT_TRUE(Game().IsForeground());
 }
 
 TEST_F(Grid, DraggingARowByItsGripReordersTheBook) {

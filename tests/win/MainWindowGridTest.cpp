@@ -377,6 +377,13 @@ TEST_F(MainWindowGridTest, APressWhileALineWaitsForTheModifiersIsDroppedAndTheWi
   PressButton(IDC_BUTTON_BARD);
   PressButton(IDC_BUTTON_PASTE);
   EXPECT_EQ(Model().Row(), 4);
+  // Nothing of Parlo's takes the front meanwhile: not Quick Say's key, not a click on the window.
+  form->OpenQuickSay();
+  EXPECT_FALSE(form->QuickSay().IsOpen());
+  const LPARAM leftClick = MAKELPARAM(HTCLIENT, WM_LBUTTONDOWN);
+  EXPECT_EQ(SendMessageA(form->Grid().Handle(), WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(form->Handle()),
+                         leftClick),
+            MA_NOACTIVATEANDEAT);
   // Still waiting, and the window answers meanwhile.
   const ULONGLONG start = GetTickCount64();
   while (GetTickCount64() - start < 100) Pump();
@@ -387,6 +394,9 @@ TEST_F(MainWindowGridTest, APressWhileALineWaitsForTheModifiersIsDroppedAndTheWi
   while (form->Delivering() && GetTickCount64() - start < 2000) Pump();
   EXPECT_FALSE(form->Delivering());
   EXPECT_EQ(game.enters, 1);
+  EXPECT_EQ(SendMessageA(form->Grid().Handle(), WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(form->Handle()),
+                         leftClick),
+            MA_ACTIVATE);
   PressButton(IDC_BUTTON_BARD);
   EXPECT_THAT(game.lines, ElementsAre("hello there", "waves"));
   EXPECT_EQ(game.enters, 2);

@@ -265,12 +265,13 @@ TEST(Win32GamePort, AModernClientGetsKeysAndCharactersInTheOrderPosted) {
   const Bytes line = "ab \x80";
   const WPARAM last = 0x20AC;
   EXPECT_EQ(Say(port, LeadBytes(), line, false, false, &enterToChat), SayResult::kDelivered);
-  ASSERT_TRUE(PumpUntil([] { return g_modern.size() >= 10; }));
+  ASSERT_TRUE(PumpUntil([] { return g_modern.size() >= 14; }));
   PumpFor(50);
-  // The clean-slate Shift, Enter to open the chat, the line, Enter to send it: as posted.
+  // The clean-slate Shift, then the line and Enter twice, for a chat left open or closed: as posted.
   const std::vector<std::pair<UINT, WPARAM>> expected = {
-      {WM_KEYDOWN, VK_SHIFT},  {WM_KEYUP, VK_SHIFT}, {WM_KEYDOWN, VK_RETURN}, {WM_KEYUP, VK_RETURN},
-      {WM_CHAR, 'a'},          {WM_CHAR, 'b'},       {WM_CHAR, ' '},          {WM_CHAR, last},
+      {WM_KEYDOWN, VK_SHIFT}, {WM_KEYUP, VK_SHIFT}, {WM_CHAR, 'a'},          {WM_CHAR, 'b'},
+      {WM_CHAR, ' '},         {WM_CHAR, last},      {WM_KEYDOWN, VK_RETURN}, {WM_KEYUP, VK_RETURN},
+      {WM_CHAR, 'a'},         {WM_CHAR, 'b'},       {WM_CHAR, ' '},          {WM_CHAR, last},
       {WM_KEYDOWN, VK_RETURN}, {WM_KEYUP, VK_RETURN}};
   std::vector<std::pair<UINT, WPARAM>> seen;
   for (const Seen& m : g_modern) seen.emplace_back(m.message, m.wParam);
@@ -279,9 +280,9 @@ TEST(Win32GamePort, AModernClientGetsKeysAndCharactersInTheOrderPosted) {
   ASSERT_EQ(g_modern.size(), expected.size());
   EXPECT_EQ(static_cast<DWORD>(g_modern[0].lParam), 0x002A0001u);
   EXPECT_EQ(static_cast<DWORD>(g_modern[1].lParam), 0xC02A0001u);
-  EXPECT_EQ(static_cast<DWORD>(g_modern[8].lParam), 0x001C0001u);
-  EXPECT_EQ(static_cast<DWORD>(g_modern[9].lParam), 0xC01C0001u);
-  EXPECT_EQ(g_modern[4].lParam, 1);
+  EXPECT_EQ(static_cast<DWORD>(g_modern[6].lParam), 0x001C0001u);
+  EXPECT_EQ(static_cast<DWORD>(g_modern[7].lParam), 0xC01C0001u);
+  EXPECT_EQ(g_modern[2].lParam, 1);
   DestroyWindow(game);
   PumpFor(20);
 }

@@ -62,6 +62,7 @@ FakeGame FakeGame::Start(const std::string& folder, const Options& options) {
   if (options.hidden) args.push_back("--hidden");
   if (options.modern) args.push_back("--modern");
   if (options.enterChat) args.push_back("--enter-chat");
+  if (options.chatLeftOpen) args.push_back("--chat-open");
   if (!options.title.empty()) {
     args.push_back("--title");
     args.push_back(options.title);

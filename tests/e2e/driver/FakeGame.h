@@ -38,6 +38,7 @@ class FakeGame {
     bool hidden = false;
     bool modern = false;     // the modern clients' kind of window instead of the classic one
     bool enterChat = false;  // modern: the chat stays closed until Enter opens it
+    bool chatLeftOpen = false;  // enterChat: the player left the chat open
     // When set, a copy of the game is started from this folder, inside the scenario's folder
     // (made when missing): a modern client's profiles lie beside its program.
     std::string clientFolder;

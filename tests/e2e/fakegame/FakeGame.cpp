@@ -3,7 +3,7 @@
 // test (or a player trying Parlo out) can see exactly what arrived and in which order.
 //
 //   fakegame.exe [--log <file>] [--hidden] [--title <text>] [--class <name>] [--at <x>,<y>]
-//                [--modern [--enter-chat]]
+//                [--modern [--enter-chat [--chat-open]]]
 //
 // --class registers the classic window under another class, such as a browser's, to stand for a
 // window that only looks like the game by its title.
@@ -16,7 +16,8 @@
 // at most 100 characters; Enter sends the first part and leaves the rest in the chat. A chat-mode
 // prefix ("! ", ": ", "/" ...) is read once a frame, as the client reads it. --enter-chat keeps
 // the chat closed, throwing typed text away, until Enter opens it; Enter on an open chat sends
-// the line and closes it again.
+// the line and closes it again, Shift+Enter sends it and keeps the chat open, and both open a
+// closed chat. --chat-open starts with the chat left open.
 //
 // It deliberately installs no keyboard hook: a hook in the receiving process changes how Wine
 // orders foreground switches and key events, and would hide delivery faults.
@@ -39,9 +40,10 @@ constexpr wchar_t kModernClassName[] = L"SDL_app";
 constexpr char kModernTitle[] = "Practice - ClassicUO";
 constexpr char kUsage[] =
     "Usage: fakegame.exe [--log <file>] [--hidden] [--title <text>] [--class <name>] [--at <x>,<y>] "
-    "[--modern [--enter-chat]]\n\n"
+    "[--modern [--enter-chat [--chat-open]]]\n\n"
     "--modern: a modern client's chat; F9 stands for an assistant's hot key.\n"
-    "--enter-chat: the chat stays closed until Enter opens it.";
+    "--enter-chat: the chat stays closed until Enter opens it.\n"
+    "--chat-open: with --enter-chat, the chat starts open, as a player may leave it.";
 constexpr int kClientWidth = 600;
 constexpr int kClientHeight = 380;
 constexpr size_t kMaxLines = 200;
@@ -76,6 +78,7 @@ struct Options {
   bool hidden = false;
   bool modern = false;
   bool enterChat = false;
+  bool chatOpen = false;
   int x = 20;
   int y = 40;
 };
@@ -97,6 +100,8 @@ bool ParseOptions(int argc, char** argv, Options& out) {
       out.modern = true;
     } else if (arg == "--enter-chat") {
       out.enterChat = true;
+    } else if (arg == "--chat-open") {
+      out.chatOpen = true;
     } else if (arg == "--at" && i + 1 < argc) {
       if (std::sscanf(argv[++i], "%d,%d", &out.x, &out.y) != 2) return false;
     } else {
@@ -104,6 +109,7 @@ bool ParseOptions(int argc, char** argv, Options& out) {
     }
   }
   if (out.enterChat && !out.modern) return false;  // the classic client has no such chat
+  if (out.chatOpen && !out.enterChat) return false;
   if (out.title.empty()) out.title = out.modern ? kModernTitle : kDefaultTitle;
   return true;
 }
@@ -337,7 +343,7 @@ class FakeGame {
                static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(hwnd_)), GetCurrentProcessId(),
                IsWindowVisible(hwnd_) ? 1 : 0, IsWindowUnicode(hwnd_) ? 1 : 0);
     if (options_.modern) SetTimer(hwnd_, kFrameTimer, kFrameMs, nullptr);
-    if (options_.enterChat) log_.Write("chat closed");
+    if (options_.enterChat) log_.Write(chatOpen_ ? "chat open" : "chat closed");
     return true;
   }
 
@@ -373,7 +379,10 @@ class FakeGame {
       case WM_SYSKEYUP:
         LogKey(msg, wp, lp);
         if (options_.modern) {
-          if (msg == WM_KEYDOWN || msg == WM_SYSKEYDOWN) OnModernKeyDown(KeyOf(wp, lp));
+          const unsigned key = KeyOf(wp, lp);
+          // The client keeps the modifiers' state from their own key events.
+          if (key == VK_SHIFT || key == VK_LSHIFT || key == VK_RSHIFT) shift_ = msg == WM_KEYDOWN || msg == WM_SYSKEYDOWN;
+          if (msg == WM_KEYDOWN || msg == WM_SYSKEYDOWN) OnModernKeyDown(key);
         } else if (msg == WM_KEYDOWN) {
           OnKeyDown(static_cast<unsigned>(wp));
         }
@@ -505,8 +514,9 @@ class FakeGame {
     }
   }
 
-  // A closed chat only opens. An open one sends its first message, keeps what did not fit for
-  // another Enter, and with Enter-to-chat closes once nothing is left.
+  // A closed chat only opens, with Shift or without. An open one sends its first message, keeps
+  // what did not fit for another Enter, and with Enter-to-chat closes once nothing is left,
+  // unless Shift is held ("Use Shift+Enter to send message without closing chat", on by default).
   void OnModernEnter() {
     if (!chatOpen_) {
       SetChatOpen(true);
@@ -526,7 +536,7 @@ class FakeGame {
       log_.Write("rest hex=%s", Hex(typing_).c_str());
     } else {
       mode_ = ChatMode::kSay;
-      if (options_.enterChat) SetChatOpen(false);
+      if (options_.enterChat && !shift_) SetChatOpen(false);
     }
   }
 
@@ -717,7 +727,8 @@ class FakeGame {
   std::string typing_;
   bool active_ = false;
   // The modern client's chat.
-  bool chatOpen_ = !options_.enterChat;
+  bool chatOpen_ = !options_.enterChat || options_.chatOpen;
+  bool shift_ = false;
   bool ignoreText_ = false;
   ChatMode mode_ = ChatMode::kSay;
 };

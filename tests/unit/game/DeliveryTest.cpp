@@ -24,6 +24,7 @@ class RecordingGame : public GamePort {
   std::uint64_t inFrontAt = 0;      // the game window comes to the front then; kNever: never
   std::uint64_t modifiersUpAt = 0;  // the player lets go of the modifiers then; kNever: never
   std::uint64_t clickedAt = 0;      // a click on Parlo then undoes every bringing to the front before
+  std::uint64_t lostAt = kNever;    // the game loses the front then for good
   std::uint64_t broughtAt = 0;
   PostResult postResult = PostResult::kQueued;
   std::vector<std::string> calls;
@@ -55,7 +56,7 @@ class RecordingGame : public GamePort {
   }
   bool IsForeground(WindowRef w) override {
     calls.push_back("in front? " + Hex(w));
-    return now >= inFrontAt && broughtAt >= clickedAt;
+    return now >= inFrontAt && (broughtAt >= clickedAt || now < clickedAt) && now < lostAt;
   }
   bool ModifiersDown() override {
     calls.push_back("modifiers?");
@@ -111,13 +112,39 @@ const Calls kEnter = {"modifiers?", "visible? 1234", "front 1234", "in front? 12
                       "scan 13",    "key 13 d 0",    "key 13 d 2"};
 // A modern client: in front first, then the key that clears an assistant's trap.
 const Calls kModernStart = {"find", "front 1234", "in front? 1234", "keydown 1234 16", "keyup 1234 16"};
-// Enter for a modern client, posted behind the characters.
-const Calls kModernEnter = {"modifiers?", "keydown 1234 13", "keyup 1234 13"};
+// Enter for a modern client, posted behind the characters once the game is seen still in front.
+const Calls kModernEnter = {"modifiers?", "in front? 1234", "keydown 1234 13", "keyup 1234 13"};
 const TopLevelWindow kModernWindow{kGame, "SDL_app", "Bob - ClassicUO - 1.0", true, 7};
 
 Calls Concat(Calls a, const Calls& b) {
   a.insert(a.end(), b.begin(), b.end());
   return a;
+}
+
+// The text between each Enter and the one before, as the client's chat receives it.
+std::vector<std::string> Messages(const RecordingGame& game) {
+  std::vector<std::string> messages(1);
+  for (const std::string& call : game.calls) {
+    if (call.rfind("char ", 0) == 0)
+      messages.back() += static_cast<char>(std::stoul(call.substr(10), nullptr, 16));
+    if (call == "keydown 1234 13") messages.emplace_back();
+  }
+  return messages;
+}
+
+// What a chat with Enter-to-chat says of the calls, as the clients' chat takes them: text only
+// while open, and Enter says an open chat's text and closes it, or opens a closed one.
+std::vector<std::string> SaidWithEnterToChat(const RecordingGame& game, bool& open) {
+  std::vector<std::string> said;
+  std::string typed;
+  for (const std::string& call : game.calls) {
+    if (call.rfind("char ", 0) == 0 && open) typed += static_cast<char>(std::stoul(call.substr(10), nullptr, 16));
+    if (call != "keydown 1234 13") continue;
+    if (open) said.push_back(typed);
+    typed.clear();
+    open = !open;
+  }
+  return said;
 }
 
 TEST(YellRewrite, SampleLines) {
@@ -306,6 +333,33 @@ TEST(SendSay, AModernClientIsInFrontAndOnACleanSlateBeforeItIsTyped) {
   game.clickedAt = 5;
   EXPECT_EQ(Say(game, LeadBytes(), "ab", false, false), SayResult::kDelivered);
   EXPECT_EQ(game.Only("key"), (Calls{"key 13 d 0", "key 13 d 2"}));
+
+  // The front taken during a chat-mode pause (the second click of a double click on an emote's
+  // gem): the game is brought back before the rest goes, and the emote is said whole, once.
+  game = RecordingGame();
+  game.windows = {kModernWindow};
+  game.clickedAt = 50;
+  EXPECT_EQ(Say(game, LeadBytes(), ": waves", false, false), SayResult::kDelivered);
+  EXPECT_EQ(Messages(game), (std::vector<std::string>{": waves", ""}));
+  const Calls afterColon = {"in front? 1234", "front 1234", "in front? 1234", "char 1234 20"};
+  EXPECT_NE(std::search(game.calls.begin(), game.calls.end(), afterColon.begin(), afterColon.end()),
+            game.calls.end())
+      << ::testing::PrintToString(game.calls);
+  // Never back: nothing more is posted, and no Enter sends half a line.
+  game = RecordingGame();
+  game.windows = {kModernWindow};
+  game.lostAt = 50;
+  EXPECT_EQ(Say(game, LeadBytes(), ": waves", false, false), SayResult::kFrontLost);
+  EXPECT_EQ(game.Only("char"), (Calls{"char 1234 3a"}));
+  EXPECT_EQ(game.Only("keydown"), Calls{"keydown 1234 16"});
+  EXPECT_EQ(game.now, kChatModePauseMs + static_cast<std::uint64_t>(kForegroundWaitMs));
+  // Lost while the modifiers are held: no Enter either.
+  game = RecordingGame();
+  game.windows = {kModernWindow};
+  game.modifiersUpAt = 1000;
+  game.lostAt = 500;
+  EXPECT_EQ(Say(game, LeadBytes(), "ab", false, false), SayResult::kFrontLost);
+  EXPECT_EQ(game.Only("keydown"), Calls{"keydown 1234 16"});
 }
 
 // What a modern client gets after the clean slate, for each state of its chat.
@@ -318,8 +372,9 @@ TEST(SendSay, AModernClientsChatStates) {
     Calls after;
   } cases[] = {
       {"open chat", false, false, Concat(ab, kModernEnter)},
-      // Enter opens the closed chat, and the last Enter sends the line and closes it again.
-      {"enter to chat", true, false, Concat(Concat(kModernEnter, ab), kModernEnter)},
+      // Typed and Enter twice: said by whichever Enter finds the chat open, the other copy thrown
+      // away by the closed chat.
+      {"enter to chat", true, false, Concat(Concat(Concat(ab, kModernEnter), ab), kModernEnter)},
       // The player sends a pasted line: the chat is opened for it, nothing more.
       {"paste", false, true, ab},
       {"paste, enter to chat", true, true, Concat(kModernEnter, ab)},
@@ -343,17 +398,6 @@ TEST(SendSay, AModernClientsChatStates) {
   EXPECT_EQ(enterToChat.asked, 0);
 }
 
-// The text between each Enter and the one before, as the client's chat receives it.
-std::vector<std::string> Messages(const RecordingGame& game) {
-  std::vector<std::string> messages(1);
-  for (const std::string& call : game.calls) {
-    if (call.rfind("char ", 0) == 0)
-      messages.back() += static_cast<char>(std::stoul(call.substr(10), nullptr, 16));
-    if (call == "keydown 1234 13") messages.emplace_back();
-  }
-  return messages;
-}
-
 TEST(SendSay, ALongLineGoesToAModernClientInTheMessagesItWouldMake) {
   RecordingGame game;
   game.windows = {kModernWindow};
@@ -369,7 +413,12 @@ TEST(SendSay, ALongLineGoesToAModernClientInTheMessagesItWouldMake) {
   game.calls.clear();
   EnterToChat enterToChat;
   Say(game, LeadBytes(), words, true, false, &enterToChat);
-  EXPECT_EQ(Messages(game), (std::vector<std::string>{"", first, "", second, ""}));
+  // Said once, each part, whether the player left the chat open or closed, and left as it was.
+  for (bool open : {false, true}) {
+    bool now = open;
+    EXPECT_EQ(SaidWithEnterToChat(game, now), (std::vector<std::string>{first, second})) << open;
+    EXPECT_EQ(now, open);
+  }
   game.calls.clear();
   Say(game, LeadBytes(), words, true, true, &enterToChat);
   EXPECT_EQ(Messages(game), (std::vector<std::string>{"", "! " + words}));
@@ -385,7 +434,7 @@ TEST(SendSay, TheSignsOfAChatModeReachAModernClientOneAFrame) {
   struct Case {
     const char* line;
     std::size_t signs;
-  } cases[] = {{"hi there", 0}, {"! hi", 2}, {"/3 hi", 3}, {"--hi", 2}, {"-go there", 1}, {"[go there", 0}};
+  } cases[] = {{"hi there", 0}, {"! hi", 2}, {"/3 hi", 3}, {"--hi", 2}, {"-go there", 1}, {"- go", 1}, {"[go there", 0}, {". go", 0}};
   for (const Case& c : cases) {
     RecordingGame game;
     game.windows = {kModernWindow};
@@ -405,7 +454,8 @@ TEST(SendSay, TheSignsOfAChatModeReachAModernClientOneAFrame) {
 
 TEST(SplitChatLine, PartsOfAHundredWithTheChatModeOnEach) {
   auto codes = [](const std::string& text) { return std::vector<unsigned>(text.begin(), text.end()); };
-  const std::string x50(50, 'x'), x60(60, 'x'), x97(97, 'x'), x98(98, 'x'), x99(99, 'x'), x100(100, 'x');
+  const std::string x46(46, 'x'), x48(48, 'x'), x50(50, 'x'), x60(60, 'x'), x96(96, 'x'), x97(97, 'x');
+  const std::string x98(98, 'x'), x99(99, 'x'), x100(100, 'x');
   struct Case {
     std::string line;
     std::vector<std::string> parts;
@@ -431,10 +481,26 @@ TEST(SplitChatLine, PartsOfAHundredWithTheChatModeOnEach) {
       {"--" + x98 + " y", {"--" + x98, "--y"}},
       // Without its blank "!" is plain speech.
       {"!" + x99 + " y", {"!" + x99, "y"}},
-      // A command is one message, however long.
+      {"/10 " + x96 + " y", {"/10 " + x96, "/10 y"}},
+      {"/10 hi", {"/10 hi"}},
+      // A command to the client is one message, however long; a blank after its sign changes
+      // nothing. The server's commands are cut like speech, as the clients cut them.
       {"-" + x100, {"-" + x100}},
-      {"[" + x100, {"[" + x100}},
-      {"." + x100, {"." + x100}},
+      {"- " + x98 + " y", {"- " + x98 + " y"}},
+      {"[" + x100, {"[" + x99, "x"}},
+      {"." + x100, {"." + x99, "x"}},
+      {"[ " + x98 + " y", {"[ " + x98, "y"}},
+      {". " + x98 + " y", {". " + x98, "y"}},
+      {"... " + x96 + " y", {"... " + x96, "y"}},
+      // No part opens a mode of its own: the cut goes back to an earlier blank, or into a word.
+      {x50 + " " + x48 + " ! les gardes", {x50, x48 + " ! les gardes"}},
+      {x50 + " " + x48 + " -x", {x50, x48 + " -x"}},
+      {x50 + " " + x48 + " /x", {x50, x48 + " /x"}},
+      {x50 + " " + x48 + " [x", {x50, x48 + " [x"}},
+      {x50 + " " + x48 + " : x", {x50, x48 + " : x"}},
+      {x50 + " " + x48 + " :x", {x50 + " " + x48, ":x"}},
+      {x100 + "-y", {x99, "x-y"}},
+      {"! " + x50 + " " + x46 + " ; x", {"! " + x50, "! " + x46 + " ; x"}},
   };
   for (const Case& c : cases) {
     std::vector<std::vector<unsigned>> expected;
