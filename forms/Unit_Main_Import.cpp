@@ -58,7 +58,7 @@ void TForm_Main::ImportLinesClick() {
   if (!services_.openFile) return;
   OpenFileRequest request;
   request.title = "Import lines";
-  request.filters = {{"Macros and scripts", "macros.xml;*.macro;*.razor;*.json;*.py;*.uos;macros.txt"},
+  request.filters = {{"Macros and scripts", "macros.xml;*.macro;*.razor;*.json;*.py;*.uos;*.lscript;macros.txt"},
                      {"All files", "*.*"}};
   request.folder = ImportStartFolder();
   const std::optional<Bytes> path = services_.openFile(Handle(), request);

@@ -812,14 +812,14 @@ TEST_F(MainWindowGridTest, TheContextMenuShowsShortcutsAndGreysWhatCannotApply) 
   // A fresh window: one empty row, no history.
   EXPECT_THAT(items(),
               ElementsAre("&Undo\tCtrl+Z (grey)", "&Redo\tCtrl+Y (grey)", "-", "&Insert row\tIns",
-                          "&Delete row\tCtrl+Del (grey)", "-", "&Find...\tCtrl+F", "-", "&Import lines..."));
+                          "&Delete row\tCtrl+Del (grey)", "-", "&Find...\tCtrl+F", "-", "I&mport lines..."));
   Book();
   Model().SelectCell(kColLabel, 0);
   form->GridMenuCommand(IDM_GRID_DELETE);
   EXPECT_EQ(Model().Label(0), "-----");
   EXPECT_THAT(items(),
               ElementsAre("&Undo\tCtrl+Z", "&Redo\tCtrl+Y (grey)", "-", "&Insert row\tIns",
-                          "&Delete row\tCtrl+Del", "-", "&Find...\tCtrl+F", "-", "&Import lines..."));
+                          "&Delete row\tCtrl+Del", "-", "&Find...\tCtrl+F", "-", "I&mport lines..."));
   form->GridMenuCommand(IDM_GRID_UNDO);
   EXPECT_EQ(Model().Label(0), "hi");
   EXPECT_THAT(items()[1], "&Redo\tCtrl+Y");
@@ -900,7 +900,7 @@ TEST_F(MainWindowGridTest, ImportLinesAsksForAFileAndSaysWhatCameOver) {
     EXPECT_THAT(
         openRequest.filters,
         ElementsAre(std::pair<Bytes, Bytes>("Macros and scripts",
-                                            "macros.xml;*.macro;*.razor;*.json;*.py;*.uos;macros.txt"),
+                                            "macros.xml;*.macro;*.razor;*.json;*.py;*.uos;*.lscript;macros.txt"),
                     std::pair<Bytes, Bytes>("All files", "*.*")));
     EXPECT_EQ(boxesShown, c.box.empty() ? 0 : 1) << what;
     EXPECT_EQ(lastBox, c.box) << what;
