@@ -167,6 +167,12 @@ TEST(MacroImport, ClassicClientMacrosTxt) {
            "#####\r\n",
        {{"F2", ": \xE9"}},
        1},
+      {"UTF-16 lines through a code page without \xE9",
+       "macros.txt",
+       "F2 0 0 0\r\n+" + Utf16Le(u"Say \u0436") + "\r\n+" + Utf16Le(u"Say caf\u00E9") + "\r\n#####\r\n",
+       {{"F2", "\xE6"}},
+       1,
+       k1251},
       {"a whole file in UTF-16",
        "macros.txt",
        "\xFF\xFE" + Utf16Le(u"F3 1 1 1\r\n+Say \u00E9\r\n#####\r\n"),
@@ -273,6 +279,12 @@ TEST(MacroImport, LineScripts) {
        "u.razor",
        "say caf\xC3\xA9",
        {{"u", "caf\xE9"}}},
+      {"double-byte characters whose second byte is a backslash",
+       "j.razor",
+       "say \x83\x5C\r\nguild '\x82\xA0\x83\x5C'\r\n",
+       {{"j", "\x83\x5C"}, {"j 2", "\\ \x82\xA0\x83\x5C"}},
+       0,
+       k932},
   });
 }
 
