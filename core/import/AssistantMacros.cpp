@@ -239,8 +239,8 @@ std::optional<std::string> ScriptSaid(const ScriptCommand& command, const std::v
 struct PythonCall {
   std::string_view name;
   SpeechKind kind;
-  std::string_view
-      receiver;  // ClassicAssist's calls stand alone, Razor Enhanced's go to Player, TazUO's to API
+  // ClassicAssist's calls stand alone, Razor Enhanced's go to Player, TazUO's to API.
+  std::string_view receiver;
   std::string_view keyword;  // the message's parameter name
   bool messageLast;          // after Razor Enhanced's colour
   std::string_view toOne;    // a parameter that sends the message to one player alone
