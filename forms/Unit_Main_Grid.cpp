@@ -154,7 +154,7 @@ HMENU TForm_Main::GridMenu() {
   AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
   AppendMenuA(menu, MF_STRING, IDM_GRID_FIND, "&Find...\tCtrl+F");
   AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
-  AppendMenuA(menu, MF_STRING, IDM_GRID_IMPORT, "&Import lines...");
+  AppendMenuA(menu, MF_STRING, IDM_GRID_IMPORT, "I&mport lines...");
   return menu;
 }
 

@@ -58,7 +58,7 @@ void TForm_Main::ImportLinesClick() {
   if (!services_.openFile) return;
   OpenFileRequest request;
   request.title = "Import lines";
-  request.filters = {{"Macros and scripts", "macros.xml;*.macro;*.razor;*.json;*.py;*.uos;macros.txt"},
+  request.filters = {{"Macros and scripts", "macros.xml;*.macro;*.razor;*.json;*.py;*.uos;*.lscript;macros.txt"},
                      {"All files", "*.*"}};
   request.folder = ImportStartFolder();
   const std::optional<Bytes> path = services_.openFile(Handle(), request);
@@ -78,7 +78,8 @@ void TForm_Main::ImportLinesFrom(const Bytes& path) {
   // Shared: the client or the assistant may hold its macros open, and may save them meanwhile.
   if (services_.files && services_.files->ReadShared(path, kLargestImport, bytes)) {
     Win32CodePage systemCodePage;
-    found = ReadMacroLines(bytes, name, services_.codePage ? *services_.codePage : systemCodePage);
+    found = ReadMacroLines(bytes, name, services_.codePage ? *services_.codePage : systemCodePage,
+                           services_.leadBytes);
   }
   if (!found.recognised) {
     boxes.Show("Parlo cannot read lines from " + name + ".", "Parlo", kMbOk | kMbIconWarning);

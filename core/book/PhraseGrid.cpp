@@ -565,14 +565,14 @@ ImportOutcome ImportLines(GridModel& grid, std::string_view fileName,
   ImportOutcome outcome;
   // The file's texts, each once and in order; a repeat is already in the book by the time it
   // would go in. Room for every line is taken at once, so the index's views of them stay put.
-  std::vector<GridRow> found;
+  std::vector<ImportedLine> found;
   found.reserve(lines.size());
   std::unordered_map<std::string_view, size_t> index;
   size_t longest = 0;
   for (const ImportedLine& line : lines) {
     Bytes text = OneLine(line.text);
     if (text.empty()) continue;
-    found.push_back({OneLine(line.label), std::move(text)});
+    found.push_back({OneLine(line.label), std::move(text), line.macro});
     if (!index.emplace(found.back().text, found.size() - 1).second) {
       found.pop_back();
       ++outcome.alreadyInBook;
@@ -583,7 +583,7 @@ ImportOutcome ImportLines(GridModel& grid, std::string_view fileName,
   // One pass over the book, the file's texts in a small table: a book text of a length none of
   // them has is passed over without hashing, which is most of a large book.
   std::vector<bool> lengthUsed(longest + 1);
-  for (const GridRow& row : found) lengthUsed[row.text.size()] = true;
+  for (const ImportedLine& line : found) lengthUsed[line.text.size()] = true;
   std::vector<bool> inBook(found.size());
   int last = -1, row = 0;
   grid.ForEachLabelAndText([&](std::string_view label, std::string_view text) {
@@ -596,14 +596,17 @@ ImportOutcome ImportLines(GridModel& grid, std::string_view fileName,
   if (last >= 0 && grid.CellView(kColLabel, last) != kSeparatorLabel)
     rows.push_back({kSeparatorLabel, Bytes()});
   rows.push_back({"'From " + Bytes(fileName), Bytes()});
-  const size_t heading = rows.size();
+  std::vector<ImportedLine> coming;
   for (size_t i = 0; i < found.size(); ++i) {
     if (inBook[i])
       ++outcome.alreadyInBook;
     else
-      rows.push_back(std::move(found[i]));
+      coming.push_back(std::move(found[i]));
   }
-  outcome.added = static_cast<int>(rows.size() - heading);
+  // Numbered once the repeats are out, so that a macro's rows read 2, 3, ... without gaps.
+  NumberMacroLines(coming);
+  for (ImportedLine& line : coming) rows.push_back({std::move(line.label), std::move(line.text)});
+  outcome.added = static_cast<int>(coming.size());
   if (outcome.added == 0) return outcome;
   const int at = last + 1;
   grid.InsertRows(at, std::move(rows));

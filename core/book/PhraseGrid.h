@@ -247,7 +247,8 @@ struct ImportOutcome {
 };
 // Lines read from another program's file, added in one recorded change as a new section after the
 // last row that holds anything: a separator unless the book ends with one (or holds nothing), the
-// comment "'From <fileName>", then each line whose text the book does not hold yet. Nothing to add
+// comment "'From <fileName>", then each line whose text the book does not hold yet, the rows of one
+// macro after its first numbered 2, 3, ... among those that come over. Nothing to add
 // leaves the book as it is. The first new row becomes current.
 ImportOutcome ImportLines(GridModel& grid, std::string_view fileName, const std::vector<ImportedLine>& lines);
 

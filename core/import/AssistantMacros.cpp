@@ -1,6 +1,9 @@
 #include "core/import/AssistantMacros.h"
 
+#include <algorithm>
+#include <iterator>
 #include <optional>
+#include <set>
 
 #include "core/text/Json.h"
 
@@ -15,26 +18,220 @@ bool HoldsNul(std::string_view text) {
   return text.find('\0') != std::string_view::npos;
 }
 
-std::string_view Unquoted(std::string_view rest, bool& quoted) {
-  quoted = !rest.empty() && (rest.front() == '\'' || rest.front() == '"');
-  if (!quoted) return {};
-  const char quote = rest.front();
-  rest.remove_prefix(1);
-  // Like the assistants themselves, a quote left open runs to the end of the line.
-  return rest.substr(0, rest.find(quote));
+// --- Razor's, Razor Enhanced's .uos and TazUO's .lscript line scripts ------------------------------
+
+// Every command and keyword of the three tools, in byte order: a file whose every statement opens
+// with one of them is a script even when it says nothing.
+// clang-format off
+constexpr std::string_view kScriptWords[] = {
+    "addcooldown", "addfriend", "alliance", "allymsg", "attack", "autocolorpick", "autoloot",
+    "autotargetobject", "bandageself", "bigheal", "break", "buy", "cancelautotarget", "cancelpathfind",
+    "cancelprompt", "canceltarget", "cast", "chatmsg", "chivalryheal", "classicuo", "clearall",
+    "clearbuy", "cleardragdrop", "clearhands", "clearignore", "clearignorelist", "clearjournal",
+    "clearlist", "clearsell", "clearsysmsg", "cleartargetqueue", "clearusequeue", "clickobject",
+    "clickscreen", "closegump", "contextmenu", "continue", "cooldown", "counter", "createlist",
+    "createtimer", "cuo", "dclick", "dclicktype", "dress", "dressconfig", "drop", "droprelloc", "else",
+    "elseif", "emote", "emotemsg", "endfor", "endif", "endwhile", "equipitem", "equipwand", "feed",
+    "fly", "follow", "for", "foreach", "getenemy", "getfriend", "getlabel", "getproperties", "goto",
+    "guild", "guildbutton", "guildmsg", "gumpclose", "gumpresponse", "headmsg", "helpbutton", "hotkey",
+    "hotkeys", "if", "ignore", "ignoreobject", "info", "interrupt", "land", "lasttarget", "lift",
+    "lifttype", "location", "logout", "logoutbutton", "loop", "mapuo", "menu", "menuresponse",
+    "messagebox", "miniheal", "moveitem", "moveitemoffset", "movetype", "movetypeoffset", "msg",
+    "music", "namespace", "org", "organize", "organizer", "overhead", "paperdoll", "partymsg",
+    "pathfind", "pathfindto", "pause", "ping", "playmacro", "playsound", "poplist", "potion",
+    "promptalias", "promptmsg", "promptresponse", "pushlist", "questsbutton", "random", "removefriend",
+    "removelist", "removetimer", "rename", "replay", "replygump", "restock", "resync", "return", "run",
+    "say", "scav", "scavenger", "script", "sell", "setability", "setalias", "setlasttarget",
+    "setskill", "settimer", "setvar", "setvariable", "shownames", "skill", "snapshot", "sound", "stop",
+    "sysmsg", "target", "targetground", "targetlandrel", "targetloc", "targetrelloc", "targetresource",
+    "targettile", "targettileoffset", "targettilerel", "targettilerelative", "targettype", "timermsg",
+    "toggleautoloot", "togglefly", "togglehands", "togglemounted", "togglescavenger", "togglescript",
+    "turn", "undress", "unignore", "uniquejournal", "unsetalias", "unsetvar", "unsetvariable",
+    "useobject", "useonce", "useprimaryability", "usesecondaryability", "useskill", "usetype",
+    "virtue", "wait", "waitforcontents", "waitforcontext", "waitforgump", "waitforjournal",
+    "waitformenu", "waitforprompt", "waitforproperties", "waitforsysmsg", "waitfortarget", "walk",
+    "warmode", "wfsysmsg", "wft", "where", "while", "whisper", "whispermsg", "yell", "yellmsg"
+};
+// clang-format on
+
+bool IsScriptWord(std::string_view word) {
+  if (word.size() > 32) return false;
+  std::string lower(word);
+  for (char& c : lower)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return std::binary_search(std::begin(kScriptWords), std::end(kScriptWords), std::string_view(lower));
 }
 
-// --- Razor and Razor Enhanced line scripts --------------------------------------------------------
+// How a command takes its text from its arguments.
+enum class ScriptText {
+  kFirst,       // the first argument; any after it (a colour) does not matter
+  kWithColour,  // one argument, or two whose second is a number; more make the command fail
+  kAlone,       // exactly one argument; a second one sends the text elsewhere or fails
+  kJoined,      // every argument, joined by blanks
+};
 
-std::optional<SpeechKind> KindOfCommand(std::string_view word) {
+struct ScriptCommand {
+  std::string_view name;
+  SpeechKind kind;
+  ScriptDialect dialect;
+  ScriptText text;
+};
+
+// A command two tools share takes its first entry when the tool is not known.
+constexpr ScriptCommand kScriptCommands[] = {
+    {"say", SpeechKind::kSay, ScriptDialect::kRazor, ScriptText::kFirst},
+    {"msg", SpeechKind::kSay, ScriptDialect::kRazor, ScriptText::kFirst},
+    {"yell", SpeechKind::kYell, ScriptDialect::kRazor, ScriptText::kFirst},
+    {"whisper", SpeechKind::kWhisper, ScriptDialect::kRazor, ScriptText::kFirst},
+    {"emote", SpeechKind::kEmote, ScriptDialect::kRazor, ScriptText::kFirst},
+    {"guild", SpeechKind::kGuild, ScriptDialect::kRazor, ScriptText::kFirst},
+    {"alliance", SpeechKind::kAlliance, ScriptDialect::kRazor, ScriptText::kFirst},
+    {"msg", SpeechKind::kSay, ScriptDialect::kSteam, ScriptText::kWithColour},
+    {"chatmsg", SpeechKind::kSay, ScriptDialect::kSteam, ScriptText::kWithColour},
+    {"yellmsg", SpeechKind::kYell, ScriptDialect::kSteam, ScriptText::kWithColour},
+    {"whispermsg", SpeechKind::kWhisper, ScriptDialect::kSteam, ScriptText::kWithColour},
+    {"emotemsg", SpeechKind::kEmote, ScriptDialect::kSteam, ScriptText::kWithColour},
+    {"partymsg", SpeechKind::kParty, ScriptDialect::kSteam, ScriptText::kAlone},
+    {"guildmsg", SpeechKind::kGuild, ScriptDialect::kSteam, ScriptText::kAlone},
+    {"allymsg", SpeechKind::kAlliance, ScriptDialect::kSteam, ScriptText::kAlone},
+    {"msg", SpeechKind::kSay, ScriptDialect::kLegion, ScriptText::kJoined},
+    {"yellmsg", SpeechKind::kYell, ScriptDialect::kLegion, ScriptText::kFirst},
+    {"whispermsg", SpeechKind::kWhisper, ScriptDialect::kLegion, ScriptText::kFirst},
+    {"emotemsg", SpeechKind::kEmote, ScriptDialect::kLegion, ScriptText::kFirst},
+    {"partymsg", SpeechKind::kParty, ScriptDialect::kLegion, ScriptText::kFirst},
+    {"guildmsg", SpeechKind::kGuild, ScriptDialect::kLegion, ScriptText::kFirst},
+    {"allymsg", SpeechKind::kAlliance, ScriptDialect::kLegion, ScriptText::kFirst},
+};
+
+const ScriptCommand* FindScriptCommand(std::string_view word, ScriptDialect dialect) {
+  for (const ScriptCommand& command : kScriptCommands)
+    if ((dialect == ScriptDialect::kAny || command.dialect == dialect) && EqualsNoCase(word, command.name))
+      return &command;
+  return nullptr;
+}
+
+struct ScriptToken {
+  std::string_view text;
+  bool quoted = false;
+};
+
+// A statement's words as the tools split them: blanks part them; a quote at a word's start runs to
+// the same quote (or the end) and may hold blanks, and an empty quoted word is no word at all.
+// Razor Enhanced also ends a statement at an unquoted "//" or "#".
+std::vector<ScriptToken> ScriptTokens(std::string_view statement, bool inlineComments) {
+  std::vector<ScriptToken> tokens;
+  const size_t n = statement.size();
+  auto commentAt = [&](size_t k) {
+    return inlineComments && (statement[k] == '#' || statement.substr(k, 2) == "//");
+  };
+  size_t i = 0;
+  while (i < n) {
+    while (i < n && statement[i] == ' ') ++i;
+    if (i >= n || commentAt(i)) break;
+    const char c = statement[i];
+    if (c == '\'' || c == '"') {
+      const size_t close = statement.find(c, i + 1);
+      const size_t end = close == std::string_view::npos ? n : close;
+      if (end > i + 1) tokens.push_back({statement.substr(i + 1, end - i - 1), true});
+      i = close == std::string_view::npos ? n : close + 1;
+      continue;
+    }
+    const size_t start = i;
+    while (i < n && statement[i] != ' ' && !commentAt(i)) ++i;
+    tokens.push_back({statement.substr(start, i - start), false});
+    if (i < n && commentAt(i)) break;
+  }
+  return tokens;
+}
+
+// Calls f with the words of each statement: the tools cut every line at each ';', quoted or not,
+// and pass over a statement that opens with "//" or "#".
+template <typename F>
+void ForEachStatement(std::string_view text, bool inlineComments, F f) {
+  size_t at = 0;
+  std::string_view line;
+  while (NextLine(text, at, line)) {
+    while (true) {
+      const size_t semicolon = line.find(';');
+      const std::string_view statement = TrimSpace(line.substr(0, semicolon));
+      if (!StartsWith(statement, "//") && !StartsWith(statement, "#")) {
+        const std::vector<ScriptToken> tokens = ScriptTokens(statement, inlineComments);
+        if (!tokens.empty()) f(tokens);
+      }
+      if (semicolon == std::string_view::npos) break;
+      line.remove_prefix(semicolon + 1);
+    }
+  }
+}
+
+std::string_view CommandWord(std::string_view word) {
   if (!word.empty() && word.front() == '@') word.remove_prefix(1);
   if (!word.empty() && word.back() == '!') word.remove_suffix(1);
-  // Razor's names, then those of Razor Enhanced's .uos scripts.
-  if (EqualsNoCase(word, "say") || EqualsNoCase(word, "msg")) return SpeechKind::kSay;
-  if (EqualsNoCase(word, "emote") || EqualsNoCase(word, "emotemsg")) return SpeechKind::kEmote;
-  if (EqualsNoCase(word, "whisper") || EqualsNoCase(word, "whispermsg")) return SpeechKind::kWhisper;
-  if (EqualsNoCase(word, "yell") || EqualsNoCase(word, "yellmsg")) return SpeechKind::kYell;
-  return std::nullopt;
+  return word;
+}
+
+// The names a script gives to variables, aliases and lists: a word that is one of them stands for
+// its value, not for itself.
+void CollectScriptNames(const std::vector<ScriptToken>& tokens, std::set<std::string_view>& names) {
+  const std::string_view command = CommandWord(tokens[0].text);
+  auto add = [&](size_t k) {
+    if (k < tokens.size()) names.insert(tokens[k].text);
+  };
+  for (const std::string_view namer :
+       {"setvar", "setvariable", "unsetvar", "unsetvariable", "setalias", "unsetalias", "promptalias",
+        "createlist", "pushlist", "poplist", "clearlist", "removelist"}) {
+    if (EqualsNoCase(command, namer)) add(1);
+  }
+  if (EqualsNoCase(command, "getlabel")) add(2);
+  if (EqualsNoCase(command, "for") || EqualsNoCase(command, "foreach")) {
+    add(1);
+    add(3);
+  }
+  for (size_t k = 1; k + 1 < tokens.size(); ++k)
+    if (!tokens[k].quoted && tokens[k].text == "as") add(k + 1);
+}
+
+bool IsScriptNumber(std::string_view word) {
+  const bool hex = StartsWith(word, "0x");
+  if (hex) word.remove_prefix(2);
+  if (word.empty()) return false;
+  for (const char c : word) {
+    const bool digit = c >= '0' && c <= '9';
+    const bool hexLetter = (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+    if (!digit && !(hex && hexLetter)) return false;
+  }
+  return true;
+}
+
+// The text a speech command says, or nothing when its words are no literal text.
+std::optional<std::string> ScriptSaid(const ScriptCommand& command, const std::vector<ScriptToken>& tokens,
+                                      const std::set<std::string_view>& names) {
+  const size_t arguments = tokens.size() - 1;
+  if (arguments == 0) return std::nullopt;
+  switch (command.text) {
+    case ScriptText::kFirst:
+    case ScriptText::kJoined:
+      break;
+    case ScriptText::kWithColour:
+      if (arguments > 2 || (arguments == 2 && !IsScriptNumber(tokens[2].text))) return std::nullopt;
+      break;
+    case ScriptText::kAlone:
+      if (arguments > 1) return std::nullopt;
+      break;
+  }
+  const size_t last = command.text == ScriptText::kJoined ? arguments : 1;
+  std::string said;
+  for (size_t k = 1; k <= last; ++k) {
+    const ScriptToken& token = tokens[k];
+    if (!token.quoted) {
+      // A variable's or a list element's name stands for a value the script has only when it runs.
+      const std::string_view name = token.text.substr(0, token.text.find('['));
+      if (names.count(name) > 0) return std::nullopt;
+    }
+    if (k > 1) said += ' ';
+    said.append(token.text.data(), token.text.size());
+  }
+  return said;
 }
 
 // --- Python -------------------------------------------------------------------------------------
@@ -42,19 +239,35 @@ std::optional<SpeechKind> KindOfCommand(std::string_view word) {
 struct PythonCall {
   std::string_view name;
   SpeechKind kind;
-  bool onPlayer;             // Razor Enhanced's Player.ChatSay; otherwise ClassicAssist's bare Msg
+  // ClassicAssist's calls stand alone, Razor Enhanced's go to Player, TazUO's to API.
+  std::string_view receiver;
   std::string_view keyword;  // the message's parameter name
+  bool messageLast;          // after Razor Enhanced's colour
+  std::string_view toOne;    // a parameter that sends the message to one player alone
 };
 
 constexpr PythonCall kPythonCalls[] = {
-    {"Msg", SpeechKind::kSay, false, "message"},
-    {"EmoteMsg", SpeechKind::kEmote, false, "message"},
-    {"WhisperMsg", SpeechKind::kWhisper, false, "message"},
-    {"YellMsg", SpeechKind::kYell, false, "message"},
-    {"ChatSay", SpeechKind::kSay, true, "msg"},
-    {"ChatEmote", SpeechKind::kEmote, true, "msg"},
-    {"ChatWhisper", SpeechKind::kWhisper, true, "msg"},
-    {"ChatYell", SpeechKind::kYell, true, "msg"},
+    {"Msg", SpeechKind::kSay, "", "message", false, ""},
+    {"EmoteMsg", SpeechKind::kEmote, "", "message", false, ""},
+    {"WhisperMsg", SpeechKind::kWhisper, "", "message", false, ""},
+    {"YellMsg", SpeechKind::kYell, "", "message", false, ""},
+    {"PartyMsg", SpeechKind::kParty, "", "message", false, ""},
+    {"GuildMsg", SpeechKind::kGuild, "", "message", false, ""},
+    {"AllyMsg", SpeechKind::kAlliance, "", "message", false, ""},
+    {"ChatSay", SpeechKind::kSay, "Player", "msg", true, ""},
+    {"ChatEmote", SpeechKind::kEmote, "Player", "msg", true, ""},
+    {"ChatWhisper", SpeechKind::kWhisper, "Player", "msg", true, ""},
+    {"ChatYell", SpeechKind::kYell, "Player", "msg", true, ""},
+    {"ChatGuild", SpeechKind::kGuild, "Player", "msg", false, ""},
+    {"ChatAlliance", SpeechKind::kAlliance, "Player", "msg", false, ""},
+    {"ChatParty", SpeechKind::kParty, "Player", "msg", false, "recepient_serial"},
+    {"Msg", SpeechKind::kSay, "API", "message", false, ""},
+    {"EmoteMsg", SpeechKind::kEmote, "API", "message", false, ""},
+    {"WhisperMsg", SpeechKind::kWhisper, "API", "message", false, ""},
+    {"YellMsg", SpeechKind::kYell, "API", "message", false, ""},
+    {"PartyMsg", SpeechKind::kParty, "API", "message", false, ""},
+    {"GuildMsg", SpeechKind::kGuild, "API", "message", false, ""},
+    {"AllyMsg", SpeechKind::kAlliance, "API", "message", false, ""},
 };
 
 struct PythonArg {
@@ -87,10 +300,9 @@ class PythonScanner {
         const size_t start = i_;
         while (i_ < text_.size() && IsIdentifierChar(text_[i_])) ++i_;
         const std::string_view word = text_.substr(start, i_ - start);
-        const PythonCall* call = Find(word);
         const bool qualified = before == ".";
-        const bool fits = call && (call->onPlayer ? qualified && beforeThat == "Player" : !qualified);
-        if (fits && before != "def" && OpensCall()) {
+        const PythonCall* call = Find(word, qualified ? beforeThat : std::string_view());
+        if (call && before != "def" && OpensCall()) {
           sawPython = true;
           std::vector<PythonArg> args;
           if (!ReadArguments(args)) return;
@@ -111,21 +323,26 @@ class PythonScanner {
   }
 
  private:
-  static const PythonCall* Find(std::string_view word) {
+  static const PythonCall* Find(std::string_view word, std::string_view receiver) {
     for (const PythonCall& call : kPythonCalls)
-      if (call.name == word) return &call;
+      if (call.name == word && call.receiver == receiver) return &call;
     return nullptr;
   }
 
-  // ClassicAssist's message comes first, Razor Enhanced's last (after an optional colour).
+  // ClassicAssist's and TazUO's message comes first, Razor Enhanced's after an optional colour; a
+  // message to one party member alone is not the party's.
   static const PythonArg* Message(const PythonCall& call, const std::vector<PythonArg>& args) {
-    const PythonArg* positional = nullptr;
+    const PythonArg* named = nullptr;
+    std::vector<const PythonArg*> positional;
     for (const PythonArg& arg : args) {
-      if (arg.keyword == call.keyword) return &arg;
-      if (!arg.keyword.empty()) continue;
-      if (!positional || call.onPlayer) positional = &arg;
+      if (!call.toOne.empty() && arg.keyword == call.toOne) return nullptr;
+      if (arg.keyword == call.keyword) named = &arg;
+      if (arg.keyword.empty()) positional.push_back(&arg);
     }
-    return positional;
+    if (!call.toOne.empty() && positional.size() > (named ? 0u : 1u)) return nullptr;
+    if (named) return named;
+    if (positional.empty()) return nullptr;
+    return call.messageLast ? positional.back() : positional.front();
   }
 
   void SkipComment() {
@@ -169,6 +386,11 @@ class PythonScanner {
       if (i_ >= text_.size()) {
         literal = false;
         return;
+      }
+      if (source_.DoubleByteAt(text_, i_)) {
+        out.Raw(text_.substr(i_, 2));
+        i_ += 2;
+        continue;
       }
       const char c = text_[i_];
       if (c == quote && (!triple || text_.substr(i_, 3) == std::string(3, quote))) {
@@ -388,8 +610,14 @@ bool ReadRazorMacro(const SourceText& source, bool named, std::vector<FoundLine>
       case 9:
         kind = SpeechKind::kYell;
         break;
+      case 13:
+        kind = SpeechKind::kGuild;
+        break;
+      case 14:
+        kind = SpeechKind::kAlliance;
+        break;
       default:
-        break;  // guild and alliance chat have no form the game's chat line reads
+        break;  // labels, system and spell texts are no speech of the player's
     }
     if (!kind) continue;
     // A '|' typed into the speech split it; it is put back.
@@ -399,27 +627,29 @@ bool ReadRazorMacro(const SourceText& source, bool named, std::vector<FoundLine>
   return sawAction || named;
 }
 
-bool ReadLineScript(const SourceText& source, bool named, std::vector<FoundLine>& lines) {
+bool ReadLineScript(const SourceText& source, ScriptDialect dialect, bool named,
+                    std::vector<FoundLine>& lines) {
   const std::string_view text = source.bytes;
   if (HoldsNul(text)) return false;
+  const bool inlineComments = dialect == ScriptDialect::kSteam;
+  std::set<std::string_view> names;
+  bool allScript = true, any = false;
+  ForEachStatement(text, inlineComments, [&](const std::vector<ScriptToken>& tokens) {
+    any = true;
+    allScript = allScript && IsScriptWord(CommandWord(tokens[0].text));
+    CollectScriptNames(tokens, names);
+  });
   bool sawSpeech = false;
-  size_t at = 0;
-  std::string_view line;
-  while (NextLine(text, at, line)) {
-    line = TrimSpace(line);
-    if (StartsWith(line, "//") || StartsWith(line, "#")) continue;
-    size_t split = 0;
-    while (split < line.size() && !IsSpace(line[split])) ++split;
-    const std::optional<SpeechKind> kind = KindOfCommand(line.substr(0, split));
-    if (!kind) continue;
-    bool quoted = false;
-    const std::string_view said = Unquoted(TrimSpace(line.substr(split)), quoted);
-    // An unquoted word may name an alias or a variable: not a literal text.
-    if (!quoted) continue;
-    lines.push_back({std::string(), 1, *kind, std::string(said)});
+  ForEachStatement(text, inlineComments, [&](const std::vector<ScriptToken>& tokens) {
+    if (tokens[0].quoted) return;
+    const ScriptCommand* command = FindScriptCommand(CommandWord(tokens[0].text), dialect);
+    if (!command) return;
+    std::optional<std::string> said = ScriptSaid(*command, tokens, names);
+    if (!said) return;
+    lines.push_back({std::string(), 1, command->kind, std::move(*said)});
     sawSpeech = true;
-  }
-  return named || sawSpeech;
+  });
+  return named || sawSpeech || (any && allScript);
 }
 
 bool ReadPythonScript(const SourceText& source, bool named, AnsiCodePage& codePage,

@@ -23,12 +23,20 @@ Format FormatOfName(std::string_view name) {
   if (EndsWithNoCase(name, ".macro")) return Format::kRazorMacro;
   if (EndsWithNoCase(name, ".txt")) return Format::kClassicMacros;
   if (EndsWithNoCase(name, ".py")) return Format::kPython;
-  if (EndsWithNoCase(name, ".razor") || EndsWithNoCase(name, ".uos")) return Format::kLineScript;
+  if (EndsWithNoCase(name, ".razor") || EndsWithNoCase(name, ".uos") || EndsWithNoCase(name, ".lscript"))
+    return Format::kLineScript;
   return Format::kNone;
 }
 
-bool ReadAs(Format format, bool named, const SourceText& source, AnsiCodePage& codePage,
-            std::vector<FoundLine>& lines) {
+ScriptDialect DialectOfName(std::string_view name) {
+  if (EndsWithNoCase(name, ".razor")) return ScriptDialect::kRazor;
+  if (EndsWithNoCase(name, ".uos")) return ScriptDialect::kSteam;
+  if (EndsWithNoCase(name, ".lscript")) return ScriptDialect::kLegion;
+  return ScriptDialect::kAny;
+}
+
+bool ReadAs(Format format, bool named, ScriptDialect dialect, const SourceText& source,
+            AnsiCodePage& codePage, std::vector<FoundLine>& lines) {
   lines.clear();
   switch (format) {
     case Format::kClientXml:
@@ -42,7 +50,7 @@ bool ReadAs(Format format, bool named, const SourceText& source, AnsiCodePage& c
     case Format::kPython:
       return ReadPythonScript(source, named, codePage, lines);
     case Format::kLineScript:
-      return ReadLineScript(source, named, lines);
+      return ReadLineScript(source, dialect, named, lines);
     case Format::kNone:
       break;
   }
@@ -54,13 +62,14 @@ bool ReadAs(Format format, bool named, const SourceText& source, AnsiCodePage& c
 bool ReadAnyFormat(const SourceText& source, std::string_view fileName, AnsiCodePage& codePage,
                    std::vector<FoundLine>& lines) {
   const Format byName = FormatOfName(fileName);
-  if (byName != Format::kNone && ReadAs(byName, false, source, codePage, lines)) return true;
+  const ScriptDialect dialect = DialectOfName(fileName);
+  if (byName != Format::kNone && ReadAs(byName, false, dialect, source, codePage, lines)) return true;
   for (const Format format : {Format::kClientXml, Format::kAssistantJson, Format::kRazorMacro,
                               Format::kClassicMacros, Format::kPython, Format::kLineScript}) {
-    if (format != byName && ReadAs(format, false, source, codePage, lines)) return true;
+    if (format != byName && ReadAs(format, false, ScriptDialect::kAny, source, codePage, lines)) return true;
   }
   if (byName == Format::kRazorMacro || byName == Format::kPython || byName == Format::kLineScript)
-    return ReadAs(byName, true, source, codePage, lines);
+    return ReadAs(byName, true, dialect, source, codePage, lines);
   lines.clear();
   return false;
 }
@@ -90,6 +99,13 @@ const char* PrefixOf(SpeechKind kind) {
       return "; ";
     case SpeechKind::kYell:
       return "! ";
+    // The channels' signs the game's chat line reads, each with its blank like the others.
+    case SpeechKind::kParty:
+      return "/ ";
+    case SpeechKind::kGuild:
+      return "\\ ";
+    case SpeechKind::kAlliance:
+      return "| ";
     case SpeechKind::kSay:
       break;
   }
@@ -113,17 +129,13 @@ Bytes LabelOf(const FoundLine& line, const SourceText& source, AnsiCodePage& cod
 
 }  // namespace
 
-MacroImport ReadMacroLines(std::string_view fileBytes, std::string_view fileName, AnsiCodePage& codePage) {
+MacroImport ReadMacroLines(std::string_view fileBytes, std::string_view fileName, AnsiCodePage& codePage,
+                           const LeadBytes& leads) {
   MacroImport result;
-  const SourceText source = DecodeSource(fileBytes);
+  const SourceText source = DecodeSource(fileBytes, leads);
   std::vector<FoundLine> found;
   result.recognised = ReadAnyFormat(source, fileName, codePage, found);
-  int macro = 0, taken = 0;
   for (const FoundLine& line : found) {
-    if (line.macro != macro) {
-      macro = line.macro;
-      taken = 0;
-    }
     if (!source.utf8 && line.text.find(TextBuilder::kUnwritable) != std::string::npos) {
       ++result.unwritable;
       continue;
@@ -135,11 +147,19 @@ MacroImport ReadMacroLines(std::string_view fileBytes, std::string_view fileName
       ++result.unwritable;
       continue;
     }
-    Bytes label = LabelOf(line, source, codePage, fileName);
-    if (++taken > 1) label += " " + std::to_string(taken);
-    result.lines.push_back({std::move(label), PrefixOf(line.kind) + converted});
+    result.lines.push_back(
+        {LabelOf(line, source, codePage, fileName), PrefixOf(line.kind) + converted, line.macro});
   }
   return result;
+}
+
+void NumberMacroLines(std::vector<ImportedLine>& lines) {
+  int count = 0;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    const bool sameMacro = i > 0 && lines[i].macro != 0 && lines[i].macro == lines[i - 1].macro;
+    count = sameMacro ? count + 1 : 1;
+    if (count > 1) lines[i].label += " " + std::to_string(count);
+  }
 }
 
 }  // namespace parlo

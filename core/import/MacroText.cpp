@@ -61,18 +61,18 @@ bool IsValidUtf8(std::string_view bytes) {
   return true;
 }
 
-SourceText DecodeSource(std::string_view fileBytes) {
+SourceText DecodeSource(std::string_view fileBytes, const LeadBytes& leads) {
   switch (MarkOf(fileBytes)) {
     case TextMark::kUtf8:
-      return {std::string(fileBytes.substr(3)), true};
+      return {std::string(fileBytes.substr(3)), true, leads};
     case TextMark::kUtf16Le:
-      return {Utf8FromUnits(fileBytes.substr(2), true), true};
+      return {Utf8FromUnits(fileBytes.substr(2), true), true, leads};
     case TextMark::kUtf16Be:
-      return {Utf8FromUnits(fileBytes.substr(2), false), true};
+      return {Utf8FromUnits(fileBytes.substr(2), false), true, leads};
     case TextMark::kNone:
       break;
   }
-  return {std::string(fileBytes), IsValidUtf8(fileBytes)};
+  return {std::string(fileBytes), IsValidUtf8(fileBytes), leads};
 }
 
 void TextBuilder::CodePoint(char32_t c) {

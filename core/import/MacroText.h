@@ -6,20 +6,27 @@
 #include <vector>
 
 #include "core/text/Bytes.h"
+#include "core/text/LeadBytes.h"
 #include "core/text/TextCoding.h"
 
 namespace parlo {
 
-enum class SpeechKind { kSay, kEmote, kWhisper, kYell };
+enum class SpeechKind { kSay, kEmote, kWhisper, kYell, kParty, kGuild, kAlliance };
 
 // A file's text either as UTF-8 or as the system code page's bytes, never a mixture: UTF-16 with
 // a mark becomes UTF-8, a UTF-8 mark is dropped, and unmarked bytes are UTF-8 when they are valid
 // UTF-8.
+// leads: the code page's lead bytes, whose trail byte may look like a quote's backslash.
 struct SourceText {
   std::string bytes;
   bool utf8 = true;
+  LeadBytes leads;
+  // Whether the code page's double-byte character starts at bytes[i].
+  bool DoubleByteAt(std::string_view text, size_t i) const {
+    return !utf8 && i + 1 < text.size() && leads.IsLead(static_cast<unsigned char>(text[i]));
+  }
 };
-SourceText DecodeSource(std::string_view fileBytes);
+SourceText DecodeSource(std::string_view fileBytes, const LeadBytes& leads);
 bool IsValidUtf8(std::string_view bytes);
 
 // Builds a text in a source's encoding from the file's own bytes and from characters that escapes

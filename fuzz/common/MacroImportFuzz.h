@@ -20,7 +20,7 @@ int FuzzMacroImport(const std::uint8_t* data, std::size_t size, const std::strin
   const std::string_view name = names[data[0] % N];
   const std::string_view file(reinterpret_cast<const char*>(data + 1), size - 1);
   Latin1CodePage latin1;
-  const MacroImport read = ReadMacroLines(file, name, latin1);
+  const MacroImport read = ReadMacroLines(file, name, latin1, LeadBytes());
   check(read.unwritable >= 0);
   if (!read.recognised) check(read.lines.empty() && read.unwritable == 0);
   for (const ImportedLine& line : read.lines) {

@@ -822,14 +822,14 @@ TEST_F(MainWindowGridTest, TheContextMenuShowsShortcutsAndGreysWhatCannotApply) 
   // A fresh window: one empty row, no history.
   EXPECT_THAT(items(),
               ElementsAre("&Undo\tCtrl+Z (grey)", "&Redo\tCtrl+Y (grey)", "-", "&Insert row\tIns",
-                          "&Delete row\tCtrl+Del (grey)", "-", "&Find...\tCtrl+F", "-", "&Import lines..."));
+                          "&Delete row\tCtrl+Del (grey)", "-", "&Find...\tCtrl+F", "-", "I&mport lines..."));
   Book();
   Model().SelectCell(kColLabel, 0);
   form->GridMenuCommand(IDM_GRID_DELETE);
   EXPECT_EQ(Model().Label(0), "-----");
   EXPECT_THAT(items(),
               ElementsAre("&Undo\tCtrl+Z", "&Redo\tCtrl+Y (grey)", "-", "&Insert row\tIns",
-                          "&Delete row\tCtrl+Del", "-", "&Find...\tCtrl+F", "-", "&Import lines..."));
+                          "&Delete row\tCtrl+Del", "-", "&Find...\tCtrl+F", "-", "I&mport lines..."));
   form->GridMenuCommand(IDM_GRID_UNDO);
   EXPECT_EQ(Model().Label(0), "hi");
   EXPECT_THAT(items()[1], "&Redo\tCtrl+Y");
@@ -858,6 +858,7 @@ TEST_F(MainWindowGridTest, ImportLinesAsksForAFileAndSaysWhatCameOver) {
   const Bytes bytes16M(16u * 1024u * 1024u, 'x');
   files.Put(folder + "\\huge\\macros.xml", ClientMacros("Big", {{1, "hello"}}) + "<!--" + bytes16M + "-->");
   files.Put(folder + "\\notes.txt", "Hello there, this is no macro file.\r\n");
+  files.Put(folder + "\\loot.txt", "// a Razor script, renamed\r\ndclick 'backpack'\r\npause 500\r\n");
   files.Put(folder + "\\walk\\macros.xml", ClientMacros("Walk", {{5, ""}}));
   files.Put(folder + "\\two\\macros.xml", ClientMacros("Greet", {{1, "Hail!"}, {2, "bows"}}));
   // Two texts the book holds, one it does not, one (Thai) that neither a Western nor the Japanese
@@ -879,6 +880,7 @@ TEST_F(MainWindowGridTest, ImportLinesAsksForAFileAndSaysWhatCameOver) {
       {folder + "\\huge\\macros.xml", Bytes("Parlo cannot read lines from macros.xml.") + warning, {}},
       {folder + "\\notes.txt", Bytes("Parlo cannot read lines from notes.txt.") + warning, {}},
       {folder + "\\walk\\macros.xml", Bytes("No lines to import in macros.xml.") + info, {}},
+      {folder + "\\loot.txt", Bytes("No lines to import in loot.txt.") + info, {}},
       {folder + "\\two\\macros.xml",
        Bytes("Imported 2 lines from macros.xml.") + info,
        {{"-----", ""}, {"'From macros.xml", ""}, {"Greet", "Hail!"}, {"Greet 2", ": bows"}}},
@@ -886,7 +888,7 @@ TEST_F(MainWindowGridTest, ImportLinesAsksForAFileAndSaysWhatCameOver) {
        Bytes("Imported 1 line from macros.xml; 2 were already in the book, 1 holds characters this system "
              "cannot write.") +
            info,
-       {{"-----", ""}, {"'From macros.xml", ""}, {"Mix 2", "new line"}}},
+       {{"-----", ""}, {"'From macros.xml", ""}, {"Mix", "new line"}}},
       {folder + "\\none\\macros.xml",
        Bytes("Imported 0 lines from macros.xml; 1 was already in the book, 2 hold characters this system "
              "cannot write.") +
@@ -910,7 +912,7 @@ TEST_F(MainWindowGridTest, ImportLinesAsksForAFileAndSaysWhatCameOver) {
     EXPECT_THAT(
         openRequest.filters,
         ElementsAre(std::pair<Bytes, Bytes>("Macros and scripts",
-                                            "macros.xml;*.macro;*.razor;*.json;*.py;*.uos;macros.txt"),
+                                            "macros.xml;*.macro;*.razor;*.json;*.py;*.uos;*.lscript;macros.txt"),
                     std::pair<Bytes, Bytes>("All files", "*.*")));
     EXPECT_EQ(boxesShown, c.box.empty() ? 0 : 1) << what;
     EXPECT_EQ(lastBox, c.box) << what;
