@@ -389,6 +389,11 @@ size_t GridModel::StepBytes(const GridEdit& edit) {
       for (const Bytes& cell : cells) bytes += cell.size();
     }
   }
+  // Imported rows stay with their step whether it is done or undone.
+  if (const std::vector<GridRow>* rows = edit.inserted.get()) {
+    bytes += sizeof(*rows) + rows->size() * sizeof(GridRow);
+    for (const GridRow& row : *rows) bytes += row.label.size() + row.text.size();
+  }
   return bytes;
 }
 

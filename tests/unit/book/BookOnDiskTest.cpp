@@ -207,6 +207,23 @@ TEST_F(BookOnDiskTest, ABookParloWroteAndNobodyTouchedIsReadOnceAndGetsNoBackup)
   EXPECT_EQ(store.WriteCalls(), 1);
 }
 
+// Undone past the save, beyond steps the history let go: the book is not the one written.
+TEST_F(BookOnDiskTest, UndoneBackPastASaveAfterTheOldestStepsWereDroppedTheBookIsWrittenAgain) {
+  store.Put(dir + "sayA.txt", kOwn);
+  ASSERT_TRUE(Load("sayA.txt"));
+  grid.SetHistoryLimit(3 * (sizeof(GridEdit) + 4));  // three steps of two two-byte cells
+  for (int n = 1; n <= 4; ++n) grid.EditCell(kColText, 1, "v" + std::to_string(n));
+  ASSERT_TRUE(Save());
+  grid.EditCell(kColText, 1, "v5");
+  grid.EditCell(kColText, 1, "v6");
+  ASSERT_EQ(grid.HistorySteps(), 3u);
+  while (grid.Undo()) {
+  }
+  ASSERT_EQ(grid.Text(1), "v3");
+  ASSERT_TRUE(Save());
+  EXPECT_EQ(File("sayA.txt"), "[PARLO!]\r\nhi\tthere\r\nv3\r\n");
+}
+
 // The file's stamp and the book's revision as noted when Parlo last read or wrote the file decide
 // alone whether a save has anything to do.
 TEST(IsSavedAlready, OnlyAFileInParlosFormAsNotedWithTheBookUnchanged) {
