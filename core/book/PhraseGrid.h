@@ -190,6 +190,8 @@ class GridModel {
   bool MaySelect(int col, int row);
   void SetCurrent(int col, int row);
   OwnedCells& Own(int row) const;
+  // Points cell 0 (label) or 1 (text) of cells at part when it lies in the source.
+  bool PlaceInSource(std::string_view part, RowCells& cells, int cell) const;
   void CompactOwned();
   // The changes themselves, not recorded.
   void Apply(const GridEdit& edit);

@@ -264,11 +264,24 @@ TEST(LoadedCells, BehaveLikeCellsSetOneByOne) {
 
 TEST(LoadedCells, ACellOutsideTheSourceIsCopied) {
   GridModel grid;
-  grid.AdoptSource(std::make_shared<Bytes>("inside"));
-  Bytes elsewhere = "elsewhere";
+  // Long enough that its bytes live on the heap next to those of the strings below.
+  auto source = std::make_shared<Bytes>("inside, and long enough to live apart from its string.");
+  grid.AdoptSource(source);
+  // Memory above the source, where a place would still fit in a row.
+  std::vector<Bytes> candidates(16, "elsewhere, and long enough to live apart from its string");
+  auto above = std::find_if(candidates.begin(), candidates.end(),
+                            [&](const Bytes& c) { return c.data() > source->data(); });
+  ASSERT_NE(above, candidates.end());
+  Bytes& elsewhere = *above;
   grid.SetLoadedCell(kColText, 0, elsewhere);
+  // Rows read in: a label in the source, a text outside it, and the other way round.
+  grid.BeginRows();
+  grid.AddLoadedRow(std::string_view(*source).substr(0, 2), elsewhere);
+  grid.AddLoadedRow(std::string_view(elsewhere).substr(0, 4), std::string_view(*source).substr(2, 4));
+  grid.EndRows();
   elsewhere[0] = 'X';
-  EXPECT_EQ(grid.Text(0), "elsewhere");
+  EXPECT_EQ(RowsOf(grid), (Rows{{"in", "elsewhere, and long enough to live apart from its string"}, {"else", "side"}}));
+  EXPECT_EQ(grid.OwnedRowCount(), 2u);
 }
 
 // Undo and redo against a plain list of rows that makes the same changes its own way and keeps

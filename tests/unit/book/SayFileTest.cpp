@@ -55,6 +55,12 @@ TEST(CutLines, BreaksAndNulAtEveryOffsetOfALongLine) {
   // and bytes with the high bit set must not be taken for one.
   const Bytes filler(40, '\xE9');
   for (size_t at = 0; at < filler.size(); ++at) {
+    // A TAB ends no line; it splits a row.
+    Bytes tabbed = filler;
+    tabbed[at] = '\t';
+    EXPECT_EQ(Lines(tabbed), std::vector<Bytes>{tabbed}) << at;
+    EXPECT_EQ(Read("[PARLO!]\r\n" + tabbed + "\t\r\n"), (Rows{{filler.substr(0, at), filler.substr(at + 1) + "\t"}}))
+        << at;
     for (const char brk : {'\r', '\n', '\0'}) {
       Bytes text = filler;
       text[at] = brk;
