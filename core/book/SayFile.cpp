@@ -89,6 +89,23 @@ inline std::uint64_t StopBits(const char* p) {
   return bits;
 }
 
+// One bit for each byte of the 64 at p that is c, lowest address lowest.
+inline std::uint64_t SpanBits(const char* p, char c) {
+  std::uint64_t bits = 0;
+#if defined(__SSE2__) || defined(_M_X64)
+  const Block pattern = Pattern(c);
+  for (size_t k = 0; k < kStopSpan; k += kBlock) bits |= std::uint64_t{Matches(Load(p + k), pattern)} << k;
+#else
+  constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
+  for (size_t k = 0; k < kStopSpan; k += 8) {
+    const std::uint64_t x = Load(p + k) ^ Pattern(c);
+    const std::uint64_t high = ~(((x & kLow7) + kLow7) | x | kLow7);
+    bits |= (((high >> 7) * 0x0102040810204080ull) >> 56) << k;
+  }
+#endif
+  return bits;
+}
+
 // Labels and texts are short: copied a word at a time inline, they cost less than a call of the
 // C library's memcpy each, which is what dominates writing a large book under Wine.
 inline char* CopyOut(char* out, const char* in, size_t n) {
@@ -482,25 +499,26 @@ bool IsOwnForm(std::string_view bytes) {
   // The header alone reads as one empty row, which is written with a line of its own.
   if (bytes.size() <= kHead.size() || bytes.compare(0, kHead.size(), kHead) != 0) return false;
   if (bytes.substr(bytes.size() - 2) != "\r\n") return false;
-  const char* p = bytes.data() + kHead.size();
+  // Sixty-four bytes at a time, without a branch for each line: no NUL, an LF right after every
+  // CR and nowhere else, and no TAB right after an LF (its label would be empty and the TAB not
+  // written back). The bit carried in is the byte before the span: the header's LF at first.
   const char* const end = bytes.data() + bytes.size();
-  // One pass, a word at a time: most words hold no NUL, CR or LF and are passed over whole.
-  if (*p == '\t') return false;
-  const Block nul = Pattern('\0'), cr = Pattern('\r'), lf = Pattern('\n');
-  for (;;) {
-    for (; static_cast<size_t>(end - p) >= kBlock; p += kBlock) {
-      const Block block = Load(p);
-      if (Matches(block, nul) | Matches(block, cr) | Matches(block, lf)) break;
+  std::uint64_t crBefore = 0, lfBefore = 1;
+  char last[kStopSpan];
+  for (const char* p = bytes.data() + kHead.size(); p < end; p += kStopSpan) {
+    const char* span = p;
+    if (static_cast<size_t>(end - p) < kStopSpan) {
+      std::memset(last, 'x', kStopSpan);
+      std::memcpy(last, p, static_cast<size_t>(end - p));
+      span = last;
     }
-    for (; p < end && *p != '\0' && *p != '\r' && *p != '\n'; ++p) {
-    }
-    if (p == end) return true;
-    // Every line ends in CR LF, and no line after it begins with a TAB (its label would be empty
-    // and the TAB not written back).
-    if (*p != '\r' || p + 1 == end || p[1] != '\n') return false;
-    p += 2;
-    if (p < end && *p == '\t') return false;
+    const std::uint64_t cr = SpanBits(span, '\r'), lf = SpanBits(span, '\n');
+    if (SpanBits(span, '\0') || lf != ((cr << 1) | crBefore) || (SpanBits(span, '\t') & ((lf << 1) | lfBefore)))
+      return false;
+    crBefore = cr >> 63;
+    lfBefore = lf >> 63;
   }
+  return true;
 }
 
 SayFiles::SayFiles(FileStore& files, MessageBoxPort& prompt, Bytes sayDir, Bytes fallbackPath)

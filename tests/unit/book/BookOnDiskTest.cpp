@@ -22,9 +22,14 @@ namespace {
 using namespace std::string_literals;
 
 TEST(IsOwnForm, OnlyTheBytesFormatSayBookWrites) {
+  // The bytes are looked at 64 at a time: a CR LF, or an LF and a TAB, across the edge.
+  const Bytes edge = "[PARLO!]\r\n" + Bytes(63, 'a') + "\r\n";
+  const Bytes edgeLf = "[PARLO!]\r\n" + Bytes(62, 'a') + "\r\n";
   for (const Bytes& own : {"[PARLO!]\r\nhi\tthere\r\nplain\r\n-----\t\r\n"s, "[PARLO!]\r\n\r\n"s,
-                           "[PARLO!]\r\na\tb\tc\r\n\r\n"s})
+                           "[PARLO!]\r\na\tb\tc\r\n\r\n"s, edge, edgeLf + "x\tb\r\n"})
     EXPECT_TRUE(IsOwnForm(own)) << own;
+  for (const Bytes& other : {edgeLf + "\tx\r\n", edge.substr(0, edge.size() - 1) + "x\r\n"})
+    EXPECT_FALSE(IsOwnForm(other)) << other;
   for (const Bytes& other :
        {""s, "[PARLO!]"s, "[PARLO!]\r\n"s, "[PARLO!]\r\nx"s, "[PARLO!]\nx\n"s, "[PARLO!]\r\nx\ny\r\n"s,
         "[PARLO!]\r\nx\ry\r\n"s, "[PARLO!]\r\nx\r\n\r"s, "[PARLO!]\r\nx\0y\r\n"s, "[PARLO!]\r\n\tx\r\n"s,
