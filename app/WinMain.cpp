@@ -29,6 +29,11 @@ int RunParlo(int showCommand) {
   services.codePage = &codePage;
   services.profile = &profile;
   services.clipboardText = parlo::ReadClipboardText;
+  // Everything of the player's is on disk: the system takes back the windows and a large book's
+  // memory at once, faster than they are torn down piece by piece.
+  services.written = [] {
+    TerminateProcess(GetCurrentProcess(), 0);
+  };
 
   parlo::TForm_Main mainWindow(services);
   mainWindow.Create();

@@ -305,6 +305,7 @@ void TForm_Main::Close() {
   if (!destroyed_) {
     destroyed_ = true;
     RunGuarded([this] { FormDestroy(); });
+    if (services_.written) services_.written();
   }
   DestroyWindow(Handle());
 }

@@ -54,6 +54,9 @@ struct MainServices {
   OpenFileFunction openFile = ShowOpenDialog;
   // A process's executable, where a modern client keeps its characters' profiles.
   std::function<Bytes(std::uint32_t processId)> processImagePath = ProcessImagePath;
+  // Called at the close once the book and the settings are written, before the window goes;
+  // the program may end right there.
+  std::function<void()> written;
 };
 
 // The main window and owner of all program state.

@@ -149,6 +149,12 @@ void TForm_Main::WriteSettings() {
   settings.quickSayHeight = quickSay_.LayoutSize().cy;
   settings.importFolder = importFolder_;
 
+  // Each key written is a visit to the file, and at most exits nothing has changed: one read
+  // tells whether there is anything to write at all.
+  if (services_.files) {
+    Bytes content;
+    if (services_.files->ReadWhole(IniFileName, content) && !SettingsChangeFile(content, settings)) return;
+  }
   TIniFile ini(IniFileName, *services_.profile);
   parlo::WriteSettings(ini, settings);
 }

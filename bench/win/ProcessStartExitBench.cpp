@@ -5,7 +5,9 @@
 // the same folder without a book, and what they add is set against plain file work on the same
 // bytes in the same run: the start against one read of the file and one scan of its lines, the
 // exit after the change against one durable write (new file, flush, replacing rename), measured
-// before the start and again right after the exit. Both ratios should stay at or below 1.5. An
+// before the start and again right after the exit. Both ratios should stay at or below 1.5. As
+// the load of a shared machine drifts, each ratio is also taken round by round, the book's runs
+// against the empty folder's runs of the same round, and its median and quartiles shown. An
 // exit with the book as it was read writes nothing and should cost what an empty exit does.
 //
 //   process_start_exit_bench [--quick] [--exe PATH] [--rows N] [--rounds N] [--phases]
@@ -181,6 +183,25 @@ double Quartile(std::vector<double> values) {
   return values[values.size() / 4];
 }
 
+double UpperQuartile(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() * 3 / 4];
+}
+
+// Each round's book set against the empty folder's runs of the same round, which met the same
+// load of the machine: what the book adds, divided by the plain file work of that round.
+std::vector<double> PairedRatios(const std::vector<double>& book, size_t bookRuns, const std::vector<double>& empty,
+                                 const std::vector<double>& work) {
+  std::vector<double> ratios;
+  for (size_t round = 0; round < work.size(); ++round) {
+    double withBook = 0;
+    for (size_t k = 0; k < bookRuns; ++k) withBook += book[round * bookRuns + k];
+    const double without = (empty[2 * round] + empty[2 * round + 1]) / 2;
+    ratios.push_back((withBook / bookRuns - without) / work[round]);
+  }
+  return ratios;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -348,6 +369,11 @@ int main(int argc, char** argv) {
     std::printf("  the same against the write right after the exit     ratio %5.2f %8.2f\n",
                 (Median(book.exitChanged) - Median(exitEmpty)) / Median(book.durableAfter),
                 (Quartile(book.exitChanged) - Quartile(exitEmpty)) / Quartile(book.durableAfter));
+    auto paired = [](const char* what, const std::vector<double>& ratios) {
+      std::printf("  %-50s ratio %5.2f %8.2f %8.2f\n", what, Median(ratios), Quartile(ratios), UpperQuartile(ratios));
+    };
+    paired("the start, paired by round (median, quartiles)", PairedRatios(book.start, 2, startEmpty, book.read));
+    paired("the changed exit, paired by round", PairedRatios(book.exitChanged, 1, exitEmpty, book.durable));
     std::printf(
         "  exit of the book as read beyond an empty exit    %5.1f ms %5.1f ms, written at %d of %d exits\n",
         (Median(book.exitAsRead) - Median(exitEmpty)) * 1e3,

@@ -136,10 +136,31 @@ void GridModel::BeginRows(size_t atMost) {
   rowsBeforeLoad_ = RowCount();
 }
 
+bool GridModel::PlaceInSource(std::string_view part, RowCells& cells, int cell) const {
+  if (part.empty()) return true;
+  if (!source_ || part.data() < source_->data() ||
+      part.data() + part.size() > source_->data() + source_->size())
+    return false;
+  const size_t at = static_cast<size_t>(part.data() - source_->data());
+  if (at + part.size() >= kOwned) return false;
+  cells.at[cell] = static_cast<std::uint32_t>(at);
+  cells.length[cell] = static_cast<std::uint32_t>(part.size());
+  return true;
+}
+
 void GridModel::AddLoadedRow(std::string_view label, std::string_view text) {
   if (rowsAdded_ == std::numeric_limits<int>::max()) throw std::length_error("too many rows");
-  // Rows past the old end are appended without telling the view; EndRows does that once.
-  if (rowsAdded_ >= RowCount()) rows_.emplace_back();
+  // Rows past the old end are appended without telling the view; EndRows does that once. A new
+  // row is made in place: a large book's load is mostly this, row after row.
+  if (rowsAdded_ >= RowCount()) {
+    RowCells cells;
+    if (PlaceInSource(label, cells, 0) && PlaceInSource(text, cells, 1)) {
+      rows_.push_back(cells);
+      ++rowsAdded_;
+      return;
+    }
+    rows_.emplace_back();
+  }
   SetLoadedCell(kColLabel, rowsAdded_, label);
   SetLoadedCell(kColText, rowsAdded_, text);
   ++rowsAdded_;
@@ -388,6 +409,11 @@ size_t GridModel::StepBytes(const GridEdit& edit) {
       bytes += sizeof(OwnedCells);
       for (const Bytes& cell : cells) bytes += cell.size();
     }
+  }
+  // Imported rows stay with their step whether it is done or undone.
+  if (const std::vector<GridRow>* rows = edit.inserted.get()) {
+    bytes += sizeof(*rows) + rows->size() * sizeof(GridRow);
+    for (const GridRow& row : *rows) bytes += row.label.size() + row.text.size();
   }
   return bytes;
 }

@@ -165,8 +165,9 @@ class GridModel {
   void ClearHistory();
 
   // The history keeps at most this many bytes of what its steps hold (a reloaded book's bytes and
-  // rows above all); past it the oldest steps go. The step that made the book as it is stays
-  // whatever its size, so a book read again can always be taken back once.
+  // rows, an import's rows, above all); past it the oldest steps go. Steps undone and then given
+  // up for a new change no longer count. The step that made the book as it is stays whatever its
+  // size, so a book read again can always be taken back once.
   static constexpr size_t kHistoryBytes = size_t{64} << 20;
   void SetHistoryLimit(size_t bytes);
   size_t HistoryBytes() const { return historyBytes_; }
@@ -189,6 +190,8 @@ class GridModel {
   bool MaySelect(int col, int row);
   void SetCurrent(int col, int row);
   OwnedCells& Own(int row) const;
+  // Points cell 0 (label) or 1 (text) of cells at part when it lies in the source.
+  bool PlaceInSource(std::string_view part, RowCells& cells, int cell) const;
   void CompactOwned();
   // The changes themselves, not recorded.
   void Apply(const GridEdit& edit);

@@ -52,24 +52,58 @@ inline Block Matches(Block block, Block pattern) {
 }
 #endif
 
-// The place of the first byte that matched in a nonzero Matches of a block.
-inline size_t FirstMatch(unsigned long long matches) {
+// The place of the lowest bit set in a nonzero word.
+inline size_t LowestBit(std::uint64_t bits) {
 #if defined(__GNUC__) || defined(__clang__)
-  return static_cast<size_t>(__builtin_ctzll(matches)) / (kBlock == 16 ? 1 : 8);
+  return static_cast<size_t>(__builtin_ctzll(bits));
 #else
   size_t at = 0;
-  for (; !(matches & 1); matches >>= 1) ++at;
-  return at / (kBlock == 16 ? 1 : 8);
+  for (; !(bits & 1); bits >>= 1) ++at;
+  return at;
 #endif
 }
 
-const char* FindByte(const char* from, const char* end, char c) {
+// One bit for each byte of the 64 at p that is CR, LF, NUL or TAB, lowest address lowest: a
+// line's end and its first TAB are found in one look at its bytes.
+constexpr size_t kStopSpan = 64;
+inline std::uint64_t StopBits(const char* p) {
+  std::uint64_t bits = 0;
+#if defined(__SSE2__) || defined(_M_X64)
+  const Block cr = Pattern('\r'), lf = Pattern('\n'), nul = Pattern('\0'), tab = Pattern('\t');
+  for (size_t k = 0; k < kStopSpan; k += kBlock) {
+    const Block block = Load(p + k);
+    bits |= std::uint64_t{Matches(block, cr) | Matches(block, lf) | Matches(block, nul) | Matches(block, tab)} << k;
+  }
+#else
+  constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
+  for (size_t k = 0; k < kStopSpan; k += 8) {
+    const std::uint64_t word = Load(p + k);
+    std::uint64_t high = 0;  // the high bit of each byte that is one of the four, exactly
+    for (const char c : {'\r', '\n', '\0', '\t'}) {
+      const std::uint64_t x = word ^ Pattern(c);
+      high |= ~(((x & kLow7) + kLow7) | x | kLow7);
+    }
+    bits |= (((high >> 7) * 0x0102040810204080ull) >> 56) << k;
+  }
+#endif
+  return bits;
+}
+
+// One bit for each byte of the 64 at p that is c, lowest address lowest.
+inline std::uint64_t SpanBits(const char* p, char c) {
+  std::uint64_t bits = 0;
+#if defined(__SSE2__) || defined(_M_X64)
   const Block pattern = Pattern(c);
-  for (; static_cast<size_t>(end - from) >= kBlock; from += kBlock)
-    if (const auto hits = Matches(Load(from), pattern)) return from + FirstMatch(hits);
-  for (; from < end; ++from)
-    if (*from == c) return from;
-  return end;
+  for (size_t k = 0; k < kStopSpan; k += kBlock) bits |= std::uint64_t{Matches(Load(p + k), pattern)} << k;
+#else
+  constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
+  for (size_t k = 0; k < kStopSpan; k += 8) {
+    const std::uint64_t x = Load(p + k) ^ Pattern(c);
+    const std::uint64_t high = ~(((x & kLow7) + kLow7) | x | kLow7);
+    bits |= (((high >> 7) * 0x0102040810204080ull) >> 56) << k;
+  }
+#endif
+  return bits;
 }
 
 // Labels and texts are short: copied a word at a time inline, they cost less than a call of the
@@ -89,37 +123,73 @@ void SetRow(GridModel& grid, int row, std::string_view label, std::string_view t
   grid.SetLoadedCell(kColText, row, text);
 }
 
-// Calls each(line) for every line: CR LF, a lone LF and a lone CR end a line, a break at the very
-// end adds no empty line, and the text ends at its first NUL.
+// Calls each(line, tab) for every line and where its first TAB is (nullptr: none), in one pass
+// over the bytes: CR LF, a lone LF and a lone CR end a line, a break at the very end adds no
+// empty line, and the text ends at its first NUL.
 template <typename Each>
-void ForEachLine(std::string_view text, Each&& each) {
-  const char* p = text.data();
-  const char* end = FindByte(p, p + text.size(), '\0');
-  // Each break kind is searched for only once its previous hit is behind us, so the text is
-  // scanned about once even when the two kinds are mixed.
-  const char* nextLf = FindByte(p, end, '\n');
-  const char* nextCr = FindByte(p, end, '\r');
-  while (p < end) {
-    if (nextLf < p) nextLf = FindByte(p, end, '\n');
-    if (nextCr < p) nextCr = FindByte(p, end, '\r');
-    const char* brk = std::min(nextLf, nextCr);
-    each(std::string_view(p, static_cast<size_t>(brk - p)));
-    if (brk == end) break;
-    p = brk + 1;
-    if (*brk == '\r' && p < end && *p == '\n') ++p;
+void ForEachLineWithTab(std::string_view text, Each&& each) {
+  const char* const begin = text.data();
+  const char* const end = begin + text.size();
+  const char* p = begin;  // the line's start
+  const char* tab = nullptr;
+  char last[kStopSpan];  // the bytes after the last whole span, padded with bytes that stop nothing
+  for (const char* span = begin; span < end; span += kStopSpan) {
+    std::uint64_t bits;
+    if (static_cast<size_t>(end - span) >= kStopSpan) {
+      bits = StopBits(span);
+    } else {
+      std::memset(last, 'x', kStopSpan);
+      std::memcpy(last, span, static_cast<size_t>(end - span));
+      bits = StopBits(last);
+    }
+    for (; bits; bits &= bits - 1) {
+      const char* stop = span + LowestBit(bits);
+      if (stop < p) continue;  // the LF of a CR LF
+      const char c = *stop;
+      if (c == '\t') {
+        if (!tab) tab = stop;
+        continue;
+      }
+      if (c == '\0' && p == stop) return;  // nothing after the last break
+      each(std::string_view(p, static_cast<size_t>(stop - p)), tab);
+      if (c == '\0') return;
+      p = stop + 1;
+      if (c == '\r' && p < end && *p == '\n') ++p;
+      tab = nullptr;
+    }
   }
+  if (p < end) each(std::string_view(p, static_cast<size_t>(end - p)), tab);
 }
 
 // CR and LF bytes together: at least the number of lines, whichever ends they have.
 size_t CountLineEnds(std::string_view text) {
   size_t count = 0;
-  for (const char c : text) count += (c == '\n') | (c == '\r');
+  const char* p = text.data();
+  const char* const end = p + text.size();
+#if defined(__SSE2__) || defined(_M_X64)
+  // A byte counter for each of the sixteen places, summed before it can overflow: the compiler's
+  // own vectors widen every byte to a word first, which costs more than the rest of the load.
+  const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n'), zero = _mm_setzero_si128();
+  __m128i total = zero;
+  while (static_cast<size_t>(end - p) >= kBlock) {
+    const size_t blocks = std::min<size_t>(static_cast<size_t>(end - p) / kBlock, 255);
+    __m128i counts = zero;
+    for (size_t i = 0; i < blocks; ++i, p += kBlock) {
+      const __m128i block = Load(p);
+      counts = _mm_sub_epi8(counts, _mm_or_si128(_mm_cmpeq_epi8(block, cr), _mm_cmpeq_epi8(block, lf)));
+    }
+    total = _mm_add_epi64(total, _mm_sad_epu8(counts, zero));
+  }
+  std::uint64_t halves[2];
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(halves), total);
+  count = static_cast<size_t>(halves[0] + halves[1]);
+#endif
+  for (; p < end; ++p) count += (*p == '\n') | (*p == '\r');
   return count;
 }
 
-void AddSplitRow(GridModel& grid, std::string_view line) {
-  const char* tab = FindByte(line.data(), line.data() + line.size(), '\t');
-  if (tab == line.data() + line.size())
+void AddSplitRow(GridModel& grid, std::string_view line, const char* tab) {
+  if (!tab)
     grid.AddLoadedRow(std::string_view(), line);
   else
     grid.AddLoadedRow(std::string_view(line.data(), static_cast<size_t>(tab - line.data())),
@@ -130,7 +200,7 @@ void AddSplitRow(GridModel& grid, std::string_view line) {
 
 void CutLines(std::string_view text, std::vector<std::string_view>& lines) {
   lines.clear();
-  ForEachLine(text, [&lines](std::string_view line) { lines.push_back(line); });
+  ForEachLineWithTab(text, [&lines](std::string_view line, const char*) { lines.push_back(line); });
 }
 
 SayLayout ChooseLayout(std::string_view firstLine) {
@@ -154,14 +224,14 @@ void ReadSayBook(std::shared_ptr<const Bytes> content, GridModel& grid) {
   // Memory the system has not handed out before costs more than the reading itself under Wine:
   // the rows get theirs in one piece instead of growing into it step by step.
   grid.BeginRows(CountLineEnds(text) + 1);
-  ForEachLine(text, [&](std::string_view line) {
+  ForEachLineWithTab(text, [&](std::string_view line, const char* tab) {
     if (first) {
       first = false;
       layout = ChooseLayout(line);
       if (layout == SayLayout::kHeaded) return;
     }
     if (layout != SayLayout::kPaired) {
-      AddSplitRow(grid, line);
+      AddSplitRow(grid, line, tab);
     } else if (haveLabel) {
       grid.AddLoadedRow(label, line);
       haveLabel = false;
@@ -429,25 +499,26 @@ bool IsOwnForm(std::string_view bytes) {
   // The header alone reads as one empty row, which is written with a line of its own.
   if (bytes.size() <= kHead.size() || bytes.compare(0, kHead.size(), kHead) != 0) return false;
   if (bytes.substr(bytes.size() - 2) != "\r\n") return false;
-  const char* p = bytes.data() + kHead.size();
+  // Sixty-four bytes at a time, without a branch for each line: no NUL, an LF right after every
+  // CR and nowhere else, and no TAB right after an LF (its label would be empty and the TAB not
+  // written back). The bit carried in is the byte before the span: the header's LF at first.
   const char* const end = bytes.data() + bytes.size();
-  // One pass, a word at a time: most words hold no NUL, CR or LF and are passed over whole.
-  if (*p == '\t') return false;
-  const Block nul = Pattern('\0'), cr = Pattern('\r'), lf = Pattern('\n');
-  for (;;) {
-    for (; static_cast<size_t>(end - p) >= kBlock; p += kBlock) {
-      const Block block = Load(p);
-      if (Matches(block, nul) | Matches(block, cr) | Matches(block, lf)) break;
+  std::uint64_t crBefore = 0, lfBefore = 1;
+  char last[kStopSpan];
+  for (const char* p = bytes.data() + kHead.size(); p < end; p += kStopSpan) {
+    const char* span = p;
+    if (static_cast<size_t>(end - p) < kStopSpan) {
+      std::memset(last, 'x', kStopSpan);
+      std::memcpy(last, p, static_cast<size_t>(end - p));
+      span = last;
     }
-    for (; p < end && *p != '\0' && *p != '\r' && *p != '\n'; ++p) {
-    }
-    if (p == end) return true;
-    // Every line ends in CR LF, and no line after it begins with a TAB (its label would be empty
-    // and the TAB not written back).
-    if (*p != '\r' || p + 1 == end || p[1] != '\n') return false;
-    p += 2;
-    if (p < end && *p == '\t') return false;
+    const std::uint64_t cr = SpanBits(span, '\r'), lf = SpanBits(span, '\n');
+    if (SpanBits(span, '\0') || lf != ((cr << 1) | crBefore) || (SpanBits(span, '\t') & ((lf << 1) | lfBefore)))
+      return false;
+    crBefore = cr >> 63;
+    lfBefore = lf >> 63;
   }
+  return true;
 }
 
 SayFiles::SayFiles(FileStore& files, MessageBoxPort& prompt, Bytes sayDir, Bytes fallbackPath)

@@ -130,4 +130,14 @@ void WriteSettings(TIniFile& ini, const Settings& s) {
   ini.WriteText(kImport, "Folder", Quoted(s.importFolder));
 }
 
+bool SettingsChangeFile(const std::optional<Bytes>& content, const Settings& settings) {
+  if (!content) return true;
+  const Bytes path = "settings";
+  MemoryProfileStore store;
+  store.SetFile(path, *content);
+  TIniFile ini(path, store);
+  WriteSettings(ini, settings);
+  return store.File(path) != content;
+}
+
 }  // namespace parlo

@@ -2,6 +2,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 #include "core/text/Bytes.h"
 #include "core/settings/IniFile.h"
@@ -104,5 +105,9 @@ void ReadSettings(const TIniFile& ini, Settings& settings, const SettingsReadSte
 // Every key in the order of the exit. The first write that fails raises ParloError naming the
 // file and the keys after it are not written.
 void WriteSettings(TIniFile& ini, const Settings& settings);
+
+// Whether WriteSettings would change a settings file that holds content (nullopt: no file), by
+// the rules of the platform's writes: a value written again as it stands changes nothing.
+bool SettingsChangeFile(const std::optional<Bytes>& content, const Settings& settings);
 
 }  // namespace parlo

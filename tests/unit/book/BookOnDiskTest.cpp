@@ -22,9 +22,14 @@ namespace {
 using namespace std::string_literals;
 
 TEST(IsOwnForm, OnlyTheBytesFormatSayBookWrites) {
+  // The bytes are looked at 64 at a time: a CR LF, or an LF and a TAB, across the edge.
+  const Bytes edge = "[PARLO!]\r\n" + Bytes(63, 'a') + "\r\n";
+  const Bytes edgeLf = "[PARLO!]\r\n" + Bytes(62, 'a') + "\r\n";
   for (const Bytes& own : {"[PARLO!]\r\nhi\tthere\r\nplain\r\n-----\t\r\n"s, "[PARLO!]\r\n\r\n"s,
-                           "[PARLO!]\r\na\tb\tc\r\n\r\n"s})
+                           "[PARLO!]\r\na\tb\tc\r\n\r\n"s, edge, edgeLf + "x\tb\r\n"})
     EXPECT_TRUE(IsOwnForm(own)) << own;
+  for (const Bytes& other : {edgeLf + "\tx\r\n", edge.substr(0, edge.size() - 1) + "x\r\n"})
+    EXPECT_FALSE(IsOwnForm(other)) << other;
   for (const Bytes& other :
        {""s, "[PARLO!]"s, "[PARLO!]\r\n"s, "[PARLO!]\r\nx"s, "[PARLO!]\nx\n"s, "[PARLO!]\r\nx\ny\r\n"s,
         "[PARLO!]\r\nx\ry\r\n"s, "[PARLO!]\r\nx\r\n\r"s, "[PARLO!]\r\nx\0y\r\n"s, "[PARLO!]\r\n\tx\r\n"s,
@@ -205,6 +210,23 @@ TEST_F(BookOnDiskTest, ABookParloWroteAndNobodyTouchedIsReadOnceAndGetsNoBackup)
   EXPECT_EQ(File("sayA.txt.bak"), std::nullopt);
   EXPECT_EQ(store.ReadCalls(), 1);
   EXPECT_EQ(store.WriteCalls(), 1);
+}
+
+// Undone past the save, beyond steps the history let go: the book is not the one written.
+TEST_F(BookOnDiskTest, UndoneBackPastASaveAfterTheOldestStepsWereDroppedTheBookIsWrittenAgain) {
+  store.Put(dir + "sayA.txt", kOwn);
+  ASSERT_TRUE(Load("sayA.txt"));
+  grid.SetHistoryLimit(3 * (sizeof(GridEdit) + 4));  // three steps of two two-byte cells
+  for (int n = 1; n <= 4; ++n) grid.EditCell(kColText, 1, "v" + std::to_string(n));
+  ASSERT_TRUE(Save());
+  grid.EditCell(kColText, 1, "v5");
+  grid.EditCell(kColText, 1, "v6");
+  ASSERT_EQ(grid.HistorySteps(), 3u);
+  while (grid.Undo()) {
+  }
+  ASSERT_EQ(grid.Text(1), "v3");
+  ASSERT_TRUE(Save());
+  EXPECT_EQ(File("sayA.txt"), "[PARLO!]\r\nhi\tthere\r\nv3\r\n");
 }
 
 // The file's stamp and the book's revision as noted when Parlo last read or wrote the file decide

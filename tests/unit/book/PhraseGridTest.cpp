@@ -264,11 +264,24 @@ TEST(LoadedCells, BehaveLikeCellsSetOneByOne) {
 
 TEST(LoadedCells, ACellOutsideTheSourceIsCopied) {
   GridModel grid;
-  grid.AdoptSource(std::make_shared<Bytes>("inside"));
-  Bytes elsewhere = "elsewhere";
+  // Long enough that its bytes live on the heap next to those of the strings below.
+  auto source = std::make_shared<Bytes>("inside, and long enough to live apart from its string.");
+  grid.AdoptSource(source);
+  // Memory above the source, where a place would still fit in a row.
+  std::vector<Bytes> candidates(16, "elsewhere, and long enough to live apart from its string");
+  auto above = std::find_if(candidates.begin(), candidates.end(),
+                            [&](const Bytes& c) { return c.data() > source->data(); });
+  ASSERT_NE(above, candidates.end());
+  Bytes& elsewhere = *above;
   grid.SetLoadedCell(kColText, 0, elsewhere);
+  // Rows read in: a label in the source, a text outside it, and the other way round.
+  grid.BeginRows();
+  grid.AddLoadedRow(std::string_view(*source).substr(0, 2), elsewhere);
+  grid.AddLoadedRow(std::string_view(elsewhere).substr(0, 4), std::string_view(*source).substr(2, 4));
+  grid.EndRows();
   elsewhere[0] = 'X';
-  EXPECT_EQ(grid.Text(0), "elsewhere");
+  EXPECT_EQ(RowsOf(grid), (Rows{{"in", "elsewhere, and long enough to live apart from its string"}, {"else", "side"}}));
+  EXPECT_EQ(grid.OwnedRowCount(), 2u);
 }
 
 // Undo and redo against a plain list of rows that makes the same changes its own way and keeps
@@ -630,48 +643,72 @@ TEST(Undo, AChangeNotRecordedLeavesNoWayBackToAnEarlierRevision) {
 }
 
 // A book read again after another program changed it is a step that keeps the whole book before
-// it; the bytes and the rows both count against the bound.
+// it; the bytes and the rows both count against the bound. So do the rows of an import.
 TEST(Undo, TheHistoryKeepsToItsBoundOldestStepsFirstAndTheBookJustReplacedStays) {
   const size_t limit = size_t{1} << 20;
   struct Case {
+    bool import;  // each step an import of rows rows, else a reload of a book of rows rows
     int rows;
     size_t textBytes;
-    size_t kept;  // reloads that fit in the bound
+    size_t kept;  // steps that fit in the bound
   } cases[] = {
-      {20000, 0, 2},   // about 400 KB a book, four fifths of it the rows
-      {1000, 300, 3},  // about 320 KB, nearly all bytes
+      {false, 20000, 0, 2},   // about 400 KB a book, four fifths of it the rows
+      {false, 1000, 300, 3},  // about 320 KB, nearly all bytes
+      {true, 1000, 300, 2},   // about 370 KB an import
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.rows);
+    SCOPED_TRACE(testing::Message() << c.import << " " << c.rows);
     auto book = [&](int n) {
       Bytes file = "[PARLO!]\r\nbook " + std::to_string(n) + "\tfirst\r\n";
       for (int r = 0; r < c.rows; ++r) file += "x\t" + Bytes(c.textBytes, 't') + "\r\n";
       return file;
     };
+    auto step = [&](GridModel& grid, int n) {
+      if (c.import) {
+        std::vector<ImportedLine> lines;
+        for (int r = 0; r < c.rows; ++r)
+          lines.push_back({"m", std::to_string(n) + " " + std::to_string(r) + Bytes(c.textBytes, 't')});
+        ImportLines(grid, "macros.xml", lines);
+      } else {
+        GridModel fresh;
+        ReadSayBook(book(n), fresh);
+        grid.ReplaceRows(fresh);
+      }
+    };
+    // What tells the books after each step apart.
+    auto state = [](const GridModel& grid) { return grid.Label(0) + " " + std::to_string(grid.RowCount()); };
     GridModel grid;
     ReadSayBook(book(0), grid);
     grid.SetHistoryLimit(limit);
     const BookRevision loaded = grid.Revision();
+    std::vector<Bytes> states = {state(grid)};
     for (int n = 1; n <= 8; ++n) {
-      GridModel fresh;
-      ReadSayBook(book(n), fresh);
-      grid.ReplaceRows(fresh);
+      step(grid, n);
+      states.push_back(state(grid));
       EXPECT_LE(grid.HistoryBytes(), limit) << n;
     }
     EXPECT_EQ(grid.HistorySteps(), c.kept);
     for (size_t k = 1; k <= c.kept; ++k) {
       ASSERT_TRUE(grid.Undo());
-      EXPECT_EQ(grid.Label(0), "book " + std::to_string(8 - k));
+      EXPECT_EQ(state(grid), states[8 - k]);
     }
     EXPECT_FALSE(grid.CanUndo());
     EXPECT_NE(grid.Revision(), loaded) << "the book loaded first is not back";
+    // Steps undone and then given up for a new change leave the bound to the steps after it.
+    grid.EditCell(kColText, 0, "edited");
+    for (size_t k = 1; k < c.kept; ++k) step(grid, 100 + static_cast<int>(k));
+    EXPECT_EQ(grid.HistorySteps(), c.kept);
+    while (grid.Undo()) {
+    }
+    EXPECT_EQ(grid.Text(0), "first");
     while (grid.Redo()) {
     }
-    // A bound below one book: the step that replaced the last book still stays.
+    // A bound below one step: the step that made the book as it is still stays.
     grid.SetHistoryLimit(1000);
     EXPECT_EQ(grid.HistorySteps(), 1u);
+    const Bytes last = state(grid);
     ASSERT_TRUE(grid.Undo());
-    EXPECT_EQ(grid.Label(0), "book 7");
+    EXPECT_NE(state(grid), last);
     EXPECT_FALSE(grid.CanUndo());
   }
 }

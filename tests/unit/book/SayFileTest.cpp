@@ -53,8 +53,22 @@ TEST(CutLines, TextEndsAtFirstNul) {
 TEST(CutLines, BreaksAndNulAtEveryOffsetOfALongLine) {
   // Searches go a block of bytes at a time; a break or NUL may sit anywhere in or after a block,
   // and bytes with the high bit set must not be taken for one.
-  const Bytes filler(40, '\xE9');
+  const Bytes filler(140, '\xE9');  // over two spans of 64 and a part
   for (size_t at = 0; at < filler.size(); ++at) {
+    // A TAB ends no line; it splits a row.
+    Bytes tabbed = filler;
+    tabbed[at] = '\t';
+    EXPECT_EQ(Lines(tabbed), std::vector<Bytes>{tabbed}) << at;
+    EXPECT_EQ(Read("[PARLO!]\r\n" + tabbed + "\t\r\n"), (Rows{{filler.substr(0, at), filler.substr(at + 1) + "\t"}}))
+        << at;
+    if (at + 1 < filler.size()) {  // a CR LF is one break, also across the edge of a span
+      Bytes text = filler;
+      text[at] = '\r';
+      text[at + 1] = '\n';
+      std::vector<Bytes> expected = {filler.substr(0, at)};
+      if (at + 2 < filler.size()) expected.push_back(filler.substr(at + 2));
+      EXPECT_EQ(Lines(text), expected) << at;
+    }
     for (const char brk : {'\r', '\n', '\0'}) {
       Bytes text = filler;
       text[at] = brk;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
+#include <optional>
 #include <vector>
 
 #include "core/screen/DpiScale.h"
@@ -403,6 +405,34 @@ TEST(SettingsWrite, AFailingWriteStopsTheRestAndNamesTheFile) {
     }
     EXPECT_EQ(store.Writes().size(), static_cast<size_t>(failing + 1));
   }
+}
+
+// The exit writes the settings only when they change the file.
+TEST(SettingsWrite, AFileThatHoldsTheSettingsAlreadyIsNotChanged) {
+  MemoryProfileStore store;
+  TIniFile ini(kPath, store);
+  WriteSettings(ini, Sample());
+  const Bytes written = *store.File(kPath);
+  Settings yell = Sample();
+  yell.yell = !yell.yell;
+  const size_t left = written.find("Left=-5");
+  const size_t folder = written.find("Folder=");
+  ASSERT_NE(left, Bytes::npos);
+  ASSERT_NE(folder, Bytes::npos);
+  const struct {
+    std::optional<Bytes> content;
+    Settings settings;
+    bool changes;
+  } cases[] = {
+      {std::nullopt, Sample(), true},
+      {written, Sample(), false},
+      {written, yell, true},
+      {written.substr(0, left) + "Left = -5" + written.substr(left + 7), Sample(), false},
+      {written.substr(0, folder), Sample(), true},  // the last key is missing
+      {written + "[Mine]\r\nkept=1\r\n", Sample(), false},
+  };
+  for (size_t i = 0; i < std::size(cases); ++i)
+    EXPECT_EQ(SettingsChangeFile(cases[i].content, cases[i].settings), cases[i].changes) << i;
 }
 
 TEST(SettingsWrite, ReadOnlyFileKeepsEveryOldValue) {
