@@ -54,9 +54,8 @@ std::optional<std::map<Bytes, JsonValue>> ReadClientJson(std::string_view text) 
 
 bool SameFolder(const Bytes& a, const Bytes& b) {
   auto fold = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) {
-           return fold(x) == fold(y);
-         });
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return fold(x) == fold(y); });
 }
 
 // Where a client process may keep its settings.json and profiles: the folder it works in, then
@@ -69,8 +68,11 @@ std::vector<Bytes> ClientFolders(std::uint32_t processId, const ProcessPathOf& i
     if (!working.empty()) folders.push_back(std::move(working));
   }
   Bytes image = imagePathOf ? imagePathOf(processId) : Bytes();
-  Bytes program = image.empty() ? Bytes() : ExecutableDirectory(image, [&lead](unsigned char b) { return lead.IsLead(b); });
-  if (!program.empty() && (folders.empty() || !SameFolder(folders.front(), program))) folders.push_back(program);
+  Bytes program = image.empty()
+                      ? Bytes()
+                      : ExecutableDirectory(image, [&lead](unsigned char b) { return lead.IsLead(b); });
+  if (!program.empty() && (folders.empty() || !SameFolder(folders.front(), program)))
+    folders.push_back(program);
   return folders;
 }
 
