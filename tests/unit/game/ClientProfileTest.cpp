@@ -184,6 +184,7 @@ TEST(ClientProfile, CharacterFolderIsTheLongestNameInTheTitleThenTheLastWritten)
       {"Bob - ClassicUO - 1.1.0.0", root + "\\acct2\\Siege Perilous\\Bob"},
       {"Bob - 12/400 - 90/90 - Gold: 1200 - ClassicUO - 1.1.0.0", root + "\\acct2\\Siege Perilous\\Bob"},
       {"Bobbyann - [TazUO 3.21.0]", root + "\\acct2\\Siege Perilous\\Bobbyann"},
+      {"Bobby - UOAlive - 1.0.2.0", root + "\\acct1\\Atlantic\\Bobby"},  // a shard's own build
       {"Classic - ClassicUO - 1.1.0.0", root + "\\acct2\\Siege Perilous\\Classic"},
       {"Alice - ClassicUO - 1.1.0.0", std::nullopt},
       {"ClassicUO - 1.1.0.0", std::nullopt},
