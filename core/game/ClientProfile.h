@@ -51,7 +51,7 @@ std::optional<Bytes> CharacterProfileFolder(FileStore& files, const Bytes& clien
                                             std::string_view title, AnsiCodePage* codePage = nullptr);
 
 // Whether the folder holds a modern client's settings.json: a JSON object the client can read
-// with its "ultimaonlinedirectory" text.
+// with its "ultimaonlinedirectory" key.
 bool HoldsModernClientSettings(FileStore& files, const Bytes& folder);
 
 // Marks the SDL windows whose title names no client but whose process runs a modern client (by
