@@ -255,7 +255,8 @@ ChatSettings ProfileChatSettings::For(const GameWindow& window) {
     if (part.empty()) return ChatSettings();
     for (const Bytes& clientFolder : ClientFolders(window.processId, imagePathOf_, workingFolderOf_, lead_)) {
       Bytes root = ClientProfilesFolder(files_, clientFolder, codePage_);
-      if (root.empty()) continue;
+      // Settings there but unread now: the client's profiles could be anywhere, not in the next folder.
+      if (root.empty()) break;
       if (auto folder = CharacterFolderUnder(files_, root, part)) {
         profilePath_ = Join(*folder, kProfileFile);
         defaultPath_ = Join(root, kDefaultProfile);
@@ -289,9 +290,13 @@ ChatSettings ProfileChatSettings::For(const GameWindow& window) {
 // read once, not watched.
 ChatSettings ProfileChatSettings::DefaultProfileSettings() {
   if (defaultRead_) return defaultSettings_;
-  auto text = ReadClientFile(files_, defaultPath_);
-  if (!text && files_.FileExists(defaultPath_)) return ChatSettings();  // being written: next line
-  defaultSettings_ = text ? ChatSettingsOfProfile(*text) : ChatSettings();
+  FileStamp stamp;
+  defaultSettings_ = ChatSettings();
+  if (files_.Stamp(defaultPath_, stamp) && stamp.size <= kMaxJsonBytes) {
+    auto text = ReadClientFile(files_, defaultPath_);
+    if (!text) return ChatSettings();  // held while written: read again next line
+    defaultSettings_ = ChatSettingsOfProfile(*text);
+  }
   defaultRead_ = true;
   return defaultSettings_;
 }

@@ -227,6 +227,7 @@ TEST(ClientProfile, FoundUnderTheWorkingFolderThenTheProgramFolderThenOnDefaultJ
     Bytes workingFolder, programFolder;
     std::vector<std::pair<Bytes, Bytes>> files;
     bool enterToChat;
+    int failedReads = 0;
   } cases[] = {
       {"working folder only",
        work,
@@ -256,6 +257,12 @@ TEST(ClientProfile, FoundUnderTheWorkingFolderThenTheProgramFolderThenOnDefaultJ
         {work + "\\Mine" + bob + "\\profile.json", on},
         {program + "\\Mine" + bob + "\\profile.json", off}},
        true},
+      {"settings in the working folder held while written: no other folder's profile",
+       work,
+       program,
+       {{work + "\\settings.json", "{}"}, {program + "\\Data\\Profiles" + bob + "\\profile.json", on}},
+       false,
+       1},
       {"no profile.json yet: default.json",
        work,
        program,
@@ -282,6 +289,7 @@ TEST(ClientProfile, FoundUnderTheWorkingFolderThenTheProgramFolderThenOnDefaultJ
   for (const Case& c : cases) {
     MemoryFileStore files;
     for (const auto& [path, content] : c.files) files.Put(path, content);
+    files.FailReads(c.failedReads);
     ProfileChatSettings source(
         files, [&](std::uint32_t) { return c.programFolder + "\\ClassicUO.exe"; }, kShiftJis, nullptr,
         [&](std::uint32_t) { return c.workingFolder; });
