@@ -408,6 +408,8 @@ TEST_F(ProfileSourceTest, DefaultsUntilTheCharactersProfileIsThere) {
   const Bytes alice = Bytes(kClient) + "\\Data\\Profiles\\acct\\Atlantic\\Alice\\profile.json";
   files.Put(defaults, "{\"activate_chat_after_enter\": true}");
   files.AddFolder(Bytes(kClient) + "\\Data\\Profiles\\acct\\Atlantic\\Alice");
+  files.FailReads(2);  // settings.json (there is none), then default.json held while written
+  EXPECT_FALSE(EnterToChat(otherCharacter));
   EXPECT_TRUE(EnterToChat(otherCharacter));
   const int defaultReads = files.ReadCalls();
   files.Put(defaults, "{\"activate_chat_after_enter\": false}");
