@@ -277,29 +277,19 @@ TEST_F(Win32FileStoreTest, ProfileOfAModernClientBesideItsProcessImageOrInItsWor
   ASSERT_TRUE(store_.WriteWholeAtomic(play + "\\Data\\Profiles\\acct\\Atlantic\\Carol\\profile.json",
                                       "{\"activate_chat_after_enter\": true}"));
 
-  char system[MAX_PATH];
-  ASSERT_GT(GetSystemDirectoryA(system, MAX_PATH), 0u);
+  // The practice window beside this program stands for the client, started as a shortcut whose
+  // "Start in" names another folder starts it. No console child: its console host would outlive it.
+  const Bytes self = ExecutablePath();
   Bytes image = dir_ + "ClassicUO.exe";
-  ASSERT_TRUE(CopyFileA((Bytes(system) + "\\cmd.exe").c_str(), image.c_str(), FALSE));
-  // The child waits for commands on a pipe that stays empty, started as a shortcut would start it.
-  HANDLE input = nullptr, feed = nullptr;
-  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-  ASSERT_TRUE(CreatePipe(&input, &feed, &inherit, 0));
-  HANDLE nul = CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING,
-                           0, nullptr);
-  Bytes commandLine = "ClassicUO.exe /q";
+  ASSERT_TRUE(CopyFileA((self.substr(0, self.find_last_of('\\') + 1) + "fakegame.exe").c_str(), image.c_str(),
+                        FALSE));
+  Bytes commandLine = "ClassicUO.exe";
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdInput = input;
-  startup.hStdOutput = nul;
-  startup.hStdError = nul;
   PROCESS_INFORMATION child{};
-  ASSERT_TRUE(CreateProcessA(image.c_str(), &commandLine[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
-                             nullptr, play.c_str(), &startup, &child));
-  CloseHandle(input);
-  CloseHandle(nul);
-  WaitForInputIdle(child.hProcess, 2000);
+  ASSERT_TRUE(CreateProcessA(image.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                             play.c_str(), &startup, &child));
+  WaitForInputIdle(child.hProcess, 5000);
   Bytes seen = ProcessImagePath(child.dwProcessId);
   Bytes working;
   for (int tries = 0; tries < 100 && working.empty(); ++tries, Sleep(20))
@@ -310,7 +300,6 @@ TEST_F(Win32FileStoreTest, ProfileOfAModernClientBesideItsProcessImageOrInItsWor
   bool carol = chat.For(GameWindow{1, false, "Carol - ClassicUO - 1.1.0.0", child.dwProcessId}).enterToChat;
   TerminateProcess(child.hProcess, 0);
   WaitForSingleObject(child.hProcess, 5000);
-  CloseHandle(feed);
   CloseHandle(child.hThread);
   CloseHandle(child.hProcess);
 
