@@ -22,7 +22,8 @@ int RunParlo(int showCommand) {
   services.exePath = parlo::ExecutablePath();
   services.leadBytes = parlo::SystemLeadBytes();
   // Each line to a modern client asks its character's profile whether Enter opens the chat.
-  parlo::ProfileChatSettings chat(files, parlo::ProcessImagePath, services.leadBytes, &codePage);
+  parlo::ProfileChatSettings chat(files, parlo::ProcessImagePath, services.leadBytes, &codePage,
+                                  parlo::ProcessWorkingFolder);
   services.chat = &chat;
   services.game = &game;
   services.files = &files;

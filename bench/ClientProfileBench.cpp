@@ -1,6 +1,7 @@
 // The chat settings are asked for on every line sent to a modern client. While the character's
 // profile stays as it is, that should cost about what learning the file's stamp costs, measured in
-// the same run; reading a profile that changed costs a parse of the whole file.
+// the same run, and so should a line of a character who has no profile yet and plays on
+// default.json; reading a profile that changed costs a parse of the whole file.
 #include <benchmark/benchmark.h>
 
 #include <string>
@@ -53,6 +54,15 @@ void LineWithProfileUnchanged(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(client.source.For(kWindow).enterToChat);
 }
 
+void LineOnDefaultProfile(benchmark::State& state) {
+  MemoryFileStore files;
+  files.AddFolder(kClient + "\\Data\\Profiles\\acct\\Atlantic\\Bob");
+  files.Put(kClient + "\\Data\\Profiles\\default.json", MakeProfile());
+  ProfileChatSettings source{files, [](std::uint32_t) { return kClient + "\\ClassicUO.exe"; }};
+  source.For(kWindow);
+  for (auto _ : state) benchmark::DoNotOptimize(source.For(kWindow).enterToChat);
+}
+
 void LineAfterProfileChanged(benchmark::State& state) {
   Client client;
   const Bytes profile = MakeProfile();
@@ -66,6 +76,7 @@ void LineAfterProfileChanged(benchmark::State& state) {
 
 BENCHMARK(StampOnly);
 BENCHMARK(LineWithProfileUnchanged);
+BENCHMARK(LineOnDefaultProfile);
 BENCHMARK(LineAfterProfileChanged);
 
 }  // namespace

@@ -1,14 +1,17 @@
 // Arbitrary JSON text and an arbitrary client folder tree with its title: the reader never runs past
-// its input, every string it decodes reads back the same when written out again, and the profile
-// chosen is always a character folder whose name stands in the title's character part.
+// its input, every string it decodes reads back the same when written out again, the profile
+// chosen is always a character folder whose name stands in the title's character part, and an SDL
+// window is taken for a renamed client exactly when its title names none and a folder of its
+// process holds a client's settings.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdlib>
 #include <string>
+#include <vector>
 
+#include "core/files/MemoryFileStore.h"
 #include "core/game/ClientProfile.h"
 #include "core/text/Json.h"
-#include "core/files/MemoryFileStore.h"
 
 namespace {
 
@@ -51,27 +54,41 @@ void CheckReader(const std::string& text) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzedDataProvider in(data, size);
   const Bytes client = "C:\\UO";
+  const Bytes working = "D:\\W";
   parlo::MemoryFileStore files;
   if (in.ConsumeBool()) files.Put(client + "\\settings.json", in.ConsumeRandomLengthString(200));
-  const Bytes roots[] = {client + "\\Data\\Profiles", "D:\\P", client + "\\P"};
+  const Bytes roots[] = {client + "\\Data\\Profiles", "D:\\P", client + "\\P", working + "\\Data\\Profiles"};
   int folders = in.ConsumeIntegralInRange(0, 6);
   for (int i = 0; i < folders; ++i) {
-    Bytes path = roots[in.ConsumeIntegralInRange(0, 2)];
+    Bytes path = roots[in.ConsumeIntegralInRange(0, 3)];
     for (int level = 0; level < 3; ++level) path += "\\" + in.ConsumeRandomLengthString(12);
     files.Put(path + "\\profile.json", in.ConsumeRandomLengthString(100));
   }
   Bytes title = in.ConsumeRandomLengthString(60);
+  if (in.ConsumeBool()) files.Put(working + "\\settings.json", in.ConsumeRandomLengthString(200));
+  if (in.ConsumeBool())
+    files.Put(roots[in.ConsumeIntegralInRange(0, 3)] + "\\default.json", in.ConsumeRandomLengthString(100));
   Bytes rest = in.ConsumeRemainingBytesAsString();
 
   CheckReader(rest);
   if (auto folder = parlo::CharacterProfileFolder(files, client, title)) {
     size_t slash = folder->find_last_of('\\');
     Bytes character = folder->substr(slash + 1);
-    if (character.empty() || parlo::CharacterPartOfTitle(title).find(character) == std::string_view::npos)
-      std::abort();
+    std::string_view part = parlo::CharacterPartOfTitle(title);
+    if (part.empty()) part = parlo::CharacterPartOfRenamedTitle(title);
+    if (character.empty() || part.find(character) == std::string_view::npos) std::abort();
   }
-  parlo::ProfileChatSettings source(files, [&](std::uint32_t) { return client + "\\ClassicUO.exe"; });
+  auto image = [&](std::uint32_t) { return client + "\\ClassicUO.exe"; };
+  auto workingFolder = [&](std::uint32_t) { return working; };
+  parlo::ProfileChatSettings source(files, image, parlo::LeadBytes(), nullptr, workingFolder);
   source.For(parlo::GameWindow{1, false, title, 5});
   source.For(parlo::GameWindow{1, false, title, 5});
+
+  std::vector<parlo::TopLevelWindow> windows = {{1, "SDL_app", title, true, 5}};
+  parlo::RenamedClientFinder(files, image, workingFolder).Mark(windows);
+  bool renamed =
+      parlo::NamesNoClient(windows[0], parlo::LeadBytes()) &&
+      (parlo::HoldsModernClientSettings(files, working) || parlo::HoldsModernClientSettings(files, client));
+  if (windows[0].modernClientFolder != renamed) std::abort();
   return 0;
 }

@@ -1,5 +1,7 @@
 #include "platform/Win32GamePort.h"
 
+#include "platform/Win32Module.h"
+
 namespace parlo {
 
 namespace {
@@ -29,9 +31,13 @@ BOOL CALLBACK AddTopLevelWindow(HWND window, LPARAM list) {
 
 }  // namespace
 
+Win32GamePort::Win32GamePort()
+    : renamedClients_(files_, ProcessImagePath, ProcessWorkingFolder, SystemLeadBytes()) {}
+
 std::vector<TopLevelWindow> Win32GamePort::TopLevelWindows() {
   std::vector<TopLevelWindow> windows;
   EnumWindows(AddTopLevelWindow, reinterpret_cast<LPARAM>(&windows));
+  renamedClients_.Mark(windows);
   return windows;
 }
 

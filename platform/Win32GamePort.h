@@ -1,8 +1,10 @@
 #pragma once
 #include <windows.h>
 
+#include "core/game/ClientProfile.h"
 #include "core/game/Delivery.h"
 #include "core/text/LeadBytes.h"
+#include "platform/Win32FileStore.h"
 
 namespace parlo {
 
@@ -10,6 +12,7 @@ namespace parlo {
 // key transitions, which go to whichever window is in front. Nothing here waits.
 class Win32GamePort : public GamePort {
  public:
+  Win32GamePort();
   std::vector<TopLevelWindow> TopLevelWindows() override;
   std::uint32_t OwnProcessId() override;
   PostResult PostImeChar(WindowRef w, unsigned code) override;
@@ -25,6 +28,10 @@ class Win32GamePort : public GamePort {
 
   static HWND ToHandle(WindowRef w) { return reinterpret_cast<HWND>(w); }
   static WindowRef ToRef(HWND h) { return reinterpret_cast<WindowRef>(h); }
+
+ private:
+  Win32FileStore files_;
+  RenamedClientFinder renamedClients_;
 };
 
 // The lead bytes of the ANSI code page; none on a system without double-byte support.

@@ -11,6 +11,7 @@ namespace {
 
 constexpr const char kSettingsFile[] = "settings.json";
 constexpr const char kProfileFile[] = "profile.json";
+constexpr const char kDefaultProfile[] = "default.json";
 constexpr const char kDefaultProfiles[] = "Data\\Profiles";
 
 // What each client puts after the text it is given for its title: ClassicUO writes
@@ -51,6 +52,73 @@ std::optional<std::map<Bytes, JsonValue>> ReadClientJson(std::string_view text) 
   return ReadJsonMembers(AsClientReadsIt(text));
 }
 
+bool SameFolder(const Bytes& a, const Bytes& b) {
+  auto fold = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return fold(x) == fold(y); });
+}
+
+// Where a client process may keep its settings.json and profiles: the folder it works in, then
+// its program's folder when that is another.
+std::vector<Bytes> ClientFolders(std::uint32_t processId, const ProcessPathOf& imagePathOf,
+                                 const ProcessPathOf& workingFolderOf, const LeadBytes& lead) {
+  std::vector<Bytes> folders;
+  if (workingFolderOf) {
+    Bytes working = workingFolderOf(processId);
+    if (!working.empty()) folders.push_back(std::move(working));
+  }
+  Bytes image = imagePathOf ? imagePathOf(processId) : Bytes();
+  Bytes program = image.empty()
+                      ? Bytes()
+                      : ExecutableDirectory(image, [&lead](unsigned char b) { return lead.IsLead(b); });
+  if (!program.empty() && (folders.empty() || !SameFolder(folders.front(), program)))
+    folders.push_back(program);
+  return folders;
+}
+
+// The character's part of a modern client's title, whether it runs under its own name or a shard's.
+std::string_view CharacterPart(std::string_view title) {
+  std::string_view part = CharacterPartOfTitle(title);
+  return part.empty() ? CharacterPartOfRenamedTitle(title) : part;
+}
+
+// Of all character folders under the profiles folder, the one whose name appears in the title's
+// character part, the longest such name, and among equally long ones the one whose profile.json
+// was written last.
+std::optional<Bytes> CharacterFolderUnder(FileStore& files, const Bytes& root, std::string_view part) {
+  std::optional<Bytes> best;
+  size_t bestLength = 0;
+  std::uint64_t bestWritten = 0;
+  for (const Bytes& account : files.ListFolders(root)) {
+    Bytes accountFolder = Join(root, account);
+    for (const Bytes& server : files.ListFolders(accountFolder)) {
+      Bytes serverFolder = Join(accountFolder, server);
+      for (const Bytes& character : files.ListFolders(serverFolder)) {
+        if (character.empty() || part.find(character) == std::string_view::npos) continue;
+        if (best && character.size() < bestLength) continue;
+        Bytes folder = Join(serverFolder, character);
+        FileStamp stamp;
+        std::uint64_t written = files.Stamp(Join(folder, kProfileFile), stamp) ? stamp.writeTime : 0;
+        if (best && character.size() == bestLength && written <= bestWritten) continue;
+        best = std::move(folder);
+        bestLength = character.size();
+        bestWritten = written;
+      }
+    }
+  }
+  return best;
+}
+
+// Whether the folder's settings.json is a modern client's; nothing when it is there but cannot be
+// read now (the client writing it).
+std::optional<bool> ModernClientSettingsIn(FileStore& files, const Bytes& folder) {
+  const Bytes path = Join(folder, kSettingsFile);
+  auto text = ReadClientFile(files, path);
+  if (!text) return files.FileExists(path) ? std::nullopt : std::optional<bool>(false);
+  auto members = ReadClientJson(*text);
+  return members && members->count("ultimaonlinedirectory") > 0;
+}
+
 Bytes AnsiPath(const Bytes& utf8, AnsiCodePage* codePage) {
   if (std::all_of(utf8.begin(), utf8.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
     return utf8;
@@ -71,6 +139,18 @@ std::string_view CharacterPartOfTitle(std::string_view title) {
     if (at != std::string_view::npos && (end == std::string_view::npos || at > end)) end = at;
   }
   return end == std::string_view::npos ? std::string_view() : title.substr(0, end);
+}
+
+std::string_view CharacterPartOfRenamedTitle(std::string_view title) {
+  constexpr std::string_view kDash = " - ";
+  size_t last = title.rfind(kDash);
+  if (last == std::string_view::npos) return std::string_view();
+  std::string_view tail = title.substr(last + kDash.size());
+  bool version = !tail.empty() && tail.front() >= '0' && tail.front() <= '9';
+  if (!version) return title.substr(0, last);
+  // "<name> - <version>": the client's name stands one part earlier.
+  size_t name = last == 0 ? std::string_view::npos : title.rfind(kDash, last - 1);
+  return name == std::string_view::npos ? std::string_view() : title.substr(0, name);
 }
 
 Bytes AsClientReadsIt(std::string_view text) {
@@ -111,31 +191,45 @@ Bytes ClientProfilesFolder(FileStore& files, const Bytes& clientFolder, AnsiCode
 
 std::optional<Bytes> CharacterProfileFolder(FileStore& files, const Bytes& clientFolder,
                                             std::string_view title, AnsiCodePage* codePage) {
-  std::string_view part = CharacterPartOfTitle(title);
+  std::string_view part = CharacterPart(title);
   if (part.empty()) return std::nullopt;
   Bytes root = ClientProfilesFolder(files, clientFolder, codePage);
   if (root.empty()) return std::nullopt;
-  std::optional<Bytes> best;
-  size_t bestLength = 0;
-  std::uint64_t bestWritten = 0;
-  for (const Bytes& account : files.ListFolders(root)) {
-    Bytes accountFolder = Join(root, account);
-    for (const Bytes& server : files.ListFolders(accountFolder)) {
-      Bytes serverFolder = Join(accountFolder, server);
-      for (const Bytes& character : files.ListFolders(serverFolder)) {
-        if (character.empty() || part.find(character) == std::string_view::npos) continue;
-        if (best && character.size() < bestLength) continue;
-        Bytes folder = Join(serverFolder, character);
-        FileStamp stamp;
-        std::uint64_t written = files.Stamp(Join(folder, kProfileFile), stamp) ? stamp.writeTime : 0;
-        if (best && character.size() == bestLength && written <= bestWritten) continue;
-        best = std::move(folder);
-        bestLength = character.size();
-        bestWritten = written;
+  return CharacterFolderUnder(files, root, part);
+}
+
+bool HoldsModernClientSettings(FileStore& files, const Bytes& folder) {
+  return ModernClientSettingsIn(files, folder).value_or(false);
+}
+
+void RenamedClientFinder::Mark(std::vector<TopLevelWindow>& windows) {
+  std::map<std::uint32_t, bool> listed;
+  for (TopLevelWindow& window : windows) {
+    if (!window.visible || !NamesNoClient(window, lead_)) continue;
+    auto seen = listed.find(window.processId);
+    if (seen == listed.end()) {
+      auto it = known_.find(window.processId);
+      std::optional<bool> runs;
+      if (it != known_.end()) {
+        runs = it->second;
+      } else {
+        runs = false;
+        for (const Bytes& folder : ClientFolders(window.processId, imagePathOf_, workingFolderOf_, lead_)) {
+          runs = ModernClientSettingsIn(files_, folder);
+          if (runs != false) break;  // found, or unknown for now
+        }
       }
+      // A file being written is looked into again at the next listing.
+      if (!runs.has_value()) {
+        window.modernClientFolder = false;
+        continue;
+      }
+      seen = listed.emplace(window.processId, *runs).first;
     }
+    window.modernClientFolder = seen->second;
   }
-  return best;
+  // A process no longer listed is forgotten: its number may come back with another program.
+  known_ = std::move(listed);
 }
 
 ChatSettings ChatSettingsOfProfile(std::string_view profileJson) {
@@ -153,21 +247,28 @@ ChatSettings ProfileChatSettings::For(const GameWindow& window) {
     processId_ = window.processId;
     title_ = window.title;
     profilePath_.clear();
+    defaultPath_.clear();
     parsed_ = false;
+    defaultRead_ = false;
     // Looked up again for every line until found: a character's folder appears at its first login.
-    Bytes image = imagePathOf_ ? imagePathOf_(window.processId) : Bytes();
-    Bytes clientFolder =
-        image.empty() ? Bytes()
-                      : ExecutableDirectory(image, [this](unsigned char b) { return lead_.IsLead(b); });
-    if (clientFolder.empty()) return ChatSettings();
-    auto folder = CharacterProfileFolder(files_, clientFolder, window.title, codePage_);
-    if (!folder) return ChatSettings();
-    profilePath_ = Join(*folder, kProfileFile);
+    std::string_view part = CharacterPart(window.title);
+    if (part.empty()) return ChatSettings();
+    for (const Bytes& clientFolder : ClientFolders(window.processId, imagePathOf_, workingFolderOf_, lead_)) {
+      Bytes root = ClientProfilesFolder(files_, clientFolder, codePage_);
+      // Settings there but unread now: the client's profiles could be anywhere, not in the next folder.
+      if (root.empty()) break;
+      if (auto folder = CharacterFolderUnder(files_, root, part)) {
+        profilePath_ = Join(*folder, kProfileFile);
+        defaultPath_ = Join(root, kDefaultProfile);
+        break;
+      }
+    }
+    if (profilePath_.empty()) return ChatSettings();
   }
   FileStamp stamp;
   if (!files_.Stamp(profilePath_, stamp)) {
     parsed_ = false;
-    return ChatSettings();
+    return DefaultProfileSettings();
   }
   if (parsed_ && stamp == stamp_) return settings_;
   if (stamp.size > kMaxJsonBytes) {
@@ -183,6 +284,21 @@ ChatSettings ProfileChatSettings::For(const GameWindow& window) {
   stamp_ = stamp;
   parsed_ = true;
   return settings_;
+}
+
+// The client read default.json when the character logged in and keeps what it read, so it is
+// read once, not watched.
+ChatSettings ProfileChatSettings::DefaultProfileSettings() {
+  if (defaultRead_) return defaultSettings_;
+  FileStamp stamp;
+  defaultSettings_ = ChatSettings();
+  if (files_.Stamp(defaultPath_, stamp) && stamp.size <= kMaxJsonBytes) {
+    auto text = ReadClientFile(files_, defaultPath_);
+    if (!text) return ChatSettings();  // held while written: read again next line
+    defaultSettings_ = ChatSettingsOfProfile(*text);
+  }
+  defaultRead_ = true;
+  return defaultSettings_;
 }
 
 }  // namespace parlo

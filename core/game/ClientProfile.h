@@ -1,8 +1,10 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 #include "core/text/Bytes.h"
 #include "core/game/ChatSettings.h"
@@ -14,12 +16,23 @@ namespace parlo {
 
 // The modern clients (ClassicUO, TazUO) keep one profile per character in
 // <profiles>/<account>/<server>/<character>/profile.json, where <profiles> is "profilespath" of
-// settings.json beside the client's executable, or Data\Profiles there when that is not set.
+// the client's settings.json, or Data\Profiles beside it when that is not set. Both count from
+// the client's working folder, which is its program's folder unless a shortcut set another. A
+// character with no profile.json yet plays on <profiles>/default.json.
+
+// A process's executable path, or the folder it works in; empty when it cannot be learnt.
+using ProcessPathOf = std::function<Bytes(std::uint32_t processId)>;
 
 // The part of a modern client's title that names the character: what comes before the client's
 // own " - ClassicUO ..." or " - [TazUO ...]". An assistant's title text stands there too, holding
 // the name somewhere. Empty for a window with no character logged in or of another program.
 std::string_view CharacterPartOfTitle(std::string_view title);
+
+// The character part of the title of a modern client that a shard built under its own name:
+// the client's shape "<text> - <name> - <version>" or "<text> - [<name> <version>]" with the
+// client's own parts taken off (two when the last is a version, else one). Empty when nothing
+// stands before them.
+std::string_view CharacterPartOfRenamedTitle(std::string_view title);
 
 // The client's file text as the client reads it: it takes a lone backslash as itself, so that
 // hand-written paths such as "C:\UO\Profiles" load.
@@ -37,35 +50,67 @@ Bytes ClientProfilesFolder(FileStore& files, const Bytes& clientFolder, AnsiCode
 std::optional<Bytes> CharacterProfileFolder(FileStore& files, const Bytes& clientFolder,
                                             std::string_view title, AnsiCodePage* codePage = nullptr);
 
+// Whether the folder holds a modern client's settings.json: a JSON object the client can read
+// with its "ultimaonlinedirectory" key.
+bool HoldsModernClientSettings(FileStore& files, const Bytes& folder);
+
+// Marks the SDL windows whose title names no client but whose process runs a modern client (by
+// its settings.json in the working folder or the program's). A process is looked into once while
+// it keeps a window listed, so listing the windows for every line stays cheap.
+class RenamedClientFinder {
+ public:
+  RenamedClientFinder(FileStore& files, ProcessPathOf imagePathOf, ProcessPathOf workingFolderOf,
+                      LeadBytes lead = LeadBytes())
+      : files_(files), imagePathOf_(std::move(imagePathOf)), workingFolderOf_(std::move(workingFolderOf)),
+        lead_(lead) {}
+
+  void Mark(std::vector<TopLevelWindow>& windows);
+
+ private:
+  FileStore& files_;
+  ProcessPathOf imagePathOf_;
+  ProcessPathOf workingFolderOf_;
+  LeadBytes lead_;
+  std::map<std::uint32_t, bool> known_;  // process: runs a modern client
+};
+
 // The chat settings a profile's text sets; the defaults for a profile the client could not read.
 ChatSettings ChatSettingsOfProfile(std::string_view profileJson);
 
 // Chat settings read for each line from the profile of the character in the window's title. The
-// character's folder is looked up once per process and title, and the profile parsed again only
-// when its size or write time changes, so a line usually costs one stamp.
+// character's folder is looked up once per process and title, under the client's working folder
+// first, then under its program's folder; the profile is parsed again only when its size or write
+// time changes, and default.json read once while there is no profile, so a line usually costs one
+// stamp.
 class ProfileChatSettings : public ChatSettingsSource {
  public:
-  // imagePath: the full path of a process's executable, empty when it cannot be learnt.
-  using ImagePathOf = std::function<Bytes(std::uint32_t processId)>;
+  using ImagePathOf = ProcessPathOf;
 
   ProfileChatSettings(FileStore& files, ImagePathOf imagePathOf, LeadBytes lead = LeadBytes(),
-                      AnsiCodePage* codePage = nullptr)
-      : files_(files), imagePathOf_(std::move(imagePathOf)), lead_(lead), codePage_(codePage) {}
+                      AnsiCodePage* codePage = nullptr, ProcessPathOf workingFolderOf = nullptr)
+      : files_(files), imagePathOf_(std::move(imagePathOf)), lead_(lead), codePage_(codePage),
+        workingFolderOf_(std::move(workingFolderOf)) {}
 
   ChatSettings For(const GameWindow& window) override;
 
  private:
+  ChatSettings DefaultProfileSettings();
+
   FileStore& files_;
   ImagePathOf imagePathOf_;
   LeadBytes lead_;
   AnsiCodePage* codePage_;
+  ProcessPathOf workingFolderOf_;
   // The last window's lookup, kept while its process and title stay.
   std::uint32_t processId_ = 0;
   Bytes title_;
   Bytes profilePath_;  // empty: no profile found
+  Bytes defaultPath_;  // default.json of the same profiles folder
   bool parsed_ = false;
   FileStamp stamp_;
   ChatSettings settings_;
+  bool defaultRead_ = false;
+  ChatSettings defaultSettings_;
 };
 
 }  // namespace parlo

@@ -24,11 +24,22 @@ bool IsDefaultCaption(const GameChoice& choice, const LeadBytes& lead) {
          (caption.size() == standard.size() && StartsWithFolded(caption, standard, choice.lower, lead));
 }
 
+bool NamesModernClient(std::string_view title, const LowerTable& lower, const LeadBytes& lead) {
+  for (const char* name : kModernClientNames)
+    if (ContainsFolded(title, name, lower, lead)) return true;
+  return false;
+}
+
 GameWindow Chosen(const TopLevelWindow& window) {
   return {window.handle, SameClass(window.className, kGameWindowClass), window.title, window.processId};
 }
 
 }  // namespace
+
+bool NamesNoClient(const TopLevelWindow& window, const LeadBytes& lead) {
+  static const LowerTable ascii = AsciiLowerTable();
+  return SameClass(window.className, kModernClientClass) && !NamesModernClient(window.title, ascii, lead);
+}
 
 std::optional<GameWindow> ChooseGameWindow(const std::vector<TopLevelWindow>& windows,
                                            const GameChoice& choice, const LeadBytes& lead,
@@ -54,10 +65,8 @@ std::optional<GameWindow> ChooseGameWindow(const std::vector<TopLevelWindow>& wi
       }))
     return rebuilt;
   return first([&](const TopLevelWindow& w) {
-    if (!w.visible || !SameClass(w.className, kModernClientClass)) return false;
-    for (const char* name : kModernClientNames)
-      if (ContainsFolded(w.title, name, choice.lower, lead)) return true;
-    return false;
+    return w.visible && SameClass(w.className, kModernClientClass) &&
+           (w.modernClientFolder || NamesModernClient(w.title, choice.lower, lead));
   });
 }
 

@@ -29,6 +29,9 @@ struct TopLevelWindow {
   Bytes title;
   bool visible = false;
   std::uint32_t processId = 0;
+  // The program's folder holds a modern client's settings.json: a shard's own build of a modern
+  // client, whatever it calls itself. Looked up only where NamesNoClient holds.
+  bool modernClientFolder = false;
 };
 
 // Which window the player sends to: the caption the title starts with, letter case folded by the
@@ -45,6 +48,9 @@ struct GameWindow {
   Bytes title;
   std::uint32_t processId = 0;
 };
+
+// An SDL window whose title names no modern client: a shard's renamed build, or another program.
+bool NamesNoClient(const TopLevelWindow& window, const LeadBytes& lead);
 
 // The game window among the listed ones; windows of our own process never count.
 std::optional<GameWindow> ChooseGameWindow(const std::vector<TopLevelWindow>& windows,

@@ -188,6 +188,28 @@ TEST_F(Grid, AGemAndTheBardKeyIntoAChatLeftOpenEachSayTheirLineOnceAndLeaveItOpe
   SayTwiceWithEnterToChat(true);
 }
 
+// A shortcut started the client in another folder than its program's, and the client keeps its
+// profiles in the folder it works in: a gem opens the chat the profile asks for.
+TEST_F(Grid, AClientStartedInAnotherFolderKeepsItsProfileThereAndAGemOpensTheChat) {
+  Dir().Put("sayA.txt", "[PARLO!]\r\n\tline one\r\n");
+  Dir().Put("parlo.ini", "[UO]\r\nLastOpen=\"sayA.txt\"\r\n");
+  PutClientProfile(Dir().Path(), "account", "Practice Shard", "Alice",
+                   "{\"activate_chat_after_enter\": true}");
+  FakeGame::Options client;
+  client.modern = true;
+  client.enterChat = true;
+  client.title = "Alice - ClassicUO - 1.0.0.0";
+  client.clientFolder = "client";
+  Start(client, false);
+  Front();
+  PressAndRelease(Button(0));
+  ASSERT_TRUE(Game().WaitForKind("sent"));
+  Game().WaitQuiet();
+  EXPECT_THAT(
+      Game().Trace({"chat", "sent"}),
+      ElementsAre("chat closed", "chat open", "sent mode=say hex=" + ToHex("line one"), "chat closed"));
+}
+
 TEST_F(Grid, WithYellCheckedAnEmoteArrivesYelled) {
   Start();
   TypeRows({{"wave", ": waves"}});

@@ -5,8 +5,8 @@
 #include <functional>
 #include <string>
 
-#include "core/game/ClientProfile.h"
 #include "core/book/SayFile.h"
+#include "core/game/ClientProfile.h"
 #include "platform/Win32CodePage.h"
 #include "platform/Win32FileStore.h"
 #include "platform/Win32GamePort.h"
@@ -259,43 +259,60 @@ TEST_F(Win32FileStoreTest, TheStampOfAWriteIsWhatTheFileShowsUntilItIsWrittenAga
   EXPECT_NE(seen, written);
 }
 
-// A modern client's folder is its process's image folder, and its character's profile is found
-// there through the real file system.
-TEST_F(Win32FileStoreTest, ProfileOfAModernClientBesideItsProcessImage) {
+// A modern client's folder is its process's image folder, or the working folder a shortcut gave
+// it, and its character's profile is found there through the real file system.
+TEST_F(Win32FileStoreTest, ProfileOfAModernClientBesideItsProcessImageOrInItsWorkingFolder) {
   const Bytes profiles = dir_ + "Data\\Profiles\\acct\\Atlantic\\";
-  for (const char* sub : {"Data", "Data\\Profiles", "Data\\Profiles\\acct", "Data\\Profiles\\acct\\Atlantic",
-                          "Data\\Profiles\\acct\\Atlantic\\Bob", "Data\\Profiles\\acct\\Atlantic\\Bobby"})
+  Bytes play = dir_ + "Play";
+  for (const char* sub :
+       {"Data", "Data\\Profiles", "Data\\Profiles\\acct", "Data\\Profiles\\acct\\Atlantic",
+        "Data\\Profiles\\acct\\Atlantic\\Bob", "Data\\Profiles\\acct\\Atlantic\\Bobby", "Play", "Play\\Data",
+        "Play\\Data\\Profiles", "Play\\Data\\Profiles\\acct", "Play\\Data\\Profiles\\acct\\Atlantic",
+        "Play\\Data\\Profiles\\acct\\Atlantic\\Carol"})
     ASSERT_TRUE(CreateDirectoryA((dir_ + sub).c_str(), nullptr)) << sub;
   ASSERT_TRUE(
       store_.WriteWholeAtomic(profiles + "Bob\\profile.json", "{\"activate_chat_after_enter\": true}"));
   ASSERT_TRUE(
       store_.WriteWholeAtomic(profiles + "Bobby\\profile.json", "{\"activate_chat_after_enter\": false}"));
+  ASSERT_TRUE(store_.WriteWholeAtomic(play + "\\Data\\Profiles\\acct\\Atlantic\\Carol\\profile.json",
+                                      "{\"activate_chat_after_enter\": true}"));
 
-  char system[MAX_PATH];
-  ASSERT_GT(GetSystemDirectoryA(system, MAX_PATH), 0u);
+  // The practice window beside this program stands for the client, started as a shortcut whose
+  // "Start in" names another folder starts it. No console child: its console host would outlive it.
+  const Bytes self = ExecutablePath();
   Bytes image = dir_ + "ClassicUO.exe";
-  ASSERT_TRUE(CopyFileA((Bytes(system) + "\\cmd.exe").c_str(), image.c_str(), FALSE));
-  Bytes commandLine = "ClassicUO.exe /c exit";
+  ASSERT_TRUE(CopyFileA((self.substr(0, self.find_last_of('\\') + 1) + "fakegame.exe").c_str(), image.c_str(),
+                        FALSE));
+  Bytes commandLine = "ClassicUO.exe";
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION child{};
-  ASSERT_TRUE(CreateProcessA(image.c_str(), &commandLine[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED,
-                             nullptr, nullptr, &startup, &child));
+  ASSERT_TRUE(CreateProcessA(image.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                             play.c_str(), &startup, &child));
+  WaitForInputIdle(child.hProcess, 5000);
   Bytes seen = ProcessImagePath(child.dwProcessId);
-  ProfileChatSettings chat(store_, ProcessImagePath, SystemLeadBytes());
+  Bytes working;
+  for (int tries = 0; tries < 100 && working.empty(); ++tries, Sleep(20))
+    working = ProcessWorkingFolder(child.dwProcessId);
+  ProfileChatSettings chat(store_, ProcessImagePath, SystemLeadBytes(), nullptr, ProcessWorkingFolder);
   bool bob = chat.For(GameWindow{1, false, "Bob - ClassicUO - 1.1.0.0", child.dwProcessId}).enterToChat;
   bool bobby = chat.For(GameWindow{1, false, "Bobby - ClassicUO - 1.1.0.0", child.dwProcessId}).enterToChat;
+  bool carol = chat.For(GameWindow{1, false, "Carol - ClassicUO - 1.1.0.0", child.dwProcessId}).enterToChat;
   TerminateProcess(child.hProcess, 0);
   WaitForSingleObject(child.hProcess, 5000);
   CloseHandle(child.hThread);
   CloseHandle(child.hProcess);
 
-  CharUpperA(&seen[0]);  // the system may spell the folder in other letter case
-  CharUpperA(&image[0]);
+  // The system may spell the folders in other letter case.
+  for (Bytes* path : {&seen, &image, &working, &play})
+    if (!path->empty()) CharUpperA(&(*path)[0]);
   EXPECT_EQ(seen, image);
+  EXPECT_EQ(working, play);
   EXPECT_TRUE(bob);
   EXPECT_FALSE(bobby);
+  EXPECT_TRUE(carol);
   EXPECT_EQ(ProcessImagePath(0), "");  // the idle process, which no one opens
+  EXPECT_EQ(ProcessWorkingFolder(0), "");
   EXPECT_EQ(ProcessImagePath(GetCurrentProcessId()), ExecutablePath());
 }
 

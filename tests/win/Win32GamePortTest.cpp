@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/Win32GamePort.h"
+#include "tests/win/TempFolder.h"
 
 namespace parlo {
 namespace {
@@ -94,7 +95,7 @@ SayResult Say(GamePort& port, const LeadBytes& lead, const Bytes& text, bool yel
   return SendSay(port, lead, GameChoice{}, text, yell, pasteOnly, chat, [](int ms) { PumpFor(ms); });
 }
 
-class GameWindowTest : public testing::Test {
+class GameWindowTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     WNDCLASSA wc{};
@@ -134,6 +135,46 @@ TEST_F(GameWindowTest, ListsTopLevelWindowsWithClassTitleVisibilityAndProcessBut
   EXPECT_EQ(entry->processId, GetCurrentProcessId());
   Win32GamePort real;
   EXPECT_FALSE(FindGameWindow(real, GameChoice{}, LeadBytes()));
+}
+
+// A shard's build of a modern client under its own name: its SDL window is marked as the game's
+// by the client's settings.json in the folder its process works in, and found.
+TEST_F(GameWindowTest, ARenamedModernClientIsKnownByTheSettingsInTheFolderItWorksIn) {
+  testing::TempFolder folder("parlo-renamed");
+  ASSERT_TRUE(folder.Created());
+  Win32FileStore files;
+  ASSERT_TRUE(
+      files.WriteWholeAtomic(folder.Path() + "settings.json", "{\"ultimaonlinedirectory\": \"C:\\\\UO\"}"));
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = DefWindowProcA;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = kModernClientClass;
+  RegisterClassA(&wc);
+  HWND sdl =
+      CreateWindowExA(0, kModernClientClass, "Frank - UOAlive - 1.0.2.0", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                      10, 10, 300, 200, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  ASSERT_NE(sdl, nullptr);
+  PumpFor(50);
+  auto marked = [&](Win32GamePort& port) {
+    for (const TopLevelWindow& w : port.TopLevelWindows())
+      if (w.handle == Win32GamePort::ToRef(sdl)) return w.modernClientFolder;
+    return false;
+  };
+  PortSeeingOwnWindows elsewhere;
+  const bool markedElsewhere = marked(elsewhere);
+  char before[MAX_PATH];
+  GetCurrentDirectoryA(MAX_PATH, before);
+  SetCurrentDirectoryA(folder.Path().c_str());
+  PortSeeingOwnWindows port;
+  const bool markedHere = marked(port);
+  const std::optional<GameWindow> found = FindGameWindow(port, GameChoice{}, LeadBytes());
+  SetCurrentDirectoryA(before);
+  DestroyWindow(sdl);
+  EXPECT_FALSE(markedElsewhere);
+  EXPECT_TRUE(markedHere);
+  ASSERT_TRUE(found);
+  EXPECT_EQ(found->handle, Win32GamePort::ToRef(sdl));
+  EXPECT_FALSE(found->classic);
 }
 
 TEST_F(GameWindowTest, HiddenWindowGetsEveryCharacterInOrderAndNoFocus) {

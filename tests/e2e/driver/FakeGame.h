@@ -40,7 +40,8 @@ class FakeGame {
     bool enterChat = false;  // modern: the chat stays closed until Enter opens it
     bool chatLeftOpen = false;  // enterChat: the player left the chat open
     // When set, a copy of the game is started from this folder, inside the scenario's folder
-    // (made when missing): a modern client's profiles lie beside its program.
+    // (made when missing), working in the scenario's folder as a shortcut may set it: a modern
+    // client's profiles lie beside its program or in the folder it works in.
     std::string clientFolder;
     std::string title;        // empty: the practice window's own title
     std::string windowClass;  // empty: "Ultima Online"; another stands for a window that is not the game

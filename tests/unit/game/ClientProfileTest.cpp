@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <map>
+#include <string>
+#include <vector>
+
 #include "core/game/ClientProfile.h"
 #include "core/text/Json.h"
 #include "core/files/MemoryFileStore.h"
@@ -113,6 +117,17 @@ TEST(ClientProfile, CharacterPartIsWhatComesBeforeTheClientsOwnTitle) {
       {"Ultima Online - Bob", ""},
   };
   for (const auto& [title, part] : cases) EXPECT_EQ(CharacterPartOfTitle(title), part) << title;
+
+  // A shard's own build keeps the client's shape with its own name.
+  const std::pair<Bytes, Bytes> renamed[] = {
+      {"Bob - UOAlive - 1.0.2.0", "Bob"},
+      {"Bob - [Shard 3.2]", "Bob"},
+      {"Bob - 12/400 - Gold: 1200 - UOAlive - 1.0", "Bob - 12/400 - Gold: 1200"},
+      {"Bob - UOAlive", "Bob"},
+      {"UOAlive - 1.0.2.0", ""},
+      {"UOAlive", ""},
+  };
+  for (const auto& [title, part] : renamed) EXPECT_EQ(CharacterPartOfRenamedTitle(title), part) << title;
 }
 
 constexpr const char kClient[] = "C:\\Games\\CUO";
@@ -169,6 +184,7 @@ TEST(ClientProfile, CharacterFolderIsTheLongestNameInTheTitleThenTheLastWritten)
       {"Bob - ClassicUO - 1.1.0.0", root + "\\acct2\\Siege Perilous\\Bob"},
       {"Bob - 12/400 - 90/90 - Gold: 1200 - ClassicUO - 1.1.0.0", root + "\\acct2\\Siege Perilous\\Bob"},
       {"Bobbyann - [TazUO 3.21.0]", root + "\\acct2\\Siege Perilous\\Bobbyann"},
+      {"Bobby - UOAlive - 1.0.2.0", root + "\\acct1\\Atlantic\\Bobby"},  // a shard's own build
       {"Classic - ClassicUO - 1.1.0.0", root + "\\acct2\\Siege Perilous\\Classic"},
       {"Alice - ClassicUO - 1.1.0.0", std::nullopt},
       {"ClassicUO - 1.1.0.0", std::nullopt},
@@ -189,6 +205,149 @@ TEST(ClientProfile, CharacterFolderIsTheLongestNameInTheTitleThenTheLastWritten)
   elsewhere.Put(Bytes(kClient) + "\\settings.json", "{\"profilespath\": \"D:\\Profiles\"}");
   EXPECT_EQ(CharacterProfileFolder(elsewhere, kClient, "Bobby - ClassicUO - 1.1.0.0"),
             "D:\\Profiles\\acct1\\Atlantic\\Bobby");
+}
+
+// Code page 932: ソ and 表 end in the byte of a backslash.
+const LeadBytes kShiftJis{{0x81, 0x9F}, {0xE0, 0xFC}};
+constexpr const char kSo[] = "\x83\x5C";
+constexpr const char kHyo[] = "\x95\x5C";
+
+// Where a modern client's settings and profiles are: its working folder, which a shortcut can set
+// apart, before its program's folder; a character with no profile.json yet on default.json.
+TEST(ClientProfile, FoundUnderTheWorkingFolderThenTheProgramFolderThenOnDefaultJson) {
+  const Bytes work = "D:\\Play";
+  const Bytes program = kClient;
+  const Bytes bob = "\\acct\\Atlantic\\Bob";
+  const Bytes on = "{\"activate_chat_after_enter\": true}";
+  const Bytes off = "{\"activate_chat_after_enter\": false}";
+  const Bytes soFolder = Bytes("C:\\Games\\") + kSo;
+  const Bytes hyoFolder = Bytes("D:\\") + kHyo;
+  struct Case {
+    const char* name;
+    Bytes workingFolder, programFolder;
+    std::vector<std::pair<Bytes, Bytes>> files;
+    bool enterToChat;
+    int failedReads = 0;
+  } cases[] = {
+      {"working folder only",
+       work,
+       program,
+       {{work + "\\Data\\Profiles" + bob + "\\profile.json", on}},
+       true},
+      {"working folder first",
+       work,
+       program,
+       {{work + "\\Data\\Profiles" + bob + "\\profile.json", on},
+        {program + "\\Data\\Profiles" + bob + "\\profile.json", off}},
+       true},
+      {"program folder when the working folder has none",
+       work,
+       program,
+       {{work + "\\notes.txt", ""}, {program + "\\Data\\Profiles" + bob + "\\profile.json", on}},
+       true},
+      {"working folder unknown",
+       "",
+       program,
+       {{program + "\\Data\\Profiles" + bob + "\\profile.json", on}},
+       true},
+      {"profilespath counts from the working folder",
+       work,
+       program,
+       {{work + "\\settings.json", "{\"profilespath\": \"Mine\"}"},
+        {work + "\\Mine" + bob + "\\profile.json", on},
+        {program + "\\Mine" + bob + "\\profile.json", off}},
+       true},
+      {"settings in the working folder held while written: no other folder's profile",
+       work,
+       program,
+       {{work + "\\settings.json", "{}"}, {program + "\\Data\\Profiles" + bob + "\\profile.json", on}},
+       false,
+       1},
+      {"no profile.json yet: default.json",
+       work,
+       program,
+       {{work + "\\Data\\Profiles" + bob + "\\macros.xml", ""},
+        {work + "\\Data\\Profiles\\default.json", on}},
+       true},
+      {"default.json of the profiles folder the character is in",
+       work,
+       program,
+       {{work + "\\Data\\Profiles" + bob + "\\macros.xml", ""},
+        {program + "\\Data\\Profiles\\default.json", on}},
+       false},
+      {"program folder ending in a trail byte 0x5C",
+       "",
+       soFolder,
+       {{soFolder + "\\Data\\Profiles" + bob + "\\profile.json", on}},
+       true},
+      {"working folder ending in a trail byte 0x5C",
+       hyoFolder,
+       program,
+       {{hyoFolder + "\\Data\\Profiles" + bob + "\\profile.json", on}},
+       true},
+  };
+  for (const Case& c : cases) {
+    MemoryFileStore files;
+    for (const auto& [path, content] : c.files) files.Put(path, content);
+    files.FailReads(c.failedReads);
+    ProfileChatSettings source(
+        files, [&](std::uint32_t) { return c.programFolder + "\\ClassicUO.exe"; }, kShiftJis, nullptr,
+        [&](std::uint32_t) { return c.workingFolder; });
+    EXPECT_EQ(source.For(GameWindow{1, false, "Bob - ClassicUO - 1.1.0.0", 42}).enterToChat, c.enterToChat)
+        << c.name;
+  }
+}
+
+// A shard's build of a modern client is known by the settings.json in its folder, looked into once
+// per process and only for an SDL window whose title names no client.
+TEST(ClientProfile, ARenamedModernClientByTheSettingsInItsFolder) {
+  MemoryFileStore files;
+  const Bytes client = "{\"ultimaonlinedirectory\": \"C:\\\\UO\", \"profilespath\": \"\"}";
+  files.Put("C:\\Alive\\settings.json", client);
+  files.Put("C:\\Games\\Other\\settings.json", "{\"volume\": 3}");
+  files.Put("D:\\Shard data\\settings.json", client);
+  const std::map<std::uint32_t, std::pair<Bytes, Bytes>> processes = {
+      {20, {"C:\\Alive\\UOAlive.exe", ""}},
+      {21, {"C:\\Games\\Other\\game.exe", "C:\\Games\\Other"}},
+      {22, {"C:\\Games\\CUO\\ClassicUO.exe", ""}},
+      {23, {"C:\\Alive\\browser.exe", ""}},
+      {24, {"C:\\Program Files\\Shard\\Shard.exe", "D:\\Shard data"}},
+  };
+  std::vector<std::uint32_t> lookups;
+  RenamedClientFinder finder(
+      files,
+      [&](std::uint32_t pid) {
+        lookups.push_back(pid);
+        return processes.at(pid).first;
+      },
+      [&](std::uint32_t pid) { return processes.at(pid).second; });
+  const std::vector<TopLevelWindow> listed = {
+      {1, "SDL_app", "Frank - UOAlive - 1.0.2.0", true, 20},
+      {2, "SDL_app", "UOAlive - 1.0.2.0", true, 20},
+      {3, "SDL_app", "Some other game", true, 21},
+      {4, "SDL_app", "Carol - ClassicUO - 1.1.0.0", true, 22},
+      {5, "Chrome_WidgetWin_1", "Frank - UOAlive - 1.0.2.0", true, 23},
+      {6, "SDL_app", "Gina - Shard - 2.0", true, 24},
+  };
+  auto marked = [&](std::vector<TopLevelWindow> windows) {
+    finder.Mark(windows);
+    Bytes handles;
+    for (const TopLevelWindow& w : windows)
+      if (w.modernClientFolder) handles += std::to_string(w.handle);
+    return handles;
+  };
+  EXPECT_EQ(marked(listed), "126");
+  EXPECT_EQ(lookups, (std::vector<std::uint32_t>{20, 21, 24}));
+  EXPECT_EQ(marked(listed), "126");
+  EXPECT_EQ(lookups.size(), 3u);
+
+  // A process gone from the list is forgotten; a settings file held while written is looked into
+  // again at the next listing.
+  EXPECT_EQ(marked({listed[2]}), "");
+  files.FailReads(1);
+  EXPECT_EQ(marked({listed[0]}), "");
+  EXPECT_EQ(marked(listed), "126");
+  EXPECT_EQ(lookups, (std::vector<std::uint32_t>{20, 21, 24, 20, 20, 21, 24}));
 }
 
 struct ProfileSourceTest : ::testing::Test {
@@ -243,14 +402,23 @@ TEST_F(ProfileSourceTest, DefaultsUntilTheCharactersProfileIsThere) {
   EXPECT_FALSE(EnterToChat(unknownProcess));
   EXPECT_FALSE(EnterToChat(otherCharacter));
 
-  // Alice logs in for the first time: her folder appears, and her profile with her first save.
+  // Alice logs in for the first time: her folder appears, and she plays on default.json as the
+  // client read it then, until her profile comes with her first save.
+  const Bytes defaults = Bytes(kClient) + "\\Data\\Profiles\\default.json";
   const Bytes alice = Bytes(kClient) + "\\Data\\Profiles\\acct\\Atlantic\\Alice\\profile.json";
+  files.Put(defaults, "{\"activate_chat_after_enter\": true}");
   files.AddFolder(Bytes(kClient) + "\\Data\\Profiles\\acct\\Atlantic\\Alice");
+  files.FailReads(2);  // settings.json (there is none), then default.json held while written
+  EXPECT_FALSE(EnterToChat(otherCharacter));
+  EXPECT_TRUE(EnterToChat(otherCharacter));
+  const int defaultReads = files.ReadCalls();
+  files.Put(defaults, "{\"activate_chat_after_enter\": false}");
+  EXPECT_TRUE(EnterToChat(otherCharacter));
+  EXPECT_EQ(files.ReadCalls(), defaultReads);
+  files.Put(alice, "{\"activate_chat_after_enter\": false}");
   EXPECT_FALSE(EnterToChat(otherCharacter));
   files.Put(alice, "{\"activate_chat_after_enter\": true}");
   EXPECT_TRUE(EnterToChat(otherCharacter));
-  files.Delete(alice);
-  EXPECT_FALSE(EnterToChat(otherCharacter));
   EXPECT_TRUE(EnterToChat(modern));
 }
 

@@ -606,8 +606,13 @@ TEST(ChooseGameWindow, TheCaptionPicksAmongClassicRebuiltAndModernClients) {
   const TopLevelWindow bob{10, "Ultima Online", "Ultima Online - Bob", true, 17};
   const TopLevelWindow browser{11, "Chrome_WidgetWin_1", "Ultima Online - Wikipedia - Google Chrome", true,
                                18};
-  const std::vector<TopLevelWindow> all = {parloWindow, browser, editor, hiddenSdl, otherSdl, modern,
-                                           fork,        rebuilt, alice,  bobHidden, bob};
+  // A shard's build of a modern client under its own name, known by the settings in its folder,
+  // and a browser run from such a folder.
+  const TopLevelWindow shardBrowser{12, "Chrome_WidgetWin_1", "Frank - UOAlive - 1.0", true, 19, true};
+  const TopLevelWindow renamed{13, "SDL_app", "Frank - UOAlive - 1.0", true, 20, true};
+  const std::vector<TopLevelWindow> all = {parloWindow, browser,      editor,  hiddenSdl, otherSdl,
+                                           modern,      fork,         rebuilt, alice,     bobHidden,
+                                           bob,         shardBrowser, renamed};
   auto without = [&](std::initializer_list<WindowRef> gone) {
     std::vector<TopLevelWindow> rest;
     for (const TopLevelWindow& w : all)
@@ -638,7 +643,8 @@ TEST(ChooseGameWindow, TheCaptionPicksAmongClassicRebuiltAndModernClients) {
       {without({8, 9, 10}), "", 7, false},
       {without({7, 8, 9, 10}), "", 5, false},
       {without({5, 7, 8, 9, 10}), "ultima online - ", 6, false},
-      {without({5, 6, 7, 8, 9, 10}), "", 0, false},
+      {without({5, 6, 7, 8, 9, 10}), "", 13, false},
+      {without({5, 6, 7, 8, 9, 10, 13}), "", 0, false},
   };
   for (const Case& c : cases) {
     const std::optional<GameWindow> found =
