@@ -67,7 +67,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (auto folder = parlo::CharacterProfileFolder(files, client, title)) {
     size_t slash = folder->find_last_of('\\');
     Bytes character = folder->substr(slash + 1);
-    if (character.empty() || parlo::CharacterPartOfTitle(title).find(character) == std::string_view::npos)
+    if (!parlo::HoldsName(parlo::CharacterPartOfTitle(title), character, parlo::AsciiLowerTable(),
+                          parlo::LeadBytes()))
       std::abort();
   }
   parlo::ProfileChatSettings source(files, [&](std::uint32_t) { return client + "\\ClassicUO.exe"; });

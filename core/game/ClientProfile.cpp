@@ -13,11 +13,6 @@ constexpr const char kSettingsFile[] = "settings.json";
 constexpr const char kProfileFile[] = "profile.json";
 constexpr const char kDefaultProfiles[] = "Data\\Profiles";
 
-// What each client puts after the text it is given for its title: ClassicUO writes
-// "<text> - ClassicUO - <version>" (or "ClassicUO [dev]"), TazUO "<text> - [TazUO <version>]" (or
-// "<text> - TazUO [dev] - <version>").
-constexpr std::string_view kTitleMarkers[] = {" - ClassicUO", " - [TazUO", " - TazUO"};
-
 bool IsSeparator(char c) {
   return c == '\\' || c == '/';
 }
@@ -64,15 +59,6 @@ Bytes AnsiPath(const Bytes& utf8, AnsiCodePage* codePage) {
 
 }  // namespace
 
-std::string_view CharacterPartOfTitle(std::string_view title) {
-  size_t end = std::string_view::npos;
-  for (std::string_view marker : kTitleMarkers) {
-    size_t at = title.rfind(marker);
-    if (at != std::string_view::npos && (end == std::string_view::npos || at > end)) end = at;
-  }
-  return end == std::string_view::npos ? std::string_view() : title.substr(0, end);
-}
-
 Bytes AsClientReadsIt(std::string_view text) {
   Bytes out;
   out.reserve(text.size());
@@ -113,6 +99,8 @@ std::optional<Bytes> CharacterProfileFolder(FileStore& files, const Bytes& clien
                                             std::string_view title, AnsiCodePage* codePage) {
   std::string_view part = CharacterPartOfTitle(title);
   if (part.empty()) return std::nullopt;
+  // The file system folds the letters of folder names as ASCII.
+  static const LowerTable kFolderLetters = AsciiLowerTable();
   Bytes root = ClientProfilesFolder(files, clientFolder, codePage);
   if (root.empty()) return std::nullopt;
   std::optional<Bytes> best;
@@ -123,7 +111,7 @@ std::optional<Bytes> CharacterProfileFolder(FileStore& files, const Bytes& clien
     for (const Bytes& server : files.ListFolders(accountFolder)) {
       Bytes serverFolder = Join(accountFolder, server);
       for (const Bytes& character : files.ListFolders(serverFolder)) {
-        if (character.empty() || part.find(character) == std::string_view::npos) continue;
+        if (!HoldsName(part, character, kFolderLetters, LeadBytes())) continue;
         if (best && character.size() < bestLength) continue;
         Bytes folder = Join(serverFolder, character);
         FileStamp stamp;

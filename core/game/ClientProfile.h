@@ -6,6 +6,7 @@
 
 #include "core/text/Bytes.h"
 #include "core/game/ChatSettings.h"
+#include "core/game/Character.h"
 #include "core/files/FileStore.h"
 #include "core/text/LeadBytes.h"
 #include "core/text/TextCoding.h"
@@ -15,11 +16,6 @@ namespace parlo {
 // The modern clients (ClassicUO, TazUO) keep one profile per character in
 // <profiles>/<account>/<server>/<character>/profile.json, where <profiles> is "profilespath" of
 // settings.json beside the client's executable, or Data\Profiles there when that is not set.
-
-// The part of a modern client's title that names the character: what comes before the client's
-// own " - ClassicUO ..." or " - [TazUO ...]". An assistant's title text stands there too, holding
-// the name somewhere. Empty for a window with no character logged in or of another program.
-std::string_view CharacterPartOfTitle(std::string_view title);
 
 // The client's file text as the client reads it: it takes a lone backslash as itself, so that
 // hand-written paths such as "C:\UO\Profiles" load.
@@ -32,7 +28,7 @@ Bytes AsClientReadsIt(std::string_view text);
 Bytes ClientProfilesFolder(FileStore& files, const Bytes& clientFolder, AnsiCodePage* codePage = nullptr);
 
 // The profile folder of the character named in a modern client's title: of all character folders
-// under the client's profiles folder, the one whose name appears in the title's character part,
+// under the client's profiles folder, the one whose name the title's character part holds,
 // the longest such name, and among equally long ones the one whose profile.json was written last.
 std::optional<Bytes> CharacterProfileFolder(FileStore& files, const Bytes& clientFolder,
                                             std::string_view title, AnsiCodePage* codePage = nullptr);

@@ -540,6 +540,9 @@ TEST(ChooseGameWindow, TheCaptionPicksAmongClassicRebuiltAndModernClients) {
   const TopLevelWindow bob{10, "Ultima Online", "Ultima Online - Bob", true, 17};
   const TopLevelWindow browser{11, "Chrome_WidgetWin_1", "Ultima Online - Wikipedia - Google Chrome", true,
                                18};
+  const TopLevelWindow bobbyWindow{12, "SDL_app", "Bobby (Atlantic) - ClassicUO - 1.0", true, 19};
+  const TopLevelWindow razorBob{13, "Ultima Online", "UO - Bob (Crim: 30s)", true, 20};
+  const std::vector<Bytes> characters = {"Alice", "Bob", "Bobby", "Carol", "Dan", "Eve", "Zed", "Parlo"};
   const std::vector<TopLevelWindow> all = {parloWindow, browser, editor, hiddenSdl, otherSdl, modern,
                                            fork,        rebuilt, alice,  bobHidden, bob};
   auto without = [&](std::initializer_list<WindowRef> gone) {
@@ -553,6 +556,8 @@ TEST(ChooseGameWindow, TheCaptionPicksAmongClassicRebuiltAndModernClients) {
     const char* caption;
     WindowRef expected;  // 0: none
     bool classic;
+    const char* character = "";  // the open book's
+    bool seen = false;           // its character has been seen in a client
   } cases[] = {
       // The player's own caption: the first visible window whose title starts with it, any class.
       {all, "Ultima Online - Bob", 10, true},
@@ -573,11 +578,25 @@ TEST(ChooseGameWindow, TheCaptionPicksAmongClassicRebuiltAndModernClients) {
       {without({7, 8, 9, 10}), "", 5, false},
       {without({5, 7, 8, 9, 10}), "ultima online - ", 6, false},
       {without({5, 6, 7, 8, 9, 10}), "", 0, false},
+      // A character's book: its character's client, whichever comes first in the default order;
+      // none when one seen before has gone; the caption before the character.
+      {all, "", 5, false, "carol", true},
+      {all, "", 7, false, "Eve", false},
+      {all, "", 9, true, "Bob", true},
+      {all, "", 0, false, "Dan", true},  // a hidden modern client takes no line
+      {all, "", 8, true, "Dan", false},
+      {all, "", 8, true, "Zed", false},
+      {all, "", 0, false, "Parlo", true},
+      {all, "Carol", 2, false, "Alice", true},
+      {{bobbyWindow, razorBob}, "", 12, false, "Bobby", true},
+      {{bobbyWindow, razorBob}, "", 13, true, "Bob", true},
+      {{bobbyWindow}, "", 0, false, "Bob", true},
   };
   for (const Case& c : cases) {
     const std::optional<GameWindow> found =
-        ChooseGameWindow(c.windows, GameChoice{c.caption}, LeadBytes(), own);
-    EXPECT_EQ(found ? found->handle : 0u, c.expected) << "caption \"" << c.caption << "\"";
+        ChooseGameWindow(c.windows, GameChoice{c.caption, AsciiLowerTable(), c.character, characters, c.seen},
+                         LeadBytes(), own);
+    EXPECT_EQ(found ? found->handle : 0u, c.expected) << "caption \"" << c.caption << "\" " << c.character;
     if (found) {
       EXPECT_EQ(found->classic, c.classic) << c.caption;
     }
