@@ -1,6 +1,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -54,5 +55,15 @@ std::optional<std::size_t> FollowForeground(FollowState& state, const TopLevelWi
                                             const std::vector<Bytes>& bookCharacters,
                                             std::optional<std::size_t> openBook, const LowerTable& lower,
                                             const LeadBytes& lead);
+
+// Tells which window comes to the front, as the system reports it; nothing is polled.
+class ForegroundPort {
+ public:
+  virtual ~ForegroundPort() = default;
+  // From now on changed runs, on this thread and from its message loop, with each window that
+  // comes to the front. False when the system cannot tell.
+  virtual bool Watch(std::function<void(WindowRef)> changed) = 0;
+  virtual void Stop() = 0;
+};
 
 }  // namespace parlo

@@ -15,16 +15,6 @@ bool SameClass(std::string_view a, std::string_view b) {
   return true;
 }
 
-// The settings file gives the default back without its trailing blank when the key was missing,
-// and every earlier version wrote it so: with or without, it is the default.
-bool IsDefaultCaption(const GameChoice& choice, const LeadBytes& lead) {
-  std::string_view caption = choice.caption;
-  std::string_view standard = kDefaultGameCaption;
-  while (!caption.empty() && caption.back() == ' ') caption.remove_suffix(1);
-  while (!standard.empty() && standard.back() == ' ') standard.remove_suffix(1);
-  return caption.empty() ||
-         (caption.size() == standard.size() && StartsWithFolded(caption, standard, choice.lower, lead));
-}
 
 GameWindow Chosen(const TopLevelWindow& window) {
   return {window.handle, SameClass(window.className, kGameWindowClass), window.title, window.processId};
@@ -56,6 +46,17 @@ std::vector<Bytes> NamesWith(const GameChoice& choice, const LeadBytes& lead) {
 }
 
 }  // namespace
+
+// The settings file gives the default back without its trailing blank when the key was missing,
+// and every earlier version wrote it so: with or without, it is the default.
+bool IsDefaultCaption(const GameChoice& choice, const LeadBytes& lead) {
+  std::string_view caption = choice.caption;
+  std::string_view standard = kDefaultGameCaption;
+  while (!caption.empty() && caption.back() == ' ') caption.remove_suffix(1);
+  while (!standard.empty() && standard.back() == ' ') standard.remove_suffix(1);
+  return caption.empty() ||
+         (caption.size() == standard.size() && StartsWithFolded(caption, standard, choice.lower, lead));
+}
 
 bool IsGameClient(const TopLevelWindow& window, const LowerTable& lower, const LeadBytes& lead) {
   return IsClassic(window) || IsRebuilt(window, lower, lead) || IsModern(window, lower, lead);

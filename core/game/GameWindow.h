@@ -54,6 +54,9 @@ struct GameWindow {
   std::uint32_t processId = 0;
 };
 
+// The caption leaves the choice to the game: empty, or the default with or without its blank.
+bool IsDefaultCaption(const GameChoice& choice, const LeadBytes& lead);
+
 // A window of a game client: the classic client by its class, a rebuilt one by its class and
 // title, a modern one by its class and its name in the title.
 bool IsGameClient(const TopLevelWindow& window, const LowerTable& lower, const LeadBytes& lead);
