@@ -64,6 +64,7 @@ TEST(Character, FollowedWhenAnotherClientComesToTheFront) {
   const TopLevelWindow alice{10, "SDL_app", "Alice (Atlantic) - ClassicUO - 1.1.0.0", true, 20};
   const TopLevelWindow bob{11, "Ultima Online", "Ultima Online - Bob", true, 21};
   const TopLevelWindow carolOnAlices{10, "SDL_app", "Carol - ClassicUO - 1.1.0.0", true, 20};
+  const TopLevelWindow alicesOther{12, "SDL_app", "Alice - [TazUO 3.21.0]", true, 22};
   // The list: the unnamed book, "-Alice", "alice", "Bob", "Greetings".
   const std::vector<Bytes> books = {"", "Alice", "alice", "Bob", "Greetings"};
   struct Step {
@@ -84,6 +85,7 @@ TEST(Character, FollowedWhenAnotherClientComesToTheFront) {
       {bob, 4, std::nullopt, true},      // a line brought Bob's client to the front
       {bob, 4, std::nullopt},
       {alice, 4, 1},
+      {alicesOther, 4, 1},  // another client of hers is another client
   };
   FollowState state;
   int n = 0;

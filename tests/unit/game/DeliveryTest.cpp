@@ -306,6 +306,26 @@ TEST(SendSay, AModernClientIsInFrontAndOnACleanSlateBeforeItIsTyped) {
   game.clickedAt = 5;
   EXPECT_EQ(Say(game, LeadBytes(), "ab", false, false), SayResult::kDelivered);
   EXPECT_EQ(game.Only("key"), (Calls{"key 13 d 0", "key 13 d 2"}));
+
+  // Bob's client retitled while his line waits for the front (an assistant writes his hit points
+  // there), and another client of Bob's in front of it: the line stays whole with the window it
+  // began with.
+  game = RecordingGame();
+  game.windows = {{kGame, "SDL_app", "Bob - ClassicUO - 1.0", true, 7}};
+  game.inFrontAt = 20;
+  GameChoice bobs;
+  bobs.character = "Bob";
+  bobs.characters = {"Bob"};
+  bobs.characterSeen = true;
+  EXPECT_EQ(SendSay(game, LeadBytes(), bobs, "ab", false, false, nullptr,
+                    [&game](int ms) {
+                      game.now += static_cast<std::uint64_t>(ms);
+                      game.windows = {{0x99, "SDL_app", "Bob - ClassicUO - 1.0", true, 8},
+                                      {kGame, "SDL_app", "Bob [HP 9/50] - ClassicUO - 1.0", true, 7}};
+                    }),
+            SayResult::kDelivered);
+  EXPECT_EQ(game.Only("char"), (Calls{"char 1234 61", "char 1234 62"}));
+  EXPECT_EQ(game.Only("keydown"), (Calls{"keydown 1234 16", "keydown 1234 13"}));
 }
 
 // What a modern client gets after the clean slate, for each state of its chat.
