@@ -30,19 +30,23 @@ GameChoice TForm_Main::GameChoiceFor(const Bytes& caption) const {
 void TForm_Main::SendSay(Bytes text, bool yell, bool pasteOnly) {
   if (!services_.game) return;
   if (delivery_.Busy()) return;  // a press while a line is on its way is dropped
-  const std::vector<TopLevelWindow> windows = services_.game->TopLevelWindows();
-  NoteCharactersInGame(windows);
-  const GameChoice choice = GameChoiceFor(GameCaption);
-  const std::optional<GameWindow> target =
-      ChooseGameWindow(windows, choice, services_.leadBytes, services_.game->OwnProcessId());
-  if (!target && choice.characterSeen && !text.empty()) {
-    ShowNotInGame(choice.character);
-    return;
+  GameChoice choice = GameChoiceFor(GameCaption);
+  if (!choice.character.empty()) {
+    // A character's book: its client, or none when one seen before has gone.
+    const std::vector<TopLevelWindow> windows = services_.game->TopLevelWindows();
+    NoteCharactersInGame(windows);
+    choice = GameChoiceFor(GameCaption);
+    if (choice.characterSeen && !text.empty() &&
+        !ChooseGameWindow(windows, choice, services_.leadBytes, services_.game->OwnProcessId())) {
+      ShowNotInGame(choice.character);
+      return;
+    }
   }
-  if (target) lineWindow_ = target->handle;
   if (!delivery_.Start(*services_.game, services_.leadBytes, choice, services_.chat, std::move(text), yell,
                        pasteOnly))
     return;
+  // Its coming to the front is the line's doing, not the player's.
+  lineWindow_ = delivery_.Window();
   AfterDeliveryStep();
 }
 
