@@ -7,6 +7,7 @@
 #include "platform/Win32Clipboard.h"
 #include "platform/Win32CodePage.h"
 #include "platform/Win32FileStore.h"
+#include "platform/Win32Foreground.h"
 #include "platform/Win32GamePort.h"
 #include "platform/Win32Module.h"
 #include "platform/Win32ProfileStore.h"
@@ -15,6 +16,7 @@ namespace {
 
 int RunParlo(int showCommand) {
   parlo::Win32GamePort game;
+  parlo::Win32ForegroundWatch foreground;
   parlo::Win32FileStore files;
   parlo::Win32CodePage codePage;
   parlo::Win32ProfileStore profile;
@@ -26,6 +28,7 @@ int RunParlo(int showCommand) {
                                   parlo::ProcessWorkingFolder);
   services.chat = &chat;
   services.game = &game;
+  services.foreground = &foreground;
   services.files = &files;
   services.codePage = &codePage;
   services.profile = &profile;

@@ -59,6 +59,7 @@
 #define IDC_CFG_CHECKBOX_QS_CTRL 215
 #define IDC_CFG_CHECKBOX_QS_SHIFT 216
 #define IDC_CFG_HOTKEY_QUICKSAY 217
+#define IDC_CFG_CHECKBOX_FOLLOW 218
 // OK and Cancel use IDOK (1) and IDCANCEL (2) in every dialog.
 
 // Save-As dialog

@@ -20,9 +20,9 @@ constexpr FontSpec kFont{"\x82\x6C\x82\x72\x20\x82\x6F\x83\x53\x83\x56\x83\x62\x
 constexpr FontSpec kBoldFont{kFont.face, kFont.height, kFont.charset, true};
 
 const ControlSpec kLayout[] = {
-    {IDC_CFG_PANEL1, ControlKind::Panel, 0, 4, 8, 301, 270, nullptr, 0, true, nullptr, nullptr, 0,
+    {IDC_CFG_PANEL1, ControlKind::Panel, 0, 4, 8, 301, 294, nullptr, 0, true, nullptr, nullptr, 0,
      PanelBevel::RaisedInnerLoweredOuter},
-    {IDC_CFG_CHECKBOX_ONTOP, ControlKind::CheckBox, IDC_CFG_PANEL1, 8, 16, 129, 17, "&Always on Top", 10,
+    {IDC_CFG_CHECKBOX_ONTOP, ControlKind::CheckBox, IDC_CFG_PANEL1, 8, 16, 129, 17, "&Always on Top", 11,
      true, &kBoldFont},
     {IDC_CFG_LABEL_BARD, ControlKind::Label, IDC_CFG_PANEL1, 8, 40, 143, 12, "&Hotkey for Bard Button", -1,
      true, &kBoldFont},
@@ -33,7 +33,7 @@ const ControlSpec kLayout[] = {
     {IDC_CFG_HOTKEY_BARD, ControlKind::HotKey, IDC_CFG_PANEL1, 192, 56, 41, 18, nullptr, 4, true, nullptr},
     {IDC_CFG_LABEL2, ControlKind::Label, IDC_CFG_PANEL1, 8, 88, 74, 12, "Screen Font", -1, true, &kBoldFont},
     {IDC_CFG_LABEL_FONT, ControlKind::Label, IDC_CFG_PANEL1, 8, 104, 0, 0, "Label_Font", -1, true, nullptr},
-    {IDC_CFG_BUTTON1, ControlKind::Button, IDC_CFG_PANEL1, 202, 100, 87, 25, "Change &Font...", 9, true,
+    {IDC_CFG_BUTTON1, ControlKind::Button, IDC_CFG_PANEL1, 202, 100, 87, 25, "Change &Font...", 10, true,
      nullptr},
     {IDC_CFG_LABEL1, ControlKind::Label, IDC_CFG_PANEL1, 16, 152, 194, 12,
      "The &Caption of UO starts with...", -1, true, &kBoldFont},
@@ -49,8 +49,10 @@ const ControlSpec kLayout[] = {
      nullptr},
     {IDC_CFG_HOTKEY_QUICKSAY, ControlKind::HotKey, IDC_CFG_PANEL1, 192, 232, 41, 18, nullptr, 8, true,
      nullptr},
-    {IDOK, ControlKind::DefaultButton, 0, 147, 285, 75, 25, "OK", 1, true, nullptr},
-    {IDCANCEL, ControlKind::Button, 0, 231, 285, 75, 25, "Cancel", 2, true, nullptr},
+    {IDC_CFG_CHECKBOX_FOLLOW, ControlKind::CheckBox, IDC_CFG_PANEL1, 8, 256, 281, 17,
+     "&Follow the character in front", 9, true, &kBoldFont},
+    {IDOK, ControlKind::DefaultButton, 0, 147, 309, 75, 25, "OK", 1, true, nullptr},
+    {IDCANCEL, ControlKind::Button, 0, 231, 309, 75, 25, "Cancel", 2, true, nullptr},
 };
 
 constexpr UINT_PTR kGameRefreshTimer = 1;
@@ -91,7 +93,7 @@ bool TForm_Config::ChooseFontDialog(HWND owner, LOGFONTA& font) {
 }
 
 TForm_Config::TForm_Config(FontChooser chooseFont)
-    : ModalForm(Frame{PARLO_CLASS_CONFIG, "Parlo! - Configuration", 313, 317, true, kFont, kLayout,
+    : ModalForm(Frame{PARLO_CLASS_CONFIG, "Parlo! - Configuration", 313, 341, true, kFont, kLayout,
                       sizeof kLayout / sizeof kLayout[0]}),
       chooseFont_(std::move(chooseFont)) {}
 
@@ -117,6 +119,7 @@ void TForm_Config::ComponentsCreated() {
 
   SetLabelFont(values_.labelFont);
   SetCheck(Control(IDC_CFG_CHECKBOX_ONTOP), values_.onTop);
+  SetCheck(Control(IDC_CFG_CHECKBOX_FOLLOW), values_.followCharacter);
   SetCheck(Control(IDC_CFG_CHECKBOX_ALT), values_.alt);
   SetCheck(Control(IDC_CFG_CHECKBOX_CTRL), values_.ctrl);
   SetCheck(Control(IDC_CFG_CHECKBOX_SHIFT), values_.shift);
@@ -188,6 +191,7 @@ void TForm_Config::ShowFontLabelText() {
 
 void TForm_Config::ReadControls() {
   values_.onTop = IsChecked(Control(IDC_CFG_CHECKBOX_ONTOP));
+  values_.followCharacter = IsChecked(Control(IDC_CFG_CHECKBOX_FOLLOW));
   values_.alt = IsChecked(Control(IDC_CFG_CHECKBOX_ALT));
   values_.ctrl = IsChecked(Control(IDC_CFG_CHECKBOX_CTRL));
   values_.shift = IsChecked(Control(IDC_CFG_CHECKBOX_SHIFT));

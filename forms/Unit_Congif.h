@@ -39,6 +39,7 @@ class TForm_Config : public ModalForm {
     bool quickSayCtrl = false;
     bool quickSayShift = false;
     unsigned quickSayKey = 0;          // its key box, as the control gives it
+    bool followCharacter = true;       // CheckBox_Follow
   };
 
   explicit TForm_Config(FontChooser chooseFont = ChooseFontDialog);

@@ -241,6 +241,7 @@ void TForm_Main::FormCreate() {
   OpenInitialBook();
   // After the book: its lines come first.
   BindQuickSayKey(true);
+  ApplyFollowCharacter();
 }
 
 void TForm_Main::FormShow() { ApplyStayOnTop(); }
@@ -248,6 +249,7 @@ void TForm_Main::FormShow() { ApplyStayOnTop(); }
 void TForm_Main::FormDestroy() {
   // The phrase book first: it is saved even when writing the settings fails.
   if (!CurrentFile.empty()) SaveSayFile(CurrentFile, true);
+  if (services_.foreground) services_.foreground->Stop();
   UnregisterBardHotKey();
   ReleaseLineHotKeys();
   ReleaseQuickSayKey();
@@ -368,6 +370,10 @@ LRESULT TForm_Main::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_TIMER:
       if (wParam == kDeliveryTimer) ContinueDelivery();
+      if (wParam == kTitleTimer) RestoreTitle();
+      return 0;
+    case kForegroundMessage:
+      RunGuarded([this, lParam] { OnForegroundChanged(static_cast<WindowRef>(lParam)); });
       return 0;
     case WM_MOUSEACTIVATE:
       // A click on Parlo while a line is on its way (the second of a double click on a gem) would

@@ -8,6 +8,7 @@
 
 #include "core/settings/AppPaths.h"
 #include "core/text/Bytes.h"
+#include "core/game/Character.h"
 #include "core/game/Delivery.h"
 #include "core/game/GameWindow.h"
 #include "core/book/GridFind.h"
@@ -52,6 +53,7 @@ struct MainServices {
   BardRandom* bardRandom = nullptr;       // none: the program's one generator, never reseeded
   // The Open dialog of the import.
   OpenFileFunction openFile = ShowOpenDialog;
+  ForegroundPort* foreground = nullptr;  // none: no book follows the character in front
   // A process's executable, where a modern client keeps its characters' profiles.
   std::function<Bytes(std::uint32_t processId)> processImagePath = ProcessImagePath;
   // Called at the close once the book and the settings are written, before the window goes;
@@ -93,6 +95,8 @@ class TForm_Main : public Window, public GridEvents {
   bool QuickSayCtrl = false;
   bool QuickSayShift = false;
   std::uint16_t QuickSayKey = 0;
+  // The book of the character whose client comes to the front is opened.
+  bool FollowCharacter = true;
 
   // Lifecycle
   void FormCreate();
@@ -117,6 +121,18 @@ class TForm_Main : public Window, public GridEvents {
   void ContinueDelivery();
   // The game window as the player's caption chooses it (what the configuration dialog shows).
   GameChoice GameChoiceFor(const Bytes& caption) const;
+
+  // Characters
+  // A window came to the front: a client of a character with a book opens that book.
+  void OnForegroundChanged(WindowRef window);
+  // Watches the foreground while FollowCharacter is on.
+  void ApplyFollowCharacter();
+  // Says in the title, for a few seconds, that the character's lines have nowhere to go.
+  void ShowNotInGame(const Bytes& character);
+  void RestoreTitle();
+  static constexpr UINT_PTR kTitleTimer = 2;
+  static constexpr UINT kForegroundMessage = WM_APP + 12;  // lParam: the window now in front
+  static constexpr UINT kNotInGameMs = 4000;
 
   // Phrase grid
   bool IsSayRow(int row) const;
@@ -262,6 +278,13 @@ class TForm_Main : public Window, public GridEvents {
   Delivery delivery_;              // the line on its way to the game
   // After a start or a step: the timer for the next look, or the line's end.
   void AfterDeliveryStep();
+  // The entries of the book list, as shown.
+  std::vector<Bytes> BookEntries() const;
+  // The characters of the books whose clients run now are remembered as characters.
+  void NoteCharactersInGame(const std::vector<TopLevelWindow>& windows);
+  FollowState follow_;
+  std::vector<Bytes> seenCharacters_;  // characters that had a client this run
+  WindowRef lineWindow_ = 0;           // the client the last line went to, until the next change
   QuickSayRegistration quickSayKey_;
   QuickSayBox quickSay_;
 };

@@ -1,5 +1,7 @@
 // Delivery of a line to the game, the Bard recital and the Paste button.
 #include "core/book/Bard.h"
+#include "core/book/SayCollection.h"
+#include "core/game/Character.h"
 #include "core/game/Delivery.h"
 #include "forms/ControlIds.h"
 #include "forms/Unit_Main.h"
@@ -12,15 +14,39 @@ BardRandom RandomGenerator;
 }  // namespace
 
 GameChoice TForm_Main::GameChoiceFor(const Bytes& caption) const {
-  return GameChoice{caption, lower_};
+  GameChoice choice;
+  choice.caption = caption;
+  choice.lower = lower_;
+  // A caption of the player's names the one window every line goes to.
+  if (!IsDefaultCaption(choice, services_.leadBytes)) return choice;
+  choice.character = CharacterOfBook(DisplayNameOf(CurrentFile));
+  if (choice.character.empty()) return choice;
+  for (const Bytes& entry : BookEntries()) choice.characters.push_back(CharacterOfBook(entry));
+  for (const Bytes& seen : seenCharacters_)
+    if (SameName(seen, choice.character, lower_, services_.leadBytes)) choice.characterSeen = true;
+  return choice;
 }
 
 void TForm_Main::SendSay(Bytes text, bool yell, bool pasteOnly) {
   if (!services_.game) return;
-  // A press while a line is on its way is dropped.
-  if (!delivery_.Start(*services_.game, services_.leadBytes, GameChoiceFor(GameCaption), services_.chat,
-                       std::move(text), yell, pasteOnly))
+  if (delivery_.Busy()) return;  // a press while a line is on its way is dropped
+  GameChoice choice = GameChoiceFor(GameCaption);
+  if (!choice.character.empty()) {
+    // A character's book: its client, or none when one seen before has gone.
+    const std::vector<TopLevelWindow> windows = services_.game->TopLevelWindows();
+    NoteCharactersInGame(windows);
+    choice = GameChoiceFor(GameCaption);
+    if (choice.characterSeen && !text.empty() &&
+        !ChooseGameWindow(windows, choice, services_.leadBytes, services_.game->OwnProcessId())) {
+      ShowNotInGame(choice.character);
+      return;
+    }
+  }
+  if (!delivery_.Start(*services_.game, services_.leadBytes, choice, services_.chat, std::move(text), yell,
+                       pasteOnly))
     return;
+  // Its coming to the front is the line's doing, not the player's.
+  lineWindow_ = delivery_.Window();
   AfterDeliveryStep();
 }
 

@@ -119,6 +119,7 @@ void TForm_Main::ReadStartupSettings() {
   quickSay_.SetLayoutSize(settings.quickSayWidth, settings.quickSayHeight);
 
   importFolder_ = ReadImportFolder(ini);
+  FollowCharacter = ReadFollowCharacter(ini);
 }
 
 void TForm_Main::WriteSettings() {
@@ -148,6 +149,7 @@ void TForm_Main::WriteSettings() {
   settings.quickSayWidth = quickSay_.LayoutSize().cx;
   settings.quickSayHeight = quickSay_.LayoutSize().cy;
   settings.importFolder = importFolder_;
+  settings.followCharacter = FollowCharacter;
 
   // Each key written is a visit to the file, and at most exits nothing has changed: one read
   // tells whether there is anything to write at all.
@@ -175,6 +177,7 @@ void TForm_Main::Button_ConfigClick() {
     in.quickSayCtrl = QuickSayCtrl;
     in.quickSayShift = QuickSayShift;
     in.quickSayKey = HotKeyControlFromBardKey(QuickSayKey);
+    in.followCharacter = FollowCharacter;
     form.SetGameFinder([this](const Bytes& caption) -> std::optional<Bytes> {
       if (!services_.game) return std::nullopt;
       const std::optional<GameWindow> game =
@@ -201,6 +204,10 @@ void TForm_Main::Button_ConfigClick() {
       RegisterBardHotKey();
       BindQuickSayKey(true);
       StayOnTop = out.onTop;
+      if (out.followCharacter != FollowCharacter) {
+        FollowCharacter = out.followCharacter;
+        ApplyFollowCharacter();
+      }
       GameCaption = out.captionText;
       CaptionList = std::make_unique<std::vector<Bytes>>(out.captionItems);
       grid_.SetGridFont(out.labelFont, grid_.GridFontColor());

@@ -1,8 +1,9 @@
 // Arbitrary JSON text and an arbitrary client folder tree with its title: the reader never runs past
 // its input, every string it decodes reads back the same when written out again, the profile
-// chosen is always a character folder whose name stands in the title's character part, and an SDL
-// window is taken for a renamed client exactly when its title names none and a folder of its
-// process holds a client's settings.
+// chosen is always a character folder whose name stands in the title's character part, as the
+// character of a title is always the longest name its part holds, and an SDL window is taken for a
+// renamed client exactly when its title names none and a folder of its process holds a client's
+// settings.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdlib>
@@ -76,7 +77,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Bytes character = folder->substr(slash + 1);
     std::string_view part = parlo::CharacterPartOfTitle(title);
     if (part.empty()) part = parlo::CharacterPartOfRenamedTitle(title);
-    if (character.empty() || part.find(character) == std::string_view::npos) std::abort();
+    if (!parlo::HoldsName(part, character, parlo::AsciiLowerTable(), parlo::LeadBytes())) std::abort();
+  }
+  // The character of the title among names cut out of it: one its part holds, none longer held.
+  const parlo::LeadBytes shiftJis{{0x81, 0x9F}, {0xE0, 0xFC}};
+  std::vector<Bytes> names;
+  for (size_t at = 0; at < title.size() && names.size() < 8; at += 3) names.push_back(title.substr(at, 1 + at % 7));
+  const std::string_view part = parlo::CharacterPartOfTitle(title);
+  if (auto owner = parlo::CharacterOfTitle(title, names, parlo::AsciiLowerTable(), shiftJis)) {
+    if (!parlo::HoldsName(part, names[*owner], parlo::AsciiLowerTable(), shiftJis)) std::abort();
+    for (const Bytes& name : names)
+      if (name.size() > names[*owner].size() && parlo::HoldsName(part, name, parlo::AsciiLowerTable(), shiftJis))
+        std::abort();
   }
   auto image = [&](std::uint32_t) { return client + "\\ClassicUO.exe"; };
   auto workingFolder = [&](std::uint32_t) { return working; };

@@ -5,6 +5,7 @@
 #   docs/screenshots/about.png   the About box
 #   docs/screenshots/quick-say.png  the Quick Say box over the practice window, a word typed
 #   docs/screenshots/import.png  lines imported from a client's macros.xml, with the message about them
+#   docs/screenshots/characters.png  two practice windows for two characters, Parlo following them
 # With --dpi N (or PARLO_SHOT_DPI=N) Wine's desktop runs at N dots per inch (its LogPixels, in a
 # prefix of its own) and the pictures are named e.g. main-192dpi.png; 96, the default, keeps the
 # names above.
@@ -279,6 +280,39 @@ if [ -n "$main_id" ]; then
   else
     echo "screenshots: no import in this build; docs/screenshots/import$suffix.png skipped"
   fi
+fi
+
+# Two practice windows titled for two characters, a book for each: Parlo opens the book of the
+# one in front. The picture holds the three windows, Bob's client in front and his book open.
+printf '[PARLO!]\r\nhi\tWell met, friend!\r\nbow\t: bows deeply\r\n' >"$run/sayAlice.txt"
+printf '[PARLO!]\r\nhail\tHail and well met!\r\nbank\tbank\r\n' >"$run/sayBob.txt"
+for who in Alice Bob; do
+  at=$([ "$who" = Alice ] && echo "$((20 * dpi / 96)),$((20 * dpi / 96))" || echo "$((60 * dpi / 96)),$((300 * dpi / 96))")
+  "$wine" "$build/bin/fakegame.exe" --title "Ultima Online - $who (Practice)" --at "$at" >/dev/null 2>&1 &
+done
+alice_id="" bob_id=""
+for _ in $(seq 1 100); do
+  alice_id=$(xdotool search --name "Ultima Online - Alice" | head -n 1) || true
+  bob_id=$(xdotool search --name "Ultima Online - Bob" | head -n 1) || true
+  [ -n "$alice_id" ] && [ -n "$bob_id" ] && break
+  sleep 0.1
+done
+main_id=$(xdotool search --name "^$main\$" | head -n 1) || true
+if [ -n "$alice_id" ] && [ -n "$bob_id" ] && [ -n "$main_id" ]; then
+  # The plain practice window of the pictures above out of the way.
+  [ -z "$practice_id" ] || xdotool windowminimize --sync "$practice_id" >/dev/null 2>&1 || true
+  xdotool windowmove --sync "$main_id" $((660 * dpi / 96)) $((120 * dpi / 96)) >/dev/null 2>&1 || true
+  xdotool windowactivate --sync "$alice_id" >/dev/null 2>&1 || true
+  sleep 1.5
+  xdotool windowactivate --sync "$bob_id" >/dev/null 2>&1 || true
+  sleep 1.5
+  read -r ax ay ar ab < <(frame "$alice_id")
+  read -r bx by br bb < <(frame "$bob_id")
+  read -r mx my mr mb < <(frame "$main_id")
+  l=$((ax < bx ? ax : bx)) t=$((ay < my ? ay : my)) r=$((mr > br ? mr : br)) b=$((bb > mb ? bb : mb))
+  import -display "$DISPLAY" -window root "$work/screen.png"
+  convert "$work/screen.png" -crop "$((r - l))x$((b - t))+$l+$t" +repage "$out/characters$suffix.png"
+  echo "screenshots: docs/screenshots/characters$suffix.png ($((r - l))x$((b - t))+$l+$t)"
 fi
 
 # Closed as a player closes it, so Parlo ends normally.

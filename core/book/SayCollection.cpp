@@ -19,6 +19,11 @@ Bytes DisplayNameOf(const Bytes& fileName) {
   return fileName.substr(3, fileName.size() - 7);
 }
 
+Bytes CharacterOfBook(const Bytes& displayName) {
+  const size_t start = displayName.find_first_not_of("-_ ");
+  return start == Bytes::npos ? Bytes() : displayName.substr(start);
+}
+
 Bytes SayFileNameFor(const Bytes& displayName) { return "say" + displayName + ".txt"; }
 
 int FindFileIndex(const std::vector<Bytes>& entries, const Bytes& fileName) {

@@ -12,6 +12,9 @@ inline constexpr const char kSayWildcard[] = "say*.txt";
 // The entry shown for a listed say file: its name without the first three and the last four
 // bytes, or empty when nothing is left ("sayBard.txt" shows as "Bard").
 Bytes DisplayNameOf(const Bytes& fileName);
+// The character a book belongs to, by its entry: the name without the dashes, underscores and
+// blanks it starts with ("-Alice" is Alice's). Empty for a book of no one.
+Bytes CharacterOfBook(const Bytes& displayName);
 // The file behind an entry: "say" + displayName + ".txt".
 Bytes SayFileNameFor(const Bytes& displayName);
 // Index of the first entry equal, byte for byte, to the display name of fileName; -1 if none.

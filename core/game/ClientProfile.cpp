@@ -14,11 +14,6 @@ constexpr const char kProfileFile[] = "profile.json";
 constexpr const char kDefaultProfile[] = "default.json";
 constexpr const char kDefaultProfiles[] = "Data\\Profiles";
 
-// What each client puts after the text it is given for its title: ClassicUO writes
-// "<text> - ClassicUO - <version>" (or "ClassicUO [dev]"), TazUO "<text> - [TazUO <version>]" (or
-// "<text> - TazUO [dev] - <version>").
-constexpr std::string_view kTitleMarkers[] = {" - ClassicUO", " - [TazUO", " - TazUO"};
-
 bool IsSeparator(char c) {
   return c == '\\' || c == '/';
 }
@@ -86,6 +81,8 @@ std::string_view CharacterPart(std::string_view title) {
 // character part, the longest such name, and among equally long ones the one whose profile.json
 // was written last.
 std::optional<Bytes> CharacterFolderUnder(FileStore& files, const Bytes& root, std::string_view part) {
+  // The file system folds the letters of folder names as ASCII.
+  static const LowerTable kFolderLetters = AsciiLowerTable();
   std::optional<Bytes> best;
   size_t bestLength = 0;
   std::uint64_t bestWritten = 0;
@@ -94,7 +91,7 @@ std::optional<Bytes> CharacterFolderUnder(FileStore& files, const Bytes& root, s
     for (const Bytes& server : files.ListFolders(accountFolder)) {
       Bytes serverFolder = Join(accountFolder, server);
       for (const Bytes& character : files.ListFolders(serverFolder)) {
-        if (character.empty() || part.find(character) == std::string_view::npos) continue;
+        if (!HoldsName(part, character, kFolderLetters, LeadBytes())) continue;
         if (best && character.size() < bestLength) continue;
         Bytes folder = Join(serverFolder, character);
         FileStamp stamp;
@@ -131,15 +128,6 @@ Bytes AnsiPath(const Bytes& utf8, AnsiCodePage* codePage) {
 }
 
 }  // namespace
-
-std::string_view CharacterPartOfTitle(std::string_view title) {
-  size_t end = std::string_view::npos;
-  for (std::string_view marker : kTitleMarkers) {
-    size_t at = title.rfind(marker);
-    if (at != std::string_view::npos && (end == std::string_view::npos || at > end)) end = at;
-  }
-  return end == std::string_view::npos ? std::string_view() : title.substr(0, end);
-}
 
 std::string_view CharacterPartOfRenamedTitle(std::string_view title) {
   constexpr std::string_view kDash = " - ";

@@ -8,6 +8,7 @@
 
 #include "core/text/Bytes.h"
 #include "core/game/ChatSettings.h"
+#include "core/game/Character.h"
 #include "core/files/FileStore.h"
 #include "core/text/LeadBytes.h"
 #include "core/text/TextCoding.h"
@@ -22,11 +23,6 @@ namespace parlo {
 
 // A process's executable path, or the folder it works in; empty when it cannot be learnt.
 using ProcessPathOf = std::function<Bytes(std::uint32_t processId)>;
-
-// The part of a modern client's title that names the character: what comes before the client's
-// own " - ClassicUO ..." or " - [TazUO ...]". An assistant's title text stands there too, holding
-// the name somewhere. Empty for a window with no character logged in or of another program.
-std::string_view CharacterPartOfTitle(std::string_view title);
 
 // The character part of the title of a modern client that a shard built under its own name:
 // the client's shape "<text> - <name> - <version>" or "<text> - [<name> <version>]" with the
@@ -45,7 +41,7 @@ Bytes AsClientReadsIt(std::string_view text);
 Bytes ClientProfilesFolder(FileStore& files, const Bytes& clientFolder, AnsiCodePage* codePage = nullptr);
 
 // The profile folder of the character named in a modern client's title: of all character folders
-// under the client's profiles folder, the one whose name appears in the title's character part,
+// under the client's profiles folder, the one whose name the title's character part holds,
 // the longest such name, and among equally long ones the one whose profile.json was written last.
 std::optional<Bytes> CharacterProfileFolder(FileStore& files, const Bytes& clientFolder,
                                             std::string_view title, AnsiCodePage* codePage = nullptr);

@@ -198,6 +198,7 @@ std::optional<GameWindow> FindGameWindow(GamePort& game, const GameChoice& choic
 bool Delivery::Start(GamePort& game, const LeadBytes& lead, const GameChoice& choice,
                      ChatSettingsSource* chat, Bytes text, bool yell, bool pasteOnly) {
   if (busy_) return false;
+  window_ = 0;
   waiting_ = false;
   posted_ = false;
   steps_.clear();

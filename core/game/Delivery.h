@@ -178,6 +178,8 @@ class Delivery {
   int WaitMs() const { return kDeliveryPollMs; }
   // How the last line ended, once it has.
   SayResult Result() const { return result_; }
+  // The window the last line went to; 0 when none was found.
+  WindowRef Window() const { return window_; }
 
  private:
   enum class Wait { kDone, kLater, kTimedOut };

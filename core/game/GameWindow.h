@@ -35,10 +35,18 @@ struct TopLevelWindow {
 };
 
 // Which window the player sends to: the caption the title starts with, letter case folded by the
-// code page's own rules. Empty or the default caption means "the game, whichever client it is".
+// code page's own rules. Empty or the default caption means "the game, whichever client it is",
+// and then a character's book goes to its character's client.
 struct GameChoice {
   Bytes caption;
   LowerTable lower = AsciiLowerTable();
+  // The open book's character; empty for a book of no one.
+  Bytes character;
+  // The characters of all books: a client belongs to the longest of them its title holds.
+  std::vector<Bytes> characters;
+  // The character has been seen in a client: its lines go to its client or nowhere. A book named
+  // after no character ever seen goes where any book goes.
+  bool characterSeen = false;
 };
 
 struct GameWindow {
@@ -51,6 +59,17 @@ struct GameWindow {
 
 // An SDL window whose title names no modern client: a shard's renamed build, or another program.
 bool NamesNoClient(const TopLevelWindow& window, const LeadBytes& lead);
+
+// The caption leaves the choice to the game: empty, or the default with or without its blank.
+bool IsDefaultCaption(const GameChoice& choice, const LeadBytes& lead);
+
+// A window of a game client: the classic client by its class, a rebuilt one by its class and
+// title, a modern one by its class and its name in the title.
+bool IsGameClient(const TopLevelWindow& window, const LowerTable& lower, const LeadBytes& lead);
+
+// The characters of choice.characters that have a game client among the windows.
+std::vector<Bytes> CharactersInGame(const std::vector<TopLevelWindow>& windows, const GameChoice& choice,
+                                    const LeadBytes& lead, std::uint32_t ownProcessId);
 
 // The game window among the listed ones; windows of our own process never count.
 std::optional<GameWindow> ChooseGameWindow(const std::vector<TopLevelWindow>& windows,

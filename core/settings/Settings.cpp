@@ -89,6 +89,8 @@ Bytes ReadImportFolder(const TIniFile& ini) {
   return ini.ReadText(kImport, "Folder", "");
 }
 
+bool ReadFollowCharacter(const TIniFile& ini) { return ini.ReadFlag(kParlo, "FollowCharacter", true); }
+
 void ReadSettings(const TIniFile& ini, Settings& settings, const SettingsReadSteps& steps) {
   ReadWindowBounds(ini, settings.bounds, [&](const WindowBounds& bounds) {
     settings.bounds = steps.applyBounds ? steps.applyBounds(bounds) : bounds;
@@ -102,6 +104,7 @@ void ReadSettings(const TIniFile& ini, Settings& settings, const SettingsReadSte
   settings.lastOpen = ReadLastOpen(ini);
   ReadQuickSay(ini, settings);
   settings.importFolder = ReadImportFolder(ini);
+  settings.followCharacter = ReadFollowCharacter(ini);
 }
 
 void WriteSettings(TIniFile& ini, const Settings& s) {
@@ -128,6 +131,7 @@ void WriteSettings(TIniFile& ini, const Settings& s) {
   ini.WriteNumber(kQuickSay, "Height", s.quickSayHeight);
   // Quoted like LastOpen: a folder may end in a blank.
   ini.WriteText(kImport, "Folder", Quoted(s.importFolder));
+  ini.WriteFlag(kParlo, "FollowCharacter", s.followCharacter);
 }
 
 bool SettingsChangeFile(const std::optional<Bytes>& content, const Settings& settings) {

@@ -65,6 +65,8 @@ struct Settings {
   int32_t quickSayHeight = kQuickSayDefaultHeight;
   // The folder of the last file lines were imported from; empty until the first import.
   Bytes importFolder;
+  // The book of the character whose client comes to the front is opened.
+  bool followCharacter = true;
 };
 
 // Start-up reads the file in groups, in this order. The main window applies each group before the
@@ -92,6 +94,9 @@ void ReadQuickSay(const TIniFile& ini, Settings& settings);
 
 // Section Import, key Folder, empty when missing.
 Bytes ReadImportFolder(const TIniFile& ini);
+
+// Section Parlo, key FollowCharacter, on when missing.
+bool ReadFollowCharacter(const TIniFile& ini);
 
 // Hooks of ReadSettings for the steps the window must take between the groups.
 struct SettingsReadSteps {

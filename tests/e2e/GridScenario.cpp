@@ -210,6 +210,67 @@ TEST_F(Grid, AClientStartedInAnotherFolderKeepsItsProfileThereAndAGemOpensTheCha
       ElementsAre("chat closed", "chat open", "sent mode=say hex=" + ToHex("line one"), "chat closed"));
 }
 
+// Two clients, one for each of two characters with a book: the client in front opens its book,
+// and every line of a book goes to its own character's client, whichever is in front.
+TEST_F(Grid, EachCharactersClientInFrontOpensItsBookAndItsLinesGoToItsClientOnly) {
+  Dir().Put("sayAlice.txt", "[PARLO!]\r\n\tfrom alice\r\n");
+  Dir().Put("say-Bob.txt", "[PARLO!]\r\n\tfrom bob\r\n");
+  Dir().Put("parlo.ini",
+            "[BardKey]\r\nALT=1\r\nCTRL=0\r\nSHIFT=1\r\nKey=116\r\n[UO]\r\nLastOpen=\"sayAlice.txt\"\r\n");
+  FakeGame::Options bob;
+  bob.title = "Ultima Online - Bob (Practice)";
+  bob.logName = "bob.log";
+  bob.y = 470;  // below Alice's, both in sight
+  FakeGame& bobs = StartSecondGame(bob);
+  FakeGame::Options alice;
+  alice.title = "Ultima Online - Alice (Practice)";
+  Start(alice, false);
+  FakeGame& alices = Game();
+  HWND combo = Parlo().Control(IDC_COMBOBOX_FILES);
+  auto open = [&](const std::string& entry) {
+    return WaitUntil(
+        [&] {
+          const int at = ComboSelection(combo);
+          const std::vector<std::string> items = ComboItems(combo);
+          return at >= 0 && static_cast<size_t>(at) < items.size() && items[static_cast<size_t>(at)] == entry;
+        },
+        kEventTimeoutMs);
+  };
+  ASSERT_TRUE(BringToFront(bobs.Window()));
+  ASSERT_TRUE(open("-Bob")) << "Bob's client in front never opened his book";
+  PressKey(VK_F5, Modifiers{true, false, true});
+  ASSERT_TRUE(bobs.WaitForKind("line"));
+  ASSERT_TRUE(BringToFront(alices.Window()));
+  ASSERT_TRUE(open("Alice"));
+  Front();
+  PressAndRelease(Button(0));
+  ASSERT_TRUE(alices.WaitForKind("line"));
+  Shot("following");
+
+  // Bob's book chosen by hand; back in Alice's client, which was in front before, it stays open
+  // and its line goes to Bob.
+  Front();
+  const std::vector<std::string> items = ComboItems(combo);
+  const int bobsBook = static_cast<int>(std::find(items.begin(), items.end(), "-Bob") - items.begin());
+  PostMessageA(combo, WM_KEYDOWN, bobsBook < ComboSelection(combo) ? VK_UP : VK_DOWN, 1);
+  ASSERT_TRUE(open("-Bob"));
+  ASSERT_TRUE(BringToFront(alices.Window()));
+  PressKey(VK_F5, Modifiers{true, false, true});
+  ASSERT_TRUE(bobs.WaitForKind("line", kEventTimeoutMs, 2));
+  EXPECT_TRUE(open("-Bob"));
+
+  // Bob gone: his lines have nowhere to go, and the title says so.
+  bobs.Close();
+  ASSERT_TRUE(BringToFront(alices.Window()));
+  PressKey(VK_F5, Modifiers{true, false, true});
+  EXPECT_TRUE(WaitUntil([&] { return TextOf(Parlo().Main()) == "Parlo! - Bob is not in the game"; },
+                        kEventTimeoutMs));
+  alices.WaitQuiet();
+  EXPECT_THAT(alices.Lines(), ElementsAre("from alice"));
+  EXPECT_THAT(bobs.Lines(), ElementsAre("from bob", "from bob"));
+  EXPECT_TRUE(WaitUntil([&] { return TextOf(Parlo().Main()) == "Parlo!"; }, 10000));
+}
+
 TEST_F(Grid, WithYellCheckedAnEmoteArrivesYelled) {
   Start();
   TypeRows({{"wave", ": waves"}});

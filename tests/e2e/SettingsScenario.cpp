@@ -79,6 +79,7 @@ TEST_F(Settings, TheFirstExitWritesEveryKeyWithTheDefaults) {
       {"Parlo", "Paste", "0"},
       {"Parlo", "Yell", "0"},
       {"Parlo", "Random", "0"},
+      {"Parlo", "FollowCharacter", "1"},
       {"BardKey", "ALT", "0"},
       {"BardKey", "CTRL", "0"},
       {"BardKey", "SHIFT", "0"},

@@ -109,7 +109,7 @@ TEST_F(ConfigDialogTest, LayoutIsAsDesigned) {
     bool bold;
   };
   const Expected expected[] = {
-      {IDC_CFG_PANEL1, 0, {4, 8, 305, 278}, "", true, false, false},
+      {IDC_CFG_PANEL1, 0, {4, 8, 305, 302}, "", true, false, false},
       {IDC_CFG_CHECKBOX_ONTOP, IDC_CFG_PANEL1, {8, 16, 137, 33}, "&Always on Top", true, true, true},
       {IDC_CFG_LABEL_BARD, IDC_CFG_PANEL1, {8, 40, 0, 0}, "&Hotkey for Bard Button", true, false, true},
       {IDC_CFG_CHECKBOX_ALT, IDC_CFG_PANEL1, {8, 56, 57, 73}, "ALT", true, true, false},
@@ -139,15 +139,17 @@ TEST_F(ConfigDialogTest, LayoutIsAsDesigned) {
       {IDC_CFG_CHECKBOX_QS_CTRL, IDC_CFG_PANEL1, {64, 232, 113, 249}, "CTRL", true, true, false},
       {IDC_CFG_CHECKBOX_QS_SHIFT, IDC_CFG_PANEL1, {120, 232, 177, 249}, "SHIFT", true, true, false},
       {IDC_CFG_HOTKEY_QUICKSAY, IDC_CFG_PANEL1, {192, 232, 233, 250}, "", true, true, false},
-      {IDOK, 0, {147, 285, 222, 310}, "OK", true, true, false},
-      {IDCANCEL, 0, {231, 285, 306, 310}, "Cancel", true, true, false},
+      {IDC_CFG_CHECKBOX_FOLLOW, IDC_CFG_PANEL1, {8, 256, 289, 273}, "&Follow the character in front", true, true,
+       true},
+      {IDOK, 0, {147, 309, 222, 334}, "OK", true, true, false},
+      {IDCANCEL, 0, {231, 309, 306, 334}, "Cancel", true, true, false},
   };
   int result = Run({[&](HWND dialog) {
     EXPECT_EQ(Text(dialog), "Parlo! - Configuration");
     RECT client{};
     GetClientRect(dialog, &client);
     EXPECT_EQ(client.right, 313);
-    EXPECT_EQ(client.bottom, 317);
+    EXPECT_EQ(client.bottom, 341);
     LONG style = GetWindowLongA(dialog, GWL_STYLE);
     LONG exStyle = GetWindowLongA(dialog, GWL_EXSTYLE);
     EXPECT_TRUE(exStyle & WS_EX_TOPMOST);
@@ -211,10 +213,10 @@ TEST_F(ConfigDialogTest, ItsSizeControlsAndFontsAtEveryScale) {
     RECT client{};
     GetClientRect(dialog, &client);
     EXPECT_EQ(client.right, Expected({313, 470, 626}));
-    EXPECT_EQ(client.bottom, Expected({317, 476, 634}));
+    EXPECT_EQ(client.bottom, Expected({341, 512, 682}));
     EXPECT_EQ(place(form_.Control(IDC_CFG_PANEL1)),
               (std::array<LONG, 4>{Expected({4, 6, 8}), Expected({8, 12, 16}), Expected({301, 452, 602}),
-                                   Expected({270, 405, 540})}));
+                                   Expected({294, 441, 588})}));
     EXPECT_EQ(place(form_.Control(IDC_CFG_COMBOBOX_CAPTION))[1], Expected({168, 252, 336}));
     EXPECT_EQ(place(form_.Control(IDC_CFG_LABEL_GAME))[2], Expected({281, 422, 562}));
     EXPECT_EQ(place(form_.Control(IDC_CFG_BUTTON1)),
@@ -224,7 +226,7 @@ TEST_F(ConfigDialogTest, ItsSizeControlsAndFontsAtEveryScale) {
               (std::array<LONG, 4>{Expected({192, 288, 384}), Expected({232, 348, 464}),
                                    Expected({41, 62, 82}), Expected({18, 27, 36})}));
     EXPECT_EQ(place(form_.Control(IDOK)),
-              (std::array<LONG, 4>{Expected({147, 221, 294}), Expected({285, 428, 570}),
+              (std::array<LONG, 4>{Expected({147, 221, 294}), Expected({309, 464, 618}),
                                    Expected({75, 113, 150}), Expected({25, 38, 50})}));
     EXPECT_EQ(height(form_.Control(IDC_CFG_CHECKBOX_ALT)), Expected({-12, -18, -24}));
     // The chosen font is shown at the screen's scale and named with its size as at 96 dpi.
@@ -278,7 +280,7 @@ TEST_F(ConfigDialogTest, TabGoesFromTheCaptionThroughThePanelToOkAndCancel) {
     HWND focus = GetFocus();
     // The combo box's edit field has the focus; the combo box is the tab stop.
     if (focus && GetDlgCtrlID(focus) != IDC_CFG_COMBOBOX_CAPTION) focus = GetParent(focus);
-    for (int i = 0; i < 14 && focus; ++i) {
+    for (int i = 0; i < 15 && focus; ++i) {
       order.push_back(GetDlgCtrlID(focus));
       focus = GetNextDlgTabItem(dialog, focus, FALSE);
     }
@@ -288,7 +290,7 @@ TEST_F(ConfigDialogTest, TabGoesFromTheCaptionThroughThePanelToOkAndCancel) {
               ElementsAre(IDC_CFG_COMBOBOX_CAPTION, IDC_CFG_CHECKBOX_ALT, IDC_CFG_CHECKBOX_CTRL,
                           IDC_CFG_CHECKBOX_SHIFT, IDC_CFG_HOTKEY_BARD, IDC_CFG_CHECKBOX_QS_ALT,
                           IDC_CFG_CHECKBOX_QS_CTRL, IDC_CFG_CHECKBOX_QS_SHIFT, IDC_CFG_HOTKEY_QUICKSAY,
-                          IDC_CFG_BUTTON1, IDC_CFG_CHECKBOX_ONTOP, IDOK, IDCANCEL, IDC_CFG_COMBOBOX_CAPTION));
+                          IDC_CFG_CHECKBOX_FOLLOW, IDC_CFG_BUTTON1, IDC_CFG_CHECKBOX_ONTOP, IDOK, IDCANCEL, IDC_CFG_COMBOBOX_CAPTION));
 }
 
 TEST_F(ConfigDialogTest, TheLabelsAcceleratorsFocusTheAltBoxAndTheCaption) {
@@ -327,6 +329,8 @@ TEST_F(ConfigDialogTest, ShowsTheValuesItIsGivenAndHandsBackWhatTheControlsHold)
                                   box == IDC_CFG_CHECKBOX_QS_CTRL);
                       EXPECT_EQ(SendMessageA(form_.Control(IDC_CFG_HOTKEY_QUICKSAY), HKM_GETHOTKEY, 0, 0),
                                 VK_F9);
+                      EXPECT_EQ(SendMessageA(form_.Control(IDC_CFG_CHECKBOX_FOLLOW), BM_GETCHECK, 0, 0),
+                                BST_CHECKED);
                       HWND combo = form_.Control(IDC_CFG_COMBOBOX_CAPTION);
                       EXPECT_EQ(SendMessageA(combo, CB_GETCOUNT, 0, 0), 5);
                       EXPECT_EQ(Text(combo), "Ultima Online - ");
@@ -346,6 +350,7 @@ TEST_F(ConfigDialogTest, ShowsTheValuesItIsGivenAndHandsBackWhatTheControlsHold)
                       SendMessageA(form_.Control(IDC_CFG_HOTKEY_BARD), HKM_SETHOTKEY, 'Q', 0);
                       SendMessageA(form_.Control(IDC_CFG_CHECKBOX_QS_SHIFT), BM_CLICK, 0, 0);
                       SendMessageA(form_.Control(IDC_CFG_HOTKEY_QUICKSAY), HKM_SETHOTKEY, 'W', 0);
+                      SendMessageA(form_.Control(IDC_CFG_CHECKBOX_FOLLOW), BM_CLICK, 0, 0);
                       SendMessageA(form_.Control(IDOK), BM_CLICK, 0, 0);
                     }});
   EXPECT_EQ(result, IDOK);
@@ -359,6 +364,7 @@ TEST_F(ConfigDialogTest, ShowsTheValuesItIsGivenAndHandsBackWhatTheControlsHold)
   EXPECT_TRUE(out.quickSayCtrl);
   EXPECT_TRUE(out.quickSayShift);
   EXPECT_EQ(out.quickSayKey, static_cast<unsigned>('W'));
+  EXPECT_FALSE(out.followCharacter);
   EXPECT_EQ(out.labelFontHeight, 17);  // the label's height, as above
 }
 

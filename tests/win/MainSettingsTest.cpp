@@ -137,6 +137,7 @@ std::vector<std::string> FirstExitWrites() {
       "write QuickSay/Width=380",
       "write QuickSay/Height=300",
       "write Import/Folder=\"\"",
+      "write Parlo/FollowCharacter=1",
   };
 }
 
@@ -154,7 +155,8 @@ TEST_F(MainSettingsTest, StartupReadsEveryKeyInOrderAndRegistersTheHotKeyBetween
                   "read UO/Caption2", "read UO/Caption3", "read UO/Caption4", "read Font/Charset",
                   "read Font/Name", "read Font/Size", "read Font/Bold", "read Font/Italic",
                   "read UO/LastOpen", "read QuickSay/ALT", "read QuickSay/CTRL", "read QuickSay/SHIFT",
-                  "read QuickSay/Key", "read QuickSay/Width", "read QuickSay/Height", "read Import/Folder"));
+                  "read QuickSay/Key", "read QuickSay/Width", "read QuickSay/Height", "read Import/Folder",
+                  "read Parlo/FollowCharacter"));
   EXPECT_THAT(boxes_.Calls(), IsEmpty());
 }
 
@@ -387,6 +389,7 @@ TEST_F(MainSettingsTest, ExitWritesTheWindowAsItIsNow) {
   main_->BardShift = true;
   main_->BardKey = 0x7B;
   main_->GameCaption = "Shard";
+  main_->FollowCharacter = false;
   *main_->CaptionList = {"e0", "e1", "e2", "e3", "e4"};
   LOGFONTA font{};
   font.lfHeight = -19;
@@ -407,7 +410,7 @@ TEST_F(MainSettingsTest, ExitWritesTheWindowAsItIsNow) {
                           "write Font/Size=14", "write Font/Bold=1", "write Font/Italic=1",
                           "write QuickSay/ALT=0", "write QuickSay/CTRL=0", "write QuickSay/SHIFT=0",
                           "write QuickSay/Key=0", "write QuickSay/Width=380", "write QuickSay/Height=300",
-                          "write Import/Folder=\"\""));
+                          "write Import/Folder=\"\"", "write Parlo/FollowCharacter=0"));
 }
 
 TEST_F(MainSettingsTest, TheFileKeepsBoundsAndFontAsAt96DpiAtEveryScale) {

@@ -81,7 +81,7 @@ class SayFilesMainTest : public ::testing::Test {
 
   // Creates the main window over the folder, as the program does at start-up. lastOpen stands
   // for the settings file's "LastOpen".
-  void Start(const Bytes& lastOpen = Bytes()) {
+  void Start(const Bytes& lastOpen = Bytes(), GamePort* game = nullptr) {
     if (!lastOpen.empty()) Put("parlo.ini", "[UO]\r\nLastOpen=" + lastOpen + "\r\n");
     MainServices services;
     services.exePath = dir_ + "parlo.exe";
@@ -89,6 +89,7 @@ class SayFilesMainTest : public ::testing::Test {
     services.messageBox = boxes_.Function();
     services.profile = profile_;
     services.codePage = &codePage_;
+    services.game = game;
     main_ = std::make_unique<TForm_Main>(services);
     main_->SetLastOpen(lastOpen);
     main_->Create();
@@ -169,6 +170,23 @@ class SayFilesMainTest : public ::testing::Test {
   ScriptedBoxes boxes_;
   ProfileStore* profile_ = nullptr;  // none: no settings are read or written
   std::unique_ptr<TForm_Main> main_;
+};
+
+// Game clients as the system lists them; nothing is ever sent to them here.
+struct ListedClients : GamePort {
+  std::vector<TopLevelWindow> windows;
+  std::vector<TopLevelWindow> TopLevelWindows() override { return windows; }
+  std::uint32_t OwnProcessId() override { return 1; }
+  PostResult PostImeChar(WindowRef, unsigned) override { return PostResult::kFailed; }
+  PostResult PostChar(WindowRef, unsigned) override { return PostResult::kFailed; }
+  PostResult PostKey(WindowRef, unsigned, bool) override { return PostResult::kFailed; }
+  bool IsVisible(WindowRef) override { return true; }
+  void BringToFront(WindowRef) override {}
+  bool IsForeground(WindowRef) override { return false; }
+  bool ModifiersDown() override { return false; }
+  std::uint64_t NowMs() override { return 0; }
+  unsigned ScanCode(unsigned) override { return 0; }
+  void KeyEvent(unsigned, unsigned, unsigned) override {}
 };
 
 const Bytes kBookA = "[PARLO!]\r\nhi\tHello\r\n";
@@ -292,6 +310,42 @@ TEST_F(SayFilesMainTest, PickingABookRemovedBehindTheProgramsBackShowsTheFallbac
   Pick("A");
   EXPECT_EQ(Read("sayb.txt"), "[PARLO!]\r\ntemplate\r\n");
   EXPECT_EQ(Read("say-default.txt"), "[PARLO!]\r\ntemplate\r\n");
+}
+
+// A client coming to the front opens its character's book as a switch in the list does; of two
+// books of one character the first listed; a book deleted behind the program's back is not made
+// again; nothing follows with following off.
+TEST_F(SayFilesMainTest, AClientInFrontOpensItsCharactersBookAsASwitchDoes) {
+  Put("sayAlice.txt", kBookA);
+  Put("say_ALICE.txt", kBookB);
+  Put("sayBob.txt", kUnnamed);
+  ListedClients game;
+  game.windows = {{10, "SDL_app", "Alice (Atlantic) - ClassicUO - 1.0", true, 20},
+                  {11, "Ultima Online", "Ultima Online - Bob (Atlantic)", true, 21}};
+  Start("sayBob.txt", &game);
+  ASSERT_EQ(main_->CurrentFile, "sayBob.txt");
+  const Bytes alices = IndexOf("Alice") < IndexOf("_ALICE") ? "sayAlice.txt" : "say_ALICE.txt";
+
+  main_->OnForegroundChanged(10);
+  EXPECT_EQ(main_->CurrentFile, alices);
+  EXPECT_EQ(Selection(), IndexOf(DisplayNameOf(alices)));
+  SetText(0, "changed in Alice's");
+  main_->OnForegroundChanged(11);
+  EXPECT_EQ(main_->CurrentFile, "sayBob.txt");
+  EXPECT_NE(Read(alices).value_or("").find("\tchanged in Alice's\r\n"), Bytes::npos);
+
+  main_->OnForegroundChanged(10);
+  ASSERT_TRUE(DeleteFileA((dir_ + "sayBob.txt").c_str()));
+  main_->OnForegroundChanged(11);
+  EXPECT_EQ(main_->CurrentFile, alices);
+  EXPECT_EQ(IndexOf("Bob"), -1);
+  EXPECT_FALSE(Has("sayBob.txt"));
+
+  Put("sayBob.txt", kUnnamed);
+  main_->FollowCharacter = false;
+  main_->OnForegroundChanged(10);
+  main_->OnForegroundChanged(11);
+  EXPECT_EQ(main_->CurrentFile, alices);
 }
 
 // ---- Exit ----

@@ -15,11 +15,12 @@ void Scenario::TearDown() {
   }
   parlo_.reset();
   game_.reset();
+  second_.reset();
 }
 
 void Scenario::Settle() {
-  for (HANDLE process :
-       {parlo_ ? parlo_->Process().Handle() : nullptr, game_ ? game_->Process().Handle() : nullptr}) {
+  for (HANDLE process : {parlo_ ? parlo_->Process().Handle() : nullptr, game_ ? game_->Process().Handle() : nullptr,
+                         second_ ? second_->Process().Handle() : nullptr}) {
     if (process) WaitForInputIdle(process, 2000);
   }
 }
@@ -34,6 +35,12 @@ FakeGame& Scenario::StartGame(const FakeGame::Options& options) {
   game_.reset();
   game_.emplace(FakeGame::Start(Dir().Path(), options));
   return *game_;
+}
+
+FakeGame& Scenario::StartSecondGame(const FakeGame::Options& options) {
+  second_.reset();
+  second_.emplace(FakeGame::Start(Dir().Path(), options));
+  return *second_;
 }
 
 ParloApp& Scenario::StartParlo() {

@@ -26,6 +26,9 @@ class Scenario : public ::testing::Test {
 
   FakeGame& StartGame(const FakeGame::Options& options = FakeGame::Options());
   FakeGame& Game() { return game_.value(); }
+  // A second client beside the first (its own log name in the options).
+  FakeGame& StartSecondGame(const FakeGame::Options& options);
+  FakeGame& SecondGame() { return second_.value(); }
 
   ParloApp& StartParlo();
   ParloApp& Parlo() { return parlo_.value(); }
@@ -46,6 +49,7 @@ class Scenario : public ::testing::Test {
   std::optional<ScenarioDir> dir_;
   // Declared after the folder: destroyed first, killing what still runs.
   std::optional<FakeGame> game_;
+  std::optional<FakeGame> second_;
   std::optional<ParloApp> parlo_;
 };
 

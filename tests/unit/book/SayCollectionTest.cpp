@@ -18,6 +18,12 @@ TEST(SayNames, DisplayNameDropsPrefixAndExtension) {
   EXPECT_EQ(DisplayNameOf(".txt"), "");
   EXPECT_EQ(DisplayNameOf(""), "");
   EXPECT_EQ(DisplayNameOf("say\x95\x5C.txt"), "\x95\x5C");  // bytes, not characters
+  // The character a book belongs to.
+  const std::pair<Bytes, Bytes> characters[] = {
+      {"Alice", "Alice"}, {"-Alice", "Alice"}, {"_ -Alice", "Alice"}, {"Mary-Jane", "Mary-Jane"},
+      {"Bob Smith", "Bob Smith"}, {"", ""}, {"--", ""}, {"\x83\x5C", "\x83\x5C"},
+  };
+  for (const auto& [entry, character] : characters) EXPECT_EQ(CharacterOfBook(entry), character) << entry;
 }
 
 TEST(SayNames, FileNameForDisplayNameRoundTrips) {

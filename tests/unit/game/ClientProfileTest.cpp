@@ -102,23 +102,8 @@ TEST(ClientProfile, EnterToChatOnlyFromATopLevelTrueTheClientCanRead) {
     EXPECT_EQ(ChatSettingsOfProfile(c.profile).enterToChat, c.enterToChat) << c.profile;
 }
 
-TEST(ClientProfile, CharacterPartIsWhatComesBeforeTheClientsOwnTitle) {
-  const std::pair<Bytes, Bytes> cases[] = {
-      {"Bob - ClassicUO - 1.1.0.0", "Bob"},
-      {"Bob - ClassicUO [dev] - 1.1.0.0", "Bob"},
-      {"Bob - [TazUO 3.21.0]", "Bob"},
-      {"Bob - TazUO [dev] - 3.21.0", "Bob"},
-      // Razor's title text as it ships, then the client's own.
-      {"Bob - 12/400 -  90/90  - 88/88 - 50/50  Gold: 1200 - ClassicUO - 1.1.0.0",
-       "Bob - 12/400 -  90/90  - 88/88 - 50/50  Gold: 1200"},
-      {"Bob - TazUO fan - [TazUO 3.21.0]", "Bob - TazUO fan"},  // the client's own text comes last
-      {"ClassicUO - 1.1.0.0", ""},
-      {"[TazUO 3.21.0]", ""},
-      {"Ultima Online - Bob", ""},
-  };
-  for (const auto& [title, part] : cases) EXPECT_EQ(CharacterPartOfTitle(title), part) << title;
-
-  // A shard's own build keeps the client's shape with its own name.
+// A shard's own build keeps the client's shape with its own name.
+TEST(ClientProfile, CharacterPartOfARenamedClientsTitle) {
   const std::pair<Bytes, Bytes> renamed[] = {
       {"Bob - UOAlive - 1.0.2.0", "Bob"},
       {"Bob - [Shard 3.2]", "Bob"},
@@ -188,7 +173,10 @@ TEST(ClientProfile, CharacterFolderIsTheLongestNameInTheTitleThenTheLastWritten)
       {"Classic - ClassicUO - 1.1.0.0", root + "\\acct2\\Siege Perilous\\Classic"},
       {"Alice - ClassicUO - 1.1.0.0", std::nullopt},
       {"ClassicUO - 1.1.0.0", std::nullopt},
-      {"Ultima Online - Bob", std::nullopt},
+      {"Ultima Online", std::nullopt},
+      {"UO - Bobby - ClassicUO - 1.1.0.0", root + "\\acct1\\Atlantic\\Bobby"},     // Razor
+      {"BOBBY (Atlantic) - ClassicUO - 1.1.0.0", root + "\\acct1\\Atlantic\\Bobby"},  // ClassicAssist
+      {"Bobbyanne - ClassicUO - 1.1.0.0", std::nullopt},  // her folder not made yet: not Bobbyann's
   };
   MemoryFileStore files;
   PutProfiles(files, root);

@@ -360,6 +360,25 @@ TEST(SendSay, AModernClientIsInFrontAndOnACleanSlateBeforeItIsTyped) {
   game.lostAt = 500;
   EXPECT_EQ(Say(game, LeadBytes(), "ab", false, false), SayResult::kFrontLost);
   EXPECT_EQ(game.Only("keydown"), Calls{"keydown 1234 16"});
+  // Bob's client retitled while his line waits for the front (an assistant writes his hit points
+  // there), and another client of Bob's in front of it: the line stays whole with the window it
+  // began with.
+  game = RecordingGame();
+  game.windows = {{kGame, "SDL_app", "Bob - ClassicUO - 1.0", true, 7}};
+  game.inFrontAt = 20;
+  GameChoice bobs;
+  bobs.character = "Bob";
+  bobs.characters = {"Bob"};
+  bobs.characterSeen = true;
+  EXPECT_EQ(SendSay(game, LeadBytes(), bobs, "ab", false, false, nullptr,
+                    [&game](int ms) {
+                      game.now += static_cast<std::uint64_t>(ms);
+                      game.windows = {{0x99, "SDL_app", "Bob - ClassicUO - 1.0", true, 8},
+                                      {kGame, "SDL_app", "Bob [HP 9/50] - ClassicUO - 1.0", true, 7}};
+                    }),
+            SayResult::kDelivered);
+  EXPECT_EQ(game.Only("char"), (Calls{"char 1234 61", "char 1234 62"}));
+  EXPECT_EQ(game.Only("keydown"), (Calls{"keydown 1234 16", "keydown 1234 13"}));
 }
 
 // What a modern client gets after the clean slate, for each state of its chat.
@@ -613,6 +632,9 @@ TEST(ChooseGameWindow, TheCaptionPicksAmongClassicRebuiltAndModernClients) {
   const std::vector<TopLevelWindow> all = {parloWindow, browser,      editor,  hiddenSdl, otherSdl,
                                            modern,      fork,         rebuilt, alice,     bobHidden,
                                            bob,         shardBrowser, renamed};
+  const TopLevelWindow bobbyWindow{14, "SDL_app", "Bobby (Atlantic) - ClassicUO - 1.0", true, 19};
+  const TopLevelWindow razorBob{15, "Ultima Online", "UO - Bob (Crim: 30s)", true, 20};
+  const std::vector<Bytes> characters = {"Alice", "Bob", "Bobby", "Carol", "Dan", "Eve", "Zed", "Parlo"};
   auto without = [&](std::initializer_list<WindowRef> gone) {
     std::vector<TopLevelWindow> rest;
     for (const TopLevelWindow& w : all)
@@ -624,6 +646,8 @@ TEST(ChooseGameWindow, TheCaptionPicksAmongClassicRebuiltAndModernClients) {
     const char* caption;
     WindowRef expected;  // 0: none
     bool classic;
+    const char* character = "";  // the open book's
+    bool seen = false;           // its character has been seen in a client
   } cases[] = {
       // The player's own caption: the first visible window whose title starts with it, any class.
       {all, "Ultima Online - Bob", 10, true},
@@ -645,11 +669,25 @@ TEST(ChooseGameWindow, TheCaptionPicksAmongClassicRebuiltAndModernClients) {
       {without({5, 7, 8, 9, 10}), "ultima online - ", 6, false},
       {without({5, 6, 7, 8, 9, 10}), "", 13, false},
       {without({5, 6, 7, 8, 9, 10, 13}), "", 0, false},
+      // A character's book: its character's client, whichever comes first in the default order;
+      // none when one seen before has gone; the caption before the character.
+      {all, "", 5, false, "carol", true},
+      {all, "", 7, false, "Eve", false},
+      {all, "", 9, true, "Bob", true},
+      {all, "", 0, false, "Dan", true},  // a hidden modern client takes no line
+      {all, "", 8, true, "Dan", false},
+      {all, "", 8, true, "Zed", false},
+      {all, "", 0, false, "Parlo", true},
+      {all, "Carol", 2, false, "Alice", true},
+      {{bobbyWindow, razorBob}, "", 14, false, "Bobby", true},
+      {{bobbyWindow, razorBob}, "", 15, true, "Bob", true},
+      {{bobbyWindow}, "", 0, false, "Bob", true},
   };
   for (const Case& c : cases) {
     const std::optional<GameWindow> found =
-        ChooseGameWindow(c.windows, GameChoice{c.caption}, LeadBytes(), own);
-    EXPECT_EQ(found ? found->handle : 0u, c.expected) << "caption \"" << c.caption << "\"";
+        ChooseGameWindow(c.windows, GameChoice{c.caption, AsciiLowerTable(), c.character, characters, c.seen},
+                         LeadBytes(), own);
+    EXPECT_EQ(found ? found->handle : 0u, c.expected) << "caption \"" << c.caption << "\" " << c.character;
     if (found) {
       EXPECT_EQ(found->classic, c.classic) << c.caption;
     }

@@ -69,6 +69,7 @@ Settings Sample() {
   s.quickSayWidth = 420;
   s.quickSayHeight = 260;
   s.importFolder = "C:\\Games\\CUO\\Data\\Profiles\\acc ";
+  s.followCharacter = false;
   return s;
 }
 
@@ -94,6 +95,7 @@ TEST(SettingsRead, MissingFileGivesTheDefaultsOfEveryKey) {
   EXPECT_EQ(s.quickSayWidth, 380);
   EXPECT_EQ(s.quickSayHeight, 300);
   EXPECT_EQ(s.importFolder, "");
+  EXPECT_TRUE(s.followCharacter);
   EXPECT_FALSE(store.File(kPath));  // reading creates nothing
 }
 
@@ -116,7 +118,7 @@ TEST(SettingsRead, KeysAreReadInOrderWithTheWindowStepsBetween) {
       "R UO/Caption2",    "R UO/Caption3", "R UO/Caption4",    "R Font/Charset",  "R Font/Name",
       "R Font/Size",      "R Font/Bold",   "R Font/Italic",    "R UO/LastOpen",   "R QuickSay/ALT",
       "R QuickSay/CTRL",  "R QuickSay/SHIFT", "R QuickSay/Key", "R QuickSay/Width", "R QuickSay/Height",
-      "R Import/Folder"};
+      "R Import/Folder",  "R Parlo/FollowCharacter"};
   EXPECT_EQ(store.log, expected);
 }
 
@@ -299,6 +301,7 @@ TEST(SettingsWrite, EveryKeyInOrder) {
       "QuickSay/Width=420",
       "QuickSay/Height=260",
       "Import/Folder=\"C:\\Games\\CUO\\Data\\Profiles\\acc \"",
+      "Parlo/FollowCharacter=0",
   };
   EXPECT_EQ(store.Writes(), expected);
 }
@@ -325,7 +328,7 @@ TEST(SettingsWrite, FirstExitWritesTheFormDefaults) {
   WriteSettings(ini, s);
   EXPECT_EQ(store.File(kPath),
             "[Window]\r\nLeft=671\r\nTop=112\r\nWidth=373\r\nHeight=472\r\nStayOnTop=0\r\n"
-            "[Parlo]\r\nPaste=0\r\nYell=0\r\nRandom=0\r\n"
+            "[Parlo]\r\nPaste=0\r\nYell=0\r\nRandom=0\r\nFollowCharacter=1\r\n"
             "[BardKey]\r\nALT=0\r\nCTRL=0\r\nSHIFT=0\r\nKey=0\r\n"
             "[UO]\r\nLastOpen=\"say.txt\"\r\nCaption=\"Ultima Online -\"\r\n"
             "Caption0=\"Ultima Online -\"\r\nCaption1=\"Ultima Online -\"\r\nCaption2=\"Ultima Online -\"\r\n"
@@ -345,7 +348,7 @@ TEST(SettingsWrite, EverythingReadsBackUnchanged) {
   Settings flipped = Sample();
   for (bool* flag : {&flipped.paste, &flipped.yell, &flipped.random, &flipped.stayOnTop, &flipped.bardAlt,
                      &flipped.bardCtrl, &flipped.bardShift, &flipped.font.bold, &flipped.font.italic,
-                     &flipped.quickSayAlt, &flipped.quickSayCtrl, &flipped.quickSayShift})
+                     &flipped.quickSayAlt, &flipped.quickSayCtrl, &flipped.quickSayShift, &flipped.followCharacter})
     *flag = !*flag;
   ExpectEveryValueReadsBack(flipped);
 }
@@ -380,6 +383,7 @@ void ExpectEveryValueReadsBack(const Settings& written) {
   EXPECT_EQ(read.quickSayWidth, written.quickSayWidth);
   EXPECT_EQ(read.quickSayHeight, written.quickSayHeight);
   EXPECT_EQ(read.importFolder, written.importFolder);
+  EXPECT_EQ(read.followCharacter, written.followCharacter);
 }
 
 TEST(SettingsWrite, EmptyCurrentFileIsWrittenAsTwoQuotesAndReadsBackEmpty) {
