@@ -13,30 +13,12 @@ namespace {
 
 constexpr const char kMainCaption[] = "Parlo!";
 
-Bytes ComboEntry(HWND combo, int index) {
-  LRESULT length = SendMessageA(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
-  if (length == CB_ERR || length <= 0) return Bytes();
-  std::vector<char> buffer(static_cast<size_t>(length) + 1);
-  LRESULT got =
-      SendMessageA(combo, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(buffer.data()));
-  if (got == CB_ERR || got < 0) return Bytes();
-  return Bytes(buffer.data(), static_cast<size_t>(got));
-}
-
 std::vector<Bytes> Sorted(std::vector<Bytes> names) {
   std::sort(names.begin(), names.end());
   return names;
 }
 
 }  // namespace
-
-std::vector<Bytes> TForm_Main::BookEntries() const {
-  HWND combo = Control(IDC_COMBOBOX_FILES);
-  const LRESULT count = SendMessageA(combo, CB_GETCOUNT, 0, 0);
-  std::vector<Bytes> entries;
-  for (int i = 0; i < count; ++i) entries.push_back(ComboEntry(combo, i));
-  return entries;
-}
 
 void TForm_Main::NoteCharactersInGame(const std::vector<TopLevelWindow>& windows) {
   GameChoice books;

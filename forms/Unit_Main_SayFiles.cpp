@@ -107,12 +107,16 @@ void TForm_Main::RefreshFileList() {
   }
 }
 
-int TForm_Main::FindFileIndex(const Bytes& name) {
+std::vector<Bytes> TForm_Main::BookEntries() const {
   HWND combo = Control(IDC_COMBOBOX_FILES);
-  LRESULT count = SendMessageA(combo, CB_GETCOUNT, 0, 0);
+  const LRESULT count = SendMessageA(combo, CB_GETCOUNT, 0, 0);
   std::vector<Bytes> entries;
   for (int i = 0; i < count; ++i) entries.push_back(ComboItem(combo, i));
-  return parlo::FindFileIndex(entries, name);
+  return entries;
+}
+
+int TForm_Main::FindFileIndex(const Bytes& name) {
+  return parlo::FindFileIndex(BookEntries(), name);
 }
 
 void TForm_Main::ComboBox_FilesChange() {
