@@ -209,25 +209,34 @@ SayLayout ChooseLayout(std::string_view firstLine) {
   return SayLayout::kPaired;
 }
 
-void ReadSayBook(std::string_view content, GridModel& grid) {
-  ReadSayBook(std::make_shared<const Bytes>(content), grid);
+bool ReadSayBook(std::string_view content, GridModel& grid) {
+  return ReadSayBook(std::make_shared<const Bytes>(content), grid);
 }
 
-void ReadSayBook(std::shared_ptr<const Bytes> content, GridModel& grid) {
+bool ReadSayBook(std::shared_ptr<const Bytes> content, GridModel& grid) {
   const std::string_view text = *content;
+  const char* const textEnd = text.data() + text.size();
   grid.AdoptSource(std::move(content));  // the grid keeps the bytes the rows point into
   // One pass: the first line decides the layout, every other line goes straight into the grid.
   bool first = true;
   SayLayout layout = SayLayout::kPaired;
   std::string_view label;
   bool haveLabel = false;
+  // Own form, seen on the way: the header, then rows that each end in CR LF and do not begin
+  // with a TAB, and nothing after the last one (a NUL ends the scan early).
+  bool own = false;
+  const char* lineEnd = text.data();
   // Memory the system has not handed out before costs more than the reading itself under Wine:
   // the rows get theirs in one piece instead of growing into it step by step.
   grid.BeginRows(CountLineEnds(text) + 1);
   ForEachLineWithTab(text, [&](std::string_view line, const char* tab) {
+    lineEnd = line.data() + line.size();
+    own = (own || first) && textEnd - lineEnd >= 2 && lineEnd[0] == '\r' && lineEnd[1] == '\n' &&
+          tab != line.data();
     if (first) {
       first = false;
       layout = ChooseLayout(line);
+      own = own && layout == SayLayout::kHeaded;
       if (layout == SayLayout::kHeaded) return;
     }
     if (layout != SayLayout::kPaired) {
@@ -241,6 +250,8 @@ void ReadSayBook(std::shared_ptr<const Bytes> content, GridModel& grid) {
     }
   });
   grid.EndRows();
+  // The header alone reads as one empty row, which is written with a line of its own.
+  return own && lineEnd + 2 == textEnd && lineEnd != text.data() + (sizeof kSayHeader - 1);
 }
 
 Bytes FormatSayBook(const GridModel& grid) {
@@ -544,18 +555,30 @@ std::shared_ptr<const Bytes> SayFiles::TextOf(const std::shared_ptr<const Bytes>
 }
 
 void SayFiles::Remember(const GridModel& grid, const Bytes& name, const FileStamp* stamp,
-                        std::string_view raw) {
+                        std::shared_ptr<const Bytes> raw, bool ownForm) {
   if (!onDisk_) return;
   BookOnDisk& known = *onDisk_;
   known = BookOnDisk{};
   known.name = name;
   known.present = stamp != nullptr;
   if (stamp) known.stamp = *stamp;
-  known.hash = QuickHash(raw);
-  known.ownForm = IsOwnForm(raw);
-  // Only a file in another form costs writing the book out once more.
-  known.bookHash = known.ownForm ? known.hash : HashOfBook(grid);
+  known.ownForm = ownForm;
   known.revision = grid.Revision();
+  if (ownForm) {
+    known.unhashed = std::move(raw);
+    return;
+  }
+  known.hash = QuickHash(raw ? std::string_view(*raw) : std::string_view());
+  // Only a file in another form costs writing the book out once more.
+  known.bookHash = HashOfBook(grid);
+}
+
+std::uint64_t KnownHash(BookOnDisk& known) {
+  if (known.unhashed) {
+    known.hash = known.bookHash = QuickHash(*known.unhashed);
+    known.unhashed.reset();
+  }
+  return known.hash;
 }
 
 bool SayFiles::IsTracked(const Bytes& name) const {
@@ -571,7 +594,7 @@ bool SayFiles::LoadSayFile(GridModel& grid, Bytes& currentFile, const Bytes& nam
   const bool wanted = files_.Stamp(path, stamp);
   if (!wanted) path = fallbackPath_;
   if (!wanted && !files_.FileExists(path)) {
-    Remember(grid, name, nullptr, {});
+    Remember(grid, name, nullptr, nullptr, false);
     return true;
   }
   for (bool retry = false;; retry = true) {
@@ -581,8 +604,9 @@ bool SayFiles::LoadSayFile(GridModel& grid, Bytes& currentFile, const Bytes& nam
       if (retry && wanted) files_.Stamp(path, stamp);
       if (files_.ReadWhole(path, content)) {
         const auto raw = std::make_shared<const Bytes>(std::move(content));
-        ReadSayBook(TextOf(raw), grid);
-        Remember(grid, name, wanted ? &stamp : nullptr, *raw);
+        const auto text = TextOf(raw);
+        const bool own = ReadSayBook(text, grid) && text == raw;
+        Remember(grid, name, wanted ? &stamp : nullptr, raw, own);
         read = true;
       }
     } catch (const std::bad_alloc&) {
@@ -611,7 +635,7 @@ bool SayFiles::WriteBook(const GridModel& grid, const Bytes& name, const FileSta
       // Not known to be Parlo's own bytes: what is there is kept first, or nothing is written.
       Bytes there;
       if (!files_.ReadWhole(path, there)) return false;
-      const bool ours = tracked && there.size() == onDisk_->stamp.size && QuickHash(there) == onDisk_->hash;
+      const bool ours = tracked && there.size() == onDisk_->stamp.size && QuickHash(there) == KnownHash(*onDisk_);
       if (!ours && !files_.WriteWholeAtomic(path + kBackupSuffix, there)) return false;
     }
   }
@@ -685,11 +709,12 @@ SayFiles::OutsideChange SayFiles::CheckOutsideChange(GridModel& grid, const Byte
   try {
     Bytes content;
     if (!files_.ReadWhole(path, content)) return OutsideChange::kNone;
-    if (onDisk_->present && content.size() == onDisk_->stamp.size && QuickHash(content) == onDisk_->hash) {
+    if (onDisk_->present && content.size() == onDisk_->stamp.size && QuickHash(content) == KnownHash(*onDisk_)) {
       onDisk_->stamp = now;  // touched, not changed
       return OutsideChange::kNone;
     }
     // The same revision is the same book; another one may still hold the same rows (an undone edit).
+    KnownHash(*onDisk_);
     if (grid.Revision() != onDisk_->revision && HashOfBook(grid) != onDisk_->bookHash) {
       onDisk_->passed = now;
       return OutsideChange::kKeptOwn;
@@ -697,9 +722,10 @@ SayFiles::OutsideChange SayFiles::CheckOutsideChange(GridModel& grid, const Byte
     const auto raw = std::make_shared<const Bytes>(std::move(content));
     // Read apart and then traded in whole, so that Parlo's rows stay in the history as they were.
     GridModel fresh;
-    ReadSayBook(TextOf(raw), fresh);
+    const auto text = TextOf(raw);
+    const bool own = ReadSayBook(text, fresh) && text == raw;
     grid.ReplaceRows(fresh);
-    Remember(grid, currentFile, &now, *raw);
+    Remember(grid, currentFile, &now, raw, own);
     onDisk_->theirs = true;
   } catch (const std::bad_alloc&) {
     return OutsideChange::kNone;

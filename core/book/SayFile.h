@@ -29,10 +29,11 @@ void CutLines(std::string_view text, std::vector<std::string_view>& lines);
 SayLayout ChooseLayout(std::string_view firstLine);
 
 // Makes the grid hold the book in content: sets the row count (at least 1) and the label and text
-// of every row. Other columns are left alone.
-void ReadSayBook(std::string_view content, GridModel& grid);
+// of every row. Other columns are left alone. True when content is in Parlo's own form, as
+// IsOwnForm says, found in the same pass.
+bool ReadSayBook(std::string_view content, GridModel& grid);
 // The same, keeping content itself: the cells point into it instead of copying it.
-void ReadSayBook(std::shared_ptr<const Bytes> content, GridModel& grid);
+bool ReadSayBook(std::shared_ptr<const Bytes> content, GridModel& grid);
 // The grid in the headed layout, every line followed by CR LF.
 Bytes FormatSayBook(const GridModel& grid);
 // The same bytes handed to put in parts of about partSize bytes from one reused buffer, so that a
@@ -71,13 +72,19 @@ struct BookOnDisk {
   Bytes name;                  // the file (no folder) it is about; empty: nothing is known
   bool present = false;        // the file was there (a book read from the fallback was not)
   FileStamp stamp;             // and looked like this
-  std::uint64_t hash = 0;      // QuickHash of its bytes
+  std::uint64_t hash = 0;      // QuickHash of its bytes, once KnownHash took it
+  // The bytes read in Parlo's own form until their hash is first asked for: most books are
+  // never looked at again, and the hash would cost a large book's start a pass over it.
+  std::shared_ptr<const Bytes> unhashed;
   bool ownForm = false;        // those bytes were what Parlo writes for the book they hold
   std::uint64_t bookHash = 0;  // QuickHash of the book as Parlo would have written it then
   BookRevision revision;       // the grid's revision then
   bool theirs = false;         // those bytes are another program's, read again while Parlo had the book
   FileStamp passed;            // a later version left alone because the book had changed too
 };
+
+// known.hash, and its bookHash, taken now if they were left until needed.
+std::uint64_t KnownHash(BookOnDisk& known);
 
 // Whether the file name already holds the book as the grid has it now, so that saving it would
 // change nothing: Parlo read or wrote that file in its own form, the book has not changed since
@@ -128,7 +135,9 @@ class SayFiles {
 
  private:
   std::shared_ptr<const Bytes> TextOf(const std::shared_ptr<const Bytes>& raw) const;
-  void Remember(const GridModel& grid, const Bytes& name, const FileStamp* stamp, std::string_view raw);
+  // ownForm: raw is in Parlo's own form (ReadSayBook says so of the text read from it).
+  void Remember(const GridModel& grid, const Bytes& name, const FileStamp* stamp, std::shared_ptr<const Bytes> raw,
+                bool ownForm);
   bool IsTracked(const Bytes& name) const;
   bool Save(const GridModel& grid, const Bytes& name, bool fingerprint);
   // now: the file's stamp as the save found it, or null when it is not there (or not tracked).

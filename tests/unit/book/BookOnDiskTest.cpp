@@ -21,21 +21,27 @@ namespace {
 
 using namespace std::string_literals;
 
+// The same verdict, found by reading the book.
+bool ReadAsOwnForm(const Bytes& bytes) {
+  GridModel grid;
+  return ReadSayBook(bytes, grid);
+}
+
 TEST(IsOwnForm, OnlyTheBytesFormatSayBookWrites) {
   // The bytes are looked at 64 at a time: a CR LF, or an LF and a TAB, across the edge.
   const Bytes edge = "[PARLO!]\r\n" + Bytes(63, 'a') + "\r\n";
   const Bytes edgeLf = "[PARLO!]\r\n" + Bytes(62, 'a') + "\r\n";
   for (const Bytes& own : {"[PARLO!]\r\nhi\tthere\r\nplain\r\n-----\t\r\n"s, "[PARLO!]\r\n\r\n"s,
                            "[PARLO!]\r\na\tb\tc\r\n\r\n"s, edge, edgeLf + "x\tb\r\n"})
-    EXPECT_TRUE(IsOwnForm(own)) << own;
+    EXPECT_TRUE(IsOwnForm(own) && ReadAsOwnForm(own)) << own;
   for (const Bytes& other : {edgeLf + "\tx\r\n", edge.substr(0, edge.size() - 1) + "x\r\n"})
-    EXPECT_FALSE(IsOwnForm(other)) << other;
+    EXPECT_FALSE(IsOwnForm(other) || ReadAsOwnForm(other)) << other;
   for (const Bytes& other :
        {""s, "[PARLO!]"s, "[PARLO!]\r\n"s, "[PARLO!]\r\nx"s, "[PARLO!]\nx\n"s, "[PARLO!]\r\nx\ny\r\n"s,
         "[PARLO!]\r\nx\ry\r\n"s, "[PARLO!]\r\nx\r\n\r"s, "[PARLO!]\r\nx\0y\r\n"s, "[PARLO!]\r\n\tx\r\n"s,
         "[PARLO!]\r\n\t\r\n"s, "\xEF\xBB\xBF[PARLO!]\r\nx\r\n"s, "[parlo!]\r\nx\r\n"s, "hi\tthere\r\n"s,
         "Greet\r\nHello\r\n"s, "[PARLO!] \r\nx\r\n"s})
-    EXPECT_FALSE(IsOwnForm(other)) << other;
+    EXPECT_FALSE(IsOwnForm(other) || ReadAsOwnForm(other)) << other;
 }
 
 // Own form from the rules of the format alone: the header line, then rows that each end in CR LF
@@ -62,9 +68,10 @@ TEST(IsOwnForm, AgreesWithWritingTheBookBackOnRandomBytes) {
     const int length = static_cast<int>(random() % 12);
     for (int i = 0; i < length; ++i) bytes += alphabet[random() % sizeof alphabet];
     GridModel grid;
-    ReadSayBook(bytes, grid);
+    const bool read = ReadSayBook(bytes, grid);
     const bool own = OwnFormByTheRules(bytes);
     ASSERT_EQ(IsOwnForm(bytes), own) << testing::PrintToString(bytes);
+    ASSERT_EQ(read, own) << testing::PrintToString(bytes);
     ASSERT_EQ(FormatSayBook(grid) == bytes, own) << testing::PrintToString(bytes);
     // The shortcut of writing the bytes read as they are: taken for exactly those books, and
     // never once a row has moved, come or gone, or a cell was set.
@@ -369,15 +376,17 @@ TEST_F(BookOnDiskTest, AChangeByAnotherProgramIsReadAgainWhenTheBookIsUnchanged)
   EXPECT_EQ(File("sayA.txt"), "[PARLO!]\r\nonly\tone\r\n");
   EXPECT_EQ(File("sayA.txt.bak"), theirsOwn);
 
-  // A book read from another layout, a cell changed and changed back: the same rows as read, so
-  // the other version is read in rather than Parlo's rows kept.
-  store.Put(dir + "sayB.txt", "[PARLO!]\nhi\tthere\n");
-  ASSERT_TRUE(Load("sayB.txt"));
-  grid.SetCell(kColText, 0, "mine");
-  grid.SetCell(kColText, 0, "there");
-  store.Put(dir + "sayB.txt", "[PARLO!]\nhi\tagain\n");
-  EXPECT_EQ(Check(), SayFiles::OutsideChange::kReloaded);
-  EXPECT_EQ(RowsOf(grid), (Rows{{"hi", "again"}}));
+  // A book read from another layout or in Parlo's own, a cell changed and changed back: the
+  // same rows as read, so the other version is read in rather than Parlo's rows kept.
+  for (const Bytes& read : {"[PARLO!]\nhi\tthere\n"s, "[PARLO!]\r\nhi\tthere\r\n"s}) {
+    store.Put(dir + "sayB.txt", read);
+    ASSERT_TRUE(Load("sayB.txt"));
+    grid.SetCell(kColText, 0, "mine");
+    grid.SetCell(kColText, 0, "there");
+    store.Put(dir + "sayB.txt", "[PARLO!]\nhi\tagain\n");
+    EXPECT_EQ(Check(), SayFiles::OutsideChange::kReloaded) << read;
+    EXPECT_EQ(RowsOf(grid), (Rows{{"hi", "again"}})) << read;
+  }
 }
 
 TEST_F(BookOnDiskTest, AFileTouchedButNotChangedIsNeitherReloadedNorKeptOneChangedToTheSameSizeIsKept) {
