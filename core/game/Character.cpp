@@ -54,9 +54,27 @@ bool SameName(std::string_view a, std::string_view b, const LowerTable& lower, c
   return a.size() == b.size() && StartsWithFolded(a, b, lower, lead);
 }
 
-std::optional<std::size_t> CharacterOfTitle(std::string_view title, const std::vector<Bytes>& names,
-                                            const LowerTable& lower, const LeadBytes& lead) {
-  const std::string_view part = CharacterPartOfTitle(title);
+std::string_view CharacterPartOfRenamedTitle(std::string_view title) {
+  constexpr std::string_view kDash = " - ";
+  size_t last = title.rfind(kDash);
+  if (last == std::string_view::npos) return std::string_view();
+  std::string_view tail = title.substr(last + kDash.size());
+  bool version = !tail.empty() && tail.front() >= '0' && tail.front() <= '9';
+  if (!version) return title.substr(0, last);
+  // "<name> - <version>": the client's name stands one part earlier.
+  size_t name = last == 0 ? std::string_view::npos : title.rfind(kDash, last - 1);
+  return name == std::string_view::npos ? std::string_view() : title.substr(0, name);
+}
+
+std::string_view CharacterPartOfWindow(const TopLevelWindow& window) {
+  const std::string_view part = CharacterPartOfTitle(window.title);
+  return part.empty() && window.modernClientFolder ? CharacterPartOfRenamedTitle(window.title) : part;
+}
+
+namespace {
+
+std::optional<std::size_t> CharacterOfPart(std::string_view part, const std::vector<Bytes>& names,
+                                           const LowerTable& lower, const LeadBytes& lead) {
   std::optional<std::size_t> best;
   for (std::size_t i = 0; i < names.size(); ++i) {
     if (best && names[i].size() <= names[*best].size()) continue;
@@ -65,13 +83,25 @@ std::optional<std::size_t> CharacterOfTitle(std::string_view title, const std::v
   return best;
 }
 
+}  // namespace
+
+std::optional<std::size_t> CharacterOfTitle(std::string_view title, const std::vector<Bytes>& names,
+                                            const LowerTable& lower, const LeadBytes& lead) {
+  return CharacterOfPart(CharacterPartOfTitle(title), names, lower, lead);
+}
+
+std::optional<std::size_t> CharacterOfWindow(const TopLevelWindow& window, const std::vector<Bytes>& names,
+                                             const LowerTable& lower, const LeadBytes& lead) {
+  return CharacterOfPart(CharacterPartOfWindow(window), names, lower, lead);
+}
+
 std::optional<std::size_t> FollowForeground(FollowState& state, const TopLevelWindow& front,
                                             std::uint32_t ownProcessId, bool broughtByParlo,
                                             const std::vector<Bytes>& bookCharacters,
                                             std::optional<std::size_t> openBook, const LowerTable& lower,
                                             const LeadBytes& lead) {
   if (front.processId == ownProcessId || !IsGameClient(front, lower, lead)) return std::nullopt;
-  const std::optional<std::size_t> owner = CharacterOfTitle(front.title, bookCharacters, lower, lead);
+  const std::optional<std::size_t> owner = CharacterOfWindow(front, bookCharacters, lower, lead);
   const Bytes character = owner ? bookCharacters[*owner] : Bytes();
   if (front.handle == state.client && SameName(character, state.character, lower, lead)) return std::nullopt;
   state.client = front.handle;

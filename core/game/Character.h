@@ -24,6 +24,16 @@ namespace parlo {
 // logged in, or of another program.
 std::string_view CharacterPartOfTitle(std::string_view title);
 
+// The character part of the title of a modern client that a shard built under its own name:
+// the client's shape "<text> - <name> - <version>" or "<text> - [<name> <version>]" with the
+// client's own parts taken off (two when the last is a version, else one). Empty when nothing
+// stands before them.
+std::string_view CharacterPartOfRenamedTitle(std::string_view title);
+
+// The character part of a listed window's title; a shard's renamed build, which the port marks, by
+// its own shape.
+std::string_view CharacterPartOfWindow(const TopLevelWindow& window);
+
 // Whether name stands in the character part as whole words: letter case folded by lower, double-byte
 // characters matched byte for byte, and neither a letter, a digit nor another non-ASCII character
 // right before or after it (so "Bob" is not in "Bobby", but is in "Bob (Shard)" and in "Bob:Smith").
@@ -36,6 +46,9 @@ bool SameName(std::string_view a, std::string_view b, const LowerTable& lower, c
 // first of equally long ones, which are then the same name). Nothing when none is held.
 std::optional<std::size_t> CharacterOfTitle(std::string_view title, const std::vector<Bytes>& names,
                                             const LowerTable& lower, const LeadBytes& lead);
+// The same for a listed window, a renamed client's title read by its own shape.
+std::optional<std::size_t> CharacterOfWindow(const TopLevelWindow& window, const std::vector<Bytes>& names,
+                                             const LowerTable& lower, const LeadBytes& lead);
 
 // The game client last seen in front and the character it belonged to then.
 struct FollowState {

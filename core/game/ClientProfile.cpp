@@ -129,18 +129,6 @@ Bytes AnsiPath(const Bytes& utf8, AnsiCodePage* codePage) {
 
 }  // namespace
 
-std::string_view CharacterPartOfRenamedTitle(std::string_view title) {
-  constexpr std::string_view kDash = " - ";
-  size_t last = title.rfind(kDash);
-  if (last == std::string_view::npos) return std::string_view();
-  std::string_view tail = title.substr(last + kDash.size());
-  bool version = !tail.empty() && tail.front() >= '0' && tail.front() <= '9';
-  if (!version) return title.substr(0, last);
-  // "<name> - <version>": the client's name stands one part earlier.
-  size_t name = last == 0 ? std::string_view::npos : title.rfind(kDash, last - 1);
-  return name == std::string_view::npos ? std::string_view() : title.substr(0, name);
-}
-
 Bytes AsClientReadsIt(std::string_view text) {
   Bytes out;
   out.reserve(text.size());

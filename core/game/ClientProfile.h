@@ -24,12 +24,6 @@ namespace parlo {
 // A process's executable path, or the folder it works in; empty when it cannot be learnt.
 using ProcessPathOf = std::function<Bytes(std::uint32_t processId)>;
 
-// The character part of the title of a modern client that a shard built under its own name:
-// the client's shape "<text> - <name> - <version>" or "<text> - [<name> <version>]" with the
-// client's own parts taken off (two when the last is a version, else one). Empty when nothing
-// stands before them.
-std::string_view CharacterPartOfRenamedTitle(std::string_view title);
-
 // The client's file text as the client reads it: it takes a lone backslash as itself, so that
 // hand-written paths such as "C:\UO\Profiles" load.
 Bytes AsClientReadsIt(std::string_view text);

@@ -72,7 +72,7 @@ std::vector<Bytes> CharactersInGame(const std::vector<TopLevelWindow>& windows, 
   std::vector<Bytes> found;
   for (const TopLevelWindow& w : windows) {
     if (w.processId == ownProcessId || !IsGameClient(w, choice.lower, lead)) continue;
-    if (auto owner = CharacterOfTitle(w.title, choice.characters, choice.lower, lead))
+    if (auto owner = CharacterOfWindow(w, choice.characters, choice.lower, lead))
       found.push_back(choice.characters[*owner]);
   }
   return found;
@@ -100,7 +100,7 @@ std::optional<GameWindow> ChooseGameWindow(const std::vector<TopLevelWindow>& wi
     const std::vector<Bytes> names = NamesWith(choice, lead);
     if (auto own = first([&](const TopLevelWindow& w) {
           if (!IsGameClient(w, choice.lower, lead)) return false;
-          auto owner = CharacterOfTitle(w.title, names, choice.lower, lead);
+          auto owner = CharacterOfWindow(w, names, choice.lower, lead);
           return owner && SameName(names[*owner], choice.character, choice.lower, lead);
         }))
       return own;

@@ -65,8 +65,10 @@ TEST(Character, FollowedWhenAnotherClientComesToTheFront) {
   const TopLevelWindow bob{11, "Ultima Online", "Ultima Online - Bob", true, 21};
   const TopLevelWindow carolOnAlices{10, "SDL_app", "Carol - ClassicUO - 1.1.0.0", true, 20};
   const TopLevelWindow alicesOther{12, "SDL_app", "Alice - [TazUO 3.21.0]", true, 22};
-  // The list: the unnamed book, "-Alice", "alice", "Bob", "Greetings".
-  const std::vector<Bytes> books = {"", "Alice", "alice", "Bob", "Greetings"};
+  // A shard's renamed build, marked by the port for the settings in its folder.
+  const TopLevelWindow frank{13, "SDL_app", "Frank - UOAlive - 1.0.2.0", true, 23, true};
+  // The list: the unnamed book, "-Alice", "alice", "Bob", "Greetings", "Frank".
+  const std::vector<Bytes> books = {"", "Alice", "alice", "Bob", "Greetings", "Frank"};
   struct Step {
     TopLevelWindow front;
     std::optional<std::size_t> open;
@@ -86,6 +88,7 @@ TEST(Character, FollowedWhenAnotherClientComesToTheFront) {
       {bob, 4, std::nullopt},
       {alice, 4, 1},
       {alicesOther, 4, 1},  // another client of hers is another client
+      {frank, 1, 5},
   };
   FollowState state;
   int n = 0;

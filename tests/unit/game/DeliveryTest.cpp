@@ -634,7 +634,7 @@ TEST(ChooseGameWindow, TheCaptionPicksAmongClassicRebuiltAndModernClients) {
                                            bob,         shardBrowser, renamed};
   const TopLevelWindow bobbyWindow{14, "SDL_app", "Bobby (Atlantic) - ClassicUO - 1.0", true, 19};
   const TopLevelWindow razorBob{15, "Ultima Online", "UO - Bob (Crim: 30s)", true, 20};
-  const std::vector<Bytes> characters = {"Alice", "Bob", "Bobby", "Carol", "Dan", "Eve", "Zed", "Parlo"};
+  const std::vector<Bytes> characters = {"Alice", "Bob", "Bobby", "Carol", "Dan", "Eve", "Zed", "Parlo", "Frank"};
   auto without = [&](std::initializer_list<WindowRef> gone) {
     std::vector<TopLevelWindow> rest;
     for (const TopLevelWindow& w : all)
@@ -678,6 +678,7 @@ TEST(ChooseGameWindow, TheCaptionPicksAmongClassicRebuiltAndModernClients) {
       {all, "", 8, true, "Dan", false},
       {all, "", 8, true, "Zed", false},
       {all, "", 0, false, "Parlo", true},
+      {all, "", 13, false, "Frank", true},  // a shard's renamed build, by its own title's shape
       {all, "Carol", 2, false, "Alice", true},
       {{bobbyWindow, razorBob}, "", 14, false, "Bobby", true},
       {{bobbyWindow, razorBob}, "", 15, true, "Bob", true},
