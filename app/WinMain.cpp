@@ -1,6 +1,9 @@
 // The program entry: the application title, the main window and the message loop.
 #include <windows.h>
 
+#include <memory>
+#include <thread>
+
 #include "core/game/ClientProfile.h"
 #include "forms/ExceptionBox.h"
 #include "forms/Unit_Main.h"
@@ -13,6 +16,20 @@
 #include "platform/Win32ProfileStore.h"
 
 namespace {
+
+// A thread still running when its owner goes is waited for, not a reason to abort.
+class JoinedAtEnd {
+ public:
+  explicit JoinedAtEnd(std::thread& thread) : thread_(thread) {}
+  ~JoinedAtEnd() {
+    if (thread_.joinable()) thread_.join();
+  }
+  JoinedAtEnd(const JoinedAtEnd&) = delete;
+  JoinedAtEnd& operator=(const JoinedAtEnd&) = delete;
+
+ private:
+  std::thread& thread_;
+};
 
 int RunParlo(int showCommand) {
   parlo::Win32GamePort game;
@@ -37,6 +54,22 @@ int RunParlo(int showCommand) {
   // memory at once, faster than they are torn down piece by piece.
   services.written = [] {
     TerminateProcess(GetCurrentProcess(), 0);
+  };
+
+  // The book left open is read on a second core while the window is being made, which takes
+  // longer: a large book then adds next to nothing to the start. The first load takes it.
+  std::unique_ptr<parlo::BookReadAhead> ahead;
+  std::thread reader([services, &ahead] {
+    try {
+      ahead = parlo::ReadStartBookAhead(services);
+    } catch (...) {
+      // The load reads the book itself.
+    }
+  });
+  JoinedAtEnd joined(reader);
+  services.readAhead = [&reader, &ahead] {
+    if (reader.joinable()) reader.join();
+    return std::move(ahead);
   };
 
   parlo::TForm_Main mainWindow(services);

@@ -59,6 +59,9 @@ struct MainServices {
   // Called at the close once the book and the settings are written, before the window goes;
   // the program may end right there.
   std::function<void()> written;
+  // The book the player left open, read while the window was being made; asked for once, by
+  // the first load, which waits for it. None, or nullptr: every book is read when it is loaded.
+  std::function<std::unique_ptr<BookReadAhead>()> readAhead;
 };
 
 // The main window and owner of all program state.
@@ -288,6 +291,11 @@ class TForm_Main : public Window, public GridEvents {
   QuickSayRegistration quickSayKey_;
   QuickSayBox quickSay_;
 };
+
+// The book a start with these services opens when the settings' LastOpen names one the folder
+// lists, read ahead (ReadBookAhead) for services.readAhead; nullptr when there is none to read.
+// Reads only files, so it may run beside the window's thread.
+std::unique_ptr<BookReadAhead> ReadStartBookAhead(const MainServices& services);
 
 // The pointer is over the held send button's cell, so the pressed glyph is drawn.
 extern bool PressedInside;

@@ -3,6 +3,8 @@
 
 #include "core/book/SayCollection.h"
 #include "core/book/SayFile.h"
+#include "core/settings/IniFile.h"
+#include "core/settings/Settings.h"
 #include "forms/ControlIds.h"
 #include "forms/Unit_InputBox.h"
 #include "forms/Unit_Main.h"
@@ -35,6 +37,17 @@ Bytes ComboItem(HWND combo, int index) {
 
 }  // namespace
 
+std::unique_ptr<BookReadAhead> ReadStartBookAhead(const MainServices& services) {
+  if (!services.files || !services.profile) return nullptr;
+  const LeadByteTest isLead = [&services](unsigned char b) { return services.leadBytes.IsLead(b); };
+  const Bytes lastOpen = ReadLastOpen(TIniFile(IniFileNameFor(services.exePath, isLead), *services.profile));
+  if (lastOpen.empty()) return nullptr;
+  // The file behind the entry OpenInitialBook selects for LastOpen; a guess that misses is
+  // dropped by the load, which reads the book it opens.
+  const Bytes path = SayDirFor(services.exePath, isLead) + SayFileNameFor(DisplayNameOf(lastOpen));
+  return ReadBookAhead(*services.files, services.codePage, path);
+}
+
 // Without a file store (a window made for other tests) there is no disk: loading gives the named
 // empty book and saving writes nothing.
 
@@ -53,7 +66,12 @@ bool TForm_Main::LoadSayFile(const Bytes& name) {
     Busy busy(fileWork_);
     // The retry prompts belong to the whole application.
     OwnedMessageBoxes prompt(services_.messageBox, nullptr);
-    result = MakeSayFiles(prompt).LoadSayFile(grid_.Model(), CurrentFile, name);
+    SayFiles sayFiles = MakeSayFiles(prompt);
+    if (services_.readAhead) {
+      sayFiles.UseReadAhead(services_.readAhead());
+      services_.readAhead = nullptr;
+    }
+    result = sayFiles.LoadSayFile(grid_.Model(), CurrentFile, name);
   } else {
     ClearSays();
     CurrentFile = name;

@@ -185,6 +185,26 @@ void GridModel::EndRows() {
   if (observer_ && count != rowsBeforeLoad_) observer_->RowCountChanged();
 }
 
+void GridModel::TakeRows(GridModel& loaded) {
+  ClearHistory();
+  Changed();
+  const int before = RowCount();
+  rows_.swap(loaded.rows_);
+  owned_.swap(loaded.owned_);
+  source_.swap(loaded.source_);
+  loaded.rows_.assign(1, RowCells{});
+  loaded.owned_.clear();
+  loaded.source_.reset();
+  loaded.row_ = 0;
+  loaded.ClearHistory();
+  if (row_ >= RowCount()) {
+    const int oldRow = row_;
+    row_ = RowCount() - 1;
+    if (observer_) observer_->CurrentChanged(col_, oldRow);
+  }
+  if (observer_ && RowCount() != before) observer_->RowCountChanged();
+}
+
 void GridModel::ClearLabelsAndTexts() {
   // Nothing points into the loaded file any more.
   source_.reset();

@@ -122,6 +122,10 @@ class GridModel {
   void BeginRows(size_t atMost = 0);
   void AddLoadedRow(std::string_view label, std::string_view text);
   void EndRows();
+  // The rows another grid loaded (a book read ahead on another thread) become this grid's whole
+  // book, as a load's do: a new history, the current row kept in range, the view told once.
+  // loaded is left with one empty row.
+  void TakeRows(GridModel& loaded);
   // Empties every label and text without touching the other columns.
   void ClearLabelsAndTexts();
   // Label and text of row `from` replace those of row `to`; `from` keeps its own.

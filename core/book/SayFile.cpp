@@ -546,12 +546,28 @@ std::uint64_t HashOfBook(const GridModel& grid) {
   return hasher.Final();
 }
 
+std::shared_ptr<const Bytes> TextOf(const std::shared_ptr<const Bytes>& raw, AnsiCodePage* codePage) {
+  if (codePage && MarkOf(*raw) != TextMark::kNone)
+    return std::make_shared<const Bytes>(AnsiFromMarkedText(*raw, *codePage));
+  return raw;
+}
+
 }  // namespace
 
-std::shared_ptr<const Bytes> SayFiles::TextOf(const std::shared_ptr<const Bytes>& raw) const {
-  if (codePage_ && MarkOf(*raw) != TextMark::kNone)
-    return std::make_shared<const Bytes>(AnsiFromMarkedText(*raw, *codePage_));
-  return raw;
+std::unique_ptr<BookReadAhead> ReadBookAhead(FileStore& files, AnsiCodePage* codePage, const Bytes& path) {
+  try {
+    auto ahead = std::make_unique<BookReadAhead>();
+    ahead->path = path;
+    Bytes content;
+    // Taken before the bytes, as a load takes it: a write in between shows as another stamp.
+    if (!files.Stamp(path, ahead->stamp) || !files.ReadWhole(path, content)) return nullptr;
+    ahead->raw = std::make_shared<const Bytes>(std::move(content));
+    const auto text = TextOf(ahead->raw, codePage);
+    ahead->ownForm = ReadSayBook(text, ahead->rows) && text == ahead->raw;
+    return ahead;
+  } catch (const std::exception&) {
+    return nullptr;  // the load reads it again and says what went wrong
+  }
 }
 
 void SayFiles::Remember(const GridModel& grid, const Bytes& name, const FileStamp* stamp,
@@ -597,6 +613,12 @@ bool SayFiles::LoadSayFile(GridModel& grid, Bytes& currentFile, const Bytes& nam
     Remember(grid, name, nullptr, nullptr, false);
     return true;
   }
+  if (const std::unique_ptr<BookReadAhead> ahead = std::move(ahead_);
+      ahead && wanted && ahead->path == path && ahead->stamp == stamp) {
+    grid.TakeRows(ahead->rows);
+    Remember(grid, name, &stamp, std::move(ahead->raw), ahead->ownForm);
+    return true;
+  }
   for (bool retry = false;; retry = true) {
     bool read = false;
     try {
@@ -604,7 +626,7 @@ bool SayFiles::LoadSayFile(GridModel& grid, Bytes& currentFile, const Bytes& nam
       if (retry && wanted) files_.Stamp(path, stamp);
       if (files_.ReadWhole(path, content)) {
         const auto raw = std::make_shared<const Bytes>(std::move(content));
-        const auto text = TextOf(raw);
+        const auto text = TextOf(raw, codePage_);
         const bool own = ReadSayBook(text, grid) && text == raw;
         Remember(grid, name, wanted ? &stamp : nullptr, raw, own);
         read = true;
@@ -722,7 +744,7 @@ SayFiles::OutsideChange SayFiles::CheckOutsideChange(GridModel& grid, const Byte
     const auto raw = std::make_shared<const Bytes>(std::move(content));
     // Read apart and then traded in whole, so that Parlo's rows stay in the history as they were.
     GridModel fresh;
-    const auto text = TextOf(raw);
+    const auto text = TextOf(raw, codePage_);
     const bool own = ReadSayBook(text, fresh) && text == raw;
     grid.ReplaceRows(fresh);
     Remember(grid, currentFile, &now, raw, own);

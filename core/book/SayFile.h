@@ -97,6 +97,19 @@ bool IsSavedAlready(const BookOnDisk& known, const Bytes& name, const BookRevisi
 // "sayNotes.txt.bak".
 inline constexpr const char kBackupSuffix[] = ".bak";
 
+// A book read before its load is asked for, on a thread of its own while the window is being
+// made: its file's stamp from before the read, its bytes and the rows read from them.
+struct BookReadAhead {
+  Bytes path;
+  FileStamp stamp;
+  std::shared_ptr<const Bytes> raw;
+  GridModel rows;
+  bool ownForm = false;
+};
+// Reads path as a load does; nullptr when it is not there or cannot be read. Touches nothing but
+// the file store and the code page (may be null), so it may run beside the window's thread.
+std::unique_ptr<BookReadAhead> ReadBookAhead(FileStore& files, AnsiCodePage* codePage, const Bytes& path);
+
 // Loads and saves phrase books in the say-file folder, asking the user to retry on failure.
 class SayFiles {
  public:
@@ -123,6 +136,9 @@ class SayFiles {
   // not write (another layout, other line ends, a mark, a NUL, a change by another program) as
   // name + ".bak". Without it nothing is tracked and nothing is kept.
   void Track(BookOnDisk* onDisk) { onDisk_ = onDisk; }
+  // The next load of ahead's file takes its rows instead of reading, when the file's stamp is
+  // still the one ahead noted; otherwise the file is read as ever.
+  void UseReadAhead(std::unique_ptr<BookReadAhead> ahead) { ahead_ = std::move(ahead); }
 
   enum class OutsideChange { kNone, kReloaded, kKeptOwn };
   // Looks whether the current book's file changed since Parlo last read or wrote it. When it did
@@ -134,7 +150,6 @@ class SayFiles {
   OutsideChange CheckOutsideChange(GridModel& grid, const Bytes& currentFile);
 
  private:
-  std::shared_ptr<const Bytes> TextOf(const std::shared_ptr<const Bytes>& raw) const;
   // ownForm: raw is in Parlo's own form (ReadSayBook says so of the text read from it).
   void Remember(const GridModel& grid, const Bytes& name, const FileStamp* stamp, std::shared_ptr<const Bytes> raw,
                 bool ownForm);
@@ -149,6 +164,7 @@ class SayFiles {
   Bytes fallbackPath_;
   AnsiCodePage* codePage_ = nullptr;
   BookOnDisk* onDisk_ = nullptr;
+  std::unique_ptr<BookReadAhead> ahead_;
 };
 
 }  // namespace parlo

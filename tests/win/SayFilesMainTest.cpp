@@ -17,6 +17,7 @@
 #include "forms/Unit_Main.h"
 #include "platform/Win32CodePage.h"
 #include "platform/Win32FileStore.h"
+#include "platform/Win32ProfileStore.h"
 #include "tests/common/HeldFile.h"
 #include "tests/win/InputBoxScript.h"
 #include "tests/win/TempFolder.h"
@@ -67,6 +68,15 @@ class SayFilesMainTest : public ::testing::Test {
     ASSERT_TRUE(WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr));
     CloseHandle(file);
   }
+  // Reads the file's write time into time, or sets it from time.
+  bool WriteTime(const Bytes& name, FILETIME* time, bool set) {
+    HANDLE file = CreateFileA((dir_ + name).c_str(), GENERIC_READ | FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    const bool done = set ? SetFileTime(file, nullptr, nullptr, time) : GetFileTime(file, nullptr, nullptr, time);
+    CloseHandle(file);
+    return done;
+  }
   std::optional<Bytes> Read(const Bytes& name) {
     Bytes content;
     if (!store_.FileExists(dir_ + name) || !store_.ReadWhole(dir_ + name, content)) return std::nullopt;
@@ -90,6 +100,7 @@ class SayFilesMainTest : public ::testing::Test {
     services.profile = profile_;
     services.codePage = &codePage_;
     services.game = game;
+    services.readAhead = readAhead_;
     main_ = std::make_unique<TForm_Main>(services);
     main_->SetLastOpen(lastOpen);
     main_->Create();
@@ -169,6 +180,7 @@ class SayFilesMainTest : public ::testing::Test {
   Win32CodePage codePage_;
   ScriptedBoxes boxes_;
   ProfileStore* profile_ = nullptr;  // none: no settings are read or written
+  std::function<std::unique_ptr<BookReadAhead>()> readAhead_;  // none: every book is read at its load
   std::unique_ptr<TForm_Main> main_;
 };
 
@@ -252,6 +264,49 @@ TEST_F(SayFilesMainTest, OpensTheFirstEntryWhenLastOpenNamesNoListedBookExactly)
     Close();
   }
   EXPECT_FALSE(Has("sayGone.txt"));
+}
+
+// The book left open is read while the window is being made. sayb.txt is written again after
+// that read with rows of the same size: kept at its old write time, only the rows tell which read
+// the book came from.
+TEST_F(SayFilesMainTest, TheBookLeftOpenIsReadAheadAndTakenOnlyWhileItsFileIsAsTheReadFoundIt) {
+  struct Case {
+    const char* what;
+    const char* lastOpen;
+    bool timeKept;
+    const char* current;
+    Row row;
+  };
+  const Case cases[] = {
+      {"as the read found it", "sayb.txt", true, "sayb.txt", Row("bye", "Good bye")},
+      {"written since", "sayb.txt", false, "sayb.txt", Row("eyb", "Good eyb")},
+      {"LastOpen names no entry exactly", "sayB.txt", true, "sayA.txt", Row("hi", "Hello")},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Put("sayA.txt", kBookA);
+    Put("sayb.txt", kBookB);
+    Put("parlo.ini", Bytes("[UO]\r\nLastOpen=") + c.lastOpen + "\r\n");
+    Win32ProfileStore settings;
+    MainServices reading;
+    reading.exePath = dir_ + "parlo.exe";
+    reading.files = &store_;
+    reading.profile = &settings;
+    reading.codePage = &codePage_;
+    auto ahead = std::make_shared<std::unique_ptr<BookReadAhead>>(ReadStartBookAhead(reading));
+    ASSERT_NE(*ahead, nullptr);
+    FILETIME written{};
+    ASSERT_TRUE(WriteTime("sayb.txt", &written, false));
+    Put("sayb.txt", "[PARLO!]\r\neyb\tGood eyb\r\n");
+    if (c.timeKept) {
+      ASSERT_TRUE(WriteTime("sayb.txt", &written, true));
+    }
+    readAhead_ = [ahead] { return std::move(*ahead); };
+    Start(c.lastOpen);
+    EXPECT_EQ(main_->CurrentFile, c.current);
+    EXPECT_THAT(Rows(), ElementsAre(c.row));
+    Close();
+  }
 }
 
 // ---- Switching ----

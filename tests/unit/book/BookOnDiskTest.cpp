@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <random>
 #include <string>
@@ -217,6 +218,51 @@ TEST_F(BookOnDiskTest, ABookParloWroteAndNobodyTouchedIsReadOnceAndGetsNoBackup)
   EXPECT_EQ(File("sayA.txt.bak"), std::nullopt);
   EXPECT_EQ(store.ReadCalls(), 1);
   EXPECT_EQ(store.WriteCalls(), 1);
+}
+
+// A book read ahead while the window was being made is the book loaded only for its own file and
+// only while that file is as the read found it; taken, it is known as if the load had read it.
+TEST_F(BookOnDiskTest, ABookReadAheadIsTakenOnlyForItsFileAsTheReadFoundIt) {
+  const Rows kOwnRows = {{"hi", "there"}, {"", "bye"}};
+  struct Case {
+    const char* what;
+    const char* aheadOf;
+    bool writtenSince;
+    Rows rows;
+    int reads;  // the read ahead's included
+  };
+  const Case cases[] = {
+      {"as the read found it", "sayA.txt", false, kOwnRows, 1},
+      {"written since", "sayA.txt", true, {{"written", "later"}}, 2},
+      {"another file", "sayB.txt", false, kOwnRows, 2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    store = MemoryFileStore();
+    onDisk = BookOnDisk{};
+    grid = GridModel();
+    store.Put(dir + "sayA.txt", kOwn);
+    store.Put(dir + "sayB.txt", "[PARLO!]\r\nyo\tthere\r\nbye\r\n");
+    grid.EditCell(kColText, 0, "typed in the book before");
+    std::unique_ptr<BookReadAhead> ahead = ReadBookAhead(store, &latin1, dir + c.aheadOf);
+    ASSERT_NE(ahead, nullptr);
+    // Copied together, two books can have the same size and write time.
+    if (Bytes(c.aheadOf) != "sayA.txt") {
+      ASSERT_TRUE(store.Stamp(dir + "sayA.txt", ahead->stamp));
+    }
+    if (c.writtenSince) store.Put(dir + "sayA.txt", "[PARLO!]\r\nwritten\tlater\r\n");
+    SayFiles files = Files();
+    files.UseReadAhead(std::move(ahead));
+    ASSERT_TRUE(files.LoadSayFile(grid, currentFile, "sayA.txt"));
+    EXPECT_EQ(RowsOf(grid), c.rows);
+    EXPECT_EQ(currentFile, "sayA.txt");
+    EXPECT_FALSE(grid.CanUndo());
+    // The file holds the book as loaded: the exit has nothing to write.
+    ASSERT_TRUE(Files().SaveSayFileAtExit(grid, currentFile));
+    EXPECT_EQ(store.WriteCalls(), 0);
+    EXPECT_EQ(store.ReadCalls(), c.reads);
+  }
+  EXPECT_EQ(ReadBookAhead(store, &latin1, dir + "sayGone.txt"), nullptr);
 }
 
 // Undone past the save, beyond steps the history let go: the book is not the one written.

@@ -615,6 +615,13 @@ TEST(Undo, LoadingStartsANewHistoryAndANewChangeDropsTheRedo) {
   EXPECT_FALSE(grid.CanRedo());
 
   DeleteRow(grid);
+  GridModel readAhead = MakeGrid({{"c", "3"}, {"d", "4"}});  // a book read on another thread
+  grid.TakeRows(readAhead);
+  EXPECT_FALSE(grid.CanUndo());
+  EXPECT_EQ(RowsOf(grid), (Rows{{"c", "3"}, {"d", "4"}}));
+  EXPECT_EQ(RowsOf(readAhead), (Rows{{"", ""}}));
+
+  DeleteRow(grid);
   Bytes file;
   ClearSays(grid, file);  // the empty book is a load too
   EXPECT_FALSE(grid.CanUndo());
@@ -627,6 +634,10 @@ TEST(Undo, AChangeNotRecordedLeavesNoWayBackToAnEarlierRevision) {
       [](GridModel& g) { g.SetRowCount(3); },
       [](GridModel& g) { g.CopyLabelAndText(1, 0); },
       [](GridModel& g) { g.ClearHistory(); },
+      [](GridModel& g) {
+        GridModel readAhead = MakeGrid({{"a", "1"}, {"b", "2"}});
+        g.TakeRows(readAhead);
+      },
   };
   for (size_t i = 0; i < unrecorded.size(); ++i) {
     GridModel grid = MakeGrid({{"a", "1"}, {"b", "2"}});
