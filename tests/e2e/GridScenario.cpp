@@ -130,6 +130,8 @@ class Grid : public Scenario {
     Front();
     PressAndRelease(Button(1));
     ASSERT_TRUE(Game().WaitForKind("sent", kEventTimeoutMs, 2));
+    // The chat is left as it was after the last line's Enter, at the end of a pause of its own.
+    ASSERT_TRUE(Game().WaitForKind("chat", kEventTimeoutMs, 5));
     Game().WaitQuiet();
     const std::string open = "chat open", closed = "chat closed";
     const std::string one = "sent mode=say hex=" + ToHex("line one");
