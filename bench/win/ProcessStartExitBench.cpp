@@ -62,6 +62,19 @@ BOOL CALLBACK MatchMain(HWND window, LPARAM param) {
   return FALSE;
 }
 
+// The visible windows of a process, by class and title: what stood in the way when it did not answer.
+BOOL CALLBACK NoteVisible(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<std::pair<DWORD, std::string>*>(param);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  if (pid != search->first || !IsWindowVisible(window)) return TRUE;
+  char name[64] = {}, title[128] = {};
+  GetClassNameA(window, name, sizeof name);
+  GetWindowTextA(window, title, sizeof title);
+  search->second += std::string(" [") + name + " \"" + title + "\"]";
+  return TRUE;
+}
+
 BOOL CALLBACK MatchControl(HWND window, LPARAM param) {
   auto* search = reinterpret_cast<Search*>(param);
   if (GetDlgCtrlID(window) != search->id) return TRUE;
@@ -108,8 +121,18 @@ class Parlo {
         main_ = search.found;
         return Now() - started_;
       }
+      if (WaitForSingleObject(process_.hProcess, 0) == WAIT_OBJECT_0) break;  // it ended instead
       Sleep(1);
     }
+    std::pair<DWORD, std::string> seen{process_.dwProcessId, ""};
+    EnumWindows(NoteVisible, reinterpret_cast<LPARAM>(&seen));
+    DWORD code = 0;
+    GetExitCodeProcess(process_.hProcess, &code);
+    const std::string state = code == STILL_ACTIVE
+                                  ? "still running after " + std::to_string(kPatienceMs) + " ms"
+                                  : "it ended with " + std::to_string(code);
+    std::fprintf(stderr, "no answer: %s; its windows:%s\n", state.c_str(),
+                 seen.second.empty() ? " none" : seen.second.c_str());
     return -1;
   }
   // Clicks a button of the main window and waits until the click has been handled.
@@ -193,8 +216,8 @@ double UpperQuartile(std::vector<double> values) {
 
 // Each round's book set against the empty folder's runs of the same round, which met the same
 // load of the machine: what the book adds, divided by the plain file work of that round.
-std::vector<double> PairedRatios(const std::vector<double>& book, size_t bookRuns, const std::vector<double>& empty,
-                                 const std::vector<double>& work) {
+std::vector<double> PairedRatios(const std::vector<double>& book, size_t bookRuns,
+                                 const std::vector<double>& empty, const std::vector<double>& work) {
   std::vector<double> ratios;
   for (size_t round = 0; round < work.size(); ++round) {
     double withBook = 0;
@@ -387,9 +410,11 @@ int main(int argc, char** argv) {
                 (Median(book.exitChanged) - Median(exitEmpty)) / Median(book.durableAfter),
                 (Quartile(book.exitChanged) - Quartile(exitEmpty)) / Quartile(book.durableAfter));
     auto paired = [](const char* what, const std::vector<double>& ratios) {
-      std::printf("  %-50s ratio %5.2f %8.2f %8.2f\n", what, Median(ratios), Quartile(ratios), UpperQuartile(ratios));
+      std::printf("  %-50s ratio %5.2f %8.2f %8.2f\n", what, Median(ratios), Quartile(ratios),
+                  UpperQuartile(ratios));
     };
-    paired("the start, paired by round (median, quartiles)", PairedRatios(book.start, 2, startEmpty, book.read));
+    paired("the start, paired by round (median, quartiles)",
+           PairedRatios(book.start, 2, startEmpty, book.read));
     std::printf("  start beyond a %d-row book's / (read + line scan)   ratio %5.2f %8.2f\n", kScreensRows,
                 (Median(book.start) - Median(startScreens)) / Median(book.read),
                 (Quartile(book.start) - Quartile(startScreens)) / Quartile(book.read));

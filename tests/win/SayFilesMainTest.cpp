@@ -73,7 +73,8 @@ class SayFilesMainTest : public ::testing::Test {
     HANDLE file = CreateFileA((dir_ + name).c_str(), GENERIC_READ | FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ,
                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
-    const bool done = set ? SetFileTime(file, nullptr, nullptr, time) : GetFileTime(file, nullptr, nullptr, time);
+    const bool done =
+        set ? SetFileTime(file, nullptr, nullptr, time) : GetFileTime(file, nullptr, nullptr, time);
     CloseHandle(file);
     return done;
   }
@@ -179,7 +180,7 @@ class SayFilesMainTest : public ::testing::Test {
   Win32FileStore store_;
   Win32CodePage codePage_;
   ScriptedBoxes boxes_;
-  ProfileStore* profile_ = nullptr;  // none: no settings are read or written
+  ProfileStore* profile_ = nullptr;                            // none: no settings are read or written
   std::function<std::unique_ptr<BookReadAhead>()> readAhead_;  // none: every book is read at its load
   std::unique_ptr<TForm_Main> main_;
 };
