@@ -13,12 +13,13 @@
 // against the empty folder's runs of the same round, and its median and quartiles shown. An
 // exit with the book as it was read writes nothing and should cost what an empty exit does.
 //
-//   process_start_exit_bench [--quick] [--exe PATH] [--rows N] [--rounds N] [--phases]
+//   process_start_exit_bench [--quick] [--exe PATH] [--rows N] [--rounds N] [--phases] [--starts]
 // The program (parlo.exe from the benchmark's own folder unless another is given, to compare two
 // builds) is copied into each test folder. --phases adds, after the measured rounds, changed exits
 // watched from outside as they go: WM_CLOSE to the window hidden, to the book replaced by the
 // save, to the end of the process. Watching costs a little, so those exits are kept apart from
-// the ratios.
+// the ratios. --starts measures starts alone, and so many more of them in the same time: each round
+// starts every folder once, in an order that turns from round to round, and closes it unchanged.
 #include <windows.h>
 
 #include <algorithm>
@@ -91,8 +92,10 @@ class Parlo {
     startup.cb = sizeof startup;
     started_ = Now();
     if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &startup,
-                        &process_))
+                        &process_)) {
+      std::fprintf(stderr, "cannot start %s: error %lu\n", command.c_str(), GetLastError());
       process_ = PROCESS_INFORMATION{};
+    }
   }
   ~Parlo() {
     if (!process_.hProcess) return;
@@ -128,7 +131,8 @@ class Parlo {
     EnumWindows(NoteVisible, reinterpret_cast<LPARAM>(&seen));
     DWORD code = 0;
     GetExitCodeProcess(process_.hProcess, &code);
-    const std::string state = code == STILL_ACTIVE
+    const std::string state = !process_.hProcess ? std::string("it did not start")
+                              : code == STILL_ACTIVE
                                   ? "still running after " + std::to_string(kPatienceMs) + " ms"
                                   : "it ended with " + std::to_string(code);
     std::fprintf(stderr, "no answer: %s; its windows:%s\n", state.c_str(),
@@ -231,13 +235,14 @@ std::vector<double> PairedRatios(const std::vector<double>& book, size_t bookRun
 }  // namespace
 
 int main(int argc, char** argv) {
-  bool quick = false, phases = false;
+  bool quick = false, phases = false, startsOnly = false;
   int rows = 100000;
   int rounds = 20;
   std::string exe = OwnFolder() + "parlo.exe";
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--quick") == 0) quick = true;
     if (std::strcmp(argv[i], "--phases") == 0) phases = true;
+    if (std::strcmp(argv[i], "--starts") == 0) startsOnly = true;
     if (std::strcmp(argv[i], "--exe") == 0 && i + 1 < argc) exe = argv[++i];
     if (std::strcmp(argv[i], "--rows") == 0 && i + 1 < argc) rows = std::max(1, std::atoi(argv[++i]));
     if (std::strcmp(argv[i], "--rounds") == 0 && i + 1 < argc) rounds = std::max(1, std::atoi(argv[++i]));
@@ -332,7 +337,24 @@ int main(int argc, char** argv) {
     return exit;
   };
 
-  for (int round = 0; ok && round < rounds + 1; ++round) {
+  for (BookCase& book : books) ok = ok && (!startsOnly || WriteFileBytes(book.dir + "sayA.txt", book.bytes));
+  for (int round = 0; ok && startsOnly && round < rounds + 1; ++round) {
+    double start[4] = {-1, -1, -1, -1};  // empty, a few screens, the two books
+    for (int k = 0; ok && k < 4; ++k) {
+      const int which = (round + k) % 4;
+      Parlo parlo(which == 0 ? emptyDir : which == 1 ? screensDir : books[which - 2].dir);
+      start[which] = parlo.Answered();
+      if (start[which] < 0 || parlo.Closed() < 0) ok = Failed("parlo.exe did not answer or did not end");
+    }
+    if (!ok || round == 0) continue;
+    startEmpty.push_back(start[0]);
+    startScreens.push_back(start[1]);
+    for (int b = 0; b < 2; ++b) {
+      books[b].read.push_back(ReadWhole(books[b].dir + "sayA.txt"));
+      books[b].start.push_back(start[2 + b]);
+    }
+  }
+  for (int round = 0; ok && !startsOnly && round < rounds + 1; ++round) {
     double se1 = -1, ee1 = -1, se2 = -1, ee2 = -1, ss1 = -1, ss2 = -1;
     ok = runEmpty(se1, ee1) && ok;
     ok = runScreens(ss1) && ok;
@@ -368,7 +390,7 @@ int main(int argc, char** argv) {
     startScreens.insert(startScreens.end(), {ss1, ss2});
     exitEmpty.insert(exitEmpty.end(), {ee1, ee2});
   }
-  for (int round = 0; ok && phases && round < rounds; ++round) {
+  for (int round = 0; ok && phases && !startsOnly && round < rounds; ++round) {
     for (BookCase& book : books) {
       double d = -1, r = -1, start = -1;
       std::vector<double> seen;
@@ -387,6 +409,28 @@ int main(int argc, char** argv) {
   auto line = [&](const std::string& what, const std::vector<double>& values) {
     std::printf("  %-50s %8.1f %8.1f ms\n", what.c_str(), Median(values) * 1e3, Quartile(values) * 1e3);
   };
+  if (startsOnly) {
+    std::printf("parlo.exe starts as whole processes, %d rows a book, %d rounds\n", rows, rounds);
+    std::printf("  %-50s %8s %8s\n", "", "median", "quartile");
+    line("start to answer, no book", startEmpty);
+    line("start to answer, a book of " + std::to_string(kScreensRows) + " rows", startScreens);
+    for (const BookCase& book : books) {
+      std::printf("%s (%.1f MB):\n", book.title, book.bytes.size() / 1e6);
+      line("read and line scan", book.read);
+      line("start to answer, with the book", book.start);
+      for (const auto* reference : {&startEmpty, &startScreens}) {
+        std::vector<double> paired;
+        for (size_t round = 0; round < book.start.size(); ++round)
+          paired.push_back((book.start[round] - (*reference)[round]) / book.read[round]);
+        std::printf("  beyond %-22s / (read + line scan)  ratio %5.2f %8.2f, paired %5.2f [%5.2f %5.2f]\n",
+                    reference == &startEmpty ? "an empty start" : "the small book's start",
+                    (Median(book.start) - Median(*reference)) / Median(book.read),
+                    (Quartile(book.start) - Quartile(*reference)) / Quartile(book.read), Median(paired),
+                    Quartile(paired), UpperQuartile(paired));
+      }
+    }
+    return 0;
+  }
   std::printf("parlo.exe start and exit as whole processes, %d rows a book, %d rounds\n", rows, rounds);
   std::printf("  %-50s %8s %8s\n", "", "median", "quartile");
   line("start to answer, no book", startEmpty);
